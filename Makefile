@@ -1,0 +1,55 @@
+# The two commands of the README, and a few more for developers.
+JOBS ?= $(shell nproc 2>/dev/null || echo 4)
+BUILD ?= build
+SANBUILD ?= build-san
+DIR ?= play
+NODE ?= 1
+
+.PHONY: all build test test-plain test-san play node bench fuzz clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Every test, then every test again under AddressSanitizer and UndefinedBehaviorSanitizer
+# (with the fuzz targets' kept inputs replayed).
+test: test-plain test-san
+
+test-plain: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+test-san:
+	CC=clang CXX=clang++ cmake -S . -B $(SANBUILD) -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_FUZZ=ON >/dev/null
+	cmake --build $(SANBUILD) -j $(JOBS)
+	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# A fresh scratch game directory made from data/, then a local log-on into it.
+# KEEP=1 keeps the directory from the last play; DIR=... names another one.
+play: build
+	@if [ "$(KEEP)" != "1" ] || [ ! -d "$(DIR)" ]; then rm -rf "$(DIR)" && cp -r data "$(DIR)"; fi
+	cd "$(DIR)" && ../$(BUILD)/apps/quorvath /L /N$(NODE)
+
+# A second caller on the same game directory: make node NODE=2 (in another terminal).
+node: build
+	cd "$(DIR)" && ../$(BUILD)/apps/quorvath /L /N$(NODE)
+
+bench:
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON >/dev/null
+	cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bench/*_bench; do [ -x "$$b" ] && $$b; done; true
+
+# Runs each fuzz target for FUZZ_SECONDS (default 60) on its corpus.
+FUZZ_SECONDS ?= 60
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B $(SANBUILD) -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_FUZZ=ON >/dev/null
+	cmake --build $(SANBUILD) -j $(JOBS)
+	@for f in $(SANBUILD)/fuzz/fuzz_*; do \
+		n=$$(basename $$f); mkdir -p fuzz/artifacts/$$n fuzz/work/$$n; \
+		echo "== $$n"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz/artifacts/$$n/ fuzz/work/$$n fuzz/corpus/$$n || exit 1; \
+	done
+
+clean:
+	rm -rf $(BUILD) $(SANBUILD) build-bench

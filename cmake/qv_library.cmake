@@ -1,0 +1,35 @@
+# qv_library(name deps...): a static library from every .cpp in the folder of that name.
+# Sources are globbed so that adding a file never touches a shared list.
+function(qv_library name)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    foreach(dep ${ARGN})
+      if(TARGET ${dep})
+        target_link_libraries(${name} PUBLIC ${dep})
+      endif()
+    endforeach()
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    foreach(dep ${ARGN})
+      if(TARGET ${dep})
+        target_link_libraries(${name} INTERFACE ${dep})
+      endif()
+    endforeach()
+  endif()
+endfunction()
+
+# qv_test_folder(name libs...): one GoogleTest binary from every .cpp in tests/<name>.
+function(qv_test_folder name)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name}_tests ${srcs})
+  target_link_libraries(${name}_tests PRIVATE testsupport ${ARGN} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name}_tests
+    PROPERTIES ENVIRONMENT "QV_BIN_DIR=${CMAKE_BINARY_DIR}/apps;QV_DATA_DIR=${CMAKE_SOURCE_DIR}/data;QV_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

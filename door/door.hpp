@@ -1,0 +1,133 @@
+// The door kit: the session with the caller. Every byte to the caller and every key from
+// the caller passes through these operations; nothing else touches the terminal.
+#pragma once
+#include <csignal>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "door/fstr.hpp"
+#include "door/halt.hpp"
+#include "door/sys.hpp"
+
+// ---- Door session values (one set per process; the kit writes them, the game reads them) ----
+extern fstr<30> user_first_name;
+extern fstr<30> user_last_name;
+extern std::uint8_t node_number;
+extern bool node_given;
+extern std::uint8_t graphics_mode;      // 1 ASCII, 3 ANSI, 5 RIP
+extern bool local_mode;
+extern std::uint8_t bbs_type;           // 0-15
+extern std::int16_t minutes_allowed;
+extern std::int16_t bonus_minutes;
+extern std::uint8_t com_port;           // 0 = local
+extern std::int32_t baud_rate;
+extern std::int32_t locked_baud;
+extern bool fossil_flag;
+extern fstr<255> drop_path;             // ends in "/" when not empty
+extern fstr<80> sysop_first_name;
+extern fstr<80> sysop_last_name;
+extern fstr<60> program_title;
+extern std::uint8_t cur_colour;         // 0-31
+extern std::uint8_t cur_back_colour;    // 0-7
+extern bool text_display;
+extern volatile std::sig_atomic_t carrier_present;
+extern local_time start_time;
+extern std::int16_t security_level;
+
+// Full debug mode (switch /D); the engine's debug log reads it.
+extern bool debug_mode;
+
+// Why the session is ending: set when the caller's carrier was lost (hang-up, terminate
+// signal, end of input, I/O error). The exit chain reads it to save the character.
+extern bool carrier_lost;
+
+// ---- Control-file values (read by read_door_config; kept for the status screen) ----
+struct door_config_values {
+    fstr<80> bbs_name;
+    fstr<80> pause_code;
+    std::uint8_t status_line = 1;
+    bool digi = false;
+    bool ext_fossil = false;
+    std::uint16_t port_address[4] = {0, 0, 0, 0};
+    std::uint8_t port_irq[4] = {0, 0, 0, 0};
+    std::uint8_t stat_fore = 7;
+    std::uint8_t stat_back = 1;
+    std::int16_t max_time = 999;
+    bool colour = true;
+    bool colour1 = false;
+    bool rip_requested = false;         // switch /R
+    std::uint8_t logon_switch = 0xFF;   // 0 /F or /H, 1 /L, 0xFF none
+    fstr<2> suffix;                     // switch /M
+    fstr<80> unknown_key, unknown_word2, unknown_rest;  // last unknown line
+    fstr<255> dropfile_path;            // DROPFILEPATH from the control file
+};
+extern door_config_values door_cfg;
+
+// ---- Session start ----
+// The command line the kit reads its switches from (main passes argc/argv first).
+void door_set_args(int argc, char** argv);
+const std::vector<std::string>& door_args();
+void door_init(std::string_view control_file_name);
+
+// ---- Output ----
+void send_str(std::string_view s);
+void write_str(std::string_view s);
+void write_line(std::string_view s = {});
+void clear_screen();
+void clear_to_eol();
+void goto_xy(int x, int y);
+void set_fore_colour(int c);
+void set_back_colour(int b);
+void set_colours(int c, int b);
+// Sends everything buffered for the caller now.
+void flush_output();
+
+// ---- Input ----
+char read_key();
+bool key_waiting();
+std::string read_line();
+std::int16_t read_int();
+std::int32_t read_longint();
+std::uint8_t read_byte();
+std::uint16_t read_word();
+std::int16_t minutes_left();
+// Shows a section of "quortext.dat" to ANSI callers; the engine installs the section reader.
+void show_text_ansi(std::string_view section);
+using section_lines_reader = std::vector<std::string> (*)(std::string_view section);
+void set_show_text_reader(section_lines_reader r);
+
+// ---- Carrier ----
+[[noreturn]] void carrier_lost_exit();
+// While this node holds the hold between nodes, a lost carrier does not end the program;
+// the exit happens when the last hold is released.
+void door_hold_raise();
+void door_hold_lower();
+
+// ---- Comms layer ----
+void send_char(char c);
+std::uint8_t read_stdin_byte();
+bool stdin_ready();               // waits up to 10 ms
+bool stdin_ready_ms(int ms);
+void purge_io();
+void purge_output();
+void comms_unit_init();
+
+// ---- Control file and switches ----
+void read_door_config(std::string_view control_file_name);
+void parse_door_switches();
+std::string door_config_name(std::string_view name);
+[[noreturn]] void config_error_exit(std::string_view text);
+
+// ---- Drop files ----
+void read_drop_file();
+std::string node_char(int node);
+[[noreturn]] void drop_file_error_exit(std::string_view text);
+void local_logon();
+void maintenance_user();
+std::vector<std::string> door_status_lines();
+
+// Exit statuses of the kit's own stops.
+constexpr int exit_config_error = 18;
+constexpr int exit_drop_file_error = 17;

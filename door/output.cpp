@@ -1,0 +1,180 @@
+// Output to the caller: buffered text, colours, cursor and screen as ANSI sequences.
+#include <cerrno>
+#include <string>
+#include <unistd.h>
+
+#include "door/door.hpp"
+#include "door/door_internal.hpp"
+
+namespace {
+std::string out_buf;
+constexpr std::size_t out_buf_size = 2048;
+
+constexpr int fore_code[8] = {30, 34, 32, 36, 31, 35, 33, 37};
+constexpr int back_code[8] = {40, 44, 42, 46, 41, 45, 43, 47};
+
+// Callers below ANSI get the text only, never an escape sequence.
+bool ansi_allowed() { return graphics_mode >= 3; }
+
+void send_sequence(const std::string& body) {
+    if (ansi_allowed()) send_str("\x1b[" + body);
+}
+
+// Colour classes: 0 normal, 1 bright, 2 blink, 3 bright blink.
+int colour_class(int c) { return (c / 8) & 3; }
+
+// The prefix that moves from the old class to the new one; "reset" tells whether it
+// starts from a reset ("0;"), after which the background must be named again.
+std::string class_prefix(int new_class, int old_class) {
+    static const char* const table[4][4] = {
+        //  old N     old B     old K     old BK
+        {"", "0;", "0;", "0;"},          // new N
+        {"1;", "", "0;1;", "0;1;"},      // new B
+        {"5;", "0;5;", "", "0;5;"},      // new K
+        {"1;5;", "5;", "1;", ""},        // new BK
+    };
+    return table[new_class][old_class];
+}
+
+bool lost_output() {
+    // Output after carrier loss, or while this node holds the hold, is dropped.
+    return !carrier_present || carrier_lost;
+}
+}  // namespace
+
+namespace door_state {
+void write_direct(std::string_view s) {
+    const char* p = s.data();
+    std::size_t left = s.size();
+    while (left > 0) {
+        ssize_t n = ::write(1, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+void discard_output() { out_buf.clear(); }
+}  // namespace door_state
+
+void flush_output() {
+    if (out_buf.empty()) return;
+    if (lost_output()) {
+        out_buf.clear();
+        return;
+    }
+    const char* p = out_buf.data();
+    std::size_t left = out_buf.size();
+    while (left > 0) {
+        ssize_t n = ::write(1, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            // The caller's line is gone: what was not sent never will be.
+            carrier_present = 0;
+            carrier_lost = true;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    out_buf.clear();
+}
+
+void send_char(char c) {
+    if (lost_output()) return;
+    out_buf.push_back(c);
+    if (out_buf.size() >= out_buf_size) flush_output();
+}
+
+void send_str(std::string_view s) {
+    if (!carrier_present) {
+        carrier_lost = true;
+        if (door_state::in_carrier_exit || door_state::hold_count > 0 || halting()) return;
+        carrier_lost_exit();
+    }
+    for (char c : s) send_char(c);
+}
+
+void write_str(std::string_view s) { send_str(s); }
+
+void write_line(std::string_view s) {
+    send_str(s);
+    send_str("\r\n");
+    ++door_state::line_counter;
+}
+
+void clear_screen() {
+    send_sequence("2J");
+    door_state::line_counter = 1;
+}
+
+void clear_to_eol() { send_sequence("K"); }
+
+void goto_xy(int x, int y) { send_sequence(std::to_string(y) + ";" + std::to_string(x) + "H"); }
+
+void set_fore_colour(int c) {
+    if (c < 0 || c >= 32 || c == cur_colour) return;
+    std::string body;
+    if (c == 7 && cur_back_colour == 0) {
+        body = "0m";
+    } else {
+        int nc = colour_class(c), oc = colour_class(cur_colour);
+        std::string f = std::to_string(fore_code[c % 8]);
+        std::string g = cur_back_colour ? ";" + std::to_string(back_code[cur_back_colour % 8]) : "";
+        std::string prefix = class_prefix(nc, oc);
+        // A reset in the prefix clears the background, so it is named again.
+        bool reset = prefix.rfind("0;", 0) == 0;
+        body = prefix + f + (reset ? g : "") + "m";
+    }
+    send_sequence(body);
+    cur_colour = static_cast<std::uint8_t>(c);
+}
+
+void set_back_colour(int b) {
+    if (b < 0 || b > 7 || b == cur_back_colour) return;
+    cur_back_colour = static_cast<std::uint8_t>(b);
+    if (cur_colour == 7 && b == 0)
+        send_sequence("0m");
+    else
+        send_sequence(std::to_string(back_code[b]) + "m");
+}
+
+void set_colours(int c, int b) {
+    if (c < 0 || c >= 32 || b < 0 || b >= 8) return;
+    bool fore_same = c == cur_colour, back_same = b == cur_back_colour;
+    if (fore_same && back_same) return;
+    if (back_same) return set_fore_colour(c);
+    if (fore_same) return set_back_colour(b);
+    std::string body;
+    if (c == 7 && b == 0) {
+        body = "0m";
+    } else {
+        std::string prefix = class_prefix(colour_class(c), colour_class(cur_colour));
+        body = prefix + std::to_string(fore_code[c % 8]);
+        if (!(prefix.rfind("0;", 0) == 0 && b == 0)) body += ";" + std::to_string(back_code[b]);
+        body += "m";
+    }
+    send_sequence(body);
+    cur_colour = static_cast<std::uint8_t>(c);
+    cur_back_colour = static_cast<std::uint8_t>(b);
+}
+
+void carrier_lost_exit() {
+    if (door_state::in_carrier_exit) halt(0);
+    door_state::in_carrier_exit = true;
+    carrier_present = 0;
+    carrier_lost = true;
+    out_buf.clear();
+    door_state::write_direct("\r\nCarrier Dropped, returning to BBS.\r\n");
+    halt(0);
+}
+
+void door_hold_raise() { ++door_state::hold_count; }
+
+void door_hold_lower() {
+    if (door_state::hold_count > 0) --door_state::hold_count;
+    if (door_state::hold_count == 0 && !carrier_present && !door_state::in_carrier_exit) carrier_lost_exit();
+}

@@ -1,0 +1,120 @@
+#include "door/sys.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <sys/time.h>
+#include <time.h>
+
+local_time system_seam::now() {
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    struct tm tmv;
+    time_t secs = tv.tv_sec;
+    localtime_r(&secs, &tmv);
+    local_time t;
+    t.year = tmv.tm_year + 1900;
+    t.month = tmv.tm_mon + 1;
+    t.day = tmv.tm_mday;
+    t.hour = tmv.tm_hour;
+    t.minute = tmv.tm_min;
+    t.second = tmv.tm_sec;
+    t.hundredths = static_cast<int>(tv.tv_usec / 10000);
+    t.weekday = tmv.tm_wday;
+    return t;
+}
+
+void system_seam::sleep_ms(int ms) {
+    if (ms <= 0) return;
+    struct timespec ts;
+    ts.tv_sec = ms / 1000;
+    ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    while (nanosleep(&ts, &ts) != 0) {
+    }
+}
+
+void system_seam::seed(std::uint32_t s) {
+    state_ = 0x9E3779B97F4A7C15ULL ^ s;
+    if (state_ == 0) state_ = 1;
+}
+
+void system_seam::randomize() {
+    local_time t = now();
+    seed(static_cast<std::uint32_t>(((t.hour * 60 + t.minute) * 60 + t.second)));
+}
+
+int system_seam::random(int n) {
+    if (n < 1) return 0;
+    // xorshift64*: small, fast and good enough for dice.
+    state_ ^= state_ >> 12;
+    state_ ^= state_ << 25;
+    state_ ^= state_ >> 27;
+    std::uint64_t r = state_ * 0x2545F4914F6CDD1DULL;
+    return static_cast<int>((r >> 32) % static_cast<std::uint64_t>(n));
+}
+
+namespace {
+// End-to-end tests drive the real program with a shifted clock, instant pauses or fixed
+// dice, through the environment: QV_TEST_CLOCK=YYYYMMDDHHMMSS, QV_TEST_NOSLEEP=1,
+// QV_TEST_SEED=n. Without them the real clock, real pauses and clock seeding are used.
+class environment_seam : public system_seam {
+public:
+    environment_seam() {
+        if (const char* c = std::getenv("QV_TEST_CLOCK")) {
+            struct tm t = {};
+            if (std::sscanf(c, "%4d%2d%2d%2d%2d%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
+                            &t.tm_min, &t.tm_sec) == 6) {
+                t.tm_year -= 1900;
+                t.tm_mon -= 1;
+                t.tm_isdst = -1;
+                offset_ = static_cast<long>(mktime(&t) - time(nullptr));
+            }
+        }
+        if (const char* s = std::getenv("QV_TEST_NOSLEEP")) nosleep_ = s[0] == '1';
+        if (const char* s = std::getenv("QV_TEST_SEED")) {
+            fixed_seed_ = true;
+            seed(static_cast<std::uint32_t>(std::strtoul(s, nullptr, 10)));
+        }
+    }
+    local_time now() override {
+        if (offset_ == 0) return system_seam::now();
+        struct timeval tv;
+        gettimeofday(&tv, nullptr);
+        time_t secs = tv.tv_sec + offset_;
+        struct tm tmv;
+        localtime_r(&secs, &tmv);
+        local_time t;
+        t.year = tmv.tm_year + 1900;
+        t.month = tmv.tm_mon + 1;
+        t.day = tmv.tm_mday;
+        t.hour = tmv.tm_hour;
+        t.minute = tmv.tm_min;
+        t.second = tmv.tm_sec;
+        t.hundredths = static_cast<int>(tv.tv_usec / 10000);
+        t.weekday = tmv.tm_wday;
+        return t;
+    }
+    void sleep_ms(int ms) override {
+        if (!nosleep_) system_seam::sleep_ms(ms);
+    }
+    void randomize() override {
+        if (!fixed_seed_) system_seam::randomize();
+    }
+
+private:
+    long offset_ = 0;
+    bool nosleep_ = false;
+    bool fixed_seed_ = false;
+};
+
+environment_seam real_seam;
+system_seam* current_seam = &real_seam;
+}  // namespace
+
+system_seam& sys() { return *current_seam; }
+
+system_seam* set_sys(system_seam* s) {
+    system_seam* old = current_seam;
+    current_seam = s ? s : &real_seam;
+    return old;
+}

@@ -1,0 +1,41 @@
+#include "support/capture.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "door/door.hpp"
+
+output_capture::output_capture() {
+    flush_output();
+    std::fflush(stdout);
+    char name[] = "/tmp/qvcapture.XXXXXX";
+    file_fd_ = mkstemp(name);
+    if (file_fd_ < 0) throw std::runtime_error("mkstemp failed");
+    unlink(name);
+    saved_fd_ = dup(1);
+    dup2(file_fd_, 1);
+}
+
+output_capture::~output_capture() {
+    flush_output();
+    std::fflush(stdout);
+    dup2(saved_fd_, 1);
+    close(saved_fd_);
+    close(file_fd_);
+}
+
+std::string output_capture::take() {
+    flush_output();
+    std::fflush(stdout);
+    std::string out;
+    char buf[4096];
+    for (;;) {
+        ssize_t n = pread(file_fd_, buf, sizeof buf, read_pos_);
+        if (n <= 0) break;
+        out.append(buf, static_cast<std::size_t>(n));
+        read_pos_ += n;
+    }
+    return out;
+}
