@@ -1,0 +1,220 @@
+#include "engine/file_access.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "door/halt.hpp"
+#include "door/sys.hpp"
+#include "engine/debug_log.hpp"
+#include "engine/exit.hpp"
+
+namespace {
+constexpr int busy_tries = 41;
+constexpr int busy_pause_ms = 500;
+
+bool is_busy(int result) { return result != io_ok && result != io_missing; }
+
+class fd_closer {
+public:
+    explicit fd_closer(int fd) : fd_(fd) {}
+    ~fd_closer() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    fd_closer(const fd_closer&) = delete;
+    fd_closer& operator=(const fd_closer&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        int f = fd_;
+        fd_ = -1;
+        return f;
+    }
+
+private:
+    int fd_;
+};
+
+bool write_all(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool read_all(int fd, std::string& out) {
+    out.clear();
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return true;
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+}
+
+// A name in the same directory as the file, unique to this process.
+std::string temp_name_for(const std::string& name) {
+    std::string::size_type slash = name.rfind('/');
+    std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+    return dir + "." + base + "." + std::to_string(::getpid()) + ".tmp";
+}
+
+// Opens the file and locks it exclusively, making sure the lock is on the file that the
+// name names now (another node may have replaced or erased it while we waited).
+int open_locked(const std::string& name, int flags) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        int fd = ::open(name.c_str(), flags | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        while (::flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd);
+                return -1;
+            }
+        }
+        struct stat held, named;
+        if (::fstat(fd, &held) == 0 && ::stat(name.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev)
+            return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+}  // namespace
+
+int test_open(const std::string& name) {
+    for (;;) {
+        int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            struct stat st;
+            bool dir = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+            ::close(fd);
+            return dir ? EISDIR : io_ok;
+        }
+        if (errno == EINTR) continue;
+        if (errno == ENOENT || errno == ENOTDIR) return io_missing;
+        return errno == io_ok ? EIO : errno;
+    }
+}
+
+bool file_exists(const std::string& name) { return test_open(name) != io_missing; }
+
+int busy_exit_code(const std::string& name) {
+    if (name == "players.dat") return exit_players_stuck;
+    if (name == "quorstat.dat") return exit_stat_stuck;
+    if (name == "weapons.dat") return exit_weapons_stuck;
+    if (name == "armors.dat") return exit_armors_stuck;
+    if (name == "shields.dat") return exit_shields_stuck;
+    return exit_file_stuck;
+}
+
+int invis_file_available(const std::string& name, int& result) {
+    debug_enter("Entering invis_file_available  " + name);
+    int tries = 0;
+    do {
+        result = test_open(name);
+        ++tries;
+        delay_ms(busy_pause_ms);
+    } while (tries < busy_tries && is_busy(result));
+    if (is_busy(result)) end_prog(busy_exit_code(name));
+    debug_leave("Leaving invis_file_available");
+    return result;
+}
+
+bool wait_for_file(const std::string& name) {
+    int result = test_open(name);
+    if (is_busy(result)) invis_file_available(name, result);
+    return result == io_ok;
+}
+
+void erase_file(const std::string& name) {
+    if (!wait_for_file(name)) return;
+    ::unlink(name.c_str());
+}
+
+void rename_file(const std::string& old_name, const std::string& new_name) {
+    if (!wait_for_file(old_name)) return;
+    ::rename(old_name.c_str(), new_name.c_str());
+}
+
+file_status read_whole_file(const std::string& name, std::string& contents) {
+    contents.clear();
+    if (!wait_for_file(name)) return file_status::missing;
+    int fd;
+    do {
+        fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return errno == ENOENT ? file_status::missing : file_status::corrupt;
+    fd_closer closer(fd);
+    return read_all(fd, contents) ? file_status::ok : file_status::corrupt;
+}
+
+bool atomic_rewrite(const std::string& name, std::string_view contents) {
+    std::string tmp = temp_name_for(name);
+    mode_t mode = 0666;
+    struct stat old;
+    if (::stat(name.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    int fd;
+    do {
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    // The data must be on disk before the new name points at it, or a crash could leave
+    // an empty file where the players were.
+    bool ok = write_all(fd, contents) && ::fdatasync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(tmp.c_str(), name.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+void rewrite_file(const std::string& name, std::string_view contents) {
+    if (atomic_rewrite(name, contents)) return;
+    debug_log("FORCE:Could not write " + name + " : " + std::strerror(errno));
+    if (!halting()) end_prog(exit_file_stuck);
+}
+
+bool locked_append(const std::string& name, std::string_view bytes) {
+    int fd = open_locked(name, O_WRONLY | O_APPEND);
+    if (fd < 0) return false;
+    fd_closer closer(fd);
+    return write_all(fd, bytes);
+}
+
+bool locked_update(const std::string& name,
+                   const std::function<locked_action(std::string& contents)>& change) {
+    int fd = open_locked(name, O_RDWR);
+    if (fd < 0) return false;
+    fd_closer closer(fd);
+    std::string contents;
+    if (!read_all(fd, contents)) return false;
+    bool was_empty = contents.empty();
+    switch (change(contents)) {
+    case locked_action::keep:
+        // A file that was missing (created by our lock) and stays empty is not left behind.
+        if (was_empty && contents.empty()) ::unlink(name.c_str());
+        return true;
+    case locked_action::rewrite:
+        return atomic_rewrite(name, contents);
+    case locked_action::erase:
+        return ::unlink(name.c_str()) == 0 || errno == ENOENT;
+    }
+    return true;
+}

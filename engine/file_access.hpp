@@ -1,0 +1,71 @@
+// How every game file is opened, waited for, replaced and appended to.
+//
+// The rule for opening: a file is test-opened first. "Missing" is each caller's case; any
+// other failure means the file is busy: it is tried again up to 41 times, 500 ms apart,
+// silently, and when it stays busy the game ends through end_prog with the file's code
+// (8 "players.dat", 6 "quorstat.dat", 9 "weapons.dat", 10 "armors.dat", 11 "shields.dat",
+// 5 any other file).
+//
+// Whole-file rewrites never write in place: the new contents go to a temporary file unique
+// to this process in the same directory, which is then renamed over the old one, so another
+// node sees the old file or the new one and never a torn one. A rewrite that fails (disk
+// full, no permission) keeps the old file.
+//
+// Files that one node appends to while another pops or rewrites them (queues, mailboxes,
+// boards, logs) go through locked_append and locked_update, which serialise on an advisory
+// lock of the file itself.
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Results of a test-open, as the game's file rule names them.
+constexpr int io_ok = 0;
+constexpr int io_missing = 2;
+
+// Test-opens the file for reading: io_ok, io_missing, or another (busy) code.
+int test_open(const std::string& name);
+// True when the file opens for reading; a failure other than "not found" counts as existing.
+bool file_exists(const std::string& name);
+// The exit code for a file that stays busy (8, 6, 9, 10, 11, else 5), by exact name.
+int busy_exit_code(const std::string& name);
+// The busy-file wait: up to 41 tries with a 500 ms pause after each; result receives the
+// last try's code. Ends the game with the file's code when the file stays busy.
+int invis_file_available(const std::string& name, int& result);
+// Test-open plus the busy-file wait: true when the file is there, false when it is missing.
+// Never returns for a file that stays busy.
+bool wait_for_file(const std::string& name);
+
+// Erases the file after waiting for it; nothing when it is missing.
+void erase_file(const std::string& name);
+// Renames the file after waiting for it; nothing when it is missing.
+void rename_file(const std::string& old_name, const std::string& new_name);
+
+// Outcome of reading a whole file.
+enum class file_status { ok, missing, corrupt };
+// Reads the whole file through the open rule (busy: the wait, then the file's code).
+// corrupt here means only that reading failed part-way.
+file_status read_whole_file(const std::string& name, std::string& contents);
+
+// Replaces the file's contents through a temporary file + rename. False when the write
+// failed; the old file is then unchanged and no temporary file is left.
+bool atomic_rewrite(const std::string& name, std::string_view contents);
+// atomic_rewrite, and when it fails: a FORCE line in the debug log and the orderly exit
+// with code 5 (while the program is already ending, only the log line).
+void rewrite_file(const std::string& name, std::string_view contents);
+
+// Appends bytes to the file (created when missing) under an exclusive lock of the file,
+// re-opening when another node replaced or erased the file while we waited for the lock.
+// False when the file cannot be opened or written.
+bool locked_append(const std::string& name, std::string_view bytes);
+
+// What locked_update does with the file once the change has run.
+enum class locked_action { keep, rewrite, erase };
+// Takes the same lock as locked_append on the file (a missing file reads as empty), reads it
+// whole, lets change edit the contents and choose: keep the file as it is, rewrite it with
+// the edited contents (temporary file + rename, still under the lock), or erase it. No
+// append can slip in between the read and the rewrite. A file left empty with keep is
+// erased, so a look at a missing file leaves none behind. False when the file cannot be
+// opened or read or the rewrite fails (the old file is then kept).
+bool locked_update(const std::string& name,
+                   const std::function<locked_action(std::string& contents)>& change);
