@@ -1,0 +1,110 @@
+// The hold between nodes with a replaced clock: checks, pauses, the display, ownership.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "engine/exit.hpp"
+#include "engine/hold.hpp"
+#include "engine/lookups.hpp"
+#include "engine_state.hpp"
+#include "support/capture.hpp"
+#include "support/child.hpp"
+
+namespace {
+// Another node's hold that disappears after a number of pauses.
+struct clearing_seam : fake_seam {
+    int clear_after = -1;
+    void sleep_ms(int ms) override {
+        fake_seam::sleep_ms(ms);
+        if (static_cast<int>(sleeps.size()) == clear_after) ::unlink("hold.dat");
+    }
+};
+
+void other_node_hold() { write_file("hold.dat", std::string(1, '\0')); }
+
+std::string expected_wait_display(int checks) {
+    std::string s = "\x1b[2J`9  Temporary hold placed on file activity :        `4";
+    for (int i = 1; i <= checks; ++i) s += std::string(7, '\b') + (i % 2 == 0 ? "WAITING" : ".......");
+    return s;
+}
+
+const std::string held_too_long = "\r\n`9  File Activity has been held too long, Please inform SysOp.\r\n";
+
+fake_seam* child_seam = nullptr;
+void report_pauses() {
+    write_file("pauses.txt", std::to_string(child_seam->sleeps.size()) + " " + std::to_string(child_seam->slept_total));
+}
+
+struct hold : ::testing::Test {
+    engine_state st;
+    output_capture out;
+};
+}  // namespace
+
+TEST_F(hold, no_hold_means_one_check_and_one_pause) {
+    EXPECT_FALSE(wait_for_hold());
+    EXPECT_EQ(st.seam.sleeps, std::vector<int>{500});
+    EXPECT_EQ(out.take(), "");
+}
+
+TEST_F(hold, taking_a_free_hold_creates_the_file_and_releasing_erases_it) {
+    place_hold();
+    EXPECT_TRUE(hold_owned());
+    EXPECT_EQ(read_file("hold.dat"), std::string(1, '\0'));
+    EXPECT_EQ(st.seam.sleeps, std::vector<int>{500});
+    EXPECT_FALSE(wait_for_hold()) << "a node never waits for its own hold";
+    place_hold();   // nested: one level more
+    remove_hold();
+    EXPECT_TRUE(file_present("hold.dat"));
+    remove_hold();
+    EXPECT_FALSE(file_present("hold.dat"));
+    EXPECT_FALSE(hold_owned());
+    EXPECT_EQ(out.take(), "");
+}
+
+TEST_F(hold, another_nodes_hold_is_never_removed) {
+    other_node_hold();
+    remove_hold();
+    release_own_hold();
+    EXPECT_TRUE(file_present("hold.dat"));
+}
+
+TEST_F(hold, waiting_for_a_hold_that_clears_shows_the_display_until_it_goes) {
+    clearing_seam seam;
+    seam.clear_after = 3;
+    other_node_hold();
+    place_hold();
+    EXPECT_TRUE(hold_owned());
+    EXPECT_EQ(seam.sleeps.size(), 4u);   // three checks found it, the fourth did not
+    EXPECT_EQ(out.take(), expected_wait_display(3));
+    remove_hold();
+}
+
+TEST_F(hold, a_hold_that_stays_ends_with_code_13_after_41_checks_and_writes_nothing) {
+    put_chars({make_char(1, "Me"), make_char(2, "Other")});
+    std::string before = read_file("players.dat");
+    other_node_hold();
+    for (bool taking : {false, true}) {
+        child_result r = run_in_child([taking] {
+            fake_seam seam;
+            child_seam = &seam;
+            add_exit_proc(report_pauses);
+            read_char_file();
+            cur_char = char_num_ptr(1);
+            char_num_ptr(2)->online = 1;
+            if (taking)
+                place_hold();
+            else
+                wait_for_hold();
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.code, 13);
+        EXPECT_EQ(r.out, expected_wait_display(41) + held_too_long);
+        EXPECT_EQ(read_file("pauses.txt"), "41 20500");
+        EXPECT_EQ(read_file("players.dat"), before);
+        EXPECT_TRUE(file_present("hold.dat")) << "the other node's hold stays";
+        EXPECT_FALSE(file_present("quorstat.dat"));
+        EXPECT_FALSE(file_present("node0002.msg"));
+    }
+}

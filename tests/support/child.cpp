@@ -1,0 +1,74 @@
+#include "support/child.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "door/door.hpp"
+
+namespace {
+pid_t fork_with_stdout(int out_fd, const std::function<void()>& fn) {
+    flush_output();
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(out_fd, 1);
+        fn();
+        flush_output();
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    return pid;
+}
+
+child_result status_of(int status) {
+    child_result r;
+    if (WIFEXITED(status)) {
+        r.exited = true;
+        r.code = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        r.code = WTERMSIG(status);
+    }
+    return r;
+}
+}  // namespace
+
+child_result run_in_child(const std::function<void()>& fn) {
+    char name[] = "/tmp/qvchild.XXXXXX";
+    int fd = mkstemp(name);
+    if (fd < 0) throw std::runtime_error("mkstemp failed");
+    unlink(name);
+    pid_t pid = fork_with_stdout(fd, fn);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    child_result r = status_of(status);
+    char buf[4096];
+    off_t pos = 0;
+    for (;;) {
+        ssize_t n = pread(fd, buf, sizeof buf, pos);
+        if (n <= 0) break;
+        r.out.append(buf, static_cast<std::size_t>(n));
+        pos += n;
+    }
+    close(fd);
+    return r;
+}
+
+pid_t start_child(const std::function<void()>& fn) {
+    int fd = open("/dev/null", O_WRONLY);
+    pid_t pid = fork_with_stdout(fd, fn);
+    close(fd);
+    return pid;
+}
+
+child_result wait_child(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    return status_of(status);
+}

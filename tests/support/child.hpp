@@ -1,0 +1,21 @@
+// Runs a piece of a test in a real child process forked from the test binary: for code that
+// ends the program (the orderly exit, the halt chain) and for several nodes at once.
+#pragma once
+#include <functional>
+#include <string>
+#include <sys/types.h>
+
+struct child_result {
+    bool exited = false;     // ended through exit (else killed by a signal)
+    int code = -1;           // exit status, or the signal number when killed
+    std::string out;         // everything the child wrote to standard output
+};
+
+// Forks, runs fn in the child with standard output captured, and waits for it. A child whose
+// fn returns ends with status 0 without running the halt chain.
+child_result run_in_child(const std::function<void()>& fn);
+
+// Forks a child that runs fn (standard output to /dev/null) and returns its pid at once.
+pid_t start_child(const std::function<void()>& fn);
+// Waits for a child started with start_child.
+child_result wait_child(pid_t pid);
