@@ -10,11 +10,10 @@
 #include "door/door.hpp"
 #include "engine/data_files.hpp"
 #include "engine/text_file.hpp"
+#include "fuzz/record_fuzz.hpp"
 
 namespace {
 bool setup() {
-    char dir[] = "/tmp/qvfuzz.XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
     int null_fd = open("/dev/null", O_WRONLY);
     dup2(null_fd, 1);
     graphics_mode = 3;
@@ -35,6 +34,7 @@ void check(const text_list& l) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static bool ready = setup();
     (void)ready;
+    fuzzing::scratch_dir scratch;
     std::string bytes(reinterpret_cast<const char*>(data), size);
     if (FILE* f = std::fopen("t.dat", "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
