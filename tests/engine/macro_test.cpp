@@ -391,20 +391,3 @@ TEST_F(macros, a_menu_section_is_prepared) {
     prep_menu_text(wide);
     EXPECT_EQ(wide.front().view(), std::string(90, '-') + "N" + std::string(9, 'n'));
 }
-
-TEST_F(macros, script_variable_block) {
-    script_vars v;
-    v.set(0, "x");
-    v.set(26, "x");
-    v.set(25, std::string(90, 'z'));
-    EXPECT_EQ(v.get(25).size(), 86u);
-    EXPECT_EQ(v.get(0), "");
-    EXPECT_EQ(v.get(26), "");
-    v.reset_flags();
-    EXPECT_EQ(v.get(23), std::string(29, '0'));
-    v.set_flag(0, '1');
-    v.set_flag(30, '1');
-    EXPECT_EQ(v.get(23), std::string(29, '0'));
-    v.clear();
-    EXPECT_EQ(v.get(23), "");
-}

@@ -139,14 +139,6 @@ TEST_F(colour_codes, key_list_and_hit_any_key) {
     EXPECT_EQ(read_key(), 'y');
 }
 
-TEST_F(colour_codes, dispdesc_shows_every_line) {
-    play_as("bob");
-    dispdesc({"`2one ^CA", "", "two"});
-    EXPECT_EQ(out.take(), "\x1b[32mone Bob\r\n\r\ntwo\r\n");
-    dispdesc({});
-    EXPECT_EQ(out.take(), "");
-}
-
 TEST_F(colour_codes, char_name_ptr_offers_each_match_in_list_order) {
     // char_list is pushed at the head: the walk meets Hannah, then Bob, then Anna.
     add_char(make_char(1, "`4Anna"));
