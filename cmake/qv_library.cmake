@@ -29,7 +29,9 @@ function(qv_test_folder name)
   endif()
   add_executable(${name}_tests ${srcs})
   target_link_libraries(${name}_tests PRIVATE testsupport ${ARGN} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${name}_tests
-    PROPERTIES ENVIRONMENT "QV_BIN_DIR=${CMAKE_BINARY_DIR}/apps;QV_DATA_DIR=${CMAKE_SOURCE_DIR}/data;QV_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-    DISCOVERY_TIMEOUT 60)
+  # The environment the tests need. A list in the ENVIRONMENT property is split apart by test
+  # discovery, so the variables are set by a launcher in front of the test binary instead.
+  set_target_properties(${name}_tests PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_COMMAND};-E;env;QV_BIN_DIR=${CMAKE_BINARY_DIR}/apps;QV_DATA_DIR=${CMAKE_SOURCE_DIR}/data;QV_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60)
 endfunction()

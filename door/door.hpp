@@ -62,6 +62,10 @@ struct door_config_values {
     fstr<2> suffix;                     // switch /M
     fstr<80> unknown_key, unknown_word2, unknown_rest;  // last unknown line
     fstr<255> dropfile_path;            // DROPFILEPATH from the control file
+    bool dropfile_path_given = false;   // the control file named a DROPFILEPATH
+    bool path_switch_given = false;     // switch /P (wins over DROPFILEPATH)
+    bool ansi = false;                  // the caller's graphics mode is ANSI or better
+    fstr<80> drop_file_name;            // the drop file read (status screen)
 };
 extern door_config_values door_cfg;
 
@@ -114,20 +118,42 @@ void purge_io();
 void purge_output();
 void comms_unit_init();
 
-// ---- Control file and switches ----
+// ---- The kit's own stops ----
+// Exit statuses of the kit's own stops.
+constexpr int exit_config_error = 18;
+constexpr int exit_drop_file_error = 17;
+
+// A stop that a reader found: the exit status and the text shown before it (code 0: none).
+struct door_stop {
+    int code = 0;
+    std::string text;
+    explicit operator bool() const { return code != 0; }
+};
+// Shows the stop's text straight on standard output (two BELs, "ERROR: " text, a line end, two
+// BELs), waits 2000 ms and halts with the stop's code.
+[[noreturn]] void door_error_stop(const door_stop& stop);
+
+// ---- Control file and switches (free of terminal code: the utility links these alone) ----
+// read_door_config stops the program on an error; load_door_config returns the stop instead.
 void read_door_config(std::string_view control_file_name);
-void parse_door_switches();
+door_stop load_door_config(std::string_view control_file_name);
+door_stop parse_door_switches();
 std::string door_config_name(std::string_view name);
 [[noreturn]] void config_error_exit(std::string_view text);
+// The control-file key word of a drop-file type ("DOORSYS" for 11), empty for none.
+std::string_view bbs_type_word(int type);
 
 // ---- Drop files ----
+// read_drop_file stops the program on an error; load_drop_file returns the stop instead.
 void read_drop_file();
+door_stop load_drop_file();
 std::string node_char(int node);
 [[noreturn]] void drop_file_error_exit(std::string_view text);
 void local_logon();
 void maintenance_user();
 std::vector<std::string> door_status_lines();
 
-// Exit statuses of the kit's own stops.
-constexpr int exit_config_error = 18;
-constexpr int exit_drop_file_error = 17;
+// ---- Session reset ----
+// Puts every session value and the kit's terminal state back to their defaults
+// (door_init does this first; tests use it between cases).
+void door_reset_session();

@@ -1,6 +1,10 @@
 // Terminal state kept by the kit itself; the game never reads it.
 #pragma once
 #include <string>
+#include <string_view>
+#include <utility>
+
+#include "door/door.hpp"
 
 namespace door_state {
 extern int line_counter;          // starts at 1
@@ -19,4 +23,31 @@ extern bool in_carrier_exit;      // carrier_lost_exit has begun
 void write_direct(std::string_view s);
 // Drops everything buffered for the caller.
 void discard_output();
+
+// True while the caller is there. When the carrier is gone it marks the loss and ends the
+// program through carrier_lost_exit, unless the exit must wait (a hold is raised, the exit
+// has begun, the program is already halting): then it returns false.
+bool carrier_ok();
+// Waits up to ms for standard input to become readable (a hang-up cuts the wait short).
+bool wait_readable(int ms);
+// One byte from standard input if one can be read now: -1 when none. End of input and read
+// errors mark the carrier lost. A NUL byte is not a key, and an LF right after a CR is the
+// second half of one Enter.
+int take_byte();
+// Waits for a key byte for as long as the caller is there; -1 when the carrier is gone and
+// the exit must wait.
+int wait_byte();
+// Plain line input for the local log-on (no kit echo or editing): up to CR or LF.
+std::string read_plain_line();
+// Puts standard input into raw mode when it is a terminal; the saved settings come back at
+// every way out.
+void enter_raw_mode();
+void restore_terminal();
 }  // namespace door_state
+
+// Splits a full-name line: upper-cased, the first name up to the first blank, the rest the
+// last name.
+std::pair<std::string, std::string> split_full_name(std::string_view full);
+// The drop-file types that are no text file.
+door_stop local_logon_read();
+door_stop read_pcboard_sys(int type);

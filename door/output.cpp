@@ -1,5 +1,6 @@
 // Output to the caller: buffered text, colours, cursor and screen as ANSI sequences.
 #include <cerrno>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 
@@ -36,10 +37,8 @@ std::string class_prefix(int new_class, int old_class) {
     return table[new_class][old_class];
 }
 
-bool lost_output() {
-    // Output after carrier loss, or while this node holds the hold, is dropped.
-    return !carrier_present || carrier_lost;
-}
+// Output after carrier loss is dropped.
+bool lost_output() { return !carrier_present || carrier_lost; }
 }  // namespace
 
 namespace door_state {
@@ -71,8 +70,16 @@ void flush_output() {
     while (left > 0) {
         ssize_t n = ::write(1, p, left);
         if (n < 0) {
-            if (errno == EINTR) continue;
-            // The caller's line is gone: what was not sent never will be.
+            if (errno == EINTR && carrier_present) continue;
+            if (errno == EAGAIN) {
+                // A BBS may hand over a non-blocking line: wait until it takes more.
+                struct pollfd w = {1, POLLOUT, 0};
+                poll(&w, 1, 1000);
+                if (carrier_present) continue;
+                break;
+            }
+            // The caller's line is gone (or the caller hung up while it was full): what was
+            // not sent never will be.
             carrier_present = 0;
             carrier_lost = true;
             break;
@@ -90,11 +97,7 @@ void send_char(char c) {
 }
 
 void send_str(std::string_view s) {
-    if (!carrier_present) {
-        carrier_lost = true;
-        if (door_state::in_carrier_exit || door_state::hold_count > 0 || halting()) return;
-        carrier_lost_exit();
-    }
+    if (!door_state::carrier_ok()) return;
     for (char c : s) send_char(c);
 }
 
@@ -176,5 +179,6 @@ void door_hold_raise() { ++door_state::hold_count; }
 
 void door_hold_lower() {
     if (door_state::hold_count > 0) --door_state::hold_count;
-    if (door_state::hold_count == 0 && !carrier_present && !door_state::in_carrier_exit) carrier_lost_exit();
+    // The exit that waited for the hold happens now.
+    if (door_state::hold_count == 0) door_state::carrier_ok();
 }

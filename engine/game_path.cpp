@@ -1,0 +1,21 @@
+#include "engine/game_path.hpp"
+
+#include "door/file_forms.hpp"
+
+std::optional<std::string> game_path(std::string_view name) {
+    if (name.empty() || name.front() == '/' || name.find('\0') != std::string_view::npos) return std::nullopt;
+    std::string resolved;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t slash = name.find('/', start);
+        if (slash == std::string_view::npos) slash = name.size();
+        std::string part(name.substr(start, slash - start));
+        start = slash + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") return std::nullopt;
+        std::string dir = resolved.empty() ? std::string() : resolved + "/";
+        resolved = find_file_case_blind(dir, part);
+    }
+    if (resolved.empty()) return std::nullopt;
+    return resolved;
+}

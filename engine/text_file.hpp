@@ -1,0 +1,91 @@
+// Sectioned text files and the lists of text lines they are read into.
+//
+// A sectioned text file ("quortext.dat", scripts, flag files, boards, definition files) is a
+// text file of lines ended by CR, LF or CR LF; a line longer than 255 characters is cut to
+// 255 on reading. A line beginning "@#" opens a section named by the rest of the line exactly
+// as written (names match case-blind); a section runs to the next line beginning "@#" or "~"
+// or to the end of the file. Lines before the first header belong to no section.
+//
+// A text list holds lines of up to 100 characters (a longer line is cut), in file order; an
+// empty list is the "nil" of the game's texts (no section, or an empty one).
+#pragma once
+#include <cstdint>
+#include <list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "door/fstr.hpp"
+
+using text_line = fstr<100>;
+using text_list = std::list<text_line>;
+
+// Reads a text file line by line from the start (the "open text file" of read_desc).
+class text_reader {
+public:
+    text_reader() = default;
+    // The lines of a text image held in memory.
+    explicit text_reader(std::string_view bytes);
+    // Opens a file through the game's open rule: false when it is missing; a file that stays
+    // busy ends the game with its code; a read that fails part-way ends it with code 5.
+    bool open(const std::string& name);
+    // The next line without its line end, cut to 255 characters; false at the end.
+    bool read_line(std::string& line);
+    bool at_end() const { return next_ >= lines_.size(); }
+
+private:
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
+};
+
+// The lines of the named section of the file (list replaced; empty when the file has no such
+// section or the section is empty). A missing file shows "`9  Error : File <name> missing."
+// and ends the game with code 12.
+void read_menu_text(const std::string& file_name, std::string_view section, text_list& list);
+// Reads the section as read_menu_text does and prepares it as a menu (prep_menu_text): its
+// key string is appended to keys, its expanded lines to list.
+void read_text_section(const std::string& file_name, std::string_view section, text_list& list,
+                       std::string& keys);
+// Reads lines from the reader's position into list (replaced) up to the next line beginning
+// "@#" or "~" (read, not stored) or the end.
+void read_desc(text_reader& file, text_list& list);
+// Appends one line at the tail, cut to 100 characters.
+void add_desc_line(std::string_view text, text_list& list);
+// Frees every line: the list becomes empty.
+void deldesc(text_list& list);
+
+// The upper-cased names of all sections of the file in file order (list replaced); a lone
+// "@#" gives no name. A missing file leaves the list as it was.
+void retrieve_headers(const std::string& file_name, text_list& list);
+// The same, keeping only names that contain the filter (the filter is not upper-cased).
+void retrieve_headers(const std::string& file_name, std::string_view filter, text_list& list);
+
+// Modes of writedesc.
+constexpr int writedesc_plain = 1;  // lines as they stand (any mode other than 2 and 3)
+constexpr int writedesc_ansi = 2;   // colour codes turned into ANSI sequences
+constexpr int writedesc_strip = 3;  // colour codes removed
+// Replaces the whole file with the list's lines (one LF-ended line each), converted by mode;
+// an empty list leaves an empty file. The rewrite goes through a temporary file and a
+// rename, so another node sees the old file or the new one.
+void writedesc(int mode, const std::string& file_name, const text_list& list);
+// Adds every line of the list, one LF-ended line each, to a file image being built (written
+// whole afterwards with atomic_rewrite or rewrite_file).
+void add_desc_to_file(std::string& file_image, const text_list& list);
+// Appends the list's lines to the mailbox user<NNNN>.dat of the player with that name (name
+// compared without case and colour codes). A name that matches no character, or an empty
+// list, writes nothing. The lines go in as one append under the file's lock, so appends from
+// several nodes never interleave.
+void append_user_file(std::string_view player_name, const text_list& list);
+// "user" + the player number zero-padded to four digits + ".dat".
+std::string mailbox_file_name(std::int16_t number);
+
+// Reads the file three characters at a time (line ends skipped) and returns the number the
+// last group spells; 0 when it is no number or the file is missing.
+std::int32_t read_file_number(const std::string& file_name);
+
+// Take one text and discard it: the output routine for listings that are to stay silent.
+void silent_line(std::string_view text);
+void silent_text(std::string_view text);
+
+// "quortext.dat", the game's menu and location texts.
+constexpr const char* text_file_name = "quortext.dat";
