@@ -145,23 +145,6 @@ TEST_F(input, end_of_input_under_a_hold_is_deferred) {
     EXPECT_EQ(read_file(path), "\r\nCarrier Dropped, returning to BBS.\r\n");
 }
 
-TEST_F(input, end_of_input_is_carrier_loss) {
-    std::string path = dir.file("out.txt");
-    EXPECT_EXIT(
-        {
-            input_feed keys("x");
-            keys.end();
-            int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(fd, 1);
-            write_str("Your choice: ");
-            read_key();
-            read_key();
-            std::_Exit(3);
-        },
-        ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(read_file(path), "Your choice: \r\nCarrier Dropped, returning to BBS.\r\n");
-}
-
 TEST_F(input, minutes_left_across_midnight) {
     seam.set_time(2026, 3, 1, 23, 50, 0);
     start_time = clock_now();
