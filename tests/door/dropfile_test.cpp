@@ -25,134 +25,51 @@ struct dropfile : door_fixture {
 };
 
 const lines dorinfo = {
-    "The Cellar BBS",    // 1 BBS name
-    "ANNA",              // 2 sysop
-    "BERG",              // 3
-    "COM2",              // 4 port
-    "38400 BAUD,N,8,1",  // 5 speed
-    " 0",                // 6 network
-    "Carl",              // 7 first name
-    "Dorn",              // 8 last name
-    "Oslo, Norway",      // 9 location
-    "1",                 // 10 graphics
-    "110",               // 11 security
-    "45",                // 12 minutes
+    "The Cellar BBS", "ANNA", "BERG",   // 1-3 BBS name, sysop
+    "COM2", "38400 BAUD,N,8,1", " 0",   // 4 port, 5 speed, 6
+    "Carl", "Dorn", "Oslo, Norway",     // 7 first name, 8 last name, 9
+    "1", "110", "45",                   // 10 graphics, 11 security, 12 minutes
 };
 
 const lines chain_txt = {
-    "7",               // 1 user number
-    "carl dorn",       // 2 name
-    "Carl Dorn",       // 3 real name
-    "",                // 4 call sign
-    "34",              // 5 age
-    "M",               // 6 sex
-    "1500",            // 7 gold
-    "01/15/26",        // 8 last call
-    "80",              // 9 columns
-    "25",              // 10 rows
-    "110",             // 11 security
-    "0",               // 12 co-sysop
-    "0",               // 13 sysop
-    "1",               // 14 ANSI
-    "1",               // 15 remote
-    "2259.58",         // 16 seconds left
-    "/bbs/gfiles/",    // 17
-    "/bbs/data/",      // 18
-    "010126.log",      // 19
-    "38400",           // 20 speed
-    "2",               // 21 port
-    "The Cellar BBS",  // 22 BBS name
-    "Anna Berg",       // 23 sysop
+    "7", "carl dorn", "Carl Dorn", "", "34",          // 1, 2 name, 3-5
+    "M", "1500", "01/15/26", "80", "25",              // 6-10
+    "110", "0", "0", "1", "1",                        // 11 security, 12-13, 14 ANSI, 15 remote
+    "2259.58", "/bbs/gfiles/", "/bbs/data/", "x.log", // 16 seconds left, 17-19
+    "38400", "2", "The Cellar BBS", "Anna Berg",      // 20 speed, 21 port, 22 BBS, 23 sysop
 };
 
 const lines info_bbs = {
-    "Carl Dorn",  // 1 name
-    "57600",      // 2 speed (more than 16 bits hold)
-    "1",          // 3 port
-    "110",        // 4 security
-    "FALSE",      // 5 local
-    "Oslo",       // 6
-    "45",         // 7 minutes
-    "TRUE",       // 8 ANSI
+    "Carl Dorn", "57600", "1", "110",  // 1 name, 2 speed (more than 16 bits), 3 port, 4 security
+    "FALSE", "Oslo", "45", "TRUE",     // 5 local, 6, 7 minutes, 8 ANSI
 };
 
 const lines door_sys = {
-    "COM1:",         // 1 port
-    "57600",         // 2
-    "8",             // 3
-    "1",             // 4
-    "38400",         // 5 speed
-    "Y",             // 6
-    "Y",             // 7
-    "Y",             // 8
-    "Y",             // 9
-    "Carl Dorn",     // 10 name
-    "Oslo, Norway",  // 11
-    "555-1234",      // 12
-    "555-1234",      // 13
-    "SECRET",        // 14
-    "110",           // 15 security
-    "12",            // 16
-    "01/15/26",      // 17
-    "2700",          // 18
-    "45",            // 19 minutes
-    "GR",            // 20 graphics
-    "25",            // 21
-    "Y",             // 22
+    "COM1:", "57600", "8", "1", "38400",                         // 1 port, 2-4, 5 speed
+    "Y", "Y", "Y", "Y", "Carl Dorn",                             // 6-9, 10 name
+    "Oslo, Norway", "555-1234", "555-1234", "SECRET", "110",     // 11-14, 15 security
+    "12", "01/15/26", "2700", "45", "GR", "25", "Y",             // 16-18, 19 minutes, 20 graphics
 };
 
 const lines sfdoors = {
-    "7",          // 1
-    "Carl Dorn",  // 2 name
-    "CARL",       // 3
-    "",           // 4
-    "38400",      // 5 speed
-    "2",          // 6 port
-    "45",         // 7 minutes
-    "1234",       // 8
-    "01/15/26",   // 9
-    "TRUE",       // 10 ANSI
-    "110",        // 11 security
+    "7", "Carl Dorn", "CARL", "", "38400", "2",  // 1, 2 name, 3-4, 5 speed, 6 port
+    "45", "1234", "01/15/26", "TRUE", "110",     // 7 minutes, 8-9, 10 ANSI, 11 security
 };
 
 const lines jumper = {
-    "x", "x", "x", "x",  // 1-4
-    "Carl",              // 5 first name
-    "Dorn",              // 6 last name
-    "",                  // 7
-    "45",                // 8 minutes
-    "2",                 // 9 port
-    "38400",             // 10 speed
-    "x", "x", "x", "x",  // 11-14
-    "TRUE",              // 15
-    "TRUE",              // 16
+    "x", "x", "x", "x", "Carl", "Dorn",  // 1-4, 5 first name, 6 last name
+    "", "45", "2", "38400",              // 7, 8 minutes, 9 port, 10 speed
+    "x", "x", "x", "x", "TRUE", "TRUE",  // 11-14, 15 and 16 graphics
 };
 
 const lines tribbs = {
-    "7",          // 1
-    "Carl Dorn",  // 2 name
-    "CARL",       // 3
-    "",           // 4
-    "",           // 5
-    "Y",          // 6 ANSI
-    "45",         // 7 minutes
-    "",           // 8
-    "",           // 9
-    "",           // 10
-    "3",          // 11 node
-    "2",          // 12 port
-    "38400",      // 13 speed
-    "57600",      // 14 locked speed
+    "7", "Carl Dorn", "CARL", "", "", "Y", "45",  // 1, 2 name, 3-5, 6 ANSI, 7 minutes
+    "", "", "", "3", "2", "38400", "57600",       // 8-10, 11 node, 12 port, 13 speed, 14 locked
 };
 
 const lines doorfile_sr = {
-    "Carl Dorn",  // 1 name
-    "1",          // 2 ANSI
-    "0",          // 3
-    "25",         // 4
-    "38400 N81",  // 5 speed
-    "2 COM2",     // 6 port
-    "45 min",     // 7 minutes
+    "Carl Dorn", "1", "0", "25",            // 1 name, 2 ANSI, 3-4
+    "38400 N81", "2 COM2", "45 min",        // 5 speed, 6 port, 7 minutes (first words)
 };
 }  // namespace
 

@@ -145,23 +145,6 @@ TEST_F(input, end_of_input_under_a_hold_is_deferred) {
     EXPECT_EQ(read_file(path), "\r\nCarrier Dropped, returning to BBS.\r\n");
 }
 
-TEST_F(input, end_of_input_is_carrier_loss) {
-    std::string path = dir.file("out.txt");
-    EXPECT_EXIT(
-        {
-            input_feed keys("x");
-            keys.end();
-            int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(fd, 1);
-            write_str("Your choice: ");
-            read_key();
-            read_key();
-            std::_Exit(3);
-        },
-        ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(read_file(path), "Your choice: \r\nCarrier Dropped, returning to BBS.\r\n");
-}
-
 TEST_F(input, minutes_left_across_midnight) {
     seam.set_time(2026, 3, 1, 23, 50, 0);
     start_time = clock_now();
@@ -202,4 +185,37 @@ TEST_F(input, show_text_ansi_only_to_ansi_callers) {
     show_text_ansi("MAIN");
     EXPECT_EQ(out.take(), "");
     set_show_text_reader(nullptr);
+}
+
+TEST_F(input, key_waiting_notices_end_of_input) {
+    std::string path = dir.file("out.txt");
+    EXPECT_EXIT(
+        {
+            input_feed keys;
+            keys.end();
+            int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(fd, 1);
+            for (int i = 0; i < 3; ++i) key_waiting();
+            std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(read_file(path), "\r\nCarrier Dropped, returning to BBS.\r\n");
+}
+
+TEST_F(input, broken_output_line_is_carrier_loss) {
+    comms_unit_init();  // the broken-pipe signal is ignored, so the write reports the error
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    close(p[0]);
+    int saved = dup(1);
+    dup2(p[1], 1);
+    close(p[1]);
+    door_hold_raise();
+    write_line("nobody hears this");
+    flush_output();
+    dup2(saved, 1);
+    close(saved);
+    EXPECT_TRUE(carrier_lost);
+    write_line("nor this");  // dropped, and no exit while the hold is raised
+    EXPECT_EQ(out.take(), "");
 }
