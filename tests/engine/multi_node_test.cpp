@@ -42,9 +42,11 @@ void setup_players() {
 }
 
 void writer_node(int me, clock_type::time_point until) {
-    // 50 ms pauses: eight nodes keep the hold busy a few percent of the time, as real nodes
-    // with their 500 ms do, so no node runs out of its 41 checks even on a loaded machine.
-    scaled_seam seam(10);
+    // 100 ms pauses, and a breath between saves as a real node takes between its places:
+    // eight nodes then keep the hold busy a few percent of the time, as real nodes with
+    // their 500 ms do, so no node runs out of its 41 checks even on a loaded machine
+    // (sanitizers, a parallel test run).
+    scaled_seam seam(5);
     install_exit_handler();
     read_char_file();
     cur_char = char_num_ptr(static_cast<std::int16_t>(me));
@@ -59,6 +61,7 @@ void writer_node(int me, clock_type::time_point until) {
             update_under_hold([] { char_num_ptr(bank_number)->bank_gold += 1; });
             ++deposits;
         }
+        ::usleep(20 * 1000);
     }
     write_file("final" + std::to_string(me) + ".txt", std::to_string(saves) + " " + std::to_string(deposits));
 }
