@@ -1,6 +1,7 @@
 #include "engine/item_registry.hpp"
 
 #include <algorithm>
+#include <limits>
 
 #include "engine/codec.hpp"
 #include "engine/debug_log.hpp"
@@ -24,10 +25,16 @@ std::vector<registry_record> game_registry(bool& missing) {
     return recs;
 }
 
-std::int32_t highest_number(const std::vector<registry_record>& recs) {
+// The highest number plus one. A registry whose numbers already reach the top of the field
+// (only a hand-made file can) gives the top number again rather than wrap to a negative.
+std::int32_t next_number(const std::vector<registry_record>& recs) {
     std::int32_t highest = 0;
     for (const registry_record& r : recs) highest = std::max(highest, r.number);
-    return highest;
+    if (highest == std::numeric_limits<std::int32_t>::max()) {
+        debug_log("FORCE:Item registry numbers exhausted");
+        return highest;
+    }
+    return highest + 1;
 }
 
 const registry_record* find_match(const std::vector<registry_record>& recs, const item_record& item) {
@@ -122,7 +129,7 @@ std::optional<item_record> item_by_only_scriptid(std::string_view script_id) {
 std::int32_t next_item_registry_number() {
     bool missing;
     std::vector<registry_record> recs = game_registry(missing);
-    return highest_number(recs) + 1;
+    return next_number(recs);
 }
 
 std::int32_t add_item_to_registry(const item_record& item) {
@@ -145,7 +152,7 @@ std::int32_t add_item_to_registry(const item_record& item) {
         registry_record rec;
         rec.name = item.name;
         rec.script_id = item.script_id;
-        rec.number = number = highest_number(recs) + 1;
+        rec.number = number = next_number(recs);
         rec.item = item;
         contents += encode_record(rec);
         return locked_action::rewrite;
