@@ -69,9 +69,10 @@ control_line split_control_line(std::string_view line) {
     return cl;
 }
 
+// A comment begins with ";", or with one blank and ";". "X;MAXTIME" is a key, not a comment.
 bool is_comment(std::string_view line) {
     if (trim_blanks(line).empty()) return true;
-    return line[0] == ';' || (line.size() > 1 && line[1] == ';');
+    return line[0] == ';' || (is_blank(line[0]) && line.size() > 1 && line[1] == ';');
 }
 
 door_stop invalid_parameter(std::string_view what) {

@@ -18,6 +18,14 @@ void set_number(const lines_t& l, std::size_t n, T& field) {
     if (auto p = line_at(l, n)) field = number_or_zero<T>(*p);
 }
 
+// A port or speed of 0 means the caller sits at the console.
+template <typename T>
+void set_number_local_if_zero(const lines_t& l, std::size_t n, T& field) {
+    if (!line_at(l, n)) return;
+    set_number(l, n, field);
+    if (field == 0) local_mode = true;
+}
+
 // The number in the text before the first blank ("38400 BAUD" gives 38400).
 template <typename T>
 T first_word_number(std::string_view s) {
@@ -121,14 +129,8 @@ void read_door_sys(const lines_t& l) {
 
 void read_sfdoors(const lines_t& l) {
     set_caller_name(l, 2);
-    if (line_at(l, 5)) {
-        set_number(l, 5, baud_rate);
-        if (baud_rate == 0) local_mode = true;
-    }
-    if (line_at(l, 6)) {
-        set_number(l, 6, com_port);
-        if (com_port == 0) local_mode = true;
-    }
+    set_number_local_if_zero(l, 5, baud_rate);
+    set_number_local_if_zero(l, 6, com_port);
     set_number(l, 7, minutes_allowed);
     if (line_at(l, 10)) graphics_mode = line_is(l, 10, "TRUE") ? 3 : 1;
     set_number(l, 11, security_level);
@@ -140,14 +142,8 @@ void read_jumper(const lines_t& l) {
     set_name(l, 5, user_first_name);
     set_name(l, 6, user_last_name);
     set_number(l, 8, minutes_allowed);
-    if (line_at(l, 9)) {
-        set_number(l, 9, com_port);
-        if (com_port == 0) local_mode = true;
-    }
-    if (line_at(l, 10)) {
-        set_number(l, 10, baud_rate);
-        if (baud_rate == 0) local_mode = true;
-    }
+    set_number_local_if_zero(l, 9, com_port);
+    set_number_local_if_zero(l, 10, baud_rate);
     if (line_at(l, 15)) {
         if (line_is(l, 16, "TRUE"))
             graphics_mode = 3;
@@ -170,14 +166,8 @@ door_stop read_tribbs(const lines_t& l) {
         if (n < 0 || n > 255) return {exit_config_error, "Invalid parameter " + *p};
         node_number = static_cast<std::uint8_t>(n);
     }
-    if (line_at(l, 12)) {
-        set_number(l, 12, com_port);
-        if (com_port == 0) local_mode = true;
-    }
-    if (line_at(l, 13)) {
-        set_number(l, 13, baud_rate);
-        if (baud_rate == 0) local_mode = true;
-    }
+    set_number_local_if_zero(l, 12, com_port);
+    set_number_local_if_zero(l, 13, baud_rate);
     set_number(l, 14, locked_baud);
     return {};
 }

@@ -39,6 +39,9 @@ struct fstr {
     operator std::string_view() const { return view(); }
 
     bool operator==(std::string_view s) const { return view() == s; }
+    // Exact matches for literals and strings, so that no comparison is ambiguous.
+    bool operator==(const char* s) const { return view() == std::string_view(s ? s : ""); }
+    bool operator==(const std::string& s) const { return view() == std::string_view(s); }
     bool operator==(const fstr& o) const { return view() == o.view(); }
 };
 

@@ -166,6 +166,8 @@ void set_colours(int c, int b) {
 }
 
 void carrier_lost_exit() {
+    // Already on the way out: the chain goes on with the code it has.
+    if (halting()) halt(halt_code());
     if (door_state::in_carrier_exit) halt(0);
     door_state::in_carrier_exit = true;
     carrier_present = 0;

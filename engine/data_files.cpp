@@ -38,6 +38,10 @@ void write_char_list_to(const std::string& name) {
 
 // Merges the records read from "players.dat" (in file order) into char_list in place.
 void merge_char_records(std::vector<character_record>& file_recs) {
+    // The playing character must be a node of the list, or the merge would drop it.
+    if (cur_char && std::none_of(char_list.begin(), char_list.end(),
+                                 [](const character_record& c) { return &c == cur_char; }))
+        cur_char = add_char(*cur_char);
     std::unordered_map<std::int16_t, std::vector<std::list<character_record>::iterator>> by_number;
     for (auto it = char_list.begin(); it != char_list.end(); ++it)
         if (&*it != cur_char) by_number[it->number].push_back(it);

@@ -190,12 +190,6 @@ TEST_F(text_files, writedesc_writes_each_mode_byte_exact) {
     EXPECT_EQ(files, 0);
 }
 
-TEST_F(text_files, add_desc_to_file_builds_an_image) {
-    std::string image = "@#3\n";
-    add_desc_to_file(image, {"a", "b"});
-    EXPECT_EQ(image, "@#3\na\nb\n");
-}
-
 TEST_F(text_files, append_user_file_appends_to_the_players_mailbox_only) {
     add_char(make_char(7, "`4Dark`% Knight"));
     add_char(make_char(12, "Bob"));

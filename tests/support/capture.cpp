@@ -21,6 +21,14 @@ output_capture::output_capture() {
 output_capture::~output_capture() {
     flush_output();
     std::fflush(stdout);
+    // What came after the last take() (a failing test's messages among it) is passed on to
+    // the real standard output, so that it is not lost.
+    std::string rest = take();
+    for (std::size_t done = 0; done < rest.size();) {
+        ssize_t n = write(saved_fd_, rest.data() + done, rest.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
     dup2(saved_fd_, 1);
     close(saved_fd_);
     close(file_fd_);

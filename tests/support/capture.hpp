@@ -5,7 +5,7 @@
 class output_capture {
 public:
     output_capture();   // redirects descriptor 1 into a temporary file
-    ~output_capture();  // restores it
+    ~output_capture();  // restores it; what was not taken goes on to the real output
     output_capture(const output_capture&) = delete;
     output_capture& operator=(const output_capture&) = delete;
 

@@ -1,0 +1,7 @@
+// The DOORFILE.SR reader on any bytes.
+#include "drop_fuzz.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz_drop(15, "DOORFILE.SR", data, size);
+    return 0;
+}

@@ -1,0 +1,7 @@
+// The door.sys reader on any bytes.
+#include "drop_fuzz.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz_drop(11, "door.sys", data, size);
+    return 0;
+}
