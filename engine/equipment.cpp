@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "engine/codec.hpp"
+#include "engine/colour.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
-#include "engine/hooks.hpp"
 #include "engine/record_file.hpp"
 
 std::string encode_record(const equipment_entry& e) {
@@ -36,11 +36,11 @@ void read_weapon_file(equipment_table& table, const std::string& name) {
     std::string image;
     file_status st = read_whole_file(name, image);
     if (st == file_status::missing) {
-        hook_disp_line("`9  Error : File " + name + " missing.");
+        disp_line("`9  Error : File " + name + " missing.");
         end_prog(exit_equipment_corrupt);
     }
     if (st != file_status::ok || !parse_equipment_table(image, table)) {
-        hook_disp_line("`c\"" + name + "\" `4CORRUPTED`9, please inform SysOp.");
+        disp_line("`c\"" + name + "\" `4CORRUPTED`9, please inform SysOp.");
         debug_log("Critical error : " + name + " file corrupted.");
         end_prog(exit_equipment_corrupt);
     }

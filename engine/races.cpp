@@ -1,11 +1,11 @@
 #include "engine/races.hpp"
 
 #include "door/file_forms.hpp"
+#include "engine/colour.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
 #include "engine/flags.hpp"
-#include "engine/hooks.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
 
@@ -18,7 +18,7 @@ void read_race_file(std::list<race_node>& list) {
     debug_enter("Entering read_race_file");
     list.clear();
     if (!wait_for_file(races_file_name)) {
-        hook_disp_line("`9  races.dat is `4MISSING`9.  Please inform SysOp.");
+        disp_line("`9  races.dat is `4MISSING`9.  Please inform SysOp.");
         debug_log("FORCE:Missing the race file : races.dat");
         end_prog(exit_critical_missing);
     }

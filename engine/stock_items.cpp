@@ -101,7 +101,6 @@ std::map<std::int32_t, item_record> parse_stock_items(const text_list& section) 
 }
 
 std::int16_t load_stock_items() {
-    debug_enter("Entering load_stock_items");
     std::string file = game_path(stock_items_file_name).value_or(stock_items_file_name);
     text_list section;
     read_menu_text(file, "ITEMS", section);
@@ -120,6 +119,5 @@ std::int16_t load_stock_items() {
         }
         if (number >= 1) write_item_script(number, k, file, sections);
     }
-    debug_leave("Leaving load_stock_items");
     return static_cast<std::int16_t>(std::min<std::int32_t>(changes, std::numeric_limits<std::int16_t>::max()));
 }

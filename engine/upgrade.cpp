@@ -176,9 +176,7 @@ bool registry_is_older_form(std::string_view image) {
 }
 
 void update_item_data() {
-    debug_enter("Entering update_item_data");
     update_items();
     patch_characters(105, "1.05", swap_class_bits);
     patch_characters(107, "1.07", convert_slots);
-    debug_leave("Leaving update_item_data");
 }

@@ -1,7 +1,11 @@
 // The game program.
+#include <string>
+
 #include "door/door.hpp"
 #include "engine/exit.hpp"
 #include "engine/items_init.hpp"
+#include "engine/maintenance.hpp"
+#include "engine/strings.hpp"
 #include "engine/text_init.hpp"
 
 int main(int argc, char** argv) {
@@ -9,6 +13,12 @@ int main(int argc, char** argv) {
     install_exit_handler();
     engine_text_init();
     engine_items_init();
+    program_title = "The Quorvath";
+    // "quorvath MAINT": the day's maintenance from the command line, without a caller.
+    if (argc == 2 && upcase_str(argv[1]) == "MAINT") {
+        auto_maintenance();
+        halt(0);
+    }
     door_set_args(argc, argv);
     door_init("quorvath.dat");
     write_line("The Quorvath");
