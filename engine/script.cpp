@@ -21,6 +21,8 @@
 #include "engine/script_hooks.hpp"
 #include "engine/strings.hpp"
 
+long script_step_budget = 100000;
+
 namespace {
 constexpr std::size_t section_name_width = 20;
 constexpr std::size_t location_width = 20;
@@ -35,6 +37,17 @@ constexpr const char* flag_commands[11] = {"MESSAGEBOARD", "ADDFLAG", "REMOVEFLA
                                            "DISPLAYSTATS", "DISPLAYRANKS", "FINDPLAYERS"};
 
 int nesting = 0;
+
+// The caller has gone while the program may not end yet (a hold is raised): every key read
+// answers at once, so nothing a script waits for will come.
+bool caller_gone() { return !carrier_present || carrier_lost; }
+
+// Only a plain file can be a script, menu, item or creature file: a directory of that name
+// would stay "busy" for ever under the game's open rule.
+bool plain_file(const std::optional<std::string>& path) {
+    struct stat st;
+    return path && ::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 bool blank_or_comment(std::string_view line) {
     std::string s = trim_leading(line);
@@ -112,7 +125,7 @@ public:
     }
 
     void run() {
-        while (!stop_) {
+        while (!stop_ && !caller_gone()) {
             if (has_line()) {
                 std::string line = trim_leading(current_line());
                 std::size_t blank = line.find(' ');
@@ -215,7 +228,7 @@ private:
     // there is no such file.
     std::optional<std::string> named_file(std::string_view name) {
         std::optional<std::string> path = game_path(name);
-        if (path && file_exists(*path)) return path;
+        if (plain_file(path)) return path;
         fail_with("Missing File", name);
         return std::nullopt;
     }
@@ -292,7 +305,7 @@ private:
         std::string menu_file(vars_.get(24));
         text_list lines;
         std::optional<std::string> path = game_path(menu_file);
-        if (path && file_exists(*path)) read_menu_text(*path, rest_, lines);
+        if (plain_file(path)) read_menu_text(*path, rest_, lines);
         if (lines.empty()) {
             disp_line("`4  Menu not found -" + rest_ + "- in MenuFile : " + menu_file);
             hit_any_key();
@@ -331,6 +344,7 @@ private:
                 key = read_key();
                 break;
             }
+            if (caller_gone()) return;
             if (++polls >= std::max<std::int32_t>(1, check_frequency)) {
                 polls = 0;
                 if (hook_node_msg_waiting()) {
@@ -611,7 +625,7 @@ private:
         std::string dir = game_path("items").value_or("items");
         if (!file_exists(dir)) ::mkdir(dir.c_str(), 0777);
         std::string script = dir + "/" + int_to_str(number) + ".scr";
-        if (file_exists(script) &&
+        if (plain_file(script) &&
             !(return_flag("DATE", item_file, "ITEM" + n + "_FLAGS") > return_flag("DATE", script, "FLAGS")))
             return;
         std::string image;
@@ -760,7 +774,7 @@ void script_error(std::string_view file, std::string_view keyword, std::string_v
 
 void execute_script(const std::string& file, std::string_view params, std::string_view script_name) {
     std::optional<std::string> path = game_path(file);
-    if (!path || !file_exists(*path)) {
+    if (!plain_file(path)) {
         script_error(file, "Missing File", file, "DEFINE", 0);
         return;
     }

@@ -51,7 +51,7 @@ get_item_script_num_fn script_num = unregistered;
 add_to_inv_fn inventory_add = push_head;
 node_msg_waiting_fn msg_waiting = no_message;
 check_node_messages_fn dispatch = no_dispatch;
-random_event_fn random_event = no_event;
+check_for_random_event_fn random_event = no_event;
 
 template <typename F>
 void install(F& slot, F f, F fallback) {
@@ -123,7 +123,7 @@ bool hook_node_msg_waiting() { return msg_waiting(); }
 void set_check_node_messages_hook(check_node_messages_fn f) { install(dispatch, f, &no_dispatch); }
 std::string hook_check_node_messages(std::int16_t raided_guild) { return dispatch(raided_guild); }
 
-void set_random_event_hook(random_event_fn f) { install(random_event, f, &no_event); }
+void set_check_for_random_event_hook(check_for_random_event_fn f) { install(random_event, f, &no_event); }
 bool hook_check_for_random_event() { return random_event(); }
 
 void reset_script_hooks() {
@@ -145,5 +145,5 @@ void reset_script_hooks() {
     set_add_to_inv_hook(nullptr);
     set_node_msg_waiting_hook(nullptr);
     set_check_node_messages_hook(nullptr);
-    set_random_event_hook(nullptr);
+    set_check_for_random_event_hook(nullptr);
 }

@@ -168,8 +168,8 @@ void set_check_node_messages_hook(check_node_messages_fn f);
 std::string hook_check_node_messages(std::int16_t raided_guild);
 
 // The timed and random events; true when an event script ran. Default: false.
-using random_event_fn = bool (*)();
-void set_random_event_hook(random_event_fn f);
+using check_for_random_event_fn = bool (*)();
+void set_check_for_random_event_hook(check_for_random_event_fn f);
 bool hook_check_for_random_event();
 
 // Every hook back at its default (tests).
