@@ -28,7 +28,10 @@ void no_encounter(std::int16_t) {}
 void no_place() {}
 void no_register(const item_record&) {}
 std::int32_t unregistered(const item_record&) { return -1; }
-void push_head(inventory_list& items, const item_record& item) { items.push_front(item); }
+item_record* push_head(inventory_list& items, const item_record& item) {
+    items.push_front(item);
+    return &items.front();
+}
 bool no_message() { return false; }
 std::string no_dispatch(std::int16_t) { return ""; }
 bool no_event() { return false; }
@@ -115,7 +118,7 @@ void set_get_item_script_num_hook(get_item_script_num_fn f) { install(script_num
 std::int32_t hook_get_item_script_num(const item_record& item) { return script_num(item); }
 
 void set_add_to_inv_hook(add_to_inv_fn f) { install(inventory_add, f, &push_head); }
-void hook_add_to_inv(inventory_list& items, const item_record& item) { inventory_add(items, item); }
+item_record* hook_add_to_inv(inventory_list& items, const item_record& item) { return inventory_add(items, item); }
 
 void set_node_msg_waiting_hook(node_msg_waiting_fn f) { install(msg_waiting, f, &no_message); }
 bool hook_node_msg_waiting() { return msg_waiting(); }
