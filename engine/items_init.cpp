@@ -1,0 +1,44 @@
+#include "engine/items_init.hpp"
+
+#include "engine/hooks.hpp"
+#include "engine/item_hooks.hpp"
+#include "engine/items.hpp"
+#include "engine/screens.hpp"
+
+namespace {
+inventory_list* current_inventory() { return &cur_inventory; }
+
+item_record* equipped(inventory_list& items, equip_slot slot) {
+    switch (slot) {
+    case equip_slot::weapon: return weapon_equipped_ptr(items);
+    case equip_slot::armour: return armor_equipped_ptr(items);
+    case equip_slot::shield: return shield_equipped_ptr(items);
+    }
+    return nullptr;
+}
+
+void charge(character_record& who, equip_slot slot, std::int32_t amount) {
+    switch (slot) {
+    case equip_slot::weapon: add_weapon_charge(who, amount); break;
+    case equip_slot::armour: add_armor_charge(who, amount); break;
+    case equip_slot::shield: add_shield_charge(who, amount); break;
+    }
+}
+
+void max_charge(character_record& who, equip_slot slot, std::int32_t amount) {
+    switch (slot) {
+    case equip_slot::weapon: add_weapon_max_charge(who, amount); break;
+    case equip_slot::armour: add_armor_max_charge(who, amount); break;
+    case equip_slot::shield: add_shield_max_charge(who, amount); break;
+    }
+}
+}  // namespace
+
+void engine_items_init() {
+    set_current_inventory_hook(current_inventory);
+    set_read_inventory_hook(read_inventory);
+    set_equipped_item_hook(equipped);
+    set_charge_hook(charge);
+    set_max_charge_hook(max_charge);
+    set_rankings_hook(write_ranking_files);
+}
