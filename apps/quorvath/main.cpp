@@ -1,26 +1,18 @@
 // The game program.
-#include <string>
-
-#include "door/door.hpp"
-#include "engine/exit.hpp"
 #include "engine/items_init.hpp"
 #include "engine/maintenance.hpp"
-#include "engine/strings.hpp"
 #include "engine/text_init.hpp"
+#include "engine/upgrade.hpp"
+#include "game/entry.hpp"
+#include "game/game_init.hpp"
+#include "game/hooks.hpp"
 
 int main(int argc, char** argv) {
-    // First, so that the door kit's exit procedure (chained by door_init) runs before it.
-    install_exit_handler();
     engine_text_init();
     engine_items_init();
-    program_title = "The Quorvath";
-    // "quorvath MAINT": the day's maintenance from the command line, without a caller.
-    if (argc == 2 && upcase_str(argv[1]) == "MAINT") {
-        auto_maintenance();
-        halt(0);
-    }
-    door_set_args(argc, argv);
-    door_init("quorvath.dat");
-    write_line("The Quorvath");
-    halt(0);
+    game_init();
+    game_hooks.auto_maintenance = auto_maintenance;
+    game_hooks.daily_maintenance = daily_maintenance;
+    game_hooks.update_item_data = update_item_data;
+    main_body(argc, argv);
 }
