@@ -6,11 +6,13 @@
 #include <sys/time.h>
 #include <time.h>
 
-local_time system_seam::now() {
+namespace {
+// The local clock, shifted by offset seconds.
+local_time local_clock(long offset) {
     struct timeval tv;
     gettimeofday(&tv, nullptr);
     struct tm tmv;
-    time_t secs = tv.tv_sec;
+    time_t secs = tv.tv_sec + offset;
     localtime_r(&secs, &tmv);
     local_time t;
     t.year = tmv.tm_year + 1900;
@@ -23,6 +25,9 @@ local_time system_seam::now() {
     t.weekday = tmv.tm_wday;
     return t;
 }
+}  // namespace
+
+local_time system_seam::now() { return local_clock(0); }
 
 void system_seam::sleep_ms(int ms) {
     if (ms <= 0) return;
@@ -76,24 +81,7 @@ public:
             seed(static_cast<std::uint32_t>(std::strtoul(s, nullptr, 10)));
         }
     }
-    local_time now() override {
-        if (offset_ == 0) return system_seam::now();
-        struct timeval tv;
-        gettimeofday(&tv, nullptr);
-        time_t secs = tv.tv_sec + offset_;
-        struct tm tmv;
-        localtime_r(&secs, &tmv);
-        local_time t;
-        t.year = tmv.tm_year + 1900;
-        t.month = tmv.tm_mon + 1;
-        t.day = tmv.tm_mday;
-        t.hour = tmv.tm_hour;
-        t.minute = tmv.tm_min;
-        t.second = tmv.tm_sec;
-        t.hundredths = static_cast<int>(tv.tv_usec / 10000);
-        t.weekday = tmv.tm_wday;
-        return t;
-    }
+    local_time now() override { return local_clock(offset_); }
     void sleep_ms(int ms) override {
         if (!nosleep_) system_seam::sleep_ms(ms);
     }

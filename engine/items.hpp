@@ -53,6 +53,7 @@ void del_inv(inventory_list& items);
 // Push at the head. add_to_inv then holds the player in the inventory menu while
 // cur_inventory holds more than 12 items ("`3  You are now carrying too many items, you may
 // not continue until you", "`3  drop one or more", a key, do_inv); add_to_inv_NW does not.
+// The result is the new item, or null when the player dropped it in that menu.
 item_record* add_to_inv(inventory_list& items, const item_record& item);
 item_record* add_to_inv_NW(inventory_list& items, const item_record& item);
 // Fewer than 12 items.

@@ -295,15 +295,6 @@ TEST_F(items, the_item_tables) {
     EXPECT_EQ(out.take(), "  You are Carrying:\r\n   Nothing!\r\n");
 }
 
-TEST_F(items, display_all_item_lists_every_field) {
-    item_record i = potion_of_healing();
-    display_all_item(i);
-    EXPECT_EQ(out.take(),
-              "Name       Potion of Healing\r\nScriptID   PotH-03091997-QZ-N\r\nAttack     0\r\nMaxAttack  0\r\n"
-              "Cost       2500\r\nCharges    1\r\nWearFlags  10\r\nReq. Level 1\r\nFlags      1\r\n"
-              "Identified TRUE\r\nREALEQUIP  FALSE\r\nEquipped   FALSE\r\nScriptUsed 450\r\n");
-}
-
 TEST_F(items, the_menu_drops_removes_and_equips) {
     menu_text();
     character_record& me = player(5);
