@@ -191,7 +191,9 @@ char realm_default_key(const character_record& c, std::string_view keys) {
     if (c.level > 10) n = 2;
     if (c.level > 15) n = 3;
     if (c.level > 20) n = 4;
-    return n < keys.size() ? upcase_key(keys[n]) : 'L';
+    // A key string too short, or holding a control byte where the key should be, leaves L.
+    char k = n < keys.size() ? upcase_key(keys[n]) : 'L';
+    return (k > ' ' && k < 127) ? k : 'L';
 }
 
 int realm_key_number(std::string_view keys, char key) {

@@ -28,7 +28,7 @@ std::string queue_file_name(std::int16_t number);
 thug_record build_thug(const character_record& c);
 // The realm choice's default key for the character: "L" without creature fights left, else
 // the key string's 1st to 5th key by level (up to 5, above 5, 10, 15, 20); "L" when the key
-// string is too short to hold that key.
+// string is too short to hold that key (or holds no visible key there).
 char realm_default_key(const character_record& c, std::string_view keys);
 // Which of the six realm keys (1 forest ... 6 back to town) the key is, or 0. A key string
 // shorter than six keys leaves "L" as the way back to town.

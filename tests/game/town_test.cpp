@@ -315,6 +315,8 @@ TEST_F(town, the_realm_default_key_by_level) {
     EXPECT_EQ(realm_default_key(c, ""), 'L');
     c.level = 2;
     EXPECT_EQ(realm_default_key(c, "FV"), 'F');
+    EXPECT_EQ(realm_default_key(c, std::string("\0V", 2)), 'L');
+    EXPECT_EQ(realm_default_key(c, " V"), 'L');
 }
 
 TEST_F(town, realm_keys_with_short_or_missing_key_strings) {
