@@ -100,8 +100,12 @@ bool all_plausible(std::string_view image, std::size_t size) {
     return true;
 }
 
-std::string sort_key(const monster_record& m) {
-    return zero_pad(m.level, 2) + " " + m.name.str();
+// The order of the key "level as two digits, a blank, the name": by level, then by the name's
+// bytes. For levels 0 to 99 that is the key's own order; any other level (the editor refuses
+// them) still sorts by its number instead of by its digits.
+bool key_greater(const monster_record& a, const monster_record& b) {
+    if (a.level != b.level) return a.level > b.level;
+    return a.name.view() > b.name.view();
 }
 
 void critical_file_exit(const std::string& file_name, std::string_view what, std::string_view log_what) {
@@ -189,9 +193,8 @@ void read_105_creature_file(const std::string& file_name, creature_list& list, b
 }
 
 void insert_creature_sorted(const monster_record& m, creature_list& list) {
-    std::string key = sort_key(m);
     auto at = list.begin();
-    while (at != list.end() && sort_key(*at) <= key) ++at;
+    while (at != list.end() && !key_greater(*at, m)) ++at;
     list.insert(at, m);
 }
 

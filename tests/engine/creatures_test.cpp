@@ -165,6 +165,16 @@ TEST_F(creatures, the_level_filter_and_the_sort) {
     EXPECT_EQ(names(list), (std::vector<std::string>{"Ape", "Bear"}));
     EXPECT_EQ(list.front().race, 1);
 
+    // A level past the two digits keeps all its digits: 100 sorts after 99, not as 00.
+    list.clear();
+    for (int level : {100, 5, 99}) {
+        monster_record m;
+        m.level = static_cast<std::int16_t>(level);
+        m.name = "L" + std::to_string(level);
+        insert_creature_sorted(m, list);
+    }
+    EXPECT_EQ(names(list), (std::vector<std::string>{"L5", "L99", "L100"}));
+
     del_creature_list(list);
     EXPECT_TRUE(list.empty());
 }
