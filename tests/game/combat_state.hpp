@@ -3,6 +3,8 @@
 // hooks installed, today's news kept in "news.txt" of the game directory (so that a child
 // process that died still leaves it behind), and helpers for the dice.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -16,6 +18,12 @@
 #include "game/skills.hpp"
 #include "support/child.hpp"
 #include "support/input_feed.hpp"
+
+// The text stands somewhere on the screen; the screen is shown when it does not.
+inline ::testing::AssertionResult shows(const std::string& screen, const std::string& text) {
+    if (screen.find(text) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "missing:\n" << text << "\nin:\n" << screen;
+}
 
 inline void record_news_to_file(const text_list& lines) {
     std::ofstream f("news.txt", std::ios::app);

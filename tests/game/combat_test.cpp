@@ -96,13 +96,11 @@ TEST_F(combat, a_win_brings_experience_gold_and_gems) {
     rolls({50, real(0.0), real(1 / 3.0), 2, 0, 1});
     EXPECT_TRUE(do_combat(poor));
     std::string screen = out.take();
-    EXPECT_NE(screen.find("\r\n\r\n  You manage to strike the Rat twice!\r\n\r\n"
+    EXPECT_TRUE(shows(screen, "\r\n\r\n  You manage to strike the Rat twice!\r\n\r\n"
                           "  You hit the Rat for 24 points of damage.\r\n\r\n"
                           "  You have defeated the Rat!!\r\n\r\n"
                           "  You find 40 gold.\r\n"
-                          "  You find 2 gems!\r\n"),
-              std::string::npos)
-        << screen;
+                          "  You find 2 gems!\r\n"));
     EXPECT_EQ(me.gems, 2);
     EXPECT_EQ(me.experience, 1020);
 }
@@ -198,13 +196,11 @@ TEST_F(combat, the_church_can_save_its_champion_and_items_speak_at_a_death) {
     rolls({50, real(0.99), real(0.5), real(0.0), 50, 20, 50});
     EXPECT_FALSE(do_combat(foe));
     std::string screen = out.take();
-    EXPECT_NE(screen.find("  The Cave Bear hits you for 50 points of damage with its Claws.\r\n\r\n"
+    EXPECT_TRUE(shows(screen, "  The Cave Bear hits you for 50 points of damage with its Claws.\r\n\r\n"
                           "  As you start to feel the darkness overcome you, the shadows melt away and you\r\n"
                           "  feel whole again.  From somewhere out of the corner of your eye, a lone\r\n"
                           "  figure cloaked in the colors of the Church of the Divine Nature scurries away\r\n"
-                          "  (You are healed completely)\r\n"),
-              std::string::npos)
-        << screen;
+                          "  (You are healed completely)\r\n"));
     EXPECT_EQ(me.hit_points, 30);
 
     // Without the church, an equipped item's death script runs before the death.
@@ -235,10 +231,9 @@ TEST_F(combat, a_masters_test_forbids_running_and_items_and_a_defeat_is_survived
     rolls({50, real(0.99), real(0.5), real(0.0), 50});
     EXPECT_TRUE(do_combat(foe));
     std::string screen = out.take();
-    EXPECT_NE(screen.find("R\r\n  \"If you wish to prove yourself Hero,\r\n  you cannot run now.\"\r\n"), std::string::npos);
-    EXPECT_NE(screen.find("I\r\n  Your master sees you going for an item and tells you :\r\n"
-                          "  \"I wish to test your strength, not the strength of your equipment\"\r\n"),
-              std::string::npos);
+    EXPECT_TRUE(shows(screen, "R\r\n  \"If you wish to prove yourself Hero,\r\n  you cannot run now.\"\r\n"));
+    EXPECT_TRUE(shows(screen, "I\r\n  Your master sees you going for an item and tells you :\r\n"
+                          "  \"I wish to test your strength, not the strength of your equipment\"\r\n"));
     EXPECT_TRUE(screen.ends_with("  The Shadow Monster hits you for 50 points of damage with its Claws.\r\n"
                                  "\r\n  The Shadow Monster is ready to kill you when you hear\r\n"
                                  "  " + alias_name("Hero") + " claps his hands together and the Shadow Monster disappears.\r\n"
@@ -283,12 +278,9 @@ TEST_F(combat, a_player_who_is_away_is_found_again_by_number) {
     rolls({50, real(0.0), real(0.0), 50, real(0.9), real(0.0), real(0.0), 0, 50});
     EXPECT_TRUE(do_combat(foe));
     std::string screen = out.take();
-    EXPECT_NE(screen.find("  You hit Bob for 11 points of damage.\r\n  Bob misses you completely.\r\n"), std::string::npos)
-        << screen;
-    EXPECT_NE(screen.find("  You manage to strike Bob twice!\r\n\r\n  You hit Bob for 22 points of damage.\r\n\r\n"
-                          "  You have defeated Bob!!\r\n\r\n  You gain 200 experience, and find 300 gold.\r\n"),
-              std::string::npos)
-        << screen;
+    EXPECT_TRUE(shows(screen, "  You hit Bob for 11 points of damage.\r\n  Bob misses you completely.\r\n"));
+    EXPECT_TRUE(shows(screen, "  You manage to strike Bob twice!\r\n\r\n  You hit Bob for 22 points of damage.\r\n\r\n"
+                          "  You have defeated Bob!!\r\n\r\n  You gain 200 experience, and find 300 gold.\r\n"));
     EXPECT_EQ(me.gold, 400);
     character_record s = saved(2);
     EXPECT_EQ(s.dead, 1);
@@ -340,9 +332,7 @@ TEST_F(combat, killed_by_a_player_who_is_away_who_gains_the_spoils) {
         do_combat(foe);
     });
     EXPECT_EQ(r.code, 0);
-    EXPECT_NE(r.out.find("  You miss Bob completely.\r\n  Bob hits you for 50 points of damage with his Axe.\r\n"),
-              std::string::npos)
-        << r.out;
+    EXPECT_TRUE(shows(r.out, "  You miss Bob completely.\r\n  Bob hits you for 50 points of damage with his Axe.\r\n"));
     character_record b = saved(2);
     EXPECT_EQ(b.experience, 2100);
     EXPECT_EQ(b.gold, 110);
@@ -362,7 +352,7 @@ TEST_F(combat, rolls_at_their_limits) {
     input_feed keys("AR ");
     rolls({50, real(0.75), real(0.9), 50});
     EXPECT_FALSE(do_combat(foe));
-    EXPECT_NE(out.take().find("  You miss the Blob completely.\r\n"), std::string::npos);
+    EXPECT_TRUE(shows(out.take(), "  You miss the Blob completely.\r\n"));
 
     // A blow larger than 16 bits shows in full and fells the largest creature.
     me.attack = 32000;
@@ -371,8 +361,7 @@ TEST_F(combat, rolls_at_their_limits) {
     rolls({50, real(0.0), real(0.99), 0, 50});
     EXPECT_TRUE(do_combat(giant));
     // (nearest(0.99 x 10666.67) + 32001) x 2 = 85,122, less 1 percent: 84,271
-    EXPECT_NE(out.take().find("  You hit the Titan for 84271 points of damage.\r\n\r\n  You have defeated the Titan!!"),
-              std::string::npos);
+    EXPECT_TRUE(shows(out.take(), "  You hit the Titan for 84271 points of damage.\r\n\r\n  You have defeated the Titan!!"));
     EXPECT_EQ(giant.hit_points, -32768);
 
     // An opponent with no attack hits for nothing; the hit still shows.
@@ -381,7 +370,7 @@ TEST_F(combat, rolls_at_their_limits) {
     input_feed last("RR ");
     rolls({50, 3, real(0.0), 50, 50});
     EXPECT_FALSE(do_combat(harmless));
-    EXPECT_NE(out.take().find("  The Moth hits you for 0 points of damage with its Claws.\r\n"), std::string::npos);
+    EXPECT_TRUE(shows(out.take(), "  The Moth hits you for 0 points of damage with its Claws.\r\n"));
     EXPECT_EQ(me.hit_points, 20);
 }
 
@@ -396,11 +385,9 @@ TEST_F(combat, scripts_fight_through_the_creature_file) {
     rolls({0, 5, 50, 50});
     execute_script("test.scr", "", "test.scr");
     std::string screen = out.take();
-    EXPECT_NE(screen.find("  You encounter a Wolf.\r\n"), std::string::npos) << screen;
-    EXPECT_NE(screen.find("Level :  1 Wolf                  Exp :       20  Verif # :      0\r\n"
-                          "Level :  2 Bear                  Exp :        5  Verif # :      0\r\n"),
-              std::string::npos)
-        << screen;
-    EXPECT_NE(screen.find("  ^VR01     :1\r\n  ^VR02     :0\r\n"), std::string::npos) << screen;
+    EXPECT_TRUE(shows(screen, "  You encounter a Wolf.\r\n"));
+    EXPECT_TRUE(shows(screen, "Level :  1 Wolf                  Exp :       20  Verif # :      0\r\n"
+                          "Level :  2 Bear                  Exp :        5  Verif # :      0\r\n"));
+    EXPECT_TRUE(shows(screen, "  ^VR01     :1\r\n  ^VR02     :0\r\n"));
     EXPECT_EQ(opponent, nullptr);
 }

@@ -139,11 +139,9 @@ TEST_F(sage, looking_up_another_player) {
     const std::string ask = "\r\n  The Sage looks at you with a disappointed look.\r\n"
                             "  \"If that is what you wish to know about, so be it.\r\n"
                             "  Who is it you wish to know about?\"\r\n  : ";
-    EXPECT_NE(screen.find("S\r\n" + ask + "nobody\r\n  \"My friend, you must be mistaken, for there is no person who goes\r\n"
-                          "  by that name in this land.\"\r\n"),
-              std::string::npos)
-        << screen;
-    EXPECT_NE(screen.find("  The Sage conjures up an image of Bob The Brave and\r\n"
+    EXPECT_TRUE(shows(screen, "S\r\n" + ask + "nobody\r\n  \"My friend, you must be mistaken, for there is no person who goes\r\n"
+                          "  by that name in this land.\"\r\n"));
+    EXPECT_TRUE(shows(screen, "  The Sage conjures up an image of Bob The Brave and\r\n"
                           "  allows you to examine it.  You learn everything you need to know.\r\n"
                           "      [ Hit any key ]"
                           "  Character Statistics for Bob The Brave:\r\n"
@@ -167,7 +165,5 @@ TEST_F(sage, looking_up_another_player) {
                           "  Ranger          :  9%\r\n"
                           "      [ Hit any key ]"
                           "  \"I am needed elsewhere, good luck to you.\"\r\n" +
-                          farewell),
-              std::string::npos)
-        << screen;
+                          farewell));
 }

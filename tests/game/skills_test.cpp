@@ -87,8 +87,8 @@ TEST_F(skills, the_mage_asks_until_a_skill_is_chosen) {
     EXPECT_EQ(class_skill_menu(me, 2).effect, skill_effect::slow);
     EXPECT_EQ(class_skill_menu(me, 2).effect, skill_effect::reverse_body);
     std::string screen = out.take();
-    EXPECT_NE(screen.find("  laugh all the way back to town, but he would know where you were then.\r\n"), std::string::npos);
-    EXPECT_NE(screen.find("  as badly as it would if it was a full speed blow.\r\n"), std::string::npos);
+    EXPECT_TRUE(shows(screen, "  laugh all the way back to town, but he would know where you were then.\r\n"));
+    EXPECT_TRUE(shows(screen, "  as badly as it would if it was a full speed blow.\r\n"));
     EXPECT_TRUE(screen.ends_with("  your attack and all the armor on the inside where it cannot stop you.\r\n"));
 }
 
@@ -251,16 +251,12 @@ TEST_F(skills, each_result_acts_on_the_fight_and_spends_a_use) {
             EXPECT_EQ(me.hit_points, 20);
         }
         if (r.bits == class_thief) {
-            EXPECT_NE(screen.find("  You manage to grab 26 gold before you decide to bail.\r\n"
-                                  "  The Ghoul misses you completely.\r\n      [ Hit any key ]"),
-                      std::string::npos)
-                << screen;
+            EXPECT_TRUE(shows(screen, "  You manage to grab 26 gold before you decide to bail.\r\n"
+                                  "  The Ghoul misses you completely.\r\n      [ Hit any key ]"));
             EXPECT_EQ(me.gold, 126);
         }
         if (r.hp == 0) {
-            EXPECT_NE(screen.find("  You hit the Ghoul for 100 points of damage.\r\n\r\n  You have defeated the Ghoul!!\r\n"),
-                      std::string::npos)
-                << screen;
+            EXPECT_TRUE(shows(screen, "  You hit the Ghoul for 100 points of damage.\r\n\r\n  You have defeated the Ghoul!!\r\n"));
             EXPECT_EQ(me.experience, 1020);
         }
     }
@@ -279,22 +275,15 @@ TEST_F(skills, the_skill_choice_of_the_fight_a_bungle_and_no_uses_left) {
     rolls({50, 1, real(0.99), real(0.99), 0, 0, real(0.0), real(0.99), 50});
     EXPECT_FALSE(do_combat(foe));
     std::string screen = out.take();
-    EXPECT_NE(screen.find(menu_tail(1) + "U\r\n\r\n  (W)arrior    : 50%\r\n  (R)anger     : 12%\r\n\r\n"
+    EXPECT_TRUE(shows(screen, menu_tail(1) + "U\r\n\r\n  (W)arrior    : 50%\r\n  (R)anger     : 12%\r\n\r\n"
                           "  Use the Skill of which Class? : M\r\n"
                           "\r\n  You bungled the move, but manage a normal attack.\r\n\r\n"
-                          "  You miss the Ghoul completely.\r\n  The Ghoul misses you completely.\r\n"),
-              std::string::npos)
-        << screen;
-    EXPECT_NE(screen.find("  Use the Skill of which Class? : W\r\n"
-                          "  Doing your best spinning, half-twisting sommersault kick,\r\n"),
-              std::string::npos)
-        << screen;
-    EXPECT_NE(screen.find("  You hit the Ghoul for 13 points of damage.\r\n  The Ghoul misses you completely.\r\n"
-                          "\r\n  Your hit points : 100\r\n  Ghoul's hit points : 87\r\n"),
-              std::string::npos)
-        << screen;
-    EXPECT_NE(screen.find("  (V)iew your Stats.\r\n\r\n   Combat:\r\n  (A,R,V)\r\n\r\n  Command? [A] : U\r\n"),
-              std::string::npos);
+                          "  You miss the Ghoul completely.\r\n  The Ghoul misses you completely.\r\n"));
+    EXPECT_TRUE(shows(screen, "  Use the Skill of which Class? : W\r\n"
+                          "  Doing your best spinning, half-twisting sommersault kick,\r\n"));
+    EXPECT_TRUE(shows(screen, "  You hit the Ghoul for 13 points of damage.\r\n  The Ghoul misses you completely.\r\n"
+                          "\r\n  Your hit points : 100\r\n  Ghoul's hit points : 87\r\n"));
+    EXPECT_TRUE(shows(screen, "  (V)iew your Stats.\r\n\r\n   Combat:\r\n  (A,R,V)\r\n\r\n  Command? [A] : U\r\n"));
     EXPECT_EQ(me.skill_uses_left, 0);
     EXPECT_EQ(foe.hit_points, 87);
 }
