@@ -114,6 +114,16 @@ struct game_e2e : ::testing::Test {
         s.key("Anna Berg\r", "[ Hit any key ]");
         return s;
     }
+    // The next call of a caller who has played today: recognised, straight to the square.
+    session back_to_square() {
+        session s = log_on();
+        s.key("x", "Selection : ");
+        s.key("e", "  You have already been on today.");
+        s.key("", "[HIT ANY KEY]");
+        s.key("x", "[ Hit any key ]");
+        s.key("x", "Command  : ");
+        return s;
+    }
 };
 
 ansi_screen screen_of(const std::string& bytes) {
@@ -209,12 +219,7 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     EXPECT_EQ(read_file(game.file("invt0001.dat")).size(), 3u * 70);
 
     // The next call: recognised, no questions.
-    p = log_on();
-    p.key("x", "Selection : ");
-    p.key("e", "  You have already been on today.");
-    p.key("", "[HIT ANY KEY]");
-    p.key("x", "[ Hit any key ]");
-    p.key("x", "Command  : ");
+    p = back_to_square();
     EXPECT_EQ(p->output().find("Enter this Realm"), std::string::npos);
     p.key("l", "[N] :");
     p->send("Y");
@@ -296,12 +301,7 @@ TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
     g.raw(0, players).i32(82, i32(82) | 128).i16(86, 32000);
     write_file(game.file("players.dat"), g.b);
 
-    p = log_on();
-    p.key("x", "Selection : ");
-    p.key("e", "  You have already been on today.");
-    p.key("", "[HIT ANY KEY]");
-    p.key("x", "[ Hit any key ]");
-    p.key("x", "Command  : ");
+    p = back_to_square();
     p.key("e", "Command? [A] : ");
     std::string start = plain(p->take());
     EXPECT_NE(start.find("  On your way out of town, you notice a man coming up behind you.\r\n"
