@@ -5,6 +5,7 @@
 #include "engine/upgrade.hpp"
 #include "game/combat.hpp"
 #include "game/entry.hpp"
+#include "game/forest.hpp"
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     engine_items_init();
     game_init();
     game_combat_init();
+    game_forest_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
     game_hooks.update_item_data = update_item_data;

@@ -1,0 +1,582 @@
+#include "game/forest.hpp"
+
+#include <algorithm>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "door/door.hpp"
+#include "door/file_forms.hpp"
+#include "engine/colour.hpp"
+#include "engine/data_files.hpp"
+#include "engine/debug_log.hpp"
+#include "engine/file_access.hpp"
+#include "engine/item_registry.hpp"
+#include "engine/items.hpp"
+#include "engine/lookups.hpp"
+#include "engine/macros.hpp"
+#include "engine/play_hooks.hpp"
+#include "engine/screens.hpp"
+#include "engine/script.hpp"
+#include "engine/script_hooks.hpp"
+#include "engine/stats.hpp"
+#include "engine/strings.hpp"
+#include "engine/text_file.hpp"
+#include "game/combat.hpp"
+#include "game/hooks.hpp"
+#include "game/menu.hpp"
+#include "game/sage.hpp"
+
+namespace {
+constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
+
+// The church's script file and the number its first group must spell for it to be used.
+constexpr const char* church_script = "events.scc";
+constexpr std::int32_t church_mark = 113;
+
+character_record& me() { return *cur_char; }
+
+// The playing character's level, widened: every figure worked out from it is formed in
+// 64 bits and clamped where it is stored.
+std::int64_t level() { return me().level; }
+
+void lines(std::initializer_list<std::string> text) {
+    for (const std::string& l : text) disp_line(l);
+}
+
+// A key as typed, on the same line (control keys show nothing).
+void echo_inline(char k) {
+    unsigned char u = static_cast<unsigned char>(k);
+    if (u >= 32 && u != 127) write_str(std::string(1, k));
+}
+
+// A key read for a yes-or-no question, Enter taking the default, upper-cased.
+char yes_no_key(char enter_key) {
+    char k = read_key();
+    if (k == '\r') k = enter_key;
+    return upcase_key(k);
+}
+
+// An item of the registry by name and ScriptID; when the registry lacks it (a sysop who
+// emptied "items.dat"), the game's own build of it, registered as it is built.
+item_record registry_item(std::string_view name, std::string_view script_id, item_record (*build)()) {
+    if (std::optional<item_record> i = item_by_scriptid(name, script_id)) return *i;
+    return build();
+}
+item_record healing_potion() { return registry_item("`2Potion of Healing", "PotH-03091997-QZ-N", potion_of_healing); }
+item_record life_pendant() { return registry_item("Pendant of Life", "PLif-04111997-QZ-N", pendant_of_life); }
+item_record leaf_clover() { return registry_item("`2Four Leaf Clover", "FrLC-03091997-QZ-N", four_leaf_clover); }
+
+// A system message the character sends to itself: carried out when it next reads its mail.
+void message_to_self(std::initializer_list<std::string> text) {
+    text_list list;
+    for (const std::string& l : text) add_desc_line(l, list);
+    append_user_file(me().name.view(), list);
+}
+
+// A creature fought as the forest fights it: turned into an opponent, fought, freed; the
+// menu text again, and one creature fight fewer.
+void fight_creature(const monster_record& mob, const text_list& menu) {
+    std::unique_ptr<character_record> foe = mob_to_char(&mob);
+    do_combat(*foe);
+    foe.reset();
+    show_menu_text(menu);
+    add_creature_fights(me(), -1);
+}
+
+// ---- Special events ----
+
+void sack_of_gold() {
+    std::int64_t most = level() * 400;
+    std::int64_t g = random_n(clamp_to<std::int32_t>(most)) + 1;
+    disp_line("`9  You find a sack containing " + comma_number(g) + " gold pieces in it.");
+    if (game_stats.floating_gold >= most)
+        game_stats.floating_gold = clamp_to<std::int32_t>(std::int64_t(game_stats.floating_gold) - g);
+    add_gold(me(), g);
+    hit_any_key();
+}
+
+// The three lights: a few points of one figure, and up to 100 hit points (never the last).
+void light(const std::string& colour_line, const std::string& feeling, const std::string& points,
+           void (*raise)(character_record&, std::int64_t)) {
+    lines({"`9  You are walking through the forest, whne you are hit by a bolt of", colour_line,
+           "  Energy, but you can feel it making you " + feeling + "."});
+    int n = random_n(4) + 1;
+    disp_line("`%  You gain `4" + int_to_str(n) + "`%" + points);
+    raise(me(), n);
+    std::int64_t h = std::min<std::int64_t>(round_half_even(random_real() * (std::int64_t(me().hit_points) - 1)), 100);
+    if (h >= 1) {
+        disp_line("`%  You lose `4" + int_to_str(h) + "`% hit points.");
+        add_hit_points(me(), -h);
+    }
+    hit_any_key();
+}
+
+void found_gem() {
+    disp_line("`9  You find a gem partially hidden under a rock!");
+    add_gems(me(), 1);
+    hit_any_key();
+}
+
+void cave(const text_list& menu) {
+    lines({"`9  You stumble across a large cave in the middle of the wilderness.",
+           "`9  It is very dark, and smells pretty bad.", ""});
+    disp_text("`9  Do you Enter? (`3Y`9/`3N`9) [`%Y`9] : `%");
+    if (yes_no_key('Y') == 'Y') {
+        disp_line("Y");
+        disp_line("");
+        disp_line("`9  Entering the cave, you encounter a Huge Grizzley Bear!");
+        fight_creature(cave_bear(me().level), menu);
+    } else {
+        disp_line("N");
+        disp_line("");
+        disp_line("`9  You guess you'll never know what fortunes could lie in that cave.");
+    }
+}
+
+// The wish itself, by the well's draw: a message to the character's own mailbox.
+void make_a_wish() {
+    int w = static_cast<int>(std::clamp<std::int64_t>(random_n(100) + 1 + std::int64_t(me().luck), 1, 100));
+    if (w <= 20) {
+        std::int64_t b = round_half_even(random_real() * me().bank_gold);
+        message_to_self({"#0000 `%Bank Notice :", "We regret to inform you that a mistake had been made in your favor.",
+                         "The error has been corrected, and the sum of " + comma_number(b) + " has",
+                         "been removed from your balance.  We regret the error being made.", "~",
+                         "ADD BNK -" + int_to_str(b)});
+    } else if (w <= 40) {
+        std::string attack = int_to_str(2 * level()), hit_points = int_to_str(12 * level());
+        message_to_self({"#0000 `%Bummbling Move!",
+                         "On your way through town, you trip over your own feet and break your",
+                         "arm.  You realize that even though the healers can fix it, you will ",
+                         "not be as strong as you once were.", "(You lose " + attack + " attack points)",
+                         "(You lose " + hit_points + " hit points due to pain)", "~", "ADD CHP -" + hit_points,
+                         "ADD ATT -" + attack});
+    } else if (w <= 60) {
+        std::string k = int_to_str(random_n(clamp_to<std::int32_t>(level())) + 2);
+        message_to_self({"#0000 `%Good Fortune!", "On your way back to town, a large bird drops a sack at your feet and",
+                         "flies off.  Being curious, you open the sack to reveal ",
+                         k + " gems!  All beautifully polished.", "~", "ADD GMS " + k});
+    } else if (w <= 80) {
+        if (const item_record* weapon = weapon_equipped_ptr(cur_inventory)) {
+            std::string k = int_to_str(2 * (std::int64_t(random_n(clamp_to<std::int32_t>(level()))) + 1));
+            message_to_self({"#0000 `%Strange Event!",
+                             "On your way back to town, a shimmering green light shoots out of the sky",
+                             "striking your " + weapon->name.str() + ".  It now feels energized.",
+                             "(Your weapon has a +" + k + " bonus)", "~", "ADD MWP " + k, "ADD WPN " + k,
+                             "ADD ATT " + k});
+        }
+    } else {
+        std::int64_t gift = 2000 * level();
+        message_to_self({"#0000 `%Message from the Royal Family in Dressel :",
+                         "We have heard of your deeds, and wish you the best of luck in saving",
+                         "Shamile.  Our treasurer has sent over a small gift of " + comma_number(gift) +
+                             " gold to aid you.",
+                         "(Due to their influence, you gain 4 charm and lose 6 shame)", "~", "ADD CRM 4",
+                         "ADD SHM -6", "ADD GLD " + int_to_str(gift)});
+    }
+    add_gems(me(), -1);
+    disp_line("`9  Nothing apparently happens.");
+}
+
+void wishing_well() {
+    lines({"`9  You stumble across a small, quaint well nestled deep in the forest.",
+           "`9  It has a small wooden sign on it that says `3\"Wishes : 1 gem\"`9.", ""});
+    disp_text("`9  Do you throw one in? (`3Y`9/`3N`9) [`%Y`9] : `%");
+    bool yes = yes_no_key('Y') == 'Y';
+    disp_line(yes ? "Y" : "N");
+    disp_line("");
+    if (!yes) {
+        disp_line("");
+        disp_line("`9  You realize you would just be throwing a gem away as wishes dont come true.");
+    } else if (me().gems < 1) {
+        disp_line("  `9You don't have a `4GEM`9 to throw in!");
+    } else {
+        make_a_wish();
+    }
+}
+
+void clover() {
+    lines({"`9  You curse your bad luck as you trip over an upturned tree root, but when",
+           "  you land face down in the mud, you are staring right at a 4-leaf clover.", "`%  You gain `21`% luck"});
+    adjust_capped_stat(me(), 1);
+}
+
+void black_cat() {
+    lines({"`9  From out of nowhere, a large black cat streaks across your path.", "`%  You lose `21`% luck"});
+    adjust_capped_stat(me(), -1);
+}
+
+void church() {
+    if (file_exists(church_script) && read_file_number(church_script) == church_mark) {
+        hook_run_script(church_script, "2");
+        return;
+    }
+    lines({"`9  You remember hearing the rumor about a new church being formed out in",
+           "`9  the forest as you stumble upon a small wooden structure.  It looks like",
+           "`9  new construction, but as you get near, you realize it is nothing more",
+           "`9  than a blind for hunting deer and other animals.", "`9  You think to yourself that the rumors are untrue."});
+}
+
+void hag() {
+    lines({"`9  You encounter an ugly hag, and when she sees that you are not repulsed by",
+           "`9  her appearance, she reaches into her bag and pulls out a vial of liquid."});
+    if (me().gems < 1) {
+        disp_line("`%  \"Too bad deerie, I can tell you can't afford my goodies.\"");
+        return;
+    }
+    lines({"`9  The old hag speaks:", "`%  \"For the price of `51 gem`% each, I will sell you up to 2 of these",
+           "`%  magnificent potions.  You sweet thing, they will come in useful in the",
+           "`%  future.  How many would you like?\""});
+    std::int64_t wanted = -1;
+    while (wanted < 0 || wanted > 2) {
+        disp_line("");
+        disp_text("`9  How Many? [`%0`9]`% :");
+        wanted = read_int();
+    }
+    if (me().gems < wanted) {
+        if (me().gems == 1)
+            disp_line("`9  You only have `41 GEM`9!");
+        else
+            disp_line("`9  You only have `4^CS20 GEMS`9!");
+        wanted = std::max<std::int64_t>(me().gems, 0);
+    }
+    for (std::int64_t i = 0; i < wanted; ++i) {
+        item_record potion = healing_potion();
+        potion.identified = 1;
+        add_gems(me(), -1);
+        disp_line("`!  You now have a " + potion.name.str());
+        add_to_inv(cur_inventory, potion);
+    }
+    write_own_inventory();
+}
+
+void pendant() {
+    lines({"`9  You stumble across an old statue of what appears to be an ancient warrior.",
+           "`9  You study the statue in awe and notice a glint of sunlight from the statues",
+           "`9  neck.  To your surprise, you spot a pendant around his neck."});
+    char k = 0;
+    while (k != 'Y' && k != 'N') {
+        disp_line("");
+        disp_text("`9  Do you take it? (`3Y`9/`3N`9) [`%N`9] : `%");
+        k = yes_no_key('N');
+        echo_inline(k);
+    }
+    if (k == 'N') {
+        disp_line("o.");
+        disp_line("`9  You wisely decide it best to leave the statue of the warrior alone.");
+        return;
+    }
+    lines({"es!", "`9  You look around to make sure no-one is watching and you slide the pendant",
+           "`9  off the statues neck and into your pouch."});
+    item_record p = life_pendant();
+    disp_line("`!  You now have the " + p.name.str());
+    add_to_inv(cur_inventory, p);
+    write_own_inventory();
+}
+
+// ---- Travel encounters ----
+
+void wagon() {
+    if (has_status_bit(me(), status_met_traveller)) {
+        lines({"`9  You are trekking along when you spy a wagon rolling along off in the",
+               "  distance.  When you think you are about to catch it, the wagon disappears", "  into thin air."});
+        return;
+    }
+    disp_line("`9  From out of nowhere, a small wagon appears right in your path.");
+    disp_text("  Do you check it out? (`3Y`9/`3N`9) [`%Y`9] : `%");
+    if (yes_no_key('Y') == 'Y') {
+        lines({"Yes", "", "`9  You slowly make your way to the door of the wagon and enter."});
+        hit_any_key();
+        ancient_sage();
+    } else {
+        lines({"No", "`9  You think it best if you left it alone."});
+    }
+}
+
+void golden_gem() {
+    lines({"`9  Glistening off to your right, a golden gem catches your eye.", "`%  (You gain `51`% gem.)"});
+    add_gems(me(), 1);
+}
+
+void leprechaun() {
+    lines({"`9  You stop abruptly as you realize you are face to face with a Leprachaun.",
+           "`9  He looks are you with large eyes, and holds out a 4-Leaf clover.  He",
+           "`9  puts his hands behind his back and brings out two closed fists and",
+           "`9  indicates that you should choose one.  Which do you choose?  Left or Right?"});
+    char k = 0;
+    while (k != 'R' && k != 'L') {
+        disp_line("");
+        disp_line("");
+        disp_text("`9  Which do you choose? (`3R`9/`3L`9) : `%");
+        k = upcase_key(read_key());
+        echo_inline(k);
+    }
+    disp_line(k == 'R' ? "ight" : "eft");
+    if (random_n(100) + 1 < std::int64_t(me().luck) + 30) {
+        lines({"`!  You picked the correct hand!",
+               "`9  The Leprachaun throws the 4-Leaf clover into the air, and when you look up",
+               "  to catch it, the Leprachaun has vanished without a trace."});
+        item_record c = leaf_clover();
+        disp_line("  `9(`%You catch the Four-Leaf Clover`9)");
+        add_to_inv(cur_inventory, c);
+        write_own_inventory();
+    } else {
+        lines({"`9  The Leprachaun opens up his hand to reveal... nothing!",
+               "`9  after that, the short little guy slowly dematerializes laughing the",
+               "`9  entire time.  His little green hat is the last thing to disappear."});
+    }
+}
+
+// ---- The two thefts ----
+
+// Two keys of the answer, each shown as typed.
+std::string answer_keys() {
+    std::string keys;
+    for (int i = 0; i < 2; ++i) {
+        char k = read_key();
+        echo_inline(k);
+        keys += k;
+    }
+    return keys;
+}
+
+void trivia_question() {
+    disp_line("");
+    disp_line("`9  Hmmmm.. You seem to be reading my mind.  Try this,");
+    disp_line("`9  By Dressel's count of the moons, on what day was old King Orwen born?");
+    disp_text("`%  [`!");
+    std::string answer = answer_keys();
+    disp_text("`%/`!");
+    answer += answer_keys();
+    disp_text("`%/`!19");
+    answer += answer_keys();
+    disp_line("`%]");
+    disp_line("");
+    if (answer != trivia_answer) {
+        disp_line("`%  Sorry, you get `4NOTHING`%.");
+        return;
+    }
+    std::int64_t gold = 500 * level();
+    disp_line("`9  You are truly worthy!");
+    disp_line("`%  You receive " + int_to_str(gold) + " gold coins and " + int_to_str(level()) + " gems!");
+    // Straight into the purse, past the usual limits, but never past what the fields hold.
+    me().gold = clamp_to<std::int32_t>(std::int64_t(me().gold) + gold);
+    me().gems = clamp_to<std::int16_t>(std::int64_t(me().gems) + level());
+}
+
+void bank_drawer() {
+    disp_line("");
+    disp_line("`9  You're not thinking of... no... you'll get caught!");
+    disp_text("`9  Do it? (`3Y`9/`3N`9) [`%N`9] `%: ");
+    if (yes_no_key('N') != 'Y') {
+        disp_line("No.");
+        disp_text("`9  Chickening out eh?   Heh, yer just `$YELLOW`9.");
+        return;
+    }
+    disp_line("Yes.");
+    if (class_bit_set(me(), 'P')) {
+        disp_text("`9  You wouldn't dare think of stealing.");
+        return;
+    }
+    lines({"`9  The banker doesn't seem to be looking so you dip your hand", "  into the cash drawer."});
+    randomize();
+    std::int64_t t = random_n(100) + 1 + std::int64_t(me().luck) - me().shame;
+    if (t <= 50) {
+        disp_text("`!  The drawer is `4EMPTY`!.");
+        return;
+    }
+    std::int64_t g = round_half_even(random_real() * double(level() * 1000));
+    disp_line("`!  You manage to snag `4" + int_to_str(g) + "`! worth of coin.");
+    add_gold(me(), g);
+}
+
+// ---- The forest's menu ----
+
+// The hidden word: B and four more keys, read without echo. The word's key becomes a blank;
+// a mistyped word hands its fifth key on as the command.
+char hidden_word(char k) {
+    if (k != forest_hidden_word[0] || has_status_bit(me(), status_secret1)) return k;
+    std::string word(1, k);
+    char last = k;
+    for (int i = 0; i < 4; ++i) {
+        last = read_key();
+        word += upcase_key(last);
+    }
+    if (word != forest_hidden_word) return upcase_key(last);
+    steal_from_bank(1);
+    me().status_bits |= status_secret1;
+    return ' ';
+}
+
+void status_line() {
+    disp_line("");
+    disp_line("`9   HP`%: `9(`%^CS10 `9/`% ^CS11`9)   Fights Left `%: ^CS26    `9Gold `%: &CS18     `9Gems `%: &CS20");
+}
+
+bool forest_key(char k, const creature_list& creatures, const text_list& menu) {
+    k = hidden_word(k);
+    echo_key(k);
+    switch (k) {
+    case 'S': forest_search(creatures, menu); break;
+    case 'D': tree_bank(); break;
+    case 'L': sub_location = 1; break;
+    case 'F': list_players_online(); break;
+    case 'H':
+        game_hooks.healers();
+        show_menu_text(menu);
+        break;
+    case '?': dispdesc(menu); break;
+    case 'Y': do_inv(); break;
+    case 'V': display_stats(); break;
+    case 'R': display_ranks(ranks_show); break;
+    default: break;
+    }
+    return true;
+}
+}  // namespace
+
+void forest_search(const creature_list& creatures, const text_list& menu) {
+    if (me().creature_fights_left <= 0) {
+        disp_line("");
+        disp_line("  `9Sorry, the forest is `4EMPTY`9.  Perhaps you should return tomorrow.");
+        return;
+    }
+    const monster_record* mob = random_creature(me().level, creatures);
+    int r = random_n(100) + 1;
+    if (mob && r < me().luck + 20) {
+        disp_line("`c`%                             Special Event:");
+        disp_line(long_rule);
+        forest_special_event(random_n(14) + 1, menu);
+    } else if (mob) {
+        fight_creature(*mob, menu);
+    } else {
+        disp_line("");
+        disp_line("`9  Nothing here seems to be at your level.");
+    }
+}
+
+void forest_special_event(int e, const text_list& menu) {
+    switch (e) {
+    case 1: sack_of_gold(); break;
+    case 2:
+        light("  `1Blue`9 light.  It surrounds you, envelops you, and drains you of your", "tougher",
+              " defense points.", add_defense_value);
+        break;
+    case 3:
+        light("  `4Red`9 light.  It surrounds you, envelops you, and drains you of your", "stronger",
+              " attack points.", add_attack_value);
+        break;
+    case 4:
+        light("  `2Green`9 light.  It surrounds you, envelops you, and drains you of your", "more agile",
+              " damage reduction points.", add_shield_value);
+        break;
+    case 5: found_gem(); break;
+    case 6: cave(menu); break;
+    case 7: wishing_well(); break;
+    case 8: clover(); break;
+    case 9: black_cat(); break;
+    case 10: random_encounter(1); break;
+    case 11: church(); break;
+    case 12: random_encounter(3); break;
+    case 13: hag(); break;
+    case 14: pendant(); break;
+    default: break;
+    }
+}
+
+void tree_bank() {
+    lines({"", "  `3You wander over to a nearby tree, and while nobody is looking, pull a",
+           "  'special' branch and a panel opens up.  You put your money belt in, close",
+           "  the panel and hear the whirring noise.  After a few seconds, you open the",
+           "  panel and retrieve your money belt and receipt."});
+    // On the merged record, under the hold: a transfer or the interest another node wrote to
+    // the bank gold meanwhile is kept, and the deposit goes on top of it.
+    bool full = false;
+    update_under_hold([&] {
+        character_record& c = me();
+        std::int64_t room = std::max<std::int64_t>(max_gold - std::int64_t(c.bank_gold), 0);
+        std::int64_t amount = std::clamp<std::int64_t>(c.gold, 0, room);
+        full = amount < c.gold;
+        add_bank_gold(c, amount);
+        add_gold(c, -amount);
+    });
+    if (full) {
+        disp_line("`%  \"Your bank account cannot hold that much.");
+        disp_line("`%  You must hold on to some of this gold.\"");
+    }
+}
+
+monster_record cave_bear(std::int16_t lvl) {
+    // Sums over i = 1 .. L-1 of k * i are k * L * (L - 1) / 2.
+    std::int64_t L = lvl, pairs = L * (L - 1) / 2;
+    monster_record m;
+    m.name = "Huge Grizzly Bear";
+    m.level = lvl;
+    m.attack = clamp_to<std::int16_t>(14 + 14 * pairs);
+    m.defense = clamp_to<std::int16_t>(3 + 3 * pairs);
+    m.shield_value = clamp_to<std::int16_t>(std::min<std::int64_t>(15 + 3 * pairs, 87));
+    m.hit_points = clamp_to<std::int16_t>(24 + 24 * pairs);
+    m.weapon = "Big Black Paw";
+    m.armour = "Big Fur Coat";
+    m.death_text = "RRRRRRRRRRRRRRRRRrrrrrrrrrrrrrrrr...";
+    m.gold = clamp_to<std::int32_t>(200 * L);
+    m.experience = clamp_to<std::int32_t>(40 * L);
+    m.strength = clamp_to<std::int32_t>(56 * L);
+    return m;
+}
+
+void random_encounter(std::int16_t kind) {
+    if (!cur_char) return;
+    if (kind == 0) {
+        randomize();
+        kind = static_cast<std::int16_t>(random_n(3) + 1);
+    }
+    switch (kind) {
+    case 1: wagon(); break;
+    case 2: golden_gem(); break;
+    case 3: leprechaun(); break;
+    default: break;
+    }
+}
+
+void steal_from_bank(std::int16_t mode) {
+    if (!cur_char) return;
+    if (mode == 1) trivia_question();
+    if (mode == 2) bank_drawer();
+}
+
+void forest() {
+    if (!cur_char) return;
+    debug_enter("Entering forest");
+    creature_list creatures;
+    read_creature_file(forest_creature_file, creatures, false);
+    text_list menu;
+    std::string keys;
+    read_text_section(text_file_name, forest_section, menu, keys);
+    me().location = forest_location;
+    write_char_file(true);
+    show_text_ansi(forest_ansi_section);
+    sub_location = 3;
+
+    menu_loop m;
+    m.title = "   `2Forest of Wolves : ";
+    m.keys = keys;
+    m.level = 3;
+    m.echo = false;  // the hidden word looks at the key first
+    // The inventory menu marks the player as in it; back in the forest, the forest again.
+    m.each_turn = [] { me().location = forest_location; };
+    m.before_title = status_line;
+    m.default_key = [] { return me().creature_fights_left > 0 ? 'S' : 'L'; };
+    m.on_key = [&](char k) { return forest_key(k, creatures, menu); };
+    run_menu_loop(m);
+
+    deldesc(menu);
+    del_creature_list(creatures);
+    debug_leave("Leaving forest");
+}
+
+void game_forest_init() {
+    game_hooks.forest = forest;
+    set_random_encounter_hook(random_encounter);
+}

@@ -1,0 +1,53 @@
+// The Forest of Wolves, the first realm outside town: searches for creatures of the player's
+// level, the special events a search may turn into, the tree bank, and the hidden word that
+// leads to a trivia question once a game day. Also the travel encounters that the other
+// realms and the scripts share (`random_encounter`) and the two ways of helping oneself to
+// the bank's money (`steal_from_bank`: the trivia reward and the bank drawer).
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "engine/creatures.hpp"
+#include "engine/text_file.hpp"
+
+// The forest's location text, the section of "quortext.dat" and the ANSI picture.
+constexpr const char* forest_location = "fForest of Wolves";
+constexpr const char* forest_section = "forest";
+constexpr const char* forest_ansi_section = "forest_ansi_1";
+constexpr const char* forest_creature_file = "forest.dat";
+
+// The hidden word of the forest, and the trivia question's answer (month, day, two-digit year).
+constexpr std::string_view forest_hidden_word = "BRAMX";
+constexpr std::string_view trivia_answer = "512904";
+
+// Runs the forest until the player goes back to town (sub_location drops below 3). Ends the
+// program through the orderly exit when "forest.dat" or "quortext.dat" is missing (code 12),
+// and when the player dies in it.
+void forest();
+
+// One search (key S): a creature of the player's level from the list, a special event when
+// Random(100) + 1 < luck + 20, else the fight. The menu text is shown after a fight unless
+// the player is in expert mode.
+void forest_search(const creature_list& creatures, const text_list& menu);
+
+// Special event e (1-14) of a search, after its heading; any other e does nothing.
+void forest_special_event(int e, const text_list& menu);
+
+// The tree bank (key D): all gold in hand into the bank, merged with what other nodes wrote
+// and saved at once; the bank gold never passes the bank's limit, the rest stays in hand.
+void tree_bank();
+
+// The cave bear of a player of the level, built in place.
+monster_record cave_bear(std::int16_t level);
+
+// Travel encounters: 1 the sage's wagon, 2 the golden gem, 3 the leprechaun; 0 draws one of
+// the three after reseeding. Any other kind does nothing.
+void random_encounter(std::int16_t kind);
+
+// 1 the trivia question of the forest's hidden word, 2 the bank drawer theft; any other
+// mode does nothing. The caller saves the character.
+void steal_from_bank(std::int16_t mode);
+
+// Puts the forest into the town's table of places and random_encounter into the script
+// interpreter's SHAREDEVENT command. The game's main calls it after game_combat_init.
+void game_forest_init();
