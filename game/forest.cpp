@@ -23,7 +23,6 @@
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
-#include "game/combat.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
 #include "game/sage.hpp"
@@ -76,11 +75,10 @@ void message_to_self(std::initializer_list<std::string> text) {
 }
 
 // A creature fought as the forest fights it: turned into an opponent, fought, freed; the
-// menu text again, and one creature fight fewer.
+// menu text again, and one creature fight fewer. The fight is reached through the
+// interpreter's hooks, as a script's fight is, so that both meet the same fight.
 void fight_creature(const monster_record& mob, const text_list& menu) {
-    std::unique_ptr<character_record> foe = mob_to_char(&mob);
-    do_combat(*foe);
-    foe.reset();
+    if (std::unique_ptr<character_record> foe = hook_mob_to_char(mob)) hook_do_combat(*foe);
     show_menu_text(menu);
     add_creature_fights(me(), -1);
 }

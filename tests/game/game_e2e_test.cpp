@@ -433,3 +433,150 @@ TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
     EXPECT_EQ(i32(159), gold + 1000);
     EXPECT_GT(i32(171), experience);
 }
+
+namespace {
+// The prompts a walk in the forest stops at, and what the walker answers: fight on, pass
+// a pause, and turn down whatever a special event offers.
+struct forest_stop {
+    const char* prompt;
+    const char* answer;
+};
+constexpr forest_stop forest_stops[] = {
+    {"Command? [S] : ", "s"},  {"Command? [A] : ", "a"},  {"[ Hit any key ]", "x"}, {"(Y/N) [Y] : ", "n"},
+    {"(Y/N) [N] : ", "n"},     {"(R/L) : ", "r"},         {"How Many? [0] :", "0\r"},
+};
+
+// Waits until the session stops at one of the forest's prompts (or ends); the prompt's entry.
+const forest_stop* forest_wait(session& s, std::size_t from) {
+    for (int waited = 0; waited < wait_ms; waited += 20) {
+        std::string t = plain(s->output()).substr(from);
+        for (const forest_stop& stop : forest_stops)
+            if (t.ends_with(stop.prompt)) return &stop;
+        if (!s->running()) return nullptr;
+        s->read_for(20);
+    }
+    return nullptr;
+}
+
+// Searches the forest, answering every special event, until one fight has ended or the
+// player died; true when a fight was won.
+bool forest_walk(session& s) {
+    std::size_t from = plain(s->output()).size();
+    const char* answer = "s";
+    for (int step = 0; step < 400; ++step) {
+        std::size_t mark = plain(s->output()).size();
+        s->send(answer);
+        const forest_stop* stop = forest_wait(s, mark);
+        std::string t = plain(s->output()).substr(from);
+        if (t.find("You have been killed!") != std::string::npos) return false;
+        if (!stop) return false;
+        if (t.find("You have defeated") != std::string::npos && std::string_view(stop->prompt) == "Command? [S] : ") {
+            s.seen = plain(s->output()).size();
+            return true;
+        }
+        answer = stop->answer;
+    }
+    return false;
+}
+}  // namespace
+
+struct forest_e2e : game_e2e {
+    forest_e2e() {
+        // No random events between keys: the dice follow the seed alone.
+        std::string flags = read_file(game.file("mainflag.dat"));
+        std::size_t at = flags.find("CHECK_FREQUENCY 45 ");
+        if (at != std::string::npos) flags.replace(at, 18, "CHECK_FREQUENCY 2000000000");
+        write_file(game.file("mainflag.dat"), flags);
+    }
+    session newcomer_in_square() {
+        session p = log_on();
+        p.key("x", "Selection : ");
+        p.key("E", "Running Daily maintenance...HOLD");
+        p.key("", "[ Hit any key ]");
+        p.key("x", "Enter this Realm? [Y] :");
+        p.key("Y", "called in this realm?\r\n");
+        p.key("", ">");
+        p.key("Bob\r", "Go by the name : ");
+        p.key("\r", "(K/B/L/H/C/T) :");
+        p.key("k", "Choose your gender : ");
+        p.key("m", "[HIT ANY KEY]");
+        p.key("x", "[ Hit any key ]");
+        p.key("x", "Command  : ");
+        return p;
+    }
+};
+
+TEST_F(forest_e2e, a_newcomer_fights_in_the_forest_and_walks_back_to_town) {
+    session p = newcomer_in_square();
+    p.key("e", "Command? [F] : ");
+    p->take();
+    p.key("f", "Command? [S] : ");
+    ansi_screen forest = screen_of(p->take());
+    EXPECT_TRUE(forest.contains("Where the wolves run, the wise walk softly.")) << forest.text();
+    EXPECT_TRUE(forest.contains("   HP: (20 / 20)   Fights Left : 25    Gold : 500     Gems : 0")) << forest.text();
+    EXPECT_TRUE(forest.contains("   Forest of Wolves :   (S,D,L,F,H,Y,V,R,?)"));
+    EXPECT_EQ(stored_chars(game.file("players.dat"))[0].location, "fForest of Wolves");
+
+    ASSERT_TRUE(forest_walk(p)) << plain(p->output());
+    std::string walk = plain(p->output());
+    EXPECT_NE(walk.find("You encounter a "), std::string::npos);
+    EXPECT_NE(walk.find("  You gain "), std::string::npos);
+    p.key("?", "Command? [S] : ");
+    EXPECT_NE(plain(p->output()).find("  (D) Deposit gold in the tree bank"), std::string::npos);
+    p.key("l", "Command  : ");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+
+    std::string players = read_file(game.file("players.dat"));
+    ASSERT_EQ(players.size(), 299u);
+    EXPECT_EQ(stored_chars(game.file("players.dat"))[0].location, "tTown Square");
+    EXPECT_EQ(stored_chars(game.file("players.dat"))[0].online, 0);
+    EXPECT_LT(i16_of(players, 287), 25);     // creature fights spent
+    EXPECT_GT(i32_of(players, 171), 1);      // experience won
+    EXPECT_GT(i32_of(players, 159), 500);    // and the creature's gold
+}
+
+TEST_F(forest_e2e, a_player_killed_in_the_forest_stays_dead_until_the_next_day) {
+    session p = newcomer_in_square();
+    p.key("l", "[N] :");
+    p->send("y");
+    ASSERT_EQ(p->wait_exit(wait_ms), 0);
+    // One hit point left, and too unlucky for any special event: every search is a fight.
+    std::string players = read_file(game.file("players.dat"));
+    ASSERT_EQ(players.size(), 299u);
+    golden g(299);
+    g.raw(0, players).i16(78, -19).i16(86, 1);
+    write_file(game.file("players.dat"), g.b);
+
+    p = back_to_square();
+    p.key("e", "Command? [F] : ");
+    p.key("f", "Command? [S] : ");
+    // Fight after fight until a creature lands a blow.
+    for (int wins = 0; forest_walk(p); ++wins) ASSERT_LT(wins, 25) << plain(p->output());
+    std::string death = plain(p->output());
+    ASSERT_NE(death.find("  You have been killed!\r\n"), std::string::npos) << death;
+    ASSERT_TRUE(p.wait_text("[ Hit any key ]"));
+    p->send("x");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+
+    players = read_file(game.file("players.dat"));
+    ASSERT_EQ(players.size(), 299u);
+    EXPECT_EQ(static_cast<unsigned char>(players[291]), 1);  // dead
+    EXPECT_EQ(i16_of(players, 86), 0);
+    EXPECT_EQ(i32_of(players, 159), 0);                      // the gold in hand is gone
+    EXPECT_EQ(static_cast<unsigned char>(players[294]), 0);  // offline
+    EXPECT_EQ(stored_chars(game.file("players.dat"))[0].location, "tTown Square");
+
+    // The next call of the same day: the killed screen, and the game ends.
+    p = log_on();
+    p.key("x", "Selection : ");
+    p.key("E", "You have already been on today.");
+    p.key("", "You were KILLED.\r\n  You will not be allowed to play until tomorrow.\r\n");
+    p.key("", "[ Hit any key ]");
+    p.key("x", "[ Hit any key ]");
+    p->send("x");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(plain(p->output()).find("Command  : "), std::string::npos);
+    EXPECT_EQ(static_cast<unsigned char>(read_file(game.file("players.dat"))[291]), 1);
+}
