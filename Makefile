@@ -30,11 +30,11 @@ test-san:
 # KEEP=1 keeps the directory from the last play; DIR=... names another one.
 play: build
 	@if [ "$(KEEP)" != "1" ] || [ ! -d "$(DIR)" ]; then rm -rf "$(DIR)" && cp -r data "$(DIR)"; fi
-	cd "$(DIR)" && ../$(BUILD)/apps/quorvath /L /N$(NODE)
+	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
 
 # A second caller on the same game directory: make node NODE=2 (in another terminal).
 node: build
-	cd "$(DIR)" && ../$(BUILD)/apps/quorvath /L /N$(NODE)
+	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
 
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON >/dev/null

@@ -45,9 +45,7 @@ struct flag_image {
 bool is_header(std::string_view line) { return line.substr(0, 2) == "@#"; }
 
 // A header with no name ("@#" alone) ends the file.
-bool is_end_marker(const section_block& s) {
-    return trim_blanks(std::string_view(s.header).substr(2)).empty();
-}
+bool is_end_marker(const section_block& s) { return s.header == "@#"; }
 
 std::vector<std::string> split_raw_lines(std::string_view bytes) {
     std::vector<std::string> lines;

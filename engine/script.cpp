@@ -21,6 +21,8 @@
 #include "engine/script_hooks.hpp"
 #include "engine/strings.hpp"
 
+long script_step_budget = 50000;
+
 namespace {
 constexpr std::size_t section_name_width = 20;
 constexpr std::size_t location_width = 20;
@@ -35,6 +37,17 @@ constexpr const char* flag_commands[11] = {"MESSAGEBOARD", "ADDFLAG", "REMOVEFLA
                                            "DISPLAYSTATS", "DISPLAYRANKS", "FINDPLAYERS"};
 
 int nesting = 0;
+
+// The caller has gone while the program may not end yet (a hold is raised): every key read
+// answers at once, so nothing a script waits for will come.
+bool caller_gone() { return !carrier_present || carrier_lost; }
+
+// Only a plain file can be a script, menu, item or creature file: a directory of that name
+// would stay "busy" for ever under the game's open rule.
+bool plain_file(const std::optional<std::string>& path) {
+    struct stat st;
+    return path && ::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 bool blank_or_comment(std::string_view line) {
     std::string s = trim_leading(line);
@@ -86,6 +99,18 @@ std::string mail_safe(std::string text) {
     return text;
 }
 
+// One command line taken apart once, when its script is read.
+class script_run;
+struct script_line {
+    std::string text;                // the line as it stands
+    std::string keyword;             // its first word as written
+    std::string command;             // the first word upper-cased
+    std::string rest;                // the text after the keyword, blanks trimmed at both ends
+    std::vector<std::string> words;  // the blank-separated words of the rest
+    void (script_run::*handler)() = nullptr;  // the command it names, if any
+};
+using line_list = std::vector<script_line>;
+
 struct return_entry {
     std::string section;
     int line_number;
@@ -98,39 +123,36 @@ public:
         : file_(std::move(file)), name_(name) {
         std::string contents;
         read_whole_file(file_, contents);
-        sections_ = read_sections(contents);
+        for (auto& [section_name, raw] : read_sections(contents)) {
+            line_list& parsed = sections_[section_name];
+            for (const std::string& l : raw) parsed.push_back(parse_line(l));
+        }
         randomize();
         if (cur_char) saved_location_ = cur_char->location.str();
-        lines_ = section("DEFINE");
+        lines_ = &section("DEFINE");
         section_ = "DEFINE";
         vars_.clear();
-        int words = std::min(word_count(params), script_vars::count);
-        for (int k = 1; k <= words; ++k) vars_.set(k, word_at(params, k));
+        int count = std::min(word_count(params), script_vars::count);
+        for (int k = 1; k <= count; ++k) vars_.set(k, word_at(params, k));
         vars_.set(24, file_);
         vars_.set(25, file_);
         vars_.reset_flags();
     }
 
     void run() {
-        while (!stop_) {
-            if (has_line()) {
-                std::string line = trim_leading(current_line());
-                std::size_t blank = line.find(' ');
-                keyword_ = line.substr(0, blank);
-                rest_ = blank == std::string::npos ? "" : trim_trailing(trim_leading(line.substr(blank)));
-            } else {
-                keyword_.clear();
-                rest_.clear();
-            }
-            std::string what = keyword_ + " " + rest_;
-            debug_enter("entering " + what);
+        static const script_line no_line;
+        while (!stop_ && !caller_gone()) {
+            now_ = has_line() ? &(*lines_)[line_number_ - 1] : &no_line;
+            // The log lines are built only when they are written: a run takes many steps.
+            std::string what = debug_mode ? now_->keyword + " " + now_->rest : std::string();
+            debug_enter(debug_mode ? "entering " + what : what);
             if (++steps_ > script_step_budget)
                 fail_with("Runaway", "Script");
-            else
-                dispatch(upcase_str(keyword_));
+            else if (now_->handler)
+                (this->*(now_->handler))();
             if (!stop_) move_on();
             advance_ = true;
-            debug_leave("leaving " + what);
+            debug_leave(debug_mode ? "leaving " + what : what);
         }
     }
 
@@ -138,9 +160,10 @@ private:
     // ---- State ----
     std::string file_;
     std::string name_;
-    section_map sections_;
+    std::map<std::string, line_list> sections_;
     std::string section_;
-    std::vector<std::string> lines_;
+    const line_list* lines_ = nullptr;
+    const script_line* now_ = nullptr;  // the command being carried out
     int line_number_ = 1;
     script_vars vars_;
     text_list menu_;
@@ -154,17 +177,25 @@ private:
     bool menu_allowed_ = true;
     std::string saved_location_;
     long steps_ = 0;
-    std::string keyword_;
-    std::string rest_;
 
-    bool has_line() const { return line_number_ >= 1 && std::size_t(line_number_) <= lines_.size(); }
-    const std::string& current_line() const { return lines_[line_number_ - 1]; }
+    bool has_line() const { return line_number_ >= 1 && std::size_t(line_number_) <= lines_->size(); }
     int depth() const { return static_cast<int>(stack_.size()); }
 
-    std::vector<std::string> section(const std::string& name) const {
+    const line_list& section(const std::string& name) const {
+        static const line_list none;
         auto it = sections_.find(upcase_str(name));
-        return it == sections_.end() ? std::vector<std::string>() : it->second;
+        return it == sections_.end() ? none : it->second;
     }
+
+    // The keyword as written, and the rest of the command line.
+    const std::string& keyword() const { return now_->keyword; }
+    const std::string& rest() const { return now_->rest; }
+    // Word n of the rest, from 1; empty beyond the last.
+    const std::string& word(int n) const {
+        static const std::string none;
+        return n >= 1 && std::size_t(n) <= now_->words.size() ? now_->words[n - 1] : none;
+    }
+    int words() const { return static_cast<int>(now_->words.size()); }
     bool has_section(const std::string& name) const { return sections_.count(upcase_str(name)) > 0; }
 
     // The caller is being waited for: the run is not running away.
@@ -175,7 +206,7 @@ private:
         waited();
         stop_ = true;
     }
-    void fail() { fail_with(keyword_, rest_); }
+    void fail() { fail_with(keyword(), rest()); }
 
     // ---- Expansion ----
     std::string expand(std::string text) const {
@@ -195,14 +226,14 @@ private:
                 fail_with("No Main", "Section");
                 return;
             }
-            lines_ = section("MAIN");
+            lines_ = &section("MAIN");
             section_ = "MAIN";
             line_number_ = 1;
-            if (lines_.empty()) {
+            if (lines_->empty()) {
                 fail_with("Empty", "Section");
                 return;
             }
-        } else if (lines_.empty()) {
+        } else if (lines_->empty()) {
             // Nothing to run: starting it again would spin for ever.
             fail_with("Empty", "Section");
             return;
@@ -215,7 +246,7 @@ private:
     // there is no such file.
     std::optional<std::string> named_file(std::string_view name) {
         std::optional<std::string> path = game_path(name);
-        if (path && file_exists(*path)) return path;
+        if (plain_file(path)) return path;
         fail_with("Missing File", name);
         return std::nullopt;
     }
@@ -233,56 +264,18 @@ private:
     }
 
     // ---- Commands ----
-    void dispatch(const std::string& kw) {
-        using handler = void (script_run::*)();
-        static const std::map<std::string, handler> table = {
-            {"MENU", &script_run::cmd_menu},
-            {"DISPLAYMENU", &script_run::cmd_display_menu},
-            {"READMENUCOMMANDS", &script_run::cmd_read_menu_commands},
-            {"READCHAR", &script_run::cmd_read_char},
-            {"READLINE", &script_run::cmd_read_line},
-            {"WRITEBLOCK", &script_run::cmd_write_block},
-            {"GOSUB", &script_run::cmd_gosub},
-            {"RETURN", &script_run::cmd_return},
-            {"REDISPMENU", &script_run::cmd_redisp_menu},
-            {"IF", &script_run::cmd_if},
-            {"ENDIF", &script_run::cmd_nothing},
-            {"DISPLAYCREATURES", &script_run::cmd_display_creatures},
-            {"DISPLAYGAMESTATS", &script_run::cmd_display_game_stats},
-            {"DISPLAYSCRIPTINFO", &script_run::cmd_display_script_info},
-            {"PAUSE", &script_run::cmd_pause},
-            {"DEFAULTCOMMAND", &script_run::cmd_default_command},
-            {"CREATUREFILE", &script_run::cmd_creature_file},
-            {"RANDOM", &script_run::cmd_random},
-            {"MULT", &script_run::cmd_mult},
-            {"ADD", &script_run::cmd_add},
-            {"SET", &script_run::cmd_set},
-            {"SETSTR", &script_run::cmd_setstr},
-            {"LOCATION", &script_run::cmd_location},
-            {"GOTOXY", &script_run::cmd_gotoxy},
-            {"ITEM", &script_run::cmd_item},
-            {"COMBAT", &script_run::cmd_combat},
-            {"MONSTERAVAILABLE", &script_run::cmd_monster_available},
-            {"SHAREDEVENT", &script_run::cmd_shared_event},
-            {"HEALER", &script_run::cmd_healer},
-            {"INVENTORY", &script_run::cmd_inventory},
-            {"DISPLAYSCRIPTTEXT", &script_run::cmd_display_script_text},
-            {"MAIL", &script_run::cmd_mail},
-            {"HALT", &script_run::cmd_halt},
-        };
-        if (std::find(std::begin(flag_commands), std::end(flag_commands), kw) != std::end(flag_commands)) {
-            if (kw == "MESSAGEBOARD") waited();
-            if (hook_exec_flag_command(keyword_, rest_, file_, section_, name_, line_number_, vars_)) {
-                waited();
-                stop_ = true;
-            }
-            return;
+    using handler = void (script_run::*)();
+
+    script_line parse_line(const std::string& text) const;
+
+    void cmd_game() {
+        if (upcase_str(keyword()) == "MESSAGEBOARD") waited();  // the board waits for the caller
+        if (hook_exec_flag_command(keyword(), rest(), file_, section_, name_, line_number_, vars_)) {
+            waited();
+            stop_ = true;
         }
-        auto it = table.find(kw);
-        if (it != table.end()) (this->*(it->second))();
     }
 
-    void cmd_nothing() {}
 
     void cmd_menu() {
         if (!menu_allowed_) {
@@ -292,9 +285,9 @@ private:
         std::string menu_file(vars_.get(24));
         text_list lines;
         std::optional<std::string> path = game_path(menu_file);
-        if (path && file_exists(*path)) read_menu_text(*path, rest_, lines);
+        if (plain_file(path)) read_menu_text(*path, rest(), lines);
         if (lines.empty()) {
-            disp_line("`4  Menu not found -" + rest_ + "- in MenuFile : " + menu_file);
+            disp_line("`4  Menu not found -" + rest() + "- in MenuFile : " + menu_file);
             hit_any_key();
             waited();
             stop_ = true;
@@ -316,7 +309,7 @@ private:
     void cmd_display_menu() { dispdesc(menu_); }
 
     void cmd_read_menu_commands() {
-        if (!variable_target(rest_)) return;
+        if (!variable_target(rest())) return;
         bool due = true;
         std::int32_t polls = 0;
         char key;
@@ -331,6 +324,7 @@ private:
                 key = read_key();
                 break;
             }
+            if (caller_gone()) return;
             if (++polls >= std::max<std::int32_t>(1, check_frequency)) {
                 polls = 0;
                 if (hook_node_msg_waiting()) {
@@ -347,41 +341,41 @@ private:
     // The key upper-cased into the target; Enter stands for the default's first character.
     void store_key(char key, const std::string& default_command) {
         std::string value = key == '\r' ? default_command.substr(0, 1) : std::string(1, key);
-        store(rest_, upcase_str(value));
+        store(rest(), upcase_str(value));
         waited();
     }
 
     void cmd_read_char() {
-        if (!variable_target(rest_)) return;
+        if (!variable_target(rest())) return;
         char key = read_key();
         store_key(key, upcase_str(expanded_default()));
     }
 
     void cmd_read_line() {
-        if (!variable_target(rest_)) return;
+        if (!variable_target(rest())) return;
         std::string line = read_line();
         if (line.empty()) line = vars_.get(21);
-        store(rest_, upcase_str(line));
+        store(rest(), upcase_str(line));
         waited();
     }
 
     void cmd_write_block() {
-        for (int n = line_number_ + 1; std::size_t(n) <= lines_.size(); ++n) {
-            const std::string& l = lines_[n - 1];
-            if (upcase_str(word_at(l, 1)) == "ENDBLOCK") {
+        for (int n = line_number_ + 1; std::size_t(n) <= lines_->size(); ++n) {
+            const script_line& l = (*lines_)[n - 1];
+            if (l.command == "ENDBLOCK") {
                 line_number_ = n;
                 return;
             }
-            disp_line(expand(l));
+            disp_line(expand(l.text));
         }
         fail();
     }
 
     void cmd_gosub() {
-        std::string name = upcase_str(expand(rest_)).substr(0, section_name_width);
-        std::vector<std::string> lines = section(name);
+        std::string name = upcase_str(expand(rest())).substr(0, section_name_width);
+        const line_list& lines = section(name);
         if (lines.empty()) {
-            fail_with(keyword_, name);
+            fail_with(keyword(), name);
             return;
         }
         if (depth() >= script_max_depth) {
@@ -390,7 +384,7 @@ private:
         }
         stack_.push_back({section_, line_number_ + 1});
         section_ = name;
-        lines_ = std::move(lines);
+        lines_ = &lines;
         line_number_ = 1;
         advance_ = false;
         menu_allowed_ = true;
@@ -404,14 +398,14 @@ private:
         return_entry back = stack_.back();
         stack_.pop_back();
         section_ = back.section;
-        lines_ = section(section_);
+        lines_ = &section(section_);
         line_number_ = back.line_number;
         advance_ = false;
         redisplay_pending_ = true;
     }
 
     void cmd_redisp_menu() {
-        if (upcase_str(rest_) == "FALSE") {
+        if (upcase_str(rest()) == "FALSE") {
             menu_display_ = false;
         } else {
             menu_display_ = true;
@@ -423,14 +417,14 @@ private:
     static bool whole_number(const std::string& text) { return int_to_str(str_to_int(text)) == text; }
 
     void cmd_if() {
-        std::string op = word_at(rest_, 2);
+        std::string op = word(2);
         static const char* const ops[] = {"==", "<=", ">=", "<>", "!=", "<", ">"};
-        if (word_count(rest_) < 3 || std::find(std::begin(ops), std::end(ops), op) == std::end(ops)) {
+        if (words() < 3 || std::find(std::begin(ops), std::end(ops), op) == std::end(ops)) {
             fail();
             return;
         }
-        std::string a = expand(word_at(rest_, 1));
-        std::string b = expand(word_at(rest_, 3));
+        std::string a = expand(word(1));
+        std::string b = expand(word(3));
         int cmp;
         if (whole_number(a) && whole_number(b)) {
             std::int32_t x = str_to_int(a), y = str_to_int(b);
@@ -443,8 +437,8 @@ private:
                      ((op == "<>" || op == "!=") && cmp != 0) || (op == "<" && cmp < 0) || (op == ">" && cmp > 0);
         if (holds) return;
         int open = 1;
-        for (int n = line_number_ + 1; std::size_t(n) <= lines_.size(); ++n) {
-            std::string first = upcase_str(word_at(lines_[n - 1], 1));
+        for (int n = line_number_ + 1; std::size_t(n) <= lines_->size(); ++n) {
+            const std::string& first = (*lines_)[n - 1].command;
             if (first == "IF") ++open;
             if (first == "ENDIF" && --open == 0) {
                 line_number_ = n;
@@ -487,62 +481,62 @@ private:
         waited();
     }
 
-    void cmd_default_command() { vars_.set(21, expand(rest_)); }
+    void cmd_default_command() { vars_.set(21, expand(rest())); }
 
     void cmd_creature_file() {
-        vars_.set(22, rest_);
+        vars_.set(22, rest());
         creatures_.reset();
-        if (std::optional<std::string> path = named_file(rest_)) creatures_ = hook_read_creature_file(*path);
+        if (std::optional<std::string> path = named_file(rest())) creatures_ = hook_read_creature_file(*path);
     }
 
     void cmd_random() {
-        if (word_count(rest_) != 2 || !variable_target(word_at(rest_, 1))) {
+        if (words() != 2 || !variable_target(word(1))) {
             if (!stop_) fail();
             return;
         }
-        double m = str_to_int(expand(word_at(rest_, 2)));
-        store(word_at(rest_, 1), int_to_str(round_half_even(random_real() * (m - 1)) + 1));
+        double m = str_to_int(expand(word(2)));
+        store(word(1), int_to_str(round_half_even(random_real() * (m - 1)) + 1));
     }
 
     void cmd_mult() {
-        if (word_count(rest_) != 2) {
+        if (words() != 2) {
             fail();
             return;
         }
-        std::string target = word_at(rest_, 1);
-        double factor = parse_real(expand(word_at(rest_, 2))).value_or(0);
+        std::string target = word(1);
+        double factor = parse_real(expand(word(2))).value_or(0);
         double product = double(str_to_int(expand(target))) * factor;
         product = std::clamp(product, -2147483648.0, 2147483647.0);
         set_macro_value(target, int_to_str(round_half_even(product)), vars_);
     }
 
     void cmd_add() {
-        if (word_count(rest_) != 2) {
+        if (words() != 2) {
             fail();
             return;
         }
-        hook_adjust_script_value(word_at(rest_, 1), expand(word_at(rest_, 2)), vars_);
+        hook_adjust_script_value(word(1), expand(word(2)), vars_);
     }
 
     void cmd_set() {
-        if (word_count(rest_) != 2) {
+        if (words() != 2) {
             fail();
             return;
         }
-        set_macro_value(word_at(rest_, 1), expand(word_at(rest_, 2)), vars_);
+        set_macro_value(word(1), expand(word(2)), vars_);
     }
 
     void cmd_setstr() {
-        std::string text = rest_;
-        if (word_count(rest_) < 2 || !unquote(text)) {
+        std::string text = rest();
+        if (words() < 2 || !unquote(text)) {
             fail();
             return;
         }
-        set_macro_value(word_at(rest_, 1), text, vars_);
+        set_macro_value(word(1), text, vars_);
     }
 
     void cmd_location() {
-        std::string text = rest_;
+        std::string text = rest();
         if (!unquote(text)) {
             fail();
             return;
@@ -557,21 +551,21 @@ private:
     }
 
     void cmd_gotoxy() {
-        if (word_count(rest_) != 2) {
+        if (words() != 2) {
             fail();
             return;
         }
-        int x = std::clamp(str_to_int(expand(word_at(rest_, 1))), 1, 255);
-        int y = std::clamp(str_to_int(expand(word_at(rest_, 2))), 1, 255);
+        int x = std::clamp(str_to_int(expand(word(1))), 1, 255);
+        int y = std::clamp(str_to_int(expand(word(2))), 1, 255);
         goto_xy(x, y);
     }
 
     void cmd_item() {
-        if (word_count(rest_) < 1) {
+        if (words() < 1) {
             fail();
             return;
         }
-        std::string n = upcase_str(word_at(rest_, 1));
+        std::string n = upcase_str(word(1));
         std::string item_file(vars_.get(25));
         std::optional<std::string> path = named_file(item_file);
         if (!path) return;
@@ -595,7 +589,7 @@ private:
         hook_register_item(*item);
         std::int32_t number = hook_get_item_script_num(*item);
         if (number >= 1) write_item_script(number, n, *path, item_section);
-        if (word_count(rest_) < 2 || upcase_str(word_at(rest_, 2)) != "NODISPLAY")
+        if (words() < 2 || upcase_str(word(2)) != "NODISPLAY")
             disp_line("`!  You now have the " + item->name);
         inventory_list* inv = hook_current_inventory();
         if (cur_char && inv) {
@@ -611,7 +605,7 @@ private:
         std::string dir = game_path("items").value_or("items");
         if (!file_exists(dir)) ::mkdir(dir.c_str(), 0777);
         std::string script = dir + "/" + int_to_str(number) + ".scr";
-        if (file_exists(script) &&
+        if (plain_file(script) &&
             !(return_flag("DATE", item_file, "ITEM" + n + "_FLAGS") > return_flag("DATE", script, "FLAGS")))
             return;
         std::string image;
@@ -628,16 +622,16 @@ private:
     }
 
     void cmd_combat() {
-        int words = word_count(rest_);
-        std::string target = word_at(rest_, 1);
-        std::string form = upcase_str(word_at(rest_, 2));
+        int count = words();
+        std::string target = word(1);
+        std::string form = upcase_str(word(2));
         std::shared_ptr<monster_record> internal;
         const monster_record* mob = nullptr;
-        if (target.substr(0, 3) == "^VR" && form == "INT" && words == 3) {
+        if (target.substr(0, 3) == "^VR" && form == "INT" && count == 3) {
             if (!named_file(file_)) return;
-            internal = hook_read_internal_monster(file_, str_to_int(word_at(rest_, 3)), vars_);
+            internal = hook_read_internal_monster(file_, str_to_int(word(3)), vars_);
             mob = internal.get();
-        } else if (target.substr(0, 3) == "^VR" && form == "EXT" && words == 2) {
+        } else if (target.substr(0, 3) == "^VR" && form == "EXT" && count == 2) {
             if (creatures_ && cur_char) mob = hook_random_creature(*creatures_, cur_char->level);
         } else {
             fail();
@@ -656,18 +650,18 @@ private:
     }
 
     void cmd_monster_available() {
-        if (word_count(rest_) != 1) {
+        if (words() != 1) {
             fail();
             return;
         }
         bool found = false;
         if (cur_char)
             for (const creature_row& c : creature_rows()) found = found || c.level == cur_char->level;
-        store(rest_, found ? "1" : "0");
+        store(rest(), found ? "1" : "0");
     }
 
     void cmd_shared_event() {
-        hook_random_encounter(clamp_to<std::int16_t>(str_to_int(rest_)));
+        hook_random_encounter(clamp_to<std::int16_t>(str_to_int(rest())));
         restore_location();
     }
 
@@ -682,27 +676,27 @@ private:
     }
 
     void cmd_display_script_text() {
-        for (const std::string& l : lines_) write_line(l);
+        for (const script_line& l : *lines_) write_line(l.text);
         hit_any_key();
         waited();
     }
 
     void cmd_mail() {
-        if (word_count(rest_) < 2) {
+        if (words() < 2) {
             fail();
             return;
         }
-        character_record* to = char_full_name_ptr(expand(word_at(rest_, 1)));
-        std::string sender = expand(trim_leading(rest_.substr(rest_.find(' '))));
+        character_record* to = char_full_name_ptr(expand(word(1)));
+        std::string sender = expand(trim_leading(rest().substr(rest().find(' '))));
         character_record* from = char_full_name_ptr(sender);
         text_list mail;
         add_desc_line("#" + zero_pad(from ? from->number : 0, 4) + " " +
                           without_controls(from ? proper_case(from->name.view()) : sender),
                       mail);
         bool commands = false;
-        for (int n = line_number_ + 1; std::size_t(n) <= lines_.size(); ++n) {
-            const std::string& l = lines_[n - 1];
-            std::string first = upcase_str(word_at(l, 1));
+        for (int n = line_number_ + 1; std::size_t(n) <= lines_->size(); ++n) {
+            const script_line& l = (*lines_)[n - 1];
+            const std::string& first = l.command;
             if (first == "ENDMAIL") {
                 if (!commands) add_desc_line("~", mail);
                 if (to)
@@ -715,10 +709,11 @@ private:
             if (first == "MAILCOMMANDS") {
                 commands = true;
                 add_desc_line("~", mail);
-            } else if (commands && word_count(l) == 3) {
-                add_desc_line(mail_safe(word_at(l, 1) + " " + word_at(l, 2) + " " + expand(word_at(l, 3))), mail);
+            } else if (commands && l.words.size() == 2) {
+                // Three words: the command and the stat as written, the amount expanded.
+                add_desc_line(mail_safe(l.keyword + " " + l.words[0] + " " + expand(l.words[1])), mail);
             } else {
-                add_desc_line(mail_safe(expand(l)), mail);
+                add_desc_line(mail_safe(expand(l.text)), mail);
             }
         }
         fail();
@@ -726,6 +721,56 @@ private:
 
     void cmd_halt() { stop_ = true; }
 };
+
+script_line script_run::parse_line(const std::string& text) const {
+    static const std::map<std::string, handler> commands = {
+        {"MENU", &script_run::cmd_menu},
+        {"DISPLAYMENU", &script_run::cmd_display_menu},
+        {"READMENUCOMMANDS", &script_run::cmd_read_menu_commands},
+        {"READCHAR", &script_run::cmd_read_char},
+        {"READLINE", &script_run::cmd_read_line},
+        {"WRITEBLOCK", &script_run::cmd_write_block},
+        {"GOSUB", &script_run::cmd_gosub},
+        {"RETURN", &script_run::cmd_return},
+        {"REDISPMENU", &script_run::cmd_redisp_menu},
+        {"IF", &script_run::cmd_if},
+        {"DISPLAYCREATURES", &script_run::cmd_display_creatures},
+        {"DISPLAYGAMESTATS", &script_run::cmd_display_game_stats},
+        {"DISPLAYSCRIPTINFO", &script_run::cmd_display_script_info},
+        {"PAUSE", &script_run::cmd_pause},
+        {"DEFAULTCOMMAND", &script_run::cmd_default_command},
+        {"CREATUREFILE", &script_run::cmd_creature_file},
+        {"RANDOM", &script_run::cmd_random},
+        {"MULT", &script_run::cmd_mult},
+        {"ADD", &script_run::cmd_add},
+        {"SET", &script_run::cmd_set},
+        {"SETSTR", &script_run::cmd_setstr},
+        {"LOCATION", &script_run::cmd_location},
+        {"GOTOXY", &script_run::cmd_gotoxy},
+        {"ITEM", &script_run::cmd_item},
+        {"COMBAT", &script_run::cmd_combat},
+        {"MONSTERAVAILABLE", &script_run::cmd_monster_available},
+        {"SHAREDEVENT", &script_run::cmd_shared_event},
+        {"HEALER", &script_run::cmd_healer},
+        {"INVENTORY", &script_run::cmd_inventory},
+        {"DISPLAYSCRIPTTEXT", &script_run::cmd_display_script_text},
+        {"MAIL", &script_run::cmd_mail},
+        {"HALT", &script_run::cmd_halt},
+    };
+    script_line l;
+    l.text = text;
+    std::string line = trim_leading(text);
+    std::size_t blank = line.find(' ');
+    l.keyword = line.substr(0, blank);
+    l.command = upcase_str(l.keyword);
+    l.rest = blank == std::string::npos ? "" : trim_trailing(trim_leading(line.substr(blank)));
+    for (int k = 1, n = word_count(l.rest); k <= n; ++k) l.words.push_back(word_at(l.rest, k));
+    if (std::find(std::begin(flag_commands), std::end(flag_commands), l.command) != std::end(flag_commands))
+        l.handler = &script_run::cmd_game;
+    else if (auto it = commands.find(l.command); it != commands.end())
+        l.handler = it->second;
+    return l;
+}
 }  // namespace
 
 int script_var_number(std::string_view target) {
@@ -760,7 +805,7 @@ void script_error(std::string_view file, std::string_view keyword, std::string_v
 
 void execute_script(const std::string& file, std::string_view params, std::string_view script_name) {
     std::optional<std::string> path = game_path(file);
-    if (!path || !file_exists(*path)) {
+    if (!plain_file(path)) {
         script_error(file, "Missing File", file, "DEFINE", 0);
         return;
     }

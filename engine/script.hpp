@@ -8,7 +8,7 @@
 // without a key read or a wait, nested GOSUBs deeper than script_max_depth and runs nested
 // deeper than script_max_nesting each end the run with a script error. File names a script
 // gives are confined to the game directory (game_path); a missing one is a script error.
-// A script never ends the program.
+// A script never ends the program, and a run ends when the caller is gone.
 #pragma once
 #include <string>
 #include <string_view>
@@ -16,8 +16,9 @@
 #include "engine/macros.hpp"
 #include "engine/text_file.hpp"
 
-// Commands a run may carry out without reading a key or waiting for the caller.
-constexpr long script_step_budget = 100000;
+// Commands a run may carry out without reading a key or waiting for the caller (a global so
+// that the fuzz harness can make runaway inputs cheap).
+extern long script_step_budget;
 // GOSUBs a run may have open at once.
 constexpr int script_max_depth = 64;
 // Scripts that may run inside one another (an item's script from the inventory menu of a

@@ -28,7 +28,10 @@ void no_encounter(std::int16_t) {}
 void no_place() {}
 void no_register(const item_record&) {}
 std::int32_t unregistered(const item_record&) { return -1; }
-void push_head(inventory_list& items, const item_record& item) { items.push_front(item); }
+item_record* push_head(inventory_list& items, const item_record& item) {
+    items.push_front(item);
+    return &items.front();
+}
 bool no_message() { return false; }
 std::string no_dispatch(std::int16_t) { return ""; }
 bool no_event() { return false; }
@@ -51,7 +54,7 @@ get_item_script_num_fn script_num = unregistered;
 add_to_inv_fn inventory_add = push_head;
 node_msg_waiting_fn msg_waiting = no_message;
 check_node_messages_fn dispatch = no_dispatch;
-random_event_fn random_event = no_event;
+check_for_random_event_fn random_event = no_event;
 
 template <typename F>
 void install(F& slot, F f, F fallback) {
@@ -115,7 +118,7 @@ void set_get_item_script_num_hook(get_item_script_num_fn f) { install(script_num
 std::int32_t hook_get_item_script_num(const item_record& item) { return script_num(item); }
 
 void set_add_to_inv_hook(add_to_inv_fn f) { install(inventory_add, f, &push_head); }
-void hook_add_to_inv(inventory_list& items, const item_record& item) { inventory_add(items, item); }
+item_record* hook_add_to_inv(inventory_list& items, const item_record& item) { return inventory_add(items, item); }
 
 void set_node_msg_waiting_hook(node_msg_waiting_fn f) { install(msg_waiting, f, &no_message); }
 bool hook_node_msg_waiting() { return msg_waiting(); }
@@ -123,7 +126,7 @@ bool hook_node_msg_waiting() { return msg_waiting(); }
 void set_check_node_messages_hook(check_node_messages_fn f) { install(dispatch, f, &no_dispatch); }
 std::string hook_check_node_messages(std::int16_t raided_guild) { return dispatch(raided_guild); }
 
-void set_random_event_hook(random_event_fn f) { install(random_event, f, &no_event); }
+void set_check_for_random_event_hook(check_for_random_event_fn f) { install(random_event, f, &no_event); }
 bool hook_check_for_random_event() { return random_event(); }
 
 void reset_script_hooks() {
@@ -145,5 +148,5 @@ void reset_script_hooks() {
     set_add_to_inv_hook(nullptr);
     set_node_msg_waiting_hook(nullptr);
     set_check_node_messages_hook(nullptr);
-    set_random_event_hook(nullptr);
+    set_check_for_random_event_hook(nullptr);
 }

@@ -149,10 +149,11 @@ void set_get_item_script_num_hook(get_item_script_num_fn f);
 std::int32_t hook_get_item_script_num(const item_record& item);
 
 // Puts the item at the head of the list (and holds the player in the inventory menu while
-// the playing character carries too many). Default: pushed at the head, nothing more.
-using add_to_inv_fn = void (*)(inventory_list& items, const item_record& item);
+// the playing character carries too many); the item in the list. Default: pushed at the
+// head, nothing more.
+using add_to_inv_fn = item_record* (*)(inventory_list& items, const item_record& item);
 void set_add_to_inv_hook(add_to_inv_fn f);
-void hook_add_to_inv(inventory_list& items, const item_record& item);
+item_record* hook_add_to_inv(inventory_list& items, const item_record& item);
 
 // ---- Waiting for a key (READMENUCOMMANDS) ----
 
@@ -168,8 +169,8 @@ void set_check_node_messages_hook(check_node_messages_fn f);
 std::string hook_check_node_messages(std::int16_t raided_guild);
 
 // The timed and random events; true when an event script ran. Default: false.
-using random_event_fn = bool (*)();
-void set_random_event_hook(random_event_fn f);
+using check_for_random_event_fn = bool (*)();
+void set_check_for_random_event_hook(check_for_random_event_fn f);
 bool hook_check_for_random_event();
 
 // Every hook back at its default (tests).

@@ -16,6 +16,16 @@ namespace {
 const std::string template_bytes = "@#FLAGS\n@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
 const std::string main_part = "@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
 
+void expect_default_tunables() {
+    EXPECT_EQ(check_frequency, 45);
+    EXPECT_EQ(auto_frequency_adjust, -1);
+    EXPECT_EQ(pfight_level_difference, 3);
+    EXPECT_EQ(max_random_events, 2);
+    EXPECT_EQ(max_board_messages, 14);
+    EXPECT_EQ(random_event_percentage, 0.00002);
+    EXPECT_EQ(mob_difficulty_mult, 1.0);
+}
+
 struct flags : text_state {
     flags() { set_default_tunables(); }
     ~flags() { set_default_tunables(); }
@@ -181,13 +191,7 @@ TEST_F(flags, the_tunables_come_from_mainflag_or_keep_their_defaults) {
     // Defaults; a missing "mainflag.dat" is created and changes nothing.
     read_standard_flags();
     EXPECT_EQ(read_file("mainflag.dat"), template_bytes);
-    EXPECT_EQ(check_frequency, 45);
-    EXPECT_EQ(auto_frequency_adjust, -1);
-    EXPECT_EQ(pfight_level_difference, 3);
-    EXPECT_EQ(max_random_events, 2);
-    EXPECT_EQ(max_board_messages, 14);
-    EXPECT_EQ(random_event_percentage, 0.00002);
-    EXPECT_EQ(mob_difficulty_mult, 1.0);
+    expect_default_tunables();
     EXPECT_EQ(last_clock_sample, 0);
 
     write_file("mainflag.dat",
@@ -210,13 +214,7 @@ TEST_F(flags, the_tunables_come_from_mainflag_or_keep_their_defaults) {
                "MAX_RANDOM_EVENTS 1.5 2\nMAX_BOARD_MESSAGES 7 -1\nRANDOM_EVENT_PERCENTAGE -1 2\n"
                "MOB_DIFFICULTY_MULT nan 2\n@#\n");
     read_standard_flags();
-    EXPECT_EQ(check_frequency, 45);
-    EXPECT_EQ(auto_frequency_adjust, -1);
-    EXPECT_EQ(pfight_level_difference, 3);
-    EXPECT_EQ(max_random_events, 2);
-    EXPECT_EQ(max_board_messages, 14);
-    EXPECT_EQ(random_event_percentage, 0.00002);
-    EXPECT_EQ(mob_difficulty_mult, 1.0);
+    expect_default_tunables();
 
     // Out of range: CHECK_FREQUENCY at least 1, 16-bit tunables clamped.
     write_file("mainflag.dat", "@#FLAGS\nCHECK_FREQUENCY 0 2\nMAX_BOARD_MESSAGES 99999 2\n@#\n");

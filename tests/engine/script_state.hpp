@@ -157,7 +157,7 @@ inline void install_fake_script_hooks() {
         if (fake().keys && !fake().key_after_poll.empty()) fake().keys->send(std::exchange(fake().key_after_poll, ""));
         return std::string("IGNORED");
     });
-    set_random_event_hook([] {
+    set_check_for_random_event_hook([] {
         fake().calls.push_back("EVENTS");
         if (fake().keys && !fake().key_after_poll.empty()) fake().keys->send(std::exchange(fake().key_after_poll, ""));
         if (fake().random_event_results > 0) {
