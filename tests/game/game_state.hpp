@@ -100,7 +100,7 @@ inline void install_town_fakes() {
         fake_call("check_node_messages " + std::to_string(guild));
         return std::string();
     });
-    set_random_event_hook([] {
+    set_check_for_random_event_hook([] {
         fake_call("events");
         if (fakes().event_results > 0) {
             --fakes().event_results;
