@@ -13,7 +13,6 @@
 #include "engine/flags.hpp"
 #include "engine/items.hpp"
 #include "engine/lookups.hpp"
-#include "engine/script_hooks.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
 #include "multi/fight_hooks.hpp"
@@ -125,8 +124,6 @@ bool defend(std::int16_t sender_number, const std::string& reply, const std::str
     return won;
 }
 }  // namespace
-
-std::string queue_file_name(std::int16_t number) { return "node" + zero_pad(number, 4) + ".msg"; }
 
 std::string queue_safe(std::string_view line) {
     std::string out(line.substr(0, node_line_capacity));
@@ -306,14 +303,4 @@ std::string check_node_messages(std::int16_t raided_guild) {
     }
     debug_leave("Leaving check_node_messages");
     return result;
-}
-
-bool menu_poll(std::int32_t& polls, bool random_events) {
-    if (polls < std::max<std::int32_t>(1, check_frequency)) return false;
-    polls = 0;
-    if (node_msg_waiting()) {
-        check_node_messages(0);
-        return true;
-    }
-    return random_events && hook_check_for_random_event();
 }

@@ -18,14 +18,12 @@
 #include <string_view>
 
 #include "engine/records.hpp"
+#include "game/town.hpp"  // queue_file_name, shared with the square that erases the queue at entry
 
 constexpr const char* olmess_file_name = "olmess.txt";
 // The capacity of a queue line as read, and of the message the dispatcher handles.
 constexpr std::size_t node_line_capacity = 255;
 constexpr std::size_t node_message_capacity = 86;
-
-// "node" + the player number zero-padded to four digits + ".msg".
-std::string queue_file_name(std::int16_t number);
 
 // The line as it goes into a queue: control bytes become ".", cut to 255 characters.
 std::string queue_safe(std::string_view line);
@@ -58,8 +56,3 @@ std::string check_node_messages(std::int16_t raided_guild);
 // from the hit points, which ends in the character's death below 1. Shared by the chat
 // fights here and the online fights.
 void show_player_hit(const character_record& sender, std::int32_t damage, bool double_strike);
-
-// The menu poll of every menu loop (installed as the engine's menu poll hook): every
-// check_frequency polls the queue, when a message waits, else the random events when
-// random_events is set. True when it showed something.
-bool menu_poll(std::int32_t& polls, bool random_events);

@@ -236,30 +236,4 @@ TEST_F(dispatch, sounds_of_a_raid_name_the_own_guardian) {
     EXPECT_EQ(result, "");
 }
 
-int event_checks = 0;
-TEST_F(dispatch, the_menu_poll_looks_at_the_queue_else_the_random_events_every_check_frequency_polls) {
-    event_checks = 0;
-    set_random_event_hook([] {
-        ++event_checks;
-        return true;
-    });
-    check_frequency = 3;
-    std::int32_t polls = 2;
-    EXPECT_FALSE(menu_poll(polls, true));
-    EXPECT_EQ(polls, 2);
-    polls = 3;
-    EXPECT_TRUE(menu_poll(polls, true));
-    EXPECT_EQ(polls, 0);
-    EXPECT_EQ(event_checks, 1);
-    polls = 3;
-    EXPECT_FALSE(menu_poll(polls, false));
-    EXPECT_EQ(event_checks, 1);
-
-    write_file("node0001.msg", "PAGE 2\n");
-    polls = 3;
-    EXPECT_TRUE(menu_poll(polls, true));
-    EXPECT_EQ(event_checks, 1);
-    EXPECT_EQ(plain(out.take()), "  Bob has PAGED you to the chat room.\n");
-    EXPECT_FALSE(node_msg_waiting());
-}
 }  // namespace

@@ -13,6 +13,7 @@
 #include "engine/script_hooks.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_state.hpp"
+#include "game/hooks.hpp"
 #include "multi/fight_hooks.hpp"
 #include "multi/multi_init.hpp"
 #include "support/input_feed.hpp"
@@ -21,6 +22,7 @@ inline void reset_multi_hooks() {
     set_node_message_hook(nullptr);
     set_menu_poll_hook(nullptr);
     reset_script_hooks();
+    reset_game_hooks();
     set_online_fight_wait_hook(nullptr);
     set_online_fight_round_hook(nullptr);
 }
