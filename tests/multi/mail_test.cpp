@@ -72,13 +72,11 @@ struct mail : multi_state {
 };
 
 TEST_F(mail, command_lines_change_the_statistic_each_mnemonic_names) {
-    character_record& me = *cur_char;
     struct row {
         const char* line;
         std::int64_t (*value)();
         std::int64_t expected;
     };
-    auto m = [] { return *cur_char; };
     const row rows[] = {
         {"ADD ATT 5", [] { return std::int64_t(cur_char->attack); }, 25},
         {"SET ^CS03 7", [] { return std::int64_t(cur_char->attack); }, 7},
@@ -115,8 +113,6 @@ TEST_F(mail, command_lines_change_the_statistic_each_mnemonic_names) {
         EXPECT_EQ(run_mail_command(r.line), std::string(r.line) != "ADD GUI 3") << r.line;
         EXPECT_EQ(r.value(), r.expected) << r.line;
     }
-    (void)m;
-    (void)me;
     // Unknown commands, unknown mnemonics and commands compared exactly do nothing.
     character_record before = *cur_char;
     for (const char* line : {"add GLD 5", "ADD gld 5", "ADD XYZ 5", "DROP GLD 5", "ADD", "ADD ^cs18 5"}) {
@@ -206,13 +202,7 @@ TEST_F(mail, the_reader_shows_each_message_and_carries_out_its_commands) {
     EXPECT_EQ(read("k"), "\n  You don't have any mail.\n" + key_wait);
 }
 
-TEST_F(mail, a_last_response_ends_the_reading_without_a_key_wait) {
-    write_file("user0001.dat", "#0002 Bob\nhi\n~\nRESPONSE\n");
-    EXPECT_EQ(read("n"), "\n  You are stopped with some important news.\n\n"
-                         "  Message from Bob :\n" + rule + "\nhi\n\n"
-                         "  Reply? (Y/N) [Y] : N\n\n\n");
-}
-
+// A last RESPONSE ends the reading without a key wait.
 TEST_F(mail, a_quoted_reply_goes_to_the_sender_without_nested_quotes) {
     write_file("user0001.dat", "#0002 Bob\nHello Anna,\n>old quote\n~x\n~\nRESPONSE\n");
     std::string screen = read("\r\rthanks\r\rk");

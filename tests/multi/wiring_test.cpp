@@ -56,13 +56,4 @@ TEST_F(wiring, menu_loops_and_scripts_dispatch_the_queue_and_only_the_square_rea
     EXPECT_FALSE(mail_waiting());
 }
 
-TEST_F(wiring, the_squares_mail_keys_reach_the_composer) {
-    EXPECT_FALSE(game_hooks.mail_waiting());
-    input_feed keys("hi\r\rk");
-    game_hooks.send_mail("Bob");
-    EXPECT_NE(plain(out.take()).find(" Mail Sent to Bob."), std::string::npos);
-    EXPECT_EQ(read_file("user0002.dat"), "#0001 Anna\nhi\n~\nRESPONSE\n");
-    cur_char = char_num_ptr(2);
-    EXPECT_TRUE(game_hooks.mail_waiting());
-}
 }  // namespace
