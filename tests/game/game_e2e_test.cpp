@@ -156,7 +156,7 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     p.key("x", "Command  : ");
     ansi_screen square = screen_of(p->take());
     EXPECT_TRUE(square.contains("The Town Square of Shamile"));
-    EXPECT_TRUE(square.contains("  (E) Enter the realms outside town     (W) Alfonse's Weapon Emporeum"));
+    EXPECT_TRUE(square.contains("  (E) Enter the realms outside town     (W) Alfonse's Weapon Emporium"));
     EXPECT_TRUE(square.contains("   Central Square :  (E,I,T,G,H,F,M,P,B,W,S,A,N,K,Y,X,L,V,C,D,O,R,.,?)"));
     EXPECT_EQ(square.row(square.cursor_y()), "  Command  :");
 
