@@ -1,8 +1,11 @@
 // The game program.
 #include "engine/items_init.hpp"
+#include "engine/maintenance.hpp"
 #include "engine/text_init.hpp"
+#include "engine/upgrade.hpp"
 #include "game/entry.hpp"
 #include "game/game_init.hpp"
+#include "game/hooks.hpp"
 #include "multi/multi_init.hpp"
 
 int main(int argc, char** argv) {
@@ -10,5 +13,8 @@ int main(int argc, char** argv) {
     engine_items_init();
     game_init();
     multi_init();
+    game_hooks.auto_maintenance = auto_maintenance;
+    game_hooks.daily_maintenance = daily_maintenance;
+    game_hooks.update_item_data = update_item_data;
     main_body(argc, argv);
 }
