@@ -50,20 +50,27 @@ struct two_nodes : ::testing::Test {
     two_nodes() {
         const char* data = std::getenv("QV_DATA_DIR");
         copy_tree(data ? data : "data", game.path());
+        // Today's maintenance first, as the BBS's nightly event runs it.
+        EXPECT_EQ(start({"MAINT"}).term->wait_exit(wait_ms), 0);
     }
-    caller start(int node) {
+    caller start(int node) { return start({"/L", "/N" + std::to_string(node)}, node); }
+    caller start(std::vector<std::string> args, int seed = 0) {
         pty_process::options o;
         o.dir = game.path();
-        o.args = {"/L", "/N" + std::to_string(node)};
-        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=20260115120000", "QV_TEST_SEED=" + std::to_string(node)};
+        o.args = std::move(args);
+        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=20260115120000", "QV_TEST_SEED=" + std::to_string(seed)};
         return caller{std::make_unique<pty_process>(qv_binary("quorvath"), o)};
     }
     // A local log-on of a newcomer who makes a character and reaches the town square.
     void enter(caller& c, const std::string& bbs_name, const std::string& name) {
         ASSERT_TRUE(c.shows("(or leave blank for"));
+        c.type("", ">");
+        c.type(bbs_name + "\r", "[ Hit any key ]");
+        // The game's first start loads the stock items, with a key wait of its own.
+        if (c.text().find("UPDATING ITEMS") != std::string::npos) c.type("\r", "[ Hit any key ]");
         // The keys typed, each with the text it brings up.
         const std::pair<std::string, std::string> dialogue[] = {
-            {"", ">"}, {bbs_name + "\r", "[ Hit any key ]"}, {"x", "Selection : "},
+            {"x", "Selection : "},
             {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
             {name + "\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
             {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
