@@ -17,12 +17,7 @@ const std::string rule = "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
 struct dispatch : multi_state {
     dispatch() {
-        character_record& me = play_as("anna smith", 2, 1);
-        me.level = 10;
-        me.hit_points = 50;
-        me.max_hit_points = 50;
-        me.guild = 5;
-        me.location = "tTown Square";
+        anna();
         other(2, "BOB").level = 4;
         other(3, "carl", 3);
         guild_record g;
@@ -63,7 +58,7 @@ TEST_F(dispatch, unknown_verbs_missing_senders_and_an_empty_queue_are_consumed_q
         EXPECT_EQ(result, "") << line;
         EXPECT_FALSE(node_msg_waiting()) << line;
     }
-    EXPECT_EQ(cur_char->hit_points, 50);
+    EXPECT_EQ(cur_char->hit_points, 40);
     EXPECT_EQ(check_node_messages(0), "");
     EXPECT_EQ(queue(2) + queue(3), "");
 }
@@ -126,15 +121,15 @@ TEST_F(dispatch, chat_hits_are_shown_taken_and_answered_with_an_attack) {
 
     EXPECT_EQ(run("CHAT_DDAMAGE 7 2"), "\n  Bob hits you with BRUTAL FORCE.\n\n"
                                        "  Bob hits you for 7 points of damage with his Long Sword.\n");
-    EXPECT_EQ(cur_char->hit_points, 43);
+    EXPECT_EQ(cur_char->hit_points, 33);
     std::remove("node0001.msg");
     EXPECT_EQ(run("CHAT_DAMAGE 5 3"), "  Carl hits you for 5 points of damage.\n");
-    EXPECT_EQ(cur_char->hit_points, 38);
+    EXPECT_EQ(cur_char->hit_points, 28);
     EXPECT_EQ(read_file("node0001.msg"), "CHAT_ATTACK 3\n");
     std::remove("node0001.msg");
     // A forged negative hit heals nothing.
     EXPECT_EQ(run("CHAT_DAMAGE -30 3"), "  Carl misses you completely.\n");
-    EXPECT_EQ(cur_char->hit_points, 38);
+    EXPECT_EQ(cur_char->hit_points, 28);
 }
 
 TEST_F(dispatch, a_chat_fight_marks_both_fighters_and_the_surprise_decides_who_strikes_first) {

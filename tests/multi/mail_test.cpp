@@ -13,11 +13,7 @@ const std::string rule = "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 const std::string long_rule = "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 const std::string key_wait = "      [ Hit any key ]";
 
-item_record gear(const char* name, std::int16_t position, std::int16_t power, std::int16_t max_power) {
-    item_record i;
-    i.name = name;
-    i.position = position;
-    i.power = power;
+item_record gear(item_record i, std::int16_t max_power) {
     i.max_power = max_power;
     i.equipped = 1;
     return i;
@@ -25,21 +21,7 @@ item_record gear(const char* name, std::int16_t position, std::int16_t power, st
 
 struct mail : multi_state {
     mail() {
-        character_record& me = play_as("anna smith", 2, 1);
-        me.attack = 20;
-        me.defense = 20;
-        me.shield_value = 10;
-        me.charm = 5;
-        me.shame = 3;
-        me.hit_points = 40;
-        me.max_hit_points = 50;
-        me.gold = 800;
-        me.bank_gold = 1000;
-        me.gems = 4;
-        me.experience = 500;
-        me.creature_fights_left = 10;
-        me.player_fights_left = 3;
-        me.guild = 5;
+        anna();
         other(2, "BOB").guild = 5;
         other(3, "carl").guild = 5;
         char_num_ptr(3)->online = 0;
@@ -49,10 +31,10 @@ struct mail : multi_state {
         g.name = "Knights";
         add_guild(g);
         save();
-        cur_inventory = {gear("Long Sword", 7, 10, 20), gear("Chain Mail", 3, 8, 16), gear("Buckler", 8, 5, 50)};
+        cur_inventory = {gear(item("Long Sword", pos_weapon, 10), 20), gear(item("Chain Mail", pos_armor, 8), 16),
+                         gear(item("Buckler", pos_shield, 5), 50)};
         out.take();
     }
-    ~mail() { cur_inventory.clear(); }
 
     std::string read(const std::string& keys) {
         input_feed feed(keys);

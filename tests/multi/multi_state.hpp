@@ -1,4 +1,4 @@
-// A clean game for one test of the queues and the mail: the text layer of text_state with an
+// A clean game for one test of the queues and the mail: the item layer of item_state with an
 // ASCII caller (screens compare as plain text), the tunables at their defaults, and the
 // queue and mail hooks in place. Characters are added to char_list and written to
 // "players.dat", as the other nodes would see them.
@@ -12,7 +12,7 @@
 #include "engine/play_hooks.hpp"
 #include "engine/script_hooks.hpp"
 #include "engine/strings.hpp"
-#include "engine/text_state.hpp"
+#include "engine/item_state.hpp"
 #include "game/hooks.hpp"
 #include "multi/fight_hooks.hpp"
 #include "multi/multi_init.hpp"
@@ -27,7 +27,7 @@ inline void reset_multi_hooks() {
     set_online_fight_round_hook(nullptr);
 }
 
-struct multi_state : text_state {
+struct multi_state : item_state {
     multi_state() {
         graphics_mode = 1;
         set_default_tunables();
@@ -41,6 +41,27 @@ struct multi_state : text_state {
         set_default_tunables();
     }
 
+    // The playing character, number 1, a member of guild 5, in the town square.
+    character_record& anna() {
+        character_record& me = play_as("anna smith", 2, 1);
+        me.level = 10;
+        me.attack = 20;
+        me.defense = 20;
+        me.shield_value = 10;
+        me.charm = 5;
+        me.shame = 3;
+        me.hit_points = 40;
+        me.max_hit_points = 50;
+        me.gold = 800;
+        me.bank_gold = 1000;
+        me.gems = 4;
+        me.experience = 500;
+        me.creature_fights_left = 10;
+        me.player_fights_left = 3;
+        me.guild = 5;
+        me.location = "tTown Square";
+        return me;
+    }
     // A character of the list (not the playing one).
     character_record& other(std::int16_t number, const std::string& name, std::int16_t sex = 1) {
         character_record c = make_char(number, name);
