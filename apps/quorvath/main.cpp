@@ -3,6 +3,7 @@
 #include "engine/maintenance.hpp"
 #include "engine/text_init.hpp"
 #include "engine/upgrade.hpp"
+#include "game/combat.hpp"
 #include "game/entry.hpp"
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     engine_text_init();
     engine_items_init();
     game_init();
+    game_combat_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
