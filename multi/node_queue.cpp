@@ -6,6 +6,7 @@
 #include "door/door.hpp"
 #include "door/halt.hpp"
 #include "engine/colour.hpp"
+#include "engine/creatures.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
@@ -13,7 +14,6 @@
 #include "engine/flags.hpp"
 #include "engine/items.hpp"
 #include "engine/lookups.hpp"
-#include "engine/stats.hpp"
 #include "engine/strings.hpp"
 #include "multi/fight_hooks.hpp"
 
@@ -190,7 +190,7 @@ void show_player_hit(const character_record& sender, std::int32_t damage, bool d
         disp_line(".");
     else
         disp_line(" with " + std::string(possessive(sender.sex)) + " " + weapon_name + "`3.");
-    add_hit_points(*cur_char, -std::int64_t(damage));
+    take_damage(damage, name);
 }
 
 std::string check_node_messages(std::int16_t raided_guild) {
