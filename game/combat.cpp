@@ -1,0 +1,527 @@
+#include "game/combat.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "door/door.hpp"
+#include "engine/colour.hpp"
+#include "engine/data_files.hpp"
+#include "engine/debug_log.hpp"
+#include "engine/file_access.hpp"
+#include "engine/flags.hpp"
+#include "engine/items.hpp"
+#include "engine/lookups.hpp"
+#include "engine/macros.hpp"
+#include "engine/play_hooks.hpp"
+#include "engine/screens.hpp"
+#include "engine/script.hpp"
+#include "engine/script_hooks.hpp"
+#include "engine/stats.hpp"
+#include "engine/strings.hpp"
+#include "engine/text_file.hpp"
+#include "game/skills.hpp"
+
+namespace {
+constexpr std::int16_t max_opponent_shield = 87;
+
+std::int64_t nearest(double x) { return round_half_even(x); }
+
+std::int16_t to_i16(std::int64_t v) {
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int16_t>::min(),
+                                                              std::numeric_limits<std::int16_t>::max()));
+}
+std::int32_t to_i32(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
+// A whole-number field times a real factor, rounded, kept within 16 bits.
+std::int16_t scaled(std::int16_t v, double factor) { return to_i16(nearest(v * factor)); }
+
+// The divisor of a level in the to-hit formulas: two thirds of the level, the level taken
+// as at least 1 so that a record of level 0 cannot divide by zero.
+double level_divisor(std::int16_t level) { return std::max<std::int16_t>(level, 1) * 2 / 3.0; }
+
+// The death-loss divisor of the game's settings; an unset one counts as the default 10.
+std::int64_t death_divisor() { return game_stats.death_loss_divisor < 1 ? 10 : game_stats.death_loss_divisor; }
+
+char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 'a' + 'A') : k; }
+
+character_record& me() { return *cur_char; }
+
+std::string name_of(const character_record& foe) { return foe.name.str(); }
+
+// "the " in front of a monster's name, nothing in front of a player's.
+std::string the(const character_record& foe) { return is_mob(foe) ? "the " : ""; }
+
+void subtract_hit_points(character_record& c, std::int64_t damage) {
+    c.hit_points = to_i16(std::int64_t(c.hit_points) - damage);
+}
+
+// News lines with their phrase codes filled in.
+void news(std::initializer_list<std::string> lines) {
+    text_list list;
+    for (const std::string& l : lines) add_desc_line(expand_tilde_phrases(l), list);
+    hook_add_news(list);
+}
+
+void system_message(const std::string& to_name, std::initializer_list<std::string> lines) {
+    text_list list;
+    for (const std::string& l : lines) add_desc_line(l, list);
+    append_user_file(to_name, list);
+}
+
+// A player opponent's record in char_list after a refresh; null when that player is gone.
+character_record* player_record(const character_record& foe) {
+    return foe.number > 0 ? char_num_ptr(foe.number) : nullptr;
+}
+
+void hold_shield(character_record& foe);
+// The player's blow after the opponent's shield: its text, and a win when the opponent falls.
+void land_blow(character_record& foe, std::int64_t dealt);
+
+// The rewards of a win and, against a player who is away, that player's loss.
+void defeated(character_record& foe) {
+    disp_line("");
+    disp_line("`!  You have defeated " + the(foe) + name_of(foe) + "!!");
+    std::int32_t gain = 0;
+    if (foe.experience > 0 || foe.gold > 0) {
+        int gems = 0;
+        if (random_n(100) - me().luck + 1 < 10) gems = random_n(2) + 1;
+        disp_line("");
+        if (foe.experience > 0) {
+            gain = death_experience_loss(foe.experience);
+            add_experience(me(), gain);
+            std::string line = "`%  You gain `4" + comma_number(gain) + "`% experience";
+            if (foe.gold > 0) {
+                line += ", and find `4" + comma_number(foe.gold) + "`% gold.";
+                add_gold(me(), foe.gold);
+            } else {
+                line += ".";
+            }
+            disp_line(line);
+        } else {
+            disp_line("`%  You find `4" + comma_number(foe.gold) + "`% gold.");
+            add_gold(me(), foe.gold);
+        }
+        if (gems == 1) disp_line("`%  You find a gem!");
+        if (gems == 2) disp_line("`%  You find `52`% gems!");
+        add_gems(me(), gems);
+    }
+    if (!is_mob(foe)) {
+        std::string attacker = own_proper_name();
+        std::string victim = proper_case(name_of(foe));
+        system_message(name_of(foe), {"#0000 `%System Message", "  `4" + attacker + " has attacked you!",
+                                      "  `3You have been killed.",
+                                      "  You have lost `4" + comma_number(gain) + "`3 experience.", "~"});
+        news({"`%In ~ar player fight today :", "  ~Tg `!" + attacker + "`3 has killed ~tb `!" + victim + "`3."});
+        update_under_hold([&] {
+            character_record* v = player_record(foe);
+            if (!v) return;
+            v->dead = 1;
+            v->hit_points = 0;
+            v->sleeping_inn = 0;
+            add_shm(*v, 1);
+            v->death_day = game_stats.day;
+            add_experience(*v, -std::int64_t(gain));
+            v->gold = 0;
+        });
+    }
+    if (is_level_fight(foe)) foe.hit_points = 0;
+    hit_any_key();
+}
+
+// The fight's command menu and prompt.
+void show_fight_menu(const character_record& foe) {
+    std::string pronoun(object_word(foe.sex));
+    disp_line("");
+    disp_line("`9  Your hit points : `%" + int_to_str(me().hit_points));
+    disp_line("`9  " + name_of(foe) + "'s hit points : `%" + comma_number(foe.hit_points));
+    disp_line("");
+    disp_line("`3  (`#A`3)ttack " + pronoun + ".");
+    disp_line("`3  (`#R`3)un from " + pronoun + ".");
+    disp_line("`3  (`#I`3)tems");
+    disp_line("`3  (`#V`3)iew your Stats.");
+    if (me().skill_uses_left > 0)
+        disp_line("`4  (`%U`4)`@se a Class Skill. `4[`%" + int_to_str(me().skill_uses_left) + " uses`4]");
+    disp_line("");
+    disp_line("`9   Combat`%:");
+    disp_line("`7  (A,R,V)");
+    disp_line("");
+    disp_text("`9  Command? [`!A`9] : `%");
+}
+
+// R: a run for it. True when the player got away.
+bool try_to_run(character_record& foe) {
+    if (is_level_fight(foe)) {
+        disp_line("  `%\"If you wish to prove yourself `n,");
+        disp_line("  you cannot run now.\"");
+        return false;
+    }
+    randomize();
+    int r = random_n(100);
+    if (r > 5 && r + me().luck > 12) {
+        disp_line("`9  You flee, head over heals.");
+        hit_any_key();
+        return true;
+    }
+    disp_line("`9  You try to run away, but the `4" + name_of(foe) + "`9 catches you.");
+    monster_attacks(foe);
+    return false;
+}
+
+void use_item_in_fight(const character_record& foe) {
+    if (is_level_fight(foe)) {
+        disp_line("`3  Your master sees you going for an item and tells you :");
+        disp_line("`%  \"I wish to test your strength, not the strength of your equipment\"");
+        return;
+    }
+    list_inv(cur_inventory);
+    disp_line("");
+    begin_combat_use_item();
+}
+
+// The class whose skill Enter picks: the last of W M T H R P that the player holds.
+int default_skill_class() {
+    int pick = 0;
+    for (int c = 1; c <= 6; ++c)
+        if (class_bit_set(me(), class_letters[c - 1])) pick = c;
+    return pick;
+}
+
+// U: a class skill. Sets result false when the skill ended the fight without a win; true
+// when the fight is over.
+bool use_class_skill(character_record& foe, bool& result) {
+    disp_line("");
+    for (int c = 1; c <= 6; ++c) {
+        std::int16_t pct = me().skill_percent[c - 1];
+        if (pct <= 1) continue;
+        std::string name(class_name(c));
+        disp_line("  `9(`%" + std::string(1, class_letters[c - 1]) + "`9)" + pad_right(name.substr(1), 10) + "`%: " +
+                  pad_left(int_to_str(pct), 2) + "%");
+    }
+    disp_line("");
+    disp_text("`9  Use the Skill of which Class? : `%");
+    char k = upcase_key(read_key());
+    int cls = k == '\r' ? default_skill_class() : class_of_letter(k);
+    write_line(cls ? std::string(1, class_letters[cls - 1]) : std::string(1, k));
+    if (cls == 0) return false;
+    if (!skill_roll(me(), cls)) {
+        disp_line("");
+        disp_line("  `9You bungled the move, but manage a normal attack.");
+        disp_line("");
+        return combat_round(foe);
+    }
+    bool done = false;
+    skill_result s = class_skill_menu(me(), cls);
+    switch (s.effect) {
+    case skill_effect::damage:
+        player_hits(foe, s.damage);
+        if (foe.hit_points > 0)
+            monster_attacks(foe);
+        else
+            done = true;
+        break;
+    case skill_effect::nothing: break;
+    case skill_effect::escape:
+        result = false;
+        done = true;
+        hit_any_key();
+        break;
+    case skill_effect::kill:
+        // The blow that, after the opponent's shield, takes exactly its hit points: it
+        // falls at 0, never left standing at 1 by a rounding.
+        hold_shield(foe);
+        land_blow(foe, std::max<std::int16_t>(foe.hit_points, 0));
+        done = true;
+        break;
+    case skill_effect::grab_gold: {
+        std::int64_t g = nearest(random_real() * foe.gold) + 1;
+        disp_line("  You manage to grab " + comma_number(g) + " gold before you decide to bail.");
+        add_gold(me(), g);
+        monster_attacks(foe);
+        hit_any_key();
+        result = false;
+        done = true;
+        break;
+    }
+    case skill_effect::slow:
+        foe.attack = scaled(foe.attack, 1 / 1.5);
+        foe.defense = scaled(foe.defense, 1 / 1.5);
+        break;
+    case skill_effect::reverse_body: foe.shield_value = scaled(foe.shield_value, 1 / 3.0); break;
+    case skill_effect::weaken: foe.attack = scaled(foe.attack, 1 / 3.0); break;
+    case skill_effect::crumble: foe.hit_points = scaled(foe.hit_points, 0.15); break;
+    }
+    add_skill_points(me(), -1);
+    return done || me().hit_points <= 0;
+}
+}  // namespace
+
+bool is_level_fight(const character_record& foe) { return foe.real_name == level_fight_mark; }
+
+std::unique_ptr<character_record> mob_to_char(const monster_record* mob) {
+    if (!mob) return nullptr;
+    debug_enter("Entering mob_to_char");
+    auto c = std::make_unique<character_record>();
+    c->name = mob->name.view().substr(0, 20);
+    c->real_name = mob_mark;
+    c->number = 0;
+    c->class_bits = class_warrior;
+    c->sex = 3;
+    c->attack = mob->attack;
+    c->defense = mob->defense;
+    c->shield_value = mob->shield_value;
+    c->weapon_name = mob->weapon.view();
+    c->armour_name = mob->armour.view();
+    c->luck = static_cast<std::int16_t>(random_n(10) - 5);
+    c->hit_points = mob->hit_points;
+    c->max_hit_points = mob->hit_points;
+    c->gold = mob->gold;
+    // Kept so that experience / divisor gives the creature's worth back at a win.
+    c->experience = to_i32(std::int64_t(mob->experience) * death_divisor());
+    c->level = mob->level;
+    if (cur_char) {
+        c->location = cur_char->location;
+        c->net_address = cur_char->net_address;
+    }
+    c->last_day = game_stats.day;
+    c->death_day = to_i16(game_stats.day - 1);
+    c->creature_fights_left = 1;
+    c->player_fights_left = 1;
+    c->online = 1;
+    c->attack = scaled(c->attack, mob_difficulty_mult);
+    c->defense = scaled(c->defense, mob_difficulty_mult);
+    c->shield_value = scaled(c->shield_value, mob_difficulty_mult);
+    c->hit_points = scaled(c->hit_points, mob_difficulty_mult);
+    debug_leave("Leaving mob_to_char");
+    return c;
+}
+
+bool do_combat(character_record& foe) {
+    if (!cur_char) return false;
+    debug_enter("Entering do_combat");
+    character_record fight = foe;
+    character_record* before = opponent;
+    opponent = &fight;
+    bool result = true;
+    if (fight.shield_value > max_opponent_shield) fight.shield_value = max_opponent_shield;
+    disp_line("");
+    disp_line("`9  You encounter a `%" + proper_case(name_of(fight)) + "`9.");
+    randomize();
+    if (random_n(100) + 1 < 10 - me().level / 3.0) {
+        disp_line("`9  The `%" + name_of(fight) + "`9 surprises you!");
+        monster_attacks(fight);
+    }
+    // Only a master's test can leave the player standing at 0 hit points.
+    bool done = me().hit_points <= 0;
+    while (!done) {
+        show_fight_menu(fight);
+        char k = read_key();
+        if (k == '\r' || k == 0) k = 'A';
+        k = upcase_key(k);
+        write_line(std::string(1, k));
+        switch (k) {
+        case '=': hook_run_script("script.scr", ""); break;
+        case 'V':
+            display_stats();
+            hit_any_key();
+            break;
+        case 'R':
+            if (try_to_run(fight)) {
+                result = false;
+                done = true;
+            }
+            break;
+        case 'I': use_item_in_fight(fight); break;
+        case 'U':
+            if (me().skill_uses_left > 0) done = use_class_skill(fight, result);
+            break;
+        case 'A': done = combat_round(fight); break;
+        default: break;
+        }
+        if (is_level_fight(fight) && fight.hit_points <= 0) fight.hit_points = 0;
+        if (me().hit_points <= 0) done = true;
+    }
+    // A monster's state goes back to its owner; a player's record is never written from here.
+    if (is_mob(fight)) foe = fight;
+    opponent = before;
+    debug_leave("Leaving do_combat");
+    return result;
+}
+
+bool combat_round(character_record& foe) {
+    player_attacks(foe);
+    if (foe.hit_points <= 0) return true;
+    monster_attacks(foe);
+    return is_level_fight(foe) && me().hit_points <= 0;
+}
+
+void player_attacks(character_record& foe) {
+    bool drunk = has_status_bit(me(), status_drunk);
+    std::int64_t base = 60 + nearest((me().attack - foe.defense) / level_divisor(foe.level));
+    base += nearest(me().luck / 3.0);
+    if (drunk) base = nearest(base * 0.8);
+    base = std::max<std::int64_t>(base, 10);
+    std::int64_t roll = nearest(random_real() * 100) + 1;
+    if (base < roll) {
+        disp_line("  `%You miss " + the(foe) + name_of(foe) + " completely.");
+        return;
+    }
+    std::int64_t damage = nearest(random_real() * (me().attack / 3.0)) + 1 + me().attack;
+    if (drunk) damage = nearest(damage * 0.9);
+    if (random_n(100) + 1 < me().luck + 8) {
+        disp_line("");
+        disp_line("  `%You manage to strike " + the(foe) + name_of(foe) + " twice!");
+        disp_line("");
+        damage *= 2;
+    }
+    player_hits(foe, to_i32(damage));
+}
+
+void player_hits(character_record& foe, std::int32_t damage) {
+    hold_shield(foe);
+    land_blow(foe, std::max<std::int64_t>(0, nearest(double(damage) * (100 - foe.shield_value) / 100)));
+}
+
+namespace {
+void hold_shield(character_record& foe) {
+    foe.shield_value = std::clamp<std::int16_t>(foe.shield_value, 1, max_opponent_shield);
+}
+
+void land_blow(character_record& foe, std::int64_t dealt) {
+    std::string line = "`9  You hit " + the(foe) + name_of(foe) + " for `4" + int_to_str(dealt) + "`9 points of damage";
+    if (item_record* weapon = weapon_equipped_ptr(cur_inventory))
+        line += " with your " + weapon->name + "`3.";
+    else
+        line += ".";
+    disp_line(line);
+    subtract_hit_points(foe, dealt);
+    if (foe.hit_points <= 0) defeated(foe);
+}
+}  // namespace
+
+void monster_attacks(character_record& foe) {
+    bool mob = is_mob(foe);
+    std::string weapon;
+    if (mob) {
+        weapon = foe.weapon_name.str();
+    } else {
+        inventory_list items;
+        read_inventory(foe.number, items);
+        if (item_record* w = weapon_equipped_ptr(items)) weapon = w->name.str();
+        del_inv(items);
+    }
+    std::int64_t base = (mob ? 50 : 60) + nearest((foe.attack - me().defense) / level_divisor(me().level));
+    base = std::max<std::int64_t>(base, 10);
+    std::string who = mob ? "`3  The " + name_of(foe) : "`3  " + name_of(foe);
+    randomize();
+    std::int64_t roll = nearest(random_real() * 100) + 1;
+    if (base < roll) {
+        disp_line(who + " misses you completely.");
+        return;
+    }
+    std::int64_t damage = foe.attack <= 0 ? 0 : nearest(random_real() * (foe.attack / 3.0)) + 1 + foe.attack;
+    if (random_n(100) + 1 < foe.luck + 8) {
+        disp_line("");
+        if (mob)
+            disp_line("  `%The " + name_of(foe) + " hits you with `4BRUTAL FORCE`%.");
+        else
+            disp_line("  `%" + name_of(foe) + " manages to strike you twice!");
+        damage = nearest(damage * (random_n(7) + 14) / 10.0);
+        disp_line("");
+    }
+    std::int64_t shield = me().shield_value + (has_status_bit(me(), status_drunk) ? 10 : 0);
+    if (shield > max_opponent_shield)
+        damage = nearest(damage * 0.13);
+    else
+        damage = nearest(damage * (100 - shield) / 100.0);
+    std::string line = who + " hits you for `4" + int_to_str(damage) + "`3 points of damage";
+    if (!weapon.empty())
+        line += " with " + std::string(possessive_word(foe.sex)) + " " + weapon + "`3.";
+    else
+        line += ".";
+    disp_line(line);
+    if (has_status_bit(me(), status_has_bow) && random_n(100) + 1 + nearest(me().luck / 2.0) < 16) {
+        disp_line("`9  Your opponent manages to `4BREAK`9 your bow!");
+        me().status_bits &= ~status_has_bow;
+    }
+    player_death(to_i32(damage), foe);
+}
+
+void player_death(std::int32_t damage, character_record& foe) {
+    subtract_hit_points(me(), damage);
+    if (me().hit_points <= 0 &&
+        return_flag("FOREST_CHAMPION_OF_THE_CHURCH", flag_file_name(me().number), flags_section_name) == "TRUE" &&
+        file_exists("events.scc") && read_file_number("events.scc") == 113) {
+        randomize();
+        int r = random_n(100) + 1;
+        if (r < me().luck + 12) {
+            disp_line("");
+            disp_line("`!  As you start to feel the darkness overcome you, the shadows melt away and you");
+            disp_line("`!  feel whole again.  From somewhere out of the corner of your eye, a lone");
+            disp_line("`!  figure cloaked in the colors of the Church of the Divine Nature scurries away");
+            disp_line("`!  (You are healed completely)");
+            me().hit_points = me().max_hit_points;
+        }
+    }
+    if (me().hit_points <= 0 && !is_level_fight(foe)) begin_ondeath_item();
+    if (me().hit_points > 0) return;
+    if (is_level_fight(foe))
+        master_fight_failed(foe);
+    else if (is_mob(foe))
+        news_monster_kill(foe);
+    else
+        player_attacked_message(foe);
+}
+
+void master_fight_failed(const character_record& foe) {
+    news({"The gossip about ~tb `!^CA's`3 failure to perform", "for ^CD master spreads like wildfire throughout the town."});
+    disp_line("");
+    disp_line("`9  The `8" + name_of(foe) + "`9 is ready to kill you when you hear");
+    disp_line("`9  `m claps ^DD hands together and the `8" + name_of(foe) + " `9disappears.");
+    disp_line("`%  \"You have failed `n.  Seek me when you are truly ready.\"");
+    me().hit_points = 0;
+    toggle_status_bit(me(), status_master_avoids);
+}
+
+void news_monster_kill(const character_record& foe) {
+    news({"`%In ~ar fight today :",
+          "`3  ~Tb `!" + own_proper_name() + "`3 was killed by ~ag `!" + name_of(foe) + "`3."});
+    // The gold the player carried goes into the pot; player_killed writes the statistics.
+    game_stats.floating_gold = to_i32(std::clamp<std::int64_t>(std::int64_t(game_stats.floating_gold) + me().gold, 0,
+                                                                std::numeric_limits<std::int32_t>::max()));
+    if (has_status_bit(me(), status_hunted) && foe.name == "hired thug") me().status_bits &= ~status_hunted;
+    player_killed();
+}
+
+void player_attacked_message(const character_record& foe) {
+    std::int32_t gain = death_experience_loss(me().experience);
+    std::int32_t gold = me().gold;
+    std::string player = own_proper_name();
+    system_message(name_of(foe), {"#0000 `%System Message", "  `4" + player + " has attacked you!",
+                                  "  `3You have killed " + me().name + " in self defense.",
+                                  "  You have gained `4" + comma_number(gain) + "`3 experience.",
+                                  "  You have taken `4" + comma_number(gold) + "`3 gold from the corpse.", "~"});
+    news({"`%In ~ar `4player fight`% today :",
+          "  ~Tg `!" + proper_case(name_of(foe)) + "`3 killed ~tb `!" + player + "`3 in self defense."});
+    update_under_hold([&] {
+        character_record* v = player_record(foe);
+        if (!v || v == cur_char) return;
+        add_experience(*v, gain);
+        add_gold(*v, gold);
+        v->hit_points = v->max_hit_points;
+    });
+    player_killed();
+}
+
+namespace {
+std::unique_ptr<character_record> hook_mob(const monster_record& mob) { return mob_to_char(&mob); }
+}  // namespace
+
+void game_combat_init() {
+    engine_creatures_init();
+    set_mob_to_char_hook(hook_mob);
+    set_do_combat_hook(do_combat);
+}
