@@ -2,6 +2,7 @@
 #include "door/door.hpp"
 #include "engine/exit.hpp"
 #include "engine/items_init.hpp"
+#include "engine/script_runner.hpp"
 #include "engine/text_init.hpp"
 #include "game/combat.hpp"
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     install_exit_handler();
     engine_text_init();
     engine_items_init();
+    engine_scripts_init();
     game_combat_init();
     door_set_args(argc, argv);
     door_init("quorvath.dat");
