@@ -145,7 +145,13 @@ void read_event_line(const std::string& line, const std::string& today, const lo
     if (day_name == "*") day_name = (now.weekday >= 0 && now.weekday < 7) ? day_abbreviations[now.weekday] : "";
     std::string key = upcase_str(day_name + " " + number(2, 2, now.day) + " " + number(3, 2, now.month) + " " +
                                  number(4, 4, now.year));
-    std::string time = zero_pad(str_to_int(word_at(words, 5)), 2) + zero_pad(str_to_int(word_at(words, 6)), 2);
+    std::optional<std::int64_t> hour = parse_whole(word_at(words, 5));
+    std::optional<std::int64_t> minute = parse_whole(word_at(words, 6));
+    if (!hour || !minute || *hour < 0 || *hour > 23 || *minute < 0 || *minute > 59) {
+        skip_event_line("does not hold a time of day.", line);
+        return;
+    }
+    std::string time = zero_pad(*hour, 2) + zero_pad(*minute, 2);
     if (key != today) return;
     disp_line("We have a winner!");
     std::string text = trim_leading(quoted);

@@ -61,6 +61,9 @@ TEST_F(events, events_dat_is_read_line_by_line_into_todays_events) {
                                  "* * * * 7 59 \"\"",
                                  "   ",
                                  "* * * * 23 59 \" late.scr  x\"",
+                                 "* * * * 24 00 \"midnight.scr\"",
+                                 "* * * * 9 60 \"sixty.scr\"",
+                                 "* * * * nine 5 \"nine.scr\"",
                              }));
     read_event_file();
     EXPECT_EQ(rows(), (std::vector<row>{{"1205", "town.scr", "HELLO"},
@@ -77,6 +80,8 @@ TEST_F(events, events_dat_is_read_line_by_line_into_todays_events) {
               std::string::npos);
     EXPECT_NE(log.find("  * * * * 7 59 \"\"\n"), std::string::npos);
     EXPECT_NE(log.find("does not hold its six date and time words.\n  * * * * 12 \"five_words.scr\"\n"), std::string::npos);
+    for (const char* bad_time : {"24 00 \"midnight", "9 60 \"sixty", "nine 5 \"nine"})
+        EXPECT_NE(log.find("does not hold a time of day.\n  * * * * " + std::string(bad_time)), std::string::npos);
     // The sysop's listing.
     list_events(event_list);
     EXPECT_EQ(out.take().substr(0, 40), "1205\r\ntown.scr\r\nHELLO\r\n0900\r\nmon.scr\r\n\r\n");
