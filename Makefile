@@ -30,11 +30,11 @@ test-san:
 # KEEP=1 keeps the directory from the last play; DIR=... names another one.
 play: build
 	@if [ "$(KEEP)" != "1" ] || [ ! -d "$(DIR)" ]; then rm -rf "$(DIR)" && cp -r data "$(DIR)"; fi
-	cd "$(DIR)" && ../$(BUILD)/apps/quorvath /L /N$(NODE)
+	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
 
 # A second caller on the same game directory: make node NODE=2 (in another terminal).
 node: build
-	cd "$(DIR)" && ../$(BUILD)/apps/quorvath /L /N$(NODE)
+	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
 
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON >/dev/null
@@ -47,8 +47,8 @@ fuzz:
 	CC=clang CXX=clang++ cmake -S . -B $(SANBUILD) -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_FUZZ=ON >/dev/null
 	cmake --build $(SANBUILD) -j $(JOBS)
 	@for f in $(SANBUILD)/fuzz/fuzz_*; do \
-		n=$$(basename $$f); mkdir -p fuzz/artifacts/$$n fuzz/work/$$n; \
-		echo "== $$n"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz/artifacts/$$n/ fuzz/work/$$n fuzz/corpus/$$n || exit 1; \
+		n=$$(basename $$f); mkdir -p $(CURDIR)/fuzz/artifacts/$$n $(CURDIR)/fuzz/work/$$n; \
+		echo "== $$n"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(CURDIR)/fuzz/artifacts/$$n/ $(CURDIR)/fuzz/work/$$n $(CURDIR)/fuzz/corpus/$$n || exit 1; \
 	done
 
 clean:

@@ -204,10 +204,15 @@ TEST_F(door_e2e, game_local_logon_opens_the_session) {
     auto p = start("quorvath", {"/L", "/N1"});
     ASSERT_TRUE(p->wait_for(">"));
     p->send("Anna Berg\r");
-    ASSERT_TRUE(p->wait_for("The Quorvath"));
+    ASSERT_TRUE(p->wait_for(" detected\r\n"));
+    std::string session_start = p->output();
+    // The game goes on to its intro (without a text file: the key wait alone); a hang-up there
+    // ends it normally.
+    ASSERT_TRUE(p->wait_for("[ Hit any key ]"));
+    p->hangup();
     EXPECT_EQ(p->wait_exit(), 0);
     ansi_screen s;
-    s.feed(p->output());
+    s.feed(session_start);
     EXPECT_EQ(s.row(2), "\xDA" + std::string(31, '\xC4') + "\xBF");
     EXPECT_EQ(s.row(3), "\xB3          Local Logon          \xB3");
     EXPECT_EQ(s.row(4), "\xC0" + std::string(31, '\xC4') + "\xD9");
@@ -215,8 +220,7 @@ TEST_F(door_e2e, game_local_logon_opens_the_session) {
     EXPECT_EQ(s.row(7), ">Anna Berg");
     EXPECT_EQ(s.row(8), system_name() + " detected");
     EXPECT_EQ(s.colour_at(1, 8), 2);
-    EXPECT_EQ(s.row(9), "The Quorvath");
-    EXPECT_EQ(s.colour_at(1, 9), 7);
+    EXPECT_EQ(s.colour(), 7);
     EXPECT_TRUE(same_settings(p->terminal_settings(), p->initial_settings()));
 }
 

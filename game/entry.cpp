@@ -1,0 +1,227 @@
+#include "game/entry.hpp"
+
+#include "door/door.hpp"
+#include "door/file_forms.hpp"
+#include "engine/colour.hpp"
+#include "engine/data_files.hpp"
+#include "engine/debug_log.hpp"
+#include "engine/exit.hpp"
+#include "engine/file_access.hpp"
+#include "engine/flags.hpp"
+#include "engine/hold.hpp"
+#include "engine/items.hpp"
+#include "engine/lookups.hpp"
+#include "engine/screens.hpp"
+#include "engine/strings.hpp"
+#include "engine/text_file.hpp"
+#include "game/hooks.hpp"
+#include "game/menu.hpp"
+#include "game/new_char.hpp"
+#include "game/town.hpp"
+
+std::string separator_line() {
+    std::string rule = "`#";
+    for (int i = 0; i < 77; ++i) rule += (i % 2 == 0) ? '-' : '=';
+    return rule;
+}
+
+std::string caller_bbs_name() {
+    std::string name = user_first_name.str();
+    if (!user_last_name.empty() && user_last_name.view() != ".") name += " " + user_last_name.str();
+    // Cut as the character file stores it, or a long name would never be found again.
+    return fstr<40>(name).str();
+}
+
+character_record* find_caller() { return char_real_name_ptr(caller_bbs_name()); }
+
+std::string handoff_file_name() { return "qvh" + zero_pad(node_number, 5) + ".dat"; }
+
+bool handoff_matches(const character_record* c) {
+    std::string file = handoff_file_name();
+    if (!c || !file_exists(file)) return false;
+    text_reader reader;
+    if (!reader.open(file)) return false;
+    std::string line;
+    while (reader.read_line(line)) {
+        std::string_view l = trim_blanks(line);
+        std::size_t blank = l.find_first_of(" \t");
+        if (upcase_str(l.substr(0, blank)) != "NAME") continue;
+        std::string_view value = blank == std::string_view::npos ? std::string_view() : trim_blanks(l.substr(blank));
+        return upcase_str(value) == upcase_str(c->name.view());
+    }
+    return false;
+}
+
+void title_screen() {
+    disp_line("");
+    disp_line("");
+    disp_line("   `9T`1he `9Q`1uorvath");
+    disp_line("");
+    disp_text("   `9Graphics Mode : ");
+    if (graphics_mode == 1)
+        disp_line("`%ASCII");
+    else if (graphics_mode == 3)
+        disp_line("`2A`4N`5S`$I");
+    disp_line("   `9Version     : `$1.10");
+    disp_line("   `9Active on   : `#Node " + int_to_str(node_number));
+    disp_line("");
+    disp_line("   `9Game was Started               : `%" + game_stats.started_text.str());
+    disp_line("   `9Days actually played           : `%" + int_to_str(game_stats.day));
+    disp_line("   `9Number of characters in game   : `%" + int_to_str(char_count));
+    disp_line("   `9Inactive days before deletion  : `%" + int_to_str(game_stats.grace_days));
+    disp_line(separator_line());
+}
+
+void new_day_reset(character_record& c) {
+    debug_enter("Entering new_day_reset");
+    std::string flags = flag_file_name(c.number);
+    if (c.dead) {
+        expire_flags(flags, flags_section_name, flag_class_death);
+        c.hit_points = c.max_hit_points;
+    }
+    expire_flags(flags, flags_section_name, flag_class_daily);
+    c.dead = 0;
+    c.last_day = game_stats.day;
+    c.creature_fights_left = game_stats.creature_fights;
+    c.player_fights_left = game_stats.player_fights;
+    c.transfers_today = 0;
+    c.sleeping_inn = 0;
+    c.sleeping_guild = 0;
+    c.skill_uses_left = c.skill_uses_per_day;
+    c.status_bits &= ~new_day_status_mask;
+    debug_leave("Leaving new_day_reset");
+}
+
+void killed_today() {
+    disp_line("");
+    disp_line("`%  You were `4KILLED`%.");
+    disp_line("`9  You will not be allowed to play until tomorrow.");
+    hit_any_key();
+    day_report();
+    refresh_char_file();
+    if (cur_char) cur_char->online = 0;
+    write_char_file(false);
+    end_prog(exit_normal);
+}
+
+void enter_realm() {
+    debug_enter("Entering enter_realm");
+    cur_char = find_caller();
+    read_stat_file(game_stats);
+    if (game_stats.last_maint_date.view() < std::string_view(date_stamp())) {
+        wait_for_hold();
+        game_hooks.daily_maintenance();
+        // The maintenance may have removed a character that stayed away too long.
+        cur_char = find_caller();
+    }
+    if (!cur_char && !new_character()) {
+        debug_leave("Leaving enter_realm");
+        return;
+    }
+    cur_char->online = 1;
+    cur_char->created_text = date_time_str();
+    read_inventory(cur_char->number, cur_inventory);
+    write_char_file(true);
+    if (cur_char->last_day == game_stats.day) {
+        disp_line("`9  You have already been on today.");
+        if (cur_char->dead) killed_today();
+        disp_line("");
+    } else {
+        new_day_reset(*cur_char);
+        write_char_file(true);
+    }
+    disp_text("`4[HIT ANY KEY]");
+    read_key();
+    town_square(false);
+    debug_leave("Leaving enter_realm");
+}
+
+void enter_game() {
+    debug_enter("Entering enter_game");
+    cur_char = find_caller();
+    std::string handoff = handoff_file_name();
+    if (file_exists(handoff)) {
+        // Back from an external module: resumed only when the file names this caller's
+        // character; anything else is a leftover and the caller enters as usual.
+        bool resume = handoff_matches(cur_char);
+        erase_file(handoff);
+        if (resume) {
+            read_inventory(cur_char->number, cur_inventory);
+            town_square(true);
+            debug_leave("Leaving enter_game");
+            return;
+        }
+    }
+    text_list menu;
+    std::string keys;
+    read_text_section(text_file_name, "entermenu", menu, keys);
+    for (bool done = false; !done;) {
+        dispdesc(menu);
+        disp_line("");
+        disp_text("`#Selection : `%");
+        char k = upcase_key(read_key());
+        echo_key(k);
+        disp_line("");
+        switch (k) {
+        case 'L': done = true; break;
+        case 'R': display_ranks(ranks_show); break;
+        case 'E':
+            enter_realm();
+            done = true;
+            break;
+        default: disp_line("`9What was that sonny?  Speak more clearly this time!"); break;
+        }
+    }
+    debug_leave("Leaving enter_game");
+}
+
+void main_body(int argc, char** argv) {
+    install_exit_handler();
+    program_title = "The Quorvath";
+    del_char_list();
+    del_guild_list();
+    chars_loaded = false;
+    del_inv(cur_inventory);
+    door_set_args(argc, argv);
+    if (argc == 2 && upcase_str(argv[1]) == "MAINT") {
+        game_hooks.auto_maintenance();
+        halt(exit_normal);
+    }
+
+    debug_mode = false;
+    debug_log("FORCE:quillmarch initing");
+    door_init("quorvath.dat");
+    debug_log("FORCE:quillmarch inited");
+    if (debug_mode) debug_log("FORCE:***FULL DEBUG MODE***");
+    debug_log("User Name : " + user_first_name.str() + user_last_name.str());
+    set_fore_colour(3);
+
+    read_stat_file(game_stats);
+    game_hooks.update_item_data();
+    read_char_file();
+    read_guild_file();
+    game_hooks.read_event_file();
+
+    if (!handoff_matches(find_caller())) {
+        disp_text("`c");
+        // Without the text file there is no intro to show; the check below reports it.
+        if (file_exists(text_file_name)) show_text_ansi("intro_ansi_1");
+        goto_xy(26, 23);
+        set_fore_colour(3);
+        hit_any_key();
+        disp_text("`c");
+        title_screen();
+    }
+    if (!file_exists(text_file_name)) {
+        disp_line("`c`9  \"" + std::string(text_file_name) + "\" does not `4EXIST`9.  Please inform SysOp.");
+        debug_log("FORCE:Critical error : quortext.dat file does not exist");
+        end_prog(exit_critical_missing);
+    }
+    set_default_tunables();
+    read_standard_flags();
+
+    enter_game();
+
+    save_check_frequency();
+    end_prog(exit_normal);
+}

@@ -1,0 +1,11 @@
+#include "game/game_init.hpp"
+
+#include "engine/script_hooks.hpp"
+#include "game/hooks.hpp"
+#include "game/menu.hpp"
+
+void game_init() {
+    install_menu_poll();
+    // One entry to fill for the healers, whether the square or a script sends the player.
+    set_do_healers_hook([] { game_hooks.healers(); });
+}

@@ -1,0 +1,104 @@
+#include "game/menu.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "door/door.hpp"
+#include "engine/colour.hpp"
+#include "engine/flags.hpp"
+#include "engine/lookups.hpp"
+#include "engine/play_hooks.hpp"
+#include "engine/script_hooks.hpp"
+#include "game/hooks.hpp"
+
+std::int16_t sub_location = 0;
+
+namespace {
+// Set only while the town square waits for a key: mail is looked at in the square alone.
+bool mail_in_poll = false;
+
+bool game_menu_poll(std::int32_t& polls, bool random_events) {
+    // Whatever the check runs waits for its own keys with its own polls: no mail there.
+    bool mail = std::exchange(mail_in_poll, false);
+    bool shown = poll_check(polls, mail, random_events);
+    mail_in_poll = mail;
+    return shown;
+}
+
+char wait_for_key(std::int32_t& polls, menu_poll poll) {
+    if (poll == menu_poll::none) return read_key();
+    bool saved = std::exchange(mail_in_poll, poll == menu_poll::mail_queue_and_events);
+    char k = menu_poll_key(polls, poll != menu_poll::queue);
+    mail_in_poll = saved;
+    return k;
+}
+}  // namespace
+
+bool poll_check(std::int32_t& polls, bool with_mail, bool random_events) {
+    if (polls < std::max<std::int32_t>(1, check_frequency)) return false;
+    polls = 0;
+    if (with_mail && game_hooks.mail_waiting()) {
+        game_hooks.read_mail();
+        return true;
+    }
+    if (hook_node_msg_waiting()) {
+        hook_check_node_messages(0);
+        return true;
+    }
+    return random_events && hook_check_for_random_event();
+}
+
+void install_menu_poll() { set_menu_poll_hook(game_menu_poll); }
+
+char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 'a' + 'A') : k; }
+
+void echo_key(char k) {
+    unsigned char u = static_cast<unsigned char>(k);
+    write_line(u >= 32 && u != 127 ? std::string(1, upcase_key(k)) : std::string());
+}
+
+void show_menu_text(const text_list& menu) {
+    if (!own_status_bit2()) dispdesc(menu);
+}
+
+void run_menu_loop(const menu_loop& m) {
+    std::int32_t polls = 0;
+    bool due = true;
+    char default_key = 0;
+    while (sub_location >= m.level) {
+        if (m.each_turn) m.each_turn();
+        if (due) {
+            if (m.before_title) m.before_title();
+            disp_line("");
+            disp_text(m.title);
+            disp_key_list(m.keys);
+            disp_line("");
+            default_key = m.default_key ? m.default_key() : 0;
+            if (default_key)
+                disp_text("`9  Command? [`!" + std::string(1, default_key) + "`9] : `%");
+            else
+                disp_text("`9  Command  : `%");
+            due = false;
+        }
+        char k = wait_for_key(polls, m.poll);
+        due = true;
+        if (k == 0) continue;  // a poll showed something: the prompt again
+        if (k == '\r' && default_key) k = default_key;
+        k = upcase_key(k);
+        if (m.echo) echo_key(k);
+        if (m.on_key && !m.on_key(k)) break;
+    }
+}
+
+char ask_key(const std::vector<std::string>& lines, std::string_view prompt, char enter_key,
+             std::string_view allowed) {
+    for (;;) {
+        for (const std::string& l : lines) disp_line(l);
+        disp_text(prompt);
+        char k = read_key();
+        if (k == '\r') k = enter_key;
+        k = upcase_key(k);
+        echo_key(k);
+        if (k != 0 && allowed.find(k) != std::string_view::npos) return k;
+    }
+}

@@ -1,0 +1,267 @@
+// The game as a caller meets it, on a pseudo-terminal in a copy of the default game directory:
+// a newcomer creates a character, walks through the town square and leaves; calls again and
+// is recognised; the maintenance from the command line; the intro for ANSI and ASCII callers;
+// the missing text file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "engine/golden.hpp"
+#include "support/pty.hpp"
+#include "support/screen.hpp"
+#include "support/temp_dir.hpp"
+
+namespace {
+constexpr int wait_ms = 15000;
+
+// A DOOR.SYS for a caller on a local line: port, baud, name, security, minutes, graphics.
+std::string door_sys(const std::string& graphics) {
+    std::string lines[20] = {"COM0:", "", "", "", "38400", "", "", "", "", "Carl Dorn",
+                             "", "", "", "", "100", "", "", "", "60", graphics};
+    std::string s;
+    for (const auto& l : lines) s += l + "\r\n";
+    return s;
+}
+
+// The fields of one 299-byte record of "players.dat", read at their documented offsets.
+struct stored_char {
+    std::string name, bbs_name;
+    int number = 0, online = -1, last_day = 0;
+    std::string location;
+};
+std::vector<stored_char> stored_chars(const std::string& file) {
+    std::string b = read_file(file);
+    std::vector<stored_char> out;
+    auto str = [&](std::size_t off) { return b.substr(off + 1, static_cast<unsigned char>(b[off])); };
+    auto i16 = [&](std::size_t off) {
+        return static_cast<int>(static_cast<std::int16_t>(static_cast<unsigned char>(b[off]) |
+                                                          (static_cast<unsigned char>(b[off + 1]) << 8)));
+    };
+    for (std::size_t r = 0; r + 299 <= b.size(); r += 299) {
+        stored_char c;
+        c.name = str(r + 0);
+        c.bbs_name = str(r + 21);
+        c.number = i16(r + 62);
+        c.location = str(r + 193);
+        c.last_day = i16(r + 255);
+        c.online = static_cast<unsigned char>(b[r + 294]);
+        out.push_back(c);
+    }
+    return out;
+}
+
+// The text a caller reads: the output without its ANSI sequences.
+std::string plain(const std::string& bytes) {
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\x1b') {
+            out += bytes[i];
+            continue;
+        }
+        if (i + 1 < bytes.size() && bytes[i + 1] == '[') {
+            i += 2;
+            while (i < bytes.size() && !(bytes[i] >= 0x40 && bytes[i] <= 0x7e)) ++i;
+        }
+    }
+    return out;
+}
+
+// A caller's session: waits for texts as the caller reads them, colour sequences aside.
+struct session {
+    std::unique_ptr<pty_process> p;
+    std::size_t seen = 0;  // where the next wait begins in the plain text
+
+    bool wait_text(const std::string& text, int timeout_ms = wait_ms) {
+        for (int waited = 0;; waited += 50) {
+            std::string t = plain(p->output());
+            std::size_t at = t.find(text, seen);
+            if (at != std::string::npos) {
+                seen = at + text.size();
+                return true;
+            }
+            if (waited >= timeout_ms || !p->running()) return false;
+            p->read_for(50);
+        }
+    }
+    // Types a key and waits for the text.
+    void key(const std::string& k, const std::string& until) {
+        p->send(k);
+        ASSERT_TRUE(wait_text(until)) << "after \"" << k << "\", waiting for \"" << until << "\":\n" << plain(p->output());
+    }
+    pty_process* operator->() { return p.get(); }
+};
+
+struct game_e2e : ::testing::Test {
+    temp_dir game{false};
+    game_e2e() {
+        const char* data = std::getenv("QV_DATA_DIR");
+        copy_tree(data ? data : "data", game.path());
+    }
+    std::unique_ptr<pty_process> start(std::vector<std::string> args = {"/L", "/N1"}) {
+        pty_process::options o;
+        o.dir = game.path();
+        o.args = std::move(args);
+        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=20260115120000", "QV_TEST_SEED=11"};
+        return std::make_unique<pty_process>(qv_binary("quorvath"), o);
+    }
+    // The local log-on, up to the intro's key wait.
+    session log_on() {
+        session s{start()};
+        EXPECT_TRUE(s.wait_text("(or leave blank for Local Sysop):"));
+        s.key("", ">");
+        s.key("Anna Berg\r", "[ Hit any key ]");
+        return s;
+    }
+};
+
+ansi_screen screen_of(const std::string& bytes) {
+    ansi_screen s;
+    s.feed(bytes);
+    return s;
+}
+}  // namespace
+
+TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back) {
+    session p = log_on();
+    // The intro in ANSI, the key wait below it.
+    ansi_screen intro = screen_of(p->output());
+    EXPECT_TRUE(intro.contains("Something has come to Shamile, and it leaves gems behind."));
+    EXPECT_EQ(intro.row(23), std::string(31, ' ') + "[ Hit any key ]");
+    p->take();
+    p.key("x", "Selection : ");
+    ansi_screen title = screen_of(p->take());
+    EXPECT_EQ(title.row(3), "   The Quorvath");
+    EXPECT_EQ(title.row(5), "   Graphics Mode : ANSI");
+    EXPECT_EQ(title.row(7), "   Active on   : Node 1");
+    EXPECT_EQ(title.row(11), "   Number of characters in game   : 0");
+    EXPECT_TRUE(title.contains("  (E) Enter the realm"));
+
+    p.key("E", "Enter this Realm? [Y] :");
+    p.key("Y", "called in this realm?\r\n");
+    p.key("", ">");
+    p.key("Bob\r", "Go by the name : ");
+    p.key("\r", "(K/B/L/H/C/T) :");
+    p.key("k", "Choose your gender : ");
+    ASSERT_EQ(p->output().find("lawyer"), std::string::npos);
+    p.key("m", "[HIT ANY KEY]");
+    p->take();
+    p.key("x", "[ Hit any key ]");
+    ansi_screen stats = screen_of(p->take());
+    EXPECT_TRUE(stats.contains("  Name            : Bob                   Level         : 1")) << stats.text();
+    EXPECT_TRUE(stats.contains("  Weapon Name     : Stick"));
+
+    // The town square.
+    p.key("x", "Command  : ");
+    ansi_screen square = screen_of(p->take());
+    EXPECT_TRUE(square.contains("The Town Square of Shamile"));
+    EXPECT_TRUE(square.contains("  (E) Enter the realms outside town     (W) Alfonse's Weapon Emporeum"));
+    EXPECT_TRUE(square.contains("   Central Square :  (E,I,T,G,H,F,M,P,B,W,S,A,N,K,Y,X,L,V,C,D,O,R,.,?)"));
+    EXPECT_EQ(square.row(square.cursor_y()), "  Command  :");
+
+    // The realm choice and back.
+    p.key("e", "Command? [F] : ");
+    ansi_screen realms = screen_of(p->take());
+    EXPECT_TRUE(realms.contains("  (F) The Forest of Wolves          (levels  1 to  5)"));
+    EXPECT_TRUE(realms.contains("  (L) Back to the town square"));
+    EXPECT_TRUE(realms.contains("   Enter Realm :  (F,V,M,U,C,L,?)"));
+    p.key("u", "CONSTRUCTION");
+    p.key("l", "Command  : ");
+    EXPECT_TRUE(screen_of(p->take()).contains("The Town Square of Shamile"));
+
+    // The screens that are built.
+    p.key("v", "Command  : ");
+    EXPECT_TRUE(screen_of(p->take()).contains("Character Statistics"));
+    p.key("f", "Command  : ");
+    p.key("r", "Command  : ");
+    EXPECT_TRUE(screen_of(p->take()).contains("Player Rankings"));
+    p.key("=", "Command  : ");
+    EXPECT_TRUE(screen_of(p->take()).contains("This game is on day"));
+    p.key("-", "Command  : ");
+    EXPECT_TRUE(screen_of(p->take()).contains("  Bob                       1  1"));
+    p.key("y", "Command? [?] : ");
+    ansi_screen inventory = screen_of(p->take());
+    EXPECT_TRUE(inventory.contains("Inventory Menu"));
+    EXPECT_TRUE(inventory.contains("Stick"));
+    p.key("l", "Command  : ");
+    p.key("x", "Expert mode ON");
+    p.key("", "Command  : ");
+    p.key("?", "Command  : ");
+    EXPECT_TRUE(screen_of(p->take()).contains("  (L) Leave the game"));
+    p.key("x", "Expert mode OFF");
+    p.key("", "Command  : ");
+    p.key("l", "[N] :");
+    p.key("n", "Command  : ");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_FALSE(file_present(game.file("hold.dat")));
+
+    std::vector<stored_char> chars = stored_chars(game.file("players.dat"));
+    ASSERT_EQ(chars.size(), 1u);
+    EXPECT_EQ(chars[0].name, "BOB");
+    EXPECT_EQ(chars[0].bbs_name, "ANNA BERG");
+    EXPECT_EQ(chars[0].number, 1);
+    EXPECT_EQ(chars[0].online, 0);
+    EXPECT_EQ(chars[0].location, "tTown Square");
+    EXPECT_EQ(chars[0].last_day, 0);
+    EXPECT_EQ(read_file(game.file("invt0001.dat")).size(), 3u * 70);
+
+    // The next call: recognised, no questions.
+    p = log_on();
+    p.key("x", "Selection : ");
+    p.key("e", "  You have already been on today.");
+    p.key("", "[HIT ANY KEY]");
+    p.key("x", "[ Hit any key ]");
+    p.key("x", "Command  : ");
+    EXPECT_EQ(p->output().find("Enter this Realm"), std::string::npos);
+    p.key("l", "[N] :");
+    p->send("Y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    chars = stored_chars(game.file("players.dat"));
+    ASSERT_EQ(chars.size(), 1u);
+    EXPECT_EQ(chars[0].online, 0);
+}
+
+TEST_F(game_e2e, maint_alone_runs_without_a_door_session) {
+    for (const char* word : {"MAINT", "maint"}) {
+        auto p = start({word});
+        EXPECT_EQ(p->wait_exit(wait_ms), 0);
+        EXPECT_EQ(p->output(), "");
+        EXPECT_TRUE(same_settings(p->terminal_settings(), p->initial_settings()));
+    }
+    // With a second parameter it is a door session like any other.
+    auto p = start({"MAINT", "/L"});
+    EXPECT_TRUE(p->wait_for("Local Logon", wait_ms));
+    p->hangup();
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+}
+
+TEST_F(game_e2e, an_ascii_caller_gets_no_intro_and_no_sequences) {
+    write_file(game.file("quorvath.dat"), "BBSTYPE DOORSYS\n");
+    write_file(game.file("door.sys"), door_sys("NG"));
+    auto p = start({});
+    ASSERT_TRUE(p->wait_for("[ Hit any key ]", wait_ms));
+    p->send("x");
+    ASSERT_TRUE(p->wait_for("Selection : ", wait_ms));
+    std::string out = p->output();
+    EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;
+    EXPECT_EQ(out.find("Shamile, and it leaves gems"), std::string::npos);
+    EXPECT_NE(out.find("      [ Hit any key ]\r\n\r\n   The Quorvath\r\n\r\n   Graphics Mode : ASCII\r\n"), std::string::npos)
+        << out;
+    p->send("L");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_FALSE(file_present(game.file("players.dat")));
+}
+
+TEST_F(game_e2e, a_missing_text_file_ends_with_code_12) {
+    std::remove(game.file("quortext.dat").c_str());
+    session p = log_on();
+    p->send("x");
+    EXPECT_EQ(p->wait_exit(wait_ms), 12);
+    ansi_screen s = screen_of(p->output());
+    EXPECT_TRUE(s.contains("  \"quortext.dat\" does not EXIST.  Please inform SysOp.")) << s.text();
+    EXPECT_NE(read_file(game.file("debug.txt")).find("Critical error : quortext.dat file does not exist"),
+              std::string::npos);
+}
