@@ -47,41 +47,37 @@ void get_common(std::string_view b, monster_record& m) {
 }
 }  // namespace
 
-std::string encode_record(const monster_record& m) {
-    std::string b(monster_record::record_size, '\0');
+namespace {
+// The numbers after the death text: the current form has the race first, the older form
+// none, so its gold, experience and strength stand two bytes earlier.
+std::size_t numbers_at(bool older) { return older ? 180 : 182; }
+
+std::string encode_form(const monster_record& m, bool older) {
+    std::string b(older ? monster_record::old_record_size : monster_record::record_size, '\0');
     put_common(b, m);
-    put_i16(b, 180, m.race);
-    put_i32(b, 182, m.gold);
-    put_i32(b, 186, m.experience);
-    put_i32(b, 190, m.strength);
+    if (!older) put_i16(b, 180, m.race);
+    std::size_t at = numbers_at(older);
+    put_i32(b, at, m.gold);
+    put_i32(b, at + 4, m.experience);
+    put_i32(b, at + 8, m.strength);
     return b;
 }
 
-void decode_record(std::string_view b, monster_record& m) {
+void decode_form(std::string_view b, monster_record& m, bool older) {
     get_common(b, m);
-    m.race = get_i16(b, 180);
-    m.gold = get_i32(b, 182);
-    m.experience = get_i32(b, 186);
-    m.strength = get_i32(b, 190);
+    m.race = older ? 1 : get_i16(b, 180);
+    std::size_t at = numbers_at(older);
+    m.gold = get_i32(b, at);
+    m.experience = get_i32(b, at + 4);
+    m.strength = get_i32(b, at + 8);
 }
+}  // namespace
 
-std::string encode_old_creature(const monster_record& m) {
-    std::string b(monster_record::old_record_size, '\0');
-    put_common(b, m);
-    put_i32(b, 180, m.gold);
-    put_i32(b, 184, m.experience);
-    put_i32(b, 188, m.strength);
-    return b;
-}
-
+std::string encode_record(const monster_record& m) { return encode_form(m, false); }
+void decode_record(std::string_view b, monster_record& m) { decode_form(b, m, false); }
+std::string encode_old_creature(const monster_record& m) { return encode_form(m, true); }
 // The one reader of the older form.
-void decode_old_creature(std::string_view b, monster_record& m) {
-    get_common(b, m);
-    m.race = 1;
-    m.gold = get_i32(b, 180);
-    m.experience = get_i32(b, 184);
-    m.strength = get_i32(b, 188);
-}
+void decode_old_creature(std::string_view b, monster_record& m) { decode_form(b, m, true); }
 
 // ---- Files ----
 
@@ -100,8 +96,12 @@ bool all_plausible(std::string_view image, std::size_t size) {
     return true;
 }
 
-std::string sort_key(const monster_record& m) {
-    return zero_pad(m.level, 2) + " " + m.name.str();
+// The order of the key "level as two digits, a blank, the name": by level, then by the name's
+// bytes. For levels 0 to 99 that is the key's own order; any other level (the editor refuses
+// them) still sorts by its number instead of by its digits.
+bool key_greater(const monster_record& a, const monster_record& b) {
+    if (a.level != b.level) return a.level > b.level;
+    return a.name.view() > b.name.view();
 }
 
 void critical_file_exit(const std::string& file_name, std::string_view what, std::string_view log_what) {
@@ -189,9 +189,8 @@ void read_105_creature_file(const std::string& file_name, creature_list& list, b
 }
 
 void insert_creature_sorted(const monster_record& m, creature_list& list) {
-    std::string key = sort_key(m);
     auto at = list.begin();
-    while (at != list.end() && sort_key(*at) <= key) ++at;
+    while (at != list.end() && !key_greater(*at, m)) ++at;
     list.insert(at, m);
 }
 

@@ -70,8 +70,9 @@ creature_form parse_creature_image(std::string_view image, creature_list& list, 
 void read_creature_file(const std::string& file_name, creature_list& list, bool all);
 // The same reader for a file known to be in the older form (it logs the forced warning).
 void read_105_creature_file(const std::string& file_name, creature_list& list, bool all);
-// Inserts a copy by its key (level as two digits, a blank, the name): in front of the first
-// creature whose key is greater, so equal keys keep their insertion order.
+// Inserts a copy by its key (level as two digits, a blank, the name; levels beyond two digits
+// by their number): in front of the first creature whose key is greater, so equal keys keep
+// their insertion order.
 void insert_creature_sorted(const monster_record& m, creature_list& list);
 // Frees every creature: the list becomes empty.
 void del_creature_list(creature_list& list);

@@ -20,6 +20,7 @@
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
+#include "game/hooks.hpp"
 #include "game/skills.hpp"
 
 namespace {
@@ -516,6 +517,28 @@ void player_attacked_message(const character_record& foe) {
     player_killed();
 }
 
+bool thug_fight(const thug_record& thug) {
+    monster_record m;
+    m.name = thug.name;
+    m.level = thug.level;
+    m.attack = thug.attack;
+    m.defense = thug.defense;
+    m.shield_value = thug.shield_value;
+    m.hit_points = thug.hit_points;
+    m.weapon = thug.weapon;
+    m.armour = thug.armour;
+    m.death_text = thug.death_text;
+    m.race = 1;
+    m.gold = thug.gold;
+    m.experience = thug.experience;
+    std::unique_ptr<character_record> foe = mob_to_char(&m);
+    character_record* before = opponent;
+    opponent = foe.get();
+    bool won = do_combat(*foe);
+    opponent = before;
+    return won;
+}
+
 namespace {
 std::unique_ptr<character_record> hook_mob(const monster_record& mob) { return mob_to_char(&mob); }
 }  // namespace
@@ -524,4 +547,5 @@ void game_combat_init() {
     engine_creatures_init();
     set_mob_to_char_hook(hook_mob);
     set_do_combat_hook(do_combat);
+    game_hooks.thug_fight = thug_fight;
 }

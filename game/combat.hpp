@@ -46,6 +46,12 @@ void master_fight_failed(const character_record& foe);
 // The opponent is a master's test monster.
 bool is_level_fight(const character_record& foe);
 
+// The realm choice's ambush: the hired thug as a creature, fought; true unless the player
+// left the fight.
+struct thug_record;
+bool thug_fight(const thug_record& thug);
+
 // Installs the fight into the engine's hooks: is_mob and the creature files
-// (engine_creatures_init), and the script interpreter's mob_to_char and do_combat.
+// (engine_creatures_init), the script interpreter's mob_to_char and do_combat, and the
+// town's thug fight (game_hooks.thug_fight). The game's main calls it after game_init.
 void game_combat_init();

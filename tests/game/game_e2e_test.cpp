@@ -114,6 +114,16 @@ struct game_e2e : ::testing::Test {
         s.key("Anna Berg\r", "[ Hit any key ]");
         return s;
     }
+    // The next call of a caller who has played today: recognised, straight to the square.
+    session back_to_square() {
+        session s = log_on();
+        s.key("x", "Selection : ");
+        s.key("e", "  You have already been on today.");
+        s.key("", "[HIT ANY KEY]");
+        s.key("x", "[ Hit any key ]");
+        s.key("x", "Command  : ");
+        return s;
+    }
 };
 
 ansi_screen screen_of(const std::string& bytes) {
@@ -209,12 +219,7 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     EXPECT_EQ(read_file(game.file("invt0001.dat")).size(), 3u * 70);
 
     // The next call: recognised, no questions.
-    p = log_on();
-    p.key("x", "Selection : ");
-    p.key("e", "  You have already been on today.");
-    p.key("", "[HIT ANY KEY]");
-    p.key("x", "[ Hit any key ]");
-    p.key("x", "Command  : ");
+    p = back_to_square();
     EXPECT_EQ(p->output().find("Enter this Realm"), std::string::npos);
     p.key("l", "[N] :");
     p->send("Y");
@@ -264,4 +269,75 @@ TEST_F(game_e2e, a_missing_text_file_ends_with_code_12) {
     EXPECT_TRUE(s.contains("  \"quortext.dat\" does not EXIST.  Please inform SysOp.")) << s.text();
     EXPECT_NE(read_file(game.file("debug.txt")).find("Critical error : quortext.dat file does not exist"),
               std::string::npos);
+}
+
+TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
+    session p = log_on();
+    p.key("x", "Selection : ");
+    p.key("E", "Enter this Realm? [Y] :");
+    p.key("Y", "called in this realm?\r\n");
+    p.key("", ">");
+    p.key("Bob\r", "Go by the name : ");
+    p.key("\r", "(K/B/L/H/C/T) :");
+    p.key("k", "Choose your gender : ");
+    p.key("m", "[HIT ANY KEY]");
+    p.key("x", "[ Hit any key ]");
+    p.key("x", "Command  : ");
+    p.key("l", "[N] :");
+    p->send("y");
+    ASSERT_EQ(p->wait_exit(wait_ms), 0);
+
+    // Hunted by a thug, and with hit points above the maximum (as a Drain Life leaves them):
+    // the thug, who copies the player's figures but gets only the maximum, falls first.
+    std::string players = read_file(game.file("players.dat"));
+    ASSERT_EQ(players.size(), 299u);
+    auto i32 = [&](std::size_t off) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(players[off + i]);
+        return static_cast<std::int32_t>(v);
+    };
+    std::int32_t gold = i32(159), experience = i32(171);
+    golden g(299);
+    g.raw(0, players).i32(82, i32(82) | 128).i16(86, 32000);
+    write_file(game.file("players.dat"), g.b);
+
+    p = back_to_square();
+    p.key("e", "Command? [A] : ");
+    std::string start = plain(p->take());
+    EXPECT_NE(start.find("  On your way out of town, you notice a man coming up behind you.\r\n"
+                         "  You turn to see what he wants, but he draws his weapon on you instead.\r\n"
+                         "\r\n  You encounter a Hired Thug.\r\n"),
+              std::string::npos)
+        << start;
+    EXPECT_NE(start.find("  Your hit points : 32000\r\n  hired thug's hit points : "), std::string::npos) << start;
+    EXPECT_NE(start.find("  (A)ttack it.\r\n  (R)un from it.\r\n  (I)tems\r\n  (V)iew your Stats.\r\n"), std::string::npos);
+    // Round after round until the thug falls: each ends at the fight's prompt again, the
+    // last at the key wait after the rewards.
+    bool won = false;
+    for (int round = 0; round < 200 && !won; ++round) {
+        std::size_t from = plain(p->output()).size();
+        p->send("a");
+        for (int waited = 0; waited < wait_ms; waited += 20) {
+            std::string t = plain(p->output()).substr(from);
+            won = t.find("You have defeated the hired thug!!") != std::string::npos && t.ends_with("[ Hit any key ]");
+            if (won || t.ends_with("Command? [A] : ")) break;
+            ASSERT_TRUE(p->running()) << plain(p->output());
+            p->read_for(20);
+        }
+    }
+    ASSERT_TRUE(won) << plain(p->output());
+    p.seen = plain(p->output()).size();
+    p.key("x", "Command? [F] : ");
+    EXPECT_NE(plain(p->output()).find("You gain "), std::string::npos);
+    EXPECT_NE(plain(p->output()).find(", and find 1,000 gold."), std::string::npos);
+    p.key("l", "Command  : ");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+
+    players = read_file(game.file("players.dat"));
+    ASSERT_EQ(players.size(), 299u);
+    EXPECT_EQ(i32(82) & 128, 0);  // no longer hunted
+    EXPECT_EQ(i32(159), gold + 1000);
+    EXPECT_GT(i32(171), experience);
 }
