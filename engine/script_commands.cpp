@@ -142,27 +142,22 @@ adder stat_adder(int nn) {
 
 std::int32_t to_i32(std::int64_t v) { return clamp_to<std::int32_t>(v); }
 
-// The playing character's equipped items (12/29 weapon, 14/30 armour, 16/31 shield).
-void add_own_power(character_record& me, int nn, std::int32_t amount) {
-    switch (nn) {
-    case 12: add_weapon_charge(me, amount); break;
-    case 29: add_weapon_max_charge(me, amount); break;
-    case 14: add_armor_charge(me, amount); break;
-    case 30: add_armor_max_charge(me, amount); break;
-    case 16: add_shield_charge(me, amount); break;
-    case 31: add_shield_max_charge(me, amount); break;
-    default: break;
-    }
+// The item slot and kind of a power field: 12/29 weapon, 14/30 armour, 16/31 shield; the
+// second number of each pair is the maximum power.
+equip_slot power_slot(int nn) {
+    if (nn == 12 || nn == 29) return equip_slot::weapon;
+    if (nn == 14 || nn == 30) return equip_slot::armour;
+    return equip_slot::shield;
 }
+bool is_power_field(int nn) { return nn == 12 || nn == 14 || nn == 16 || (nn >= 29 && nn <= 31); }
 
-// An opponent's armour or shield: the one equipped in that player's own inventory file,
-// never the playing character's. A creature carries none.
-void add_opponent_armour(const character_record& foe, int nn, std::int32_t amount) {
-    if (hook_is_mob(foe) || foe.number < 1) return;
-    bool armour = nn == 14 || nn == 30;
-    bool maximum = nn == 30 || nn == 31;
+// Another player's armour or shield: the one equipped in that player's own inventory file.
+// A creature carries none.
+void add_others_armour(const character_record& who, equip_slot slot, bool maximum, std::int32_t amount) {
+    if (hook_is_mob(who) || who.number < 1) return;
     inventory_list items;
-    read_inventory(foe.number, items);
+    read_inventory(who.number, items);
+    bool armour = slot == equip_slot::armour;
     item_record* item = armour ? armor_equipped_ptr(items) : shield_equipped_ptr(items);
     if (!item) return;
     std::int64_t cap = armour ? 1200 : 60;
@@ -170,17 +165,14 @@ void add_opponent_armour(const character_record& foe, int nn, std::int32_t amoun
         item->max_power = clamp_to<std::int16_t>(std::min<std::int64_t>(std::int64_t(item->max_power) + amount, cap));
     else
         item->power = clamp_to<std::int16_t>(std::min<std::int64_t>(std::int64_t(item->power) + amount, item->max_power));
-    write_inventory(foe.number, items);
+    write_inventory(who.number, items);
 }
-
 void add_to_opponent(int nn, std::int64_t amount) {
     // The opponent is never the one who runs the script.
     if (!opponent || opponent == cur_char) return;
-    switch (nn) {
-    case 12: add_weapon_charge(*opponent, to_i32(amount)); return;
-    case 29: add_weapon_max_charge(*opponent, to_i32(amount)); return;
-    case 14: case 16: case 30: case 31: add_opponent_armour(*opponent, nn, to_i32(amount)); return;
-    default: break;
+    if (is_power_field(nn)) {
+        add_item_power(*opponent, power_slot(nn), nn >= 29, to_i32(amount));
+        return;
     }
     adder add = stat_adder(nn);
     if (!add && nn != 22) return;
@@ -200,6 +192,18 @@ void add_to_opponent(int nn, std::int64_t amount) {
     });
 }
 }  // namespace
+
+void add_item_power(const character_record& who, equip_slot slot, bool maximum, std::int32_t amount) {
+    if (slot != equip_slot::weapon && &who != cur_char) {
+        add_others_armour(who, slot, maximum, amount);
+        return;
+    }
+    switch (slot) {
+    case equip_slot::weapon: maximum ? add_weapon_max_charge(who, amount) : add_weapon_charge(who, amount); break;
+    case equip_slot::armour: maximum ? add_armor_max_charge(who, amount) : add_armor_charge(who, amount); break;
+    case equip_slot::shield: maximum ? add_shield_max_charge(who, amount) : add_shield_charge(who, amount); break;
+    }
+}
 
 void set_message_board_hook(message_board_fn f) { board_menu = f ? f : no_board; }
 void hook_message_board(const std::string& board_file, std::string_view title, int mode) {
@@ -244,8 +248,8 @@ void adjust_script_value(std::string_view target, std::string_view amount_text, 
         if (nn < 1 || nn > 31 || !cur_char) return;
         if (adder add = stat_adder(nn))
             add(*cur_char, amount);
-        else
-            add_own_power(*cur_char, nn, to_i32(amount));
+        else if (is_power_field(nn))
+            add_item_power(*cur_char, power_slot(nn), nn >= 29, to_i32(amount));
     } else if (kind == "^OS") {
         if (nn < 1 || nn > 31) return;
         add_to_opponent(nn, amount);

@@ -7,6 +7,7 @@
 
 #include "engine/flags.hpp"
 #include "engine/items.hpp"
+#include "engine/items_init.hpp"
 #include "engine/screens.hpp"
 #include "engine/stats.hpp"
 #include "runner_state.hpp"
@@ -301,6 +302,21 @@ TEST_F(commands, armour_and_shield_writes_through_os_reach_the_opponents_own_inv
     EXPECT_EQ(armor_equipped_ptr(cur_inventory)->max_power, 10);
     EXPECT_EQ(shield_equipped_ptr(cur_inventory)->power, 5);
     EXPECT_EQ(shield_equipped_ptr(cur_inventory)->max_power, 10);
+
+    // SET through the text macros' charge hooks alike.
+    engine_items_init();
+    engine_scripts_init();
+    run(script({"SET ^OS30 20", "SET ^OS14 9", "SET ^OS16 1"}));
+    read_inventory(2, after);
+    EXPECT_EQ(armor_equipped_ptr(after)->max_power, 20);
+    EXPECT_EQ(armor_equipped_ptr(after)->power, 9);
+    EXPECT_EQ(shield_equipped_ptr(after)->power, 1);
+    EXPECT_EQ(armor_equipped_ptr(cur_inventory)->power, 5);
+    EXPECT_EQ(shield_equipped_ptr(cur_inventory)->power, 5);
+    // The playing character's own through ^CS still reach its inventory.
+    run(script({"SET ^CS14 7", "ADD ^CS16 -2"}));
+    EXPECT_EQ(armor_equipped_ptr(cur_inventory)->power, 7);
+    EXPECT_EQ(shield_equipped_ptr(cur_inventory)->power, 3);
     opponent = nullptr;
 }
 

@@ -99,11 +99,12 @@ struct game_e2e : ::testing::Test {
         const char* data = std::getenv("QV_DATA_DIR");
         copy_tree(data ? data : "data", game.path());
     }
-    std::unique_ptr<pty_process> start(std::vector<std::string> args = {"/L", "/N1"}) {
+    std::unique_ptr<pty_process> start(std::vector<std::string> args = {"/L", "/N1"},
+                                       const std::string& clock = "20260115120000") {
         pty_process::options o;
         o.dir = game.path();
         o.args = std::move(args);
-        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=20260115120000", "QV_TEST_SEED=11"};
+        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=" + clock, "QV_TEST_SEED=11"};
         return std::make_unique<pty_process>(qv_binary("quorvath"), o);
     }
     // The local log-on, up to the intro's key wait.
@@ -166,7 +167,7 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     p.key("x", "Command  : ");
     ansi_screen square = screen_of(p->take());
     EXPECT_TRUE(square.contains("The Town Square of Shamile"));
-    EXPECT_TRUE(square.contains("  (E) Enter the realms outside town     (W) Alfonse's Weapon Emporeum"));
+    EXPECT_TRUE(square.contains("  (E) Enter the realms outside town     (W) Alfonse's Weapon Emporium"));
     EXPECT_TRUE(square.contains("   Central Square :  (E,I,T,G,H,F,M,P,B,W,S,A,N,K,Y,X,L,V,C,D,O,R,.,?)"));
     EXPECT_EQ(square.row(square.cursor_y()), "  Command  :");
 
@@ -340,4 +341,49 @@ TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
     EXPECT_EQ(i32(82) & 128, 0);  // no longer hunted
     EXPECT_EQ(i32(159), gold + 1000);
     EXPECT_GT(i32(171), experience);
+}
+
+TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_waits_in_the_square) {
+    // The sysop switches on the delivered example of events.dat for 12:01; the clock starts
+    // at 12:00:50 and runs on.
+    std::string events = read_file(game.file("events.dat"));
+    const std::string example = ";Fri * * * 18 30 \"crier.scr market\"";
+    ASSERT_NE(events.find(example), std::string::npos);
+    events.replace(events.find(example), example.size(), "* * * * 12 01 \"crier.scr market\"");
+    write_file(game.file("events.dat"), events);
+
+    session p{start({"/L", "/N1"}, "20260115120050")};
+    ASSERT_TRUE(p.wait_text("(or leave blank for Local Sysop):"));
+    p.key("", ">");
+    p.key("Anna Berg\r", "[ Hit any key ]");
+    EXPECT_NE(plain(p->output()).find("We have a winner!"), std::string::npos);
+    p.key("x", "Selection : ");
+    p.key("E", "Enter this Realm? [Y] :");
+    p.key("Y", "called in this realm?\r\n");
+    p.key("", ">");
+    p.key("Bob\r", "Go by the name : ");
+    p.key("\r", "(K/B/L/H/C/T) :");
+    p.key("k", "Choose your gender : ");
+    p.key("m", "[HIT ANY KEY]");
+    p.key("x", "[ Hit any key ]");
+    p.key("x", "Command  : ");
+    std::size_t waiting_from = plain(p->output()).size();
+    // No key: the square's poll runs the event when its minute comes, then prompts again.
+    ASSERT_TRUE(p.wait_text("'Hear ye, hear ye! The market bell has rung across the realm!'", 30000))
+        << plain(p->output());
+    EXPECT_TRUE(p.wait_text("Command  : "));
+    EXPECT_NE(plain(p->output()).find("A bell rings out over the square.", waiting_from), std::string::npos);
+
+    // The delivered scripts of the square's "*" (the caller's settings) and "/" (a test).
+    p.key("*", "Command? [E] : ");
+    EXPECT_NE(plain(p->output()).find("Your Settings", waiting_from), std::string::npos);
+    p.key("e", "Expert mode is on");
+    p.key("e", "Expert mode is off");
+    p.key("q", "Command  : ");
+    p.key("/", "The script runner answers: all is well.");
+    p.key("", "Disposing makes NIL");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_FALSE(file_present(game.file("hold.dat")));
 }
