@@ -108,11 +108,26 @@ struct game_e2e : ::testing::Test {
         return std::make_unique<pty_process>(qv_binary("quorvath"), o);
     }
     // The local log-on, up to the intro's key wait.
-    session log_on() {
-        session s{start()};
+    session log_on(const std::string& clock = "20260115120000") {
+        session s{start({"/L", "/N1"}, clock)};
         EXPECT_TRUE(s.wait_text("(or leave blank for Local Sysop):"));
         s.key("", ">");
         s.key("Anna Berg\r", "[ Hit any key ]");
+        return s;
+    }
+    // A newcomer's first call: a new character (Bob, a knight), up to the square's prompt.
+    session newcomer(const std::string& clock = "20260115120000") {
+        session s = log_on(clock);
+        s.key("x", "Selection : ");
+        s.key("E", "Enter this Realm? [Y] :");
+        s.key("Y", "called in this realm?\r\n");
+        s.key("", ">");
+        s.key("Bob\r", "Go by the name : ");
+        s.key("\r", "(K/B/L/H/C/T) :");
+        s.key("k", "Choose your gender : ");
+        s.key("m", "[HIT ANY KEY]");
+        s.key("x", "[ Hit any key ]");
+        s.key("x", "Command  : ");
         return s;
     }
     // The next call of a caller who has played today: recognised, straight to the square.
@@ -273,17 +288,7 @@ TEST_F(game_e2e, a_missing_text_file_ends_with_code_12) {
 }
 
 TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
-    session p = log_on();
-    p.key("x", "Selection : ");
-    p.key("E", "Enter this Realm? [Y] :");
-    p.key("Y", "called in this realm?\r\n");
-    p.key("", ">");
-    p.key("Bob\r", "Go by the name : ");
-    p.key("\r", "(K/B/L/H/C/T) :");
-    p.key("k", "Choose your gender : ");
-    p.key("m", "[HIT ANY KEY]");
-    p.key("x", "[ Hit any key ]");
-    p.key("x", "Command  : ");
+    session p = newcomer();
     p.key("l", "[N] :");
     p->send("y");
     ASSERT_EQ(p->wait_exit(wait_ms), 0);
@@ -352,21 +357,8 @@ TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_wait
     events.replace(events.find(example), example.size(), "* * * * 12 01 \"crier.scr market\"");
     write_file(game.file("events.dat"), events);
 
-    session p{start({"/L", "/N1"}, "20260115120050")};
-    ASSERT_TRUE(p.wait_text("(or leave blank for Local Sysop):"));
-    p.key("", ">");
-    p.key("Anna Berg\r", "[ Hit any key ]");
+    session p = newcomer("20260115120050");
     EXPECT_NE(plain(p->output()).find("We have a winner!"), std::string::npos);
-    p.key("x", "Selection : ");
-    p.key("E", "Enter this Realm? [Y] :");
-    p.key("Y", "called in this realm?\r\n");
-    p.key("", ">");
-    p.key("Bob\r", "Go by the name : ");
-    p.key("\r", "(K/B/L/H/C/T) :");
-    p.key("k", "Choose your gender : ");
-    p.key("m", "[HIT ANY KEY]");
-    p.key("x", "[ Hit any key ]");
-    p.key("x", "Command  : ");
     std::size_t waiting_from = plain(p->output()).size();
     // No key: the square's poll runs the event when its minute comes, then prompts again.
     ASSERT_TRUE(p.wait_text("'Hear ye, hear ye! The market bell has rung across the realm!'", 30000))
