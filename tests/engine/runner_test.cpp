@@ -195,3 +195,54 @@ TEST_F(runner, items_and_the_interpreter_reach_the_runner_through_their_hooks) {
     hook_run_script("hooked.scr", "USE");
     EXPECT_EQ(out.take(), "via hook USE\r\n");
 }
+
+namespace {
+std::string data_file(const std::string& name) {
+    const char* dir = std::getenv("QV_DATA_DIR");
+    return read_file(std::string(dir ? dir : "../data") + "/" + name);
+}
+bool holds(const std::string& screen, const std::string& text) { return screen.find(text) != std::string::npos; }
+}  // namespace
+
+TEST_F(runner, the_delivered_event_scripts_run_without_errors_and_do_what_they_say) {
+    for (const char* name : {"events.scc", "random.scr"}) write_file(name, data_file(name));
+    character_record& hero = play_as("Hero");
+    hero.gold = 600;
+    hero.shame = 2;
+
+    // The forest's chapel: a gift of 500 gold makes the player its champion.
+    std::string screen = run_file("events.scc", "2", "y");
+    EXPECT_TRUE(holds(screen, "Will you give? (Y/N) [N] : Y\r\n")) << screen;
+    EXPECT_TRUE(holds(screen, "The brother takes your gold")) << screen;
+    EXPECT_EQ(hero.gold, 100);
+    EXPECT_EQ(return_flag("FOREST_CHAMPION_OF_THE_CHURCH", "flag0001.dat", "FLAGS"), "TRUE");
+    screen = run_file("events.scc", "2");
+    EXPECT_TRUE(holds(screen, "send you on with a blessing")) << screen;
+    EXPECT_EQ(hero.luck, 1);
+    // Without the gold, or saying no, nothing changes.
+    remove_flag("FOREST_CHAMPION_OF_THE_CHURCH", "flag0001.dat", "FLAGS");
+    EXPECT_TRUE(holds(run_file("events.scc", "2", "y"), "Your purse is too light."));
+    EXPECT_TRUE(holds(run_file("events.scc", "2", "\r"), "goes back to his hammering"));
+    EXPECT_EQ(hero.gold, 100);
+
+    // The valley's fallen adventurer: buried (Enter) or robbed.
+    screen = run_file("events.scc", "1", "\r");
+    EXPECT_TRUE(holds(screen, "[B] : B\r\n")) << screen;
+    EXPECT_EQ(hero.shame, 1);
+    seam.rolls.assign({0});
+    screen = run_file("events.scc", "1", "s");
+    EXPECT_TRUE(holds(screen, "A pouch of 150 gold!")) << screen;
+    EXPECT_EQ(hero.gold, 250);
+    EXPECT_EQ(hero.shame, 2);
+
+    // Every random event.
+    text_list headers;
+    retrieve_headers("random.scr", "RANDOMEVENT_", headers);
+    EXPECT_EQ(headers.size(), 4u);
+    for (const text_line& h : headers) {
+        screen = run_file("random.scr", h.str());
+        EXPECT_FALSE(holds(screen, "Script Error")) << h.str() << screen;
+        EXPECT_GT(screen.size(), 10u) << h.str();
+    }
+    EXPECT_TRUE(temp_files().empty());
+}
