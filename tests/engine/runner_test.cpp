@@ -189,13 +189,6 @@ TEST_F(runner, the_decoded_copy_is_erased_when_the_program_ends_inside_the_run) 
     EXPECT_TRUE(temp_files().empty());
 }
 
-TEST_F(runner, items_and_the_interpreter_reach_the_runner_through_their_hooks) {
-    write_file("hooked.scr", lines({"@#MAIN", "  WRITELN \"via hook ^VR01\"", "  HALT"}));
-    input_feed none;
-    hook_run_script("hooked.scr", "USE");
-    EXPECT_EQ(out.take(), "via hook USE\r\n");
-}
-
 namespace {
 std::string data_file(const std::string& name) {
     const char* dir = std::getenv("QV_DATA_DIR");
