@@ -23,22 +23,33 @@ char owned_path[4096] = {};
 volatile std::sig_atomic_t owned_for_signal = 0;
 
 // The wait's display: the header once, then WAITING and ....... alternating in place.
+void caller_held(int count, bool first) {
+    if (first) {
+        clear_screen();
+        hook_disp_str("`9  Temporary hold placed on file activity :        `4");
+    }
+    write_str(std::string(7, '\b') + (count % 2 == 0 ? "WAITING" : "......."));
+    flush_output();
+}
+
+void caller_too_long() {
+    write_line();
+    hook_disp_line("`9  File Activity has been held too long, Please inform SysOp.");
+}
+
+hold_held_fn held_display = caller_held;
+hold_too_long_fn too_long_display = caller_too_long;
+
 struct wait_display {
     bool shown = false;
     void held(int count) {
-        if (!shown) {
-            clear_screen();
-            hook_disp_str("`9  Temporary hold placed on file activity :        `4");
-            shown = true;
-        }
-        write_str(std::string(7, '\b') + (count % 2 == 0 ? "WAITING" : "......."));
-        flush_output();
+        held_display(count, !shown);
+        shown = true;
     }
 };
 
 [[noreturn]] void held_too_long() {
-    write_line();
-    hook_disp_line("`9  File Activity has been held too long, Please inform SysOp.");
+    too_long_display();
     end_prog(exit_hold_too_long);
 }
 
@@ -116,6 +127,11 @@ void remove_hold() {
 }
 
 bool hold_owned() { return depth > 0; }
+
+void set_hold_wait_display(hold_held_fn held, hold_too_long_fn too_long) {
+    held_display = held ? held : caller_held;
+    too_long_display = too_long ? too_long : caller_too_long;
+}
 
 void release_own_hold() {
     if (depth == 0) return;

@@ -38,5 +38,13 @@ struct hold_guard {
     hold_guard& operator=(const hold_guard&) = delete;
 };
 
+// How the wait is shown. The maintenance run from the command line, which has no caller,
+// installs its console form; null restores the display above. held runs after each check
+// that found the hold (count: checks so far, first: the first such check of this wait);
+// too_long runs before the exit with code 13.
+using hold_held_fn = void (*)(int count, bool first);
+using hold_too_long_fn = void (*)();
+void set_hold_wait_display(hold_held_fn held, hold_too_long_fn too_long);
+
 // For a fatal signal handler: erases "hold.dat" when this node holds it. Async-signal-safe.
 void release_hold_in_signal();

@@ -1,6 +1,7 @@
 #include "engine/item_registry.hpp"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 #include "engine/codec.hpp"
@@ -132,37 +133,72 @@ std::int32_t next_item_registry_number() {
     return next_number(recs);
 }
 
-std::int32_t add_item_to_registry(const item_record& item) {
-    debug_enter("Entering add_item_to_registry");
+namespace {
+// A change of "items.dat" under the file's lock (a missing file reads as empty): another
+// node's registration comes wholly before this one or wholly after it. An unreadable or
+// torn registry ends the game with code 20. change edits the file image (records it does
+// not touch keep their bytes) and tells whether to write it back.
+void change_registry(const std::function<bool(std::string& image, const std::vector<registry_record>& recs)>& change) {
     wait_for_file(registry_file_name);
-    std::int32_t number = -1;
     bool torn = false;
-    // Numbering and writing under the file's lock: another node's registration either
-    // comes wholly before this one or wholly after it.
     bool ok = locked_update(registry_file_name, [&](std::string& contents) {
         std::vector<registry_record> recs;
         if (!parse_records(contents, recs)) {
             torn = true;
             return locked_action::keep;
         }
-        if (const registry_record* r = find_match(recs, item)) {
-            number = r->number;
-            return locked_action::keep;
-        }
-        registry_record rec;
-        rec.name = item.name;
-        rec.script_id = item.script_id;
-        rec.number = number = next_number(recs);
-        rec.item = item;
-        contents += encode_record(rec);
-        return locked_action::rewrite;
+        return change(contents, recs) ? locked_action::rewrite : locked_action::keep;
     });
     if (torn || !ok) {
         debug_log("FORCE:Item registry " + std::string(registry_file_name) + " unreadable");
         end_prog(exit_registry_unreadable);
     }
+}
+
+registry_record new_record(const item_record& item, std::int32_t number) {
+    registry_record rec;
+    rec.name = item.name;
+    rec.script_id = item.script_id;
+    rec.number = number;
+    rec.item = item;
+    return rec;
+}
+}  // namespace
+
+std::int32_t add_item_to_registry(const item_record& item) {
+    debug_enter("Entering add_item_to_registry");
+    std::int32_t number = -1;
+    change_registry([&](std::string& image, const std::vector<registry_record>& recs) {
+        if (const registry_record* r = find_match(recs, item)) {
+            number = r->number;
+            return false;
+        }
+        image += encode_record(new_record(item, number = next_number(recs)));
+        return true;
+    });
     debug_leave("Leaving add_item_to_registry");
     return number;
+}
+
+registry_store store_in_registry(const item_record& item, std::int32_t& number) {
+    registry_store result = registry_store::unchanged;
+    change_registry([&](std::string& image, const std::vector<registry_record>& recs) {
+        for (std::size_t i = 0; i < recs.size(); ++i) {
+            const registry_record& r = recs[i];
+            if (r.name.view() != item.name.view() || r.script_id.view() != item.script_id.view()) continue;
+            number = r.number;
+            if (encode_record(r.item) == encode_record(item)) return false;
+            registry_record updated = r;
+            updated.item = item;
+            image.replace(i * registry_record::record_size, registry_record::record_size, encode_record(updated));
+            result = registry_store::changed;
+            return true;
+        }
+        image += encode_record(new_record(item, number = next_number(recs)));
+        result = registry_store::added;
+        return true;
+    });
+    return result;
 }
 
 void register_item(const item_record& item) {

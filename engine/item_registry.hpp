@@ -53,6 +53,12 @@ std::int32_t next_item_registry_number();
 // Appends the item's record with the next number; returns the number it was given. When
 // another node registered the item meanwhile, nothing is added and its number is returned.
 std::int32_t add_item_to_registry(const item_record& item);
+// What store_in_registry did.
+enum class registry_store { added, changed, unchanged };
+// Puts the item in the registry under the file's lock: the first record of exactly the
+// item's name and ScriptID takes the item's image in place and keeps its number; without
+// one a record is added with the next number. number receives the record's number.
+registry_store store_in_registry(const item_record& item, std::int32_t& number);
 // Registers an item that has a ScriptID and script events, unless it is registered.
 void register_item(const item_record& item);
 // "items/<n>.scr" of a registry number.

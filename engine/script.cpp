@@ -17,6 +17,7 @@
 #include "engine/flags.hpp"
 #include "engine/game_path.hpp"
 #include "engine/item_hooks.hpp"
+#include "engine/item_script.hpp"
 #include "engine/lookups.hpp"
 #include "engine/script_hooks.hpp"
 #include "engine/strings.hpp"
@@ -26,10 +27,6 @@ long script_step_budget = 50000;
 namespace {
 constexpr std::size_t section_name_width = 20;
 constexpr std::size_t location_width = 20;
-
-// Item script events, in the order of their bits (WEAR 1 .. FLAGS 1024).
-constexpr const char* item_event_names[11] = {"WEAR",      "USE",      "REMOVE",  "ONATTACK", "ONDAMAGE", "ONDEATH",
-                                              "USECOMBAT", "IDENTIFY", "LASTUSE", "DROP",     "FLAGS"};
 
 // The commands carried out by the game-bound command handler.
 constexpr const char* flag_commands[11] = {"MESSAGEBOARD", "ADDFLAG", "REMOVEFLAG", "FLAGVALUE",
@@ -575,20 +572,11 @@ private:
             return;
         }
         item->equipped = 0;
-        text_list headers;
-        retrieve_headers(*path, headers);
-        auto item_section = [&](int k) {
-            std::string name = "ITEM" + n + "_" + item_event_names[k];
-            for (const text_line& h : headers)
-                if (h.view() == name) return true;
-            return false;
-        };
-        if (item->script_events == 0)
-            for (int k = 0; k < 11; ++k)
-                if (item_section(k)) item->script_events |= std::int32_t(1) << k;
+        std::int32_t sections = item_file_events(*path, n);
+        if (item->script_events == 0) item->script_events = sections;
         hook_register_item(*item);
         std::int32_t number = hook_get_item_script_num(*item);
-        if (number >= 1) write_item_script(number, n, *path, item_section);
+        if (number >= 1) write_item_script(number, n, *path, sections);
         if (words() < 2 || upcase_str(word(2)) != "NODISPLAY")
             disp_line("`!  You now have the " + item->name);
         inventory_list* inv = hook_current_inventory();
@@ -596,29 +584,6 @@ private:
             hook_add_to_inv(*inv, *item);
             write_inventory(cur_char->number, *inv);
         }
-    }
-
-    // items/<number>.scr from the item's event sections, unless it exists and is not older
-    // (by the DATE flags of the item's FLAGS sections) than the item file's definition.
-    template <typename Has>
-    void write_item_script(std::int32_t number, const std::string& n, const std::string& item_file, Has has_section) {
-        std::string dir = game_path("items").value_or("items");
-        if (!file_exists(dir)) ::mkdir(dir.c_str(), 0777);
-        std::string script = dir + "/" + int_to_str(number) + ".scr";
-        if (plain_file(script) &&
-            !(return_flag("DATE", item_file, "ITEM" + n + "_FLAGS") > return_flag("DATE", script, "FLAGS")))
-            return;
-        std::string image;
-        for (int k = 0; k < 11; ++k) {
-            if (!has_section(k)) continue;
-            text_list lines;
-            read_menu_text(item_file, "ITEM" + n + "_" + item_event_names[k], lines);
-            image += std::string("@#") + item_event_names[k] + "\n";
-            add_desc_to_file(image, lines);
-            image += "  Return\n";
-        }
-        image += "@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
-        if (!atomic_rewrite(script, image)) debug_log("FORCE:Could not write item script " + script);
     }
 
     void cmd_combat() {

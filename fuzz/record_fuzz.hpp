@@ -45,6 +45,16 @@ private:
     int back_ = -1;
 };
 
+// What the game shows goes nowhere (once a run).
+inline void quiet_output() {
+    static bool done = [] {
+        int null_fd = open("/dev/null", O_WRONLY);
+        dup2(null_fd, 1);
+        return true;
+    }();
+    (void)done;
+}
+
 inline std::string slurp(const char* name) {
     std::string contents;
     if (read_whole_file(name, contents) != file_status::ok) std::abort();

@@ -1,7 +1,9 @@
 // The game program.
 #include "engine/items_init.hpp"
+#include "engine/maintenance.hpp"
 #include "engine/script_runner.hpp"
 #include "engine/text_init.hpp"
+#include "engine/upgrade.hpp"
 #include "game/combat.hpp"
 #include "game/entry.hpp"
 #include "game/game_init.hpp"
@@ -12,6 +14,9 @@ int main(int argc, char** argv) {
     engine_items_init();
     engine_scripts_init();
     game_init();
+    game_hooks.auto_maintenance = auto_maintenance;
+    game_hooks.daily_maintenance = daily_maintenance;
+    game_hooks.update_item_data = update_item_data;
     // Today's timed events, and the mark of an event running that the square clears.
     game_hooks.read_event_file = read_event_file;
     game_hooks.clear_in_event = [] { in_event = false; };

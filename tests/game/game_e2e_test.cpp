@@ -113,6 +113,7 @@ struct game_e2e : ::testing::Test {
         EXPECT_TRUE(s.wait_text("(or leave blank for Local Sysop):"));
         s.key("", ">");
         s.key("Anna Berg\r", "[ Hit any key ]");
+        pass_item_update(s);
         return s;
     }
     // A newcomer's first call: a new character (Bob, a knight), up to the square's prompt.
@@ -140,6 +141,12 @@ struct game_e2e : ::testing::Test {
         s.key("x", "Command  : ");
         return s;
     }
+    // The first start in a new game directory loads the stock items, with a key wait of its
+    // own before the intro.
+    static void pass_item_update(session& s) {
+        if (plain(s->output()).find("UPDATING ITEMS TO VERSION : 1.10 SUCCESSFUL") != std::string::npos)
+            s.key("\r", "[ Hit any key ]");
+    }
 };
 
 ansi_screen screen_of(const std::string& bytes) {
@@ -151,6 +158,8 @@ ansi_screen screen_of(const std::string& bytes) {
 
 TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back) {
     session p = log_on();
+    // The game's first start loaded the stock items.
+    EXPECT_NE(plain(p->output()).find("  NUMBER OF ITEMS ADDED OR CHANGED  : 9\r\n"), std::string::npos);
     // The intro in ANSI, the key wait below it.
     ansi_screen intro = screen_of(p->output());
     EXPECT_TRUE(intro.contains("Something has come to Shamile, and it leaves gems behind."));
@@ -164,7 +173,10 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     EXPECT_EQ(title.row(11), "   Number of characters in game   : 0");
     EXPECT_TRUE(title.contains("  (E) Enter the realm"));
 
-    p.key("E", "Enter this Realm? [Y] :");
+    // The first caller of the game's first day runs the daily maintenance.
+    p.key("E", "Running Daily maintenance...HOLD");
+    p.key("", "[ Hit any key ]");
+    p.key("x", "Enter this Realm? [Y] :");
     p.key("Y", "called in this realm?\r\n");
     p.key("", ">");
     p.key("Bob\r", "Go by the name : ");
@@ -231,11 +243,12 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     EXPECT_EQ(chars[0].number, 1);
     EXPECT_EQ(chars[0].online, 0);
     EXPECT_EQ(chars[0].location, "tTown Square");
-    EXPECT_EQ(chars[0].last_day, 0);
+    EXPECT_EQ(chars[0].last_day, 1);
     EXPECT_EQ(read_file(game.file("invt0001.dat")).size(), 3u * 70);
 
     // The next call: recognised, no questions.
     p = back_to_square();
+    EXPECT_EQ(plain(p->output()).find("UPDATING ITEMS"), std::string::npos);
     EXPECT_EQ(p->output().find("Enter this Realm"), std::string::npos);
     p.key("l", "[N] :");
     p->send("Y");
@@ -246,10 +259,15 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
 }
 
 TEST_F(game_e2e, maint_alone_runs_without_a_door_session) {
-    for (const char* word : {"MAINT", "maint"}) {
-        auto p = start({word});
+    struct run {
+        const char* word;
+        const char* out;
+    };
+    for (run r : {run{"MAINT", "Stat File Not Found : HOLD\r\nStarting new Character FILE\r\nRunning Daily maintenance...HOLD\r\n"},
+                  run{"maint", "Maintenance has already been run today\r\n"}}) {
+        auto p = start({r.word});
         EXPECT_EQ(p->wait_exit(wait_ms), 0);
-        EXPECT_EQ(p->output(), "");
+        EXPECT_EQ(p->output(), r.out);
         EXPECT_TRUE(same_settings(p->terminal_settings(), p->initial_settings()));
     }
     // With a second parameter it is a door session like any other.
@@ -262,10 +280,10 @@ TEST_F(game_e2e, maint_alone_runs_without_a_door_session) {
 TEST_F(game_e2e, an_ascii_caller_gets_no_intro_and_no_sequences) {
     write_file(game.file("quorvath.dat"), "BBSTYPE DOORSYS\n");
     write_file(game.file("door.sys"), door_sys("NG"));
-    auto p = start({});
-    ASSERT_TRUE(p->wait_for("[ Hit any key ]", wait_ms));
-    p->send("x");
-    ASSERT_TRUE(p->wait_for("Selection : ", wait_ms));
+    session p{start({})};
+    ASSERT_TRUE(p.wait_text("[ Hit any key ]"));
+    pass_item_update(p);
+    p.key("x", "Selection : ");
     std::string out = p->output();
     EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;
     EXPECT_EQ(out.find("Shamile, and it leaves gems"), std::string::npos);
@@ -378,4 +396,76 @@ TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_wait
     p->send("y");
     EXPECT_EQ(p->wait_exit(wait_ms), 0);
     EXPECT_FALSE(file_present(game.file("hold.dat")));
+}
+
+namespace {
+// A character of "players.dat" at its documented offsets: name, BBS name, number, class,
+// hit points, bank gold, level, last day played, online.
+std::string player_bytes(int number, const std::string& name, const std::string& bbs_name, int last_day,
+                         int bank, bool online = false) {
+    return golden(299).str(0, name).str(21, bbs_name).i16(62, number).i16(64, 1).i16(86, 20).i16(88, 20)
+        .i32(163, bank).i16(175, 1).i16(255, last_day).u8(294, online).b;
+}
+int i16_of(const std::string& b, std::size_t off) {
+    return static_cast<std::int16_t>(static_cast<unsigned char>(b[off]) | (static_cast<unsigned char>(b[off + 1]) << 8));
+}
+std::int32_t i32_of(const std::string& b, std::size_t off) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(i16_of(b, off) & 0xFFFF) |
+                                     (static_cast<std::uint32_t>(i16_of(b, off + 2) & 0xFFFF) << 16));
+}
+std::string record_of(const std::string& players, int number) {
+    for (std::size_t r = 0; r + 299 <= players.size(); r += 299)
+        if (i16_of(players, r + 62) == number) return players.substr(r, 299);
+    return "";
+}
+}  // namespace
+
+TEST_F(game_e2e, the_first_caller_of_a_new_day_rolls_the_game_over) {
+    // Yesterday's game: day 30, maintained on the 14th; today is the 15th.
+    write_file(game.file("quorstat.dat"), golden(559).i16(0, 30).str(2, "20260114").i16(299, 15).i16(301, 2)
+                                              .f64(520, 6.0).i16(509, 25).i16(511, 3).i16(555, 5).i16(557, 107).b);
+    write_file(game.file("players.dat"), player_bytes(1, "ANNA", "ANNA BERG", 30, 1000) +
+                                             player_bytes(2, "IDLE", "IDLE CALLER", 1, 0) +
+                                             player_bytes(3, "ELSEWHERE", "OTHER CALLER", 30, 1000, true));
+    write_file(game.file("news0.dat"), "yesterday's news\n");
+
+    session p = log_on();
+    p.key("x", "Selection : ");
+    p.key("E", "Running Daily maintenance...HOLD");
+    p.key("", "(Removing IDLE, last played on game day : 1");
+    p.key("", "[ Hit any key ]");
+    p.key("x", "[HIT ANY KEY]");
+    p.key("x", "[ Hit any key ]");
+    p.key("x", "Command  : ");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+
+    std::string stat = read_file(game.file("quorstat.dat"));
+    EXPECT_EQ(i16_of(stat, 0), 31);
+    EXPECT_EQ(stat.substr(3, 8), "20260115");
+    std::string players = read_file(game.file("players.dat"));
+    EXPECT_EQ(players.size(), 2u * 299);
+    EXPECT_EQ(i32_of(record_of(players, 1), 163), 1060);
+    EXPECT_EQ(i16_of(record_of(players, 1), 255), 31);
+    EXPECT_EQ(i32_of(record_of(players, 3), 163), 1000);
+    EXPECT_NE(read_file(game.file("user0003.dat")).find("60 has been added to your account.\n~\nADD BNK 60\nREFRESH\n"),
+              std::string::npos);
+    EXPECT_EQ(read_file(game.file("news1.dat")), "yesterday's news\n");
+    EXPECT_EQ(read_file(game.file("news0.dat")).substr(0, 78),
+              "`c  `!The News of the Realm       " + std::string(27, ' ') + "Thursday 01/15/26");
+    EXPECT_FALSE(file_present(game.file("hold.dat")));
+
+    // The next caller of the same date finds the day done.
+    p = log_on();
+    p.key("x", "Selection : ");
+    p.key("E", "You have already been on today.");
+    EXPECT_EQ(plain(p->output()).find("Running Daily maintenance"), std::string::npos);
+    p.key("", "[HIT ANY KEY]");
+    p.key("x", "[ Hit any key ]");
+    p.key("x", "Command  : ");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(i16_of(read_file(game.file("quorstat.dat")), 0), 31);
 }

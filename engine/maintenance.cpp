@@ -1,0 +1,287 @@
+#include "engine/maintenance.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "door/file_forms.hpp"
+#include "door/sys.hpp"
+#include "engine/colour.hpp"
+#include "engine/data_files.hpp"
+#include "engine/debug_log.hpp"
+#include "engine/file_access.hpp"
+#include "engine/flags.hpp"
+#include "engine/hold.hpp"
+#include "engine/lookups.hpp"
+#include "engine/script.hpp"
+#include "engine/stats.hpp"
+#include "engine/strings.hpp"
+#include "engine/text_file.hpp"
+
+namespace {
+enum class form { console, in_play };
+
+void default_delete_guild(std::int16_t number) {
+    auto it = std::find_if(guild_list.begin(), guild_list.end(),
+                           [&](const guild_record& g) { return g.number == number; });
+    if (it != guild_list.end()) {
+        guild_list.erase(it);
+        if (guild_count > 0) --guild_count;
+    }
+    if (guild_list.empty()) erase_file(guilds_file_name);
+}
+void no_news_event() {}
+
+delete_guild_fn delete_guild = default_delete_guild;
+random_news_event_fn news_event = no_news_event;
+
+// A shown line: plain to standard output in the console form, to the caller in play.
+void show(form f, std::string_view text) {
+    if (f == form::console)
+        console_line(text);
+    else
+        disp_line(text);
+}
+
+bool run_today(const stat_record& s) { return s.last_maint_date.view() >= std::string_view(date_stamp()); }
+
+// Round of an amount of gold, halves to the even neighbour, in extended precision; values far
+// beyond any purse are held at a bound first (a corrupt interest rate must not wrap).
+std::int64_t round_gold(long double x) {
+    if (std::isnan(x)) return 0;
+    return static_cast<std::int64_t>(std::nearbyint(std::clamp(x, -1e15L, 1e15L)));
+}
+
+void erase_player_file(const std::string& name, std::string_view what) {
+    if (!file_exists(name)) return;
+    debug_log(std::string(what) + name);
+    erase_file(name);
+}
+
+void remove_idle_characters(form f) {
+    debug_log("About to remove old characters");
+    const character_record* playing = f == form::in_play ? cur_char : nullptr;
+    for (auto it = char_list.begin(); it != char_list.end();) {
+        const character_record& c = *it;
+        bool spared = playing && c.name.view() == playing->name.view();
+        if (spared || int(game_stats.day) <= int(c.last_day) + int(game_stats.grace_days)) {
+            ++it;
+            continue;
+        }
+        show(f, "`4(Removing `%" + c.name + "`4, last played on game day : `%" + int_to_str(c.last_day));
+        erase_player_file(mailbox_file_name(c.number), "About to remove player mail : ");
+        erase_player_file(flag_file_name(c.number), "About to remove player flags : ");
+        if (&*it == cur_char) cur_char = nullptr;
+        it = char_list.erase(it);
+        if (char_count > 0) --char_count;
+    }
+}
+
+void mail_interest(character_record& c) {
+    std::int64_t amount = round_gold(static_cast<long double>(game_stats.interest_pct) * c.bank_gold / 100);
+    // Like every deposit, interest stops at the bank's limit.
+    std::int64_t room = std::max<std::int64_t>(0, std::int64_t(max_gold) - c.bank_gold);
+    amount = std::min(amount, room);
+    text_list lines;
+    add_desc_line("#0000 `%Bank Notice.", lines);
+    add_desc_line("Your account has earned interest!", lines);
+    add_desc_line(int_to_str(amount) + " has been added to your account.", lines);
+    add_desc_line("~", lines);
+    add_desc_line("ADD BNK " + int_to_str(amount), lines);
+    add_desc_line("REFRESH", lines);
+    append_user_file(c.name.view(), lines);
+    c.online = 0;
+}
+
+void pay_interest(character_record& c) {
+    long double factor = 100 + static_cast<long double>(game_stats.interest_pct);
+    std::int64_t bank = round_gold(factor * c.bank_gold / 100);
+    add_bank_gold(c, bank - c.bank_gold);
+}
+
+void interest_and_revival(form f) {
+    debug_log("About to give intereset");
+    for (character_record& c : char_list) {
+        if (f == form::console) debug_log(c.name + "  On_now : " + yes_no_text(c.online));
+        // A character in play on another node keeps its record in memory: its interest
+        // travels by mail. The playing character of this node is paid directly.
+        bool elsewhere = c.online && (f == form::console || (cur_char && c.name.view() != cur_char->name.view()));
+        if (elsewhere)
+            mail_interest(c);
+        else
+            pay_interest(c);
+        if (int(game_stats.day) > int(c.death_day) + int(game_stats.resurrect_days) && c.dead) {
+            c.dead = 0;
+            c.hit_points = c.max_hit_points;
+        }
+    }
+}
+
+void repair_guilds() {
+    debug_log("About to check to make sure each guilds guildmaster exists");
+    std::vector<std::int16_t> disbanded;
+    for (guild_record& g : guild_list) {
+        if (char_num_ptr(g.leader)) continue;
+        debug_log("Guild #" + int_to_str(g.number) + " - Leader deleted due to inactivity");
+        auto member = std::find_if(char_list.begin(), char_list.end(),
+                                   [&](const character_record& c) { return c.guild == g.number; });
+        if (member == char_list.end()) {
+            disbanded.push_back(g.number);
+            continue;
+        }
+        g.leader = member->number;
+        text_list lines;
+        add_desc_line("#0000 `%System Message", lines);
+        add_desc_line("`3  You have assumed leadership of `4" + guild_name_of(*member), lines);
+        add_desc_line("`3  Due to your leaders prolonged absence.", lines);
+        add_desc_line("~", lines);
+        append_user_file(member->name.view(), lines);
+    }
+    // After the walk, so that the guild part may change guild_list as it likes.
+    for (std::int16_t number : disbanded) hook_delete_guild(number);
+}
+
+void expire_global_flags() {
+    debug_log("About to run maintenance on all scripts in the mainflag.dat file");
+    text_list sections;
+    retrieve_headers(main_flag_file_name, sections);
+    for (const text_line& s : sections) {
+        if (s.view() == "MAIN") continue;
+        expire_flags(main_flag_file_name, s.view(), flag_class_daily);
+        expire_flags(main_flag_file_name, s.view(), flag_class_removed);
+    }
+}
+
+std::string news_file(int day) { return "news" + int_to_str(day) + ".dat"; }
+
+void rotate_news() {
+    for (int i = 7; i >= 1; --i) {
+        erase_file(news_file(i));
+        rename_file(news_file(i - 1), news_file(i));
+    }
+    std::string divider = "`#";
+    for (int i = 0; i < 77; ++i) divider += i % 2 == 0 ? '-' : '=';
+    text_list header;
+    add_desc_line("`c  `!The News of the Realm       " + pad_left(today_string(), 44), header);
+    add_desc_line(divider, header);
+    writedesc(writedesc_plain, news_file(0), header);
+    hook_random_news_event();
+}
+
+// The day steps; the caller holds the hold and has the statistics, characters and guilds
+// read under it.
+void run_day_steps(form f) {
+    place_hold();
+    erase_file("debug.old");
+    rename_file("debug.txt", "debug.old");
+    game_stats.last_maint_date = date_stamp();
+    game_stats.day = clamp_to<std::int16_t>(std::int64_t(game_stats.day) + 1);
+    remove_idle_characters(f);
+    interest_and_revival(f);
+    repair_guilds();
+    expire_global_flags();
+    rotate_news();
+    debug_log("About to remove hold");
+    remove_hold();
+    bool lottery_day = game_stats.day % 7 == 0;
+    if (f == form::console) {
+        if (lottery_day) weekly_lottery();
+        debug_log("About to write stat file");
+    } else {
+        debug_log("About to write stat file");
+        if (lottery_day) weekly_lottery();
+    }
+    write_stat_file();
+    debug_log("About to write char file");
+    if (f == form::console)
+        write_char_file_console(players_file_name);
+    else
+        write_char_file(false);
+    write_guild_file(guilds_file_name);
+}
+}  // namespace
+
+void set_delete_guild_hook(delete_guild_fn f) { delete_guild = f ? f : default_delete_guild; }
+void hook_delete_guild(std::int16_t number) { delete_guild(number); }
+void set_random_news_event_hook(random_news_event_fn f) { news_event = f ? f : no_news_event; }
+void hook_random_news_event() { news_event(); }
+
+std::string yes_no_text(bool value) { return value ? "Yes" : "No"; }
+
+void auto_maintenance() {
+    console_hold_display console;
+    check_hold_console();
+    // Held from the reading of the files to the last write: no other node's change falls
+    // between them, and a second node finds the day already done.
+    place_hold();
+    read_stat_file_console(game_stats);
+    read_char_file_console();
+    write_char_file_console(players_backup_name);
+    read_guild_file_console();
+    write_guild_file_console(guilds_backup_name);
+    debug_log("Entering auto-maintenance.");
+    debug_log("Last played on : " + game_stats.last_maint_date);
+    debug_log("Today is       : " + date_stamp());
+    debug_log("Grace period is: " + int_to_str(game_stats.grace_days));
+    debug_log("On Day num     : " + int_to_str(game_stats.day));
+    if (run_today(game_stats)) {
+        console_line("Maintenance has already been run today");
+    } else {
+        console_line("Running Daily maintenance...HOLD");
+        run_day_steps(form::console);
+    }
+    remove_hold();
+    debug_log("Leaving maintenance");
+}
+
+void daily_maintenance() {
+    disp_line("`9Running Daily maintenance...`4HOLD`9");
+    debug_log("Entered Daily Maintenance");
+    debug_log("About to place hold");
+    // Under the hold: the statistics read again (another node may have run the day since
+    // this caller looked), the lists merged with what other nodes saved, the day steps, the
+    // writes. A hang-up meanwhile takes effect when the hold is released.
+    place_hold();
+    read_stat_file(game_stats);
+    if (run_today(game_stats)) {
+        debug_log("Maintenance has already been run today");
+    } else {
+        refresh_char_file();
+        load_guild_file();
+        write_char_backup();
+        write_guild_file(guilds_backup_name);
+        run_day_steps(form::in_play);
+    }
+    remove_hold();
+    hit_any_key();
+    disp_line("");
+    debug_log("Leaving maintenance");
+}
+
+void weekly_lottery() {
+    auto entries_of = [](const character_record& c) { return std::max<std::int64_t>(1, c.luck); };
+    std::int64_t n = 0;
+    for (const character_record& c : char_list) n += entries_of(c);
+    // Nobody to draw: the pot waits for next week.
+    if (n == 0) return;
+    randomize();
+    std::int64_t k = round_half_even(random_real() * static_cast<double>(n));
+    std::int64_t position = std::clamp<std::int64_t>(k, 1, n);
+    character_record* winner = nullptr;
+    for (character_record& c : char_list) {
+        position -= entries_of(c);
+        if (position <= 0) {
+            winner = &c;
+            break;
+        }
+    }
+    std::int32_t pot = game_stats.floating_gold;
+    text_list lines;
+    add_desc_line("#0000 `%System Message", lines);
+    add_desc_line("`9  You are this weeks `4LOTTERY`9 winner!", lines);
+    add_desc_line("`9  The sum of " + comma_number(pot) + " has been deposited into your account.", lines);
+    add_desc_line("~", lines);
+    add_desc_line("ADD BNK " + int_to_str(pot), lines);
+    append_user_file(winner->name.view(), lines);
+    game_stats.floating_gold = 0;
+}
