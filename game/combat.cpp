@@ -119,7 +119,7 @@ void defeated(character_record& foe) {
         news({"`%In ~ar player fight today :", "  ~Tg `!" + attacker + "`3 has killed ~tb `!" + victim + "`3."});
         update_under_hold([&] {
             character_record* v = player_record(foe);
-            if (!v) return;
+            if (!v || v == cur_char) return;
             v->dead = 1;
             v->hit_points = 0;
             v->sleeping_inn = 0;
