@@ -120,7 +120,10 @@ struct game_e2e : ::testing::Test {
     session newcomer(const std::string& clock = "20260115120000") {
         session s = log_on(clock);
         s.key("x", "Selection : ");
-        s.key("E", "Enter this Realm? [Y] :");
+        // The first caller of the game's first day runs the daily maintenance.
+        s.key("E", "Running Daily maintenance...HOLD");
+        s.key("", "[ Hit any key ]");
+        s.key("x", "Enter this Realm? [Y] :");
         s.key("Y", "called in this realm?\r\n");
         s.key("", ">");
         s.key("Bob\r", "Go by the name : ");
