@@ -131,7 +131,7 @@ TEST(multi_node, new_player_numbers_are_never_handed_out_twice) {
     std::vector<pid_t> pids;
     for (int i = 0; i < writers; ++i)
         pids.push_back(start_child([i] {
-            scaled_seam seam(50);
+            scaled_seam seam(5);
             read_char_file();
             update_under_hold([i] {
                 cur_char = add_char(make_char(lowest_free_char_number(), "New" + std::to_string(i)));

@@ -4,9 +4,12 @@
 // tree bank while another node's transfer arrives, the shared encounters and the bank drawer.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "combat_state.hpp"
 #include "engine/item_registry.hpp"
 #include "engine/lookups.hpp"
+#include "engine/script_runner.hpp"
 #include "engine/strings.hpp"
 #include "game/forest.hpp"
 #include "game/hooks.hpp"
@@ -388,6 +391,25 @@ TEST_F(forest_test, the_church_is_a_script_only_when_the_event_file_says_so) {
     forest_special_event(11, menu);
     EXPECT_EQ(out.take(), "");
     EXPECT_EQ(script_recorder::runs(), (std::vector<std::string>{"events.scc 2"}));
+}
+
+TEST_F(forest_test, the_delivered_chapel_takes_a_gift_and_greets_its_champion) {
+    const char* data = std::getenv("QV_DATA_DIR");
+    write_file("events.scc", read_file(std::string(data ? data : "data") + "/events.scc"));
+    engine_scripts_init();
+    character_record& me = walker();
+    me.gold = 600;
+    input_feed keys("y");
+    forest_special_event(11, menu);
+    std::string screen = out.take();
+    EXPECT_NE(screen.find("asks for a gift of 500 gold to"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("champion. Should the shadows ever close over you, we shall come.'"), std::string::npos) << screen;
+    EXPECT_EQ(me.gold, 100);
+    EXPECT_EQ(return_flag("FOREST_CHAMPION_OF_THE_CHURCH", flag_file_name(1), flags_section_name), "TRUE");
+    forest_special_event(11, menu);
+    EXPECT_NE(out.take().find("The brothers greet you as their champion"), std::string::npos);
+    EXPECT_EQ(me.luck, 1);
+    EXPECT_FALSE(file_present("temp.001"));
 }
 
 TEST_F(forest_test, the_leprechauns_clover_depends_on_luck_alone) {

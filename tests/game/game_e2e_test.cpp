@@ -1,7 +1,7 @@
 // The game as a caller meets it, on a pseudo-terminal in a copy of the default game directory:
 // a newcomer creates a character, walks through the town square and leaves; calls again and
 // is recognised; the maintenance from the command line; the intro for ANSI and ASCII callers;
-// the missing text file.
+// the missing text file; a fight in the forest, and a death there that lasts until the next day.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -99,27 +99,40 @@ struct game_e2e : ::testing::Test {
         const char* data = std::getenv("QV_DATA_DIR");
         copy_tree(data ? data : "data", game.path());
     }
-    std::unique_ptr<pty_process> start(std::vector<std::string> args = {"/L", "/N1"}) {
+    std::unique_ptr<pty_process> start(std::vector<std::string> args = {"/L", "/N1"},
+                                       const std::string& clock = "20260115120000") {
         pty_process::options o;
         o.dir = game.path();
         o.args = std::move(args);
-        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=20260115120000", "QV_TEST_SEED=11"};
+        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=" + clock, "QV_TEST_SEED=11"};
         return std::make_unique<pty_process>(qv_binary("quorvath"), o);
     }
     // The local log-on, up to the intro's key wait.
-    session log_on() {
-        session s{start()};
+    session log_on(const std::string& clock = "20260115120000") {
+        session s{start({"/L", "/N1"}, clock)};
         EXPECT_TRUE(s.wait_text("(or leave blank for Local Sysop):"));
         s.key("", ">");
         s.key("Anna Berg\r", "[ Hit any key ]");
         pass_item_update(s);
         return s;
     }
-    // The first start in a new game directory loads the stock items, with a key wait of its
-    // own before the intro.
-    static void pass_item_update(session& s) {
-        if (plain(s->output()).find("UPDATING ITEMS TO VERSION : 1.10 SUCCESSFUL") != std::string::npos)
-            s.key("\r", "[ Hit any key ]");
+    // A newcomer's first call: a new character (Bob, a knight), up to the square's prompt.
+    session newcomer(const std::string& clock = "20260115120000") {
+        session s = log_on(clock);
+        s.key("x", "Selection : ");
+        // The first caller of the game's first day runs the daily maintenance.
+        s.key("E", "Running Daily maintenance...HOLD");
+        s.key("", "[ Hit any key ]");
+        s.key("x", "Enter this Realm? [Y] :");
+        s.key("Y", "called in this realm?\r\n");
+        s.key("", ">");
+        s.key("Bob\r", "Go by the name : ");
+        s.key("\r", "(K/B/L/H/C/T) :");
+        s.key("k", "Choose your gender : ");
+        s.key("m", "[HIT ANY KEY]");
+        s.key("x", "[ Hit any key ]");
+        s.key("x", "Command  : ");
+        return s;
     }
     // The next call of a caller who has played today: recognised, straight to the square.
     session back_to_square() {
@@ -130,6 +143,12 @@ struct game_e2e : ::testing::Test {
         s.key("x", "[ Hit any key ]");
         s.key("x", "Command  : ");
         return s;
+    }
+    // The first start in a new game directory loads the stock items, with a key wait of its
+    // own before the intro.
+    static void pass_item_update(session& s) {
+        if (plain(s->output()).find("UPDATING ITEMS TO VERSION : 1.10 SUCCESSFUL") != std::string::npos)
+            s.key("\r", "[ Hit any key ]");
     }
 };
 
@@ -289,6 +308,99 @@ TEST_F(game_e2e, a_missing_text_file_ends_with_code_12) {
               std::string::npos);
 }
 
+TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
+    session p = newcomer();
+    p.key("l", "[N] :");
+    p->send("y");
+    ASSERT_EQ(p->wait_exit(wait_ms), 0);
+
+    // Hunted by a thug, and with hit points above the maximum (as a Drain Life leaves them):
+    // the thug, who copies the player's figures but gets only the maximum, falls first.
+    std::string players = read_file(game.file("players.dat"));
+    ASSERT_EQ(players.size(), 299u);
+    auto i32 = [&](std::size_t off) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(players[off + i]);
+        return static_cast<std::int32_t>(v);
+    };
+    std::int32_t gold = i32(159), experience = i32(171);
+    golden g(299);
+    g.raw(0, players).i32(82, i32(82) | 128).i16(86, 32000);
+    write_file(game.file("players.dat"), g.b);
+
+    p = back_to_square();
+    p.key("e", "Command? [A] : ");
+    std::string start = plain(p->take());
+    EXPECT_NE(start.find("  On your way out of town, you notice a man coming up behind you.\r\n"
+                         "  You turn to see what he wants, but he draws his weapon on you instead.\r\n"
+                         "\r\n  You encounter a Hired Thug.\r\n"),
+              std::string::npos)
+        << start;
+    EXPECT_NE(start.find("  Your hit points : 32000\r\n  hired thug's hit points : "), std::string::npos) << start;
+    EXPECT_NE(start.find("  (A)ttack it.\r\n  (R)un from it.\r\n  (I)tems\r\n  (V)iew your Stats.\r\n"), std::string::npos);
+    // Round after round until the thug falls: each ends at the fight's prompt again, the
+    // last at the key wait after the rewards.
+    bool won = false;
+    for (int round = 0; round < 200 && !won; ++round) {
+        std::size_t from = plain(p->output()).size();
+        p->send("a");
+        for (int waited = 0; waited < wait_ms; waited += 20) {
+            std::string t = plain(p->output()).substr(from);
+            won = t.find("You have defeated the hired thug!!") != std::string::npos && t.ends_with("[ Hit any key ]");
+            if (won || t.ends_with("Command? [A] : ")) break;
+            ASSERT_TRUE(p->running()) << plain(p->output());
+            p->read_for(20);
+        }
+    }
+    ASSERT_TRUE(won) << plain(p->output());
+    p.seen = plain(p->output()).size();
+    p.key("x", "Command? [F] : ");
+    EXPECT_NE(plain(p->output()).find("You gain "), std::string::npos);
+    EXPECT_NE(plain(p->output()).find(", and find 1,000 gold."), std::string::npos);
+    p.key("l", "Command  : ");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+
+    players = read_file(game.file("players.dat"));
+    ASSERT_EQ(players.size(), 299u);
+    EXPECT_EQ(i32(82) & 128, 0);  // no longer hunted
+    EXPECT_EQ(i32(159), gold + 1000);
+    EXPECT_GT(i32(171), experience);
+}
+
+TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_waits_in_the_square) {
+    // The sysop switches on the delivered example of events.dat for 12:01; the clock starts
+    // at 12:00:50 and runs on.
+    std::string events = read_file(game.file("events.dat"));
+    const std::string example = ";Fri * * * 18 30 \"crier.scr market\"";
+    ASSERT_NE(events.find(example), std::string::npos);
+    events.replace(events.find(example), example.size(), "* * * * 12 01 \"crier.scr market\"");
+    write_file(game.file("events.dat"), events);
+
+    session p = newcomer("20260115120050");
+    EXPECT_NE(plain(p->output()).find("We have a winner!"), std::string::npos);
+    std::size_t waiting_from = plain(p->output()).size();
+    // No key: the square's poll runs the event when its minute comes, then prompts again.
+    ASSERT_TRUE(p.wait_text("'Hear ye, hear ye! The market bell has rung across the realm!'", 30000))
+        << plain(p->output());
+    EXPECT_TRUE(p.wait_text("Command  : "));
+    EXPECT_NE(plain(p->output()).find("A bell rings out over the square.", waiting_from), std::string::npos);
+
+    // The delivered scripts of the square's "*" (the caller's settings) and "/" (a test).
+    p.key("*", "Command? [E] : ");
+    EXPECT_NE(plain(p->output()).find("Your Settings", waiting_from), std::string::npos);
+    p.key("e", "Expert mode is on");
+    p.key("e", "Expert mode is off");
+    p.key("q", "Command  : ");
+    p.key("/", "The script runner answers: all is well.");
+    p.key("", "Disposing makes NIL");
+    p.key("l", "[N] :");
+    p->send("y");
+    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_FALSE(file_present(game.file("hold.dat")));
+}
+
 namespace {
 // A character of "players.dat" at its documented offsets: name, BBS name, number, class,
 // hit points, bank gold, level, last day played, online.
@@ -361,79 +473,6 @@ TEST_F(game_e2e, the_first_caller_of_a_new_day_rolls_the_game_over) {
     EXPECT_EQ(i16_of(read_file(game.file("quorstat.dat")), 0), 31);
 }
 
-TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
-    session p = log_on();
-    p.key("x", "Selection : ");
-    p.key("E", "Running Daily maintenance...HOLD");
-    p.key("", "[ Hit any key ]");
-    p.key("x", "Enter this Realm? [Y] :");
-    p.key("Y", "called in this realm?\r\n");
-    p.key("", ">");
-    p.key("Bob\r", "Go by the name : ");
-    p.key("\r", "(K/B/L/H/C/T) :");
-    p.key("k", "Choose your gender : ");
-    p.key("m", "[HIT ANY KEY]");
-    p.key("x", "[ Hit any key ]");
-    p.key("x", "Command  : ");
-    p.key("l", "[N] :");
-    p->send("y");
-    ASSERT_EQ(p->wait_exit(wait_ms), 0);
-
-    // Hunted by a thug, and with hit points above the maximum (as a Drain Life leaves them):
-    // the thug, who copies the player's figures but gets only the maximum, falls first.
-    std::string players = read_file(game.file("players.dat"));
-    ASSERT_EQ(players.size(), 299u);
-    auto i32 = [&](std::size_t off) {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(players[off + i]);
-        return static_cast<std::int32_t>(v);
-    };
-    std::int32_t gold = i32(159), experience = i32(171);
-    golden g(299);
-    g.raw(0, players).i32(82, i32(82) | 128).i16(86, 32000);
-    write_file(game.file("players.dat"), g.b);
-
-    p = back_to_square();
-    p.key("e", "Command? [A] : ");
-    std::string start = plain(p->take());
-    EXPECT_NE(start.find("  On your way out of town, you notice a man coming up behind you.\r\n"
-                         "  You turn to see what he wants, but he draws his weapon on you instead.\r\n"
-                         "\r\n  You encounter a Hired Thug.\r\n"),
-              std::string::npos)
-        << start;
-    EXPECT_NE(start.find("  Your hit points : 32000\r\n  hired thug's hit points : "), std::string::npos) << start;
-    EXPECT_NE(start.find("  (A)ttack it.\r\n  (R)un from it.\r\n  (I)tems\r\n  (V)iew your Stats.\r\n"), std::string::npos);
-    // Round after round until the thug falls: each ends at the fight's prompt again, the
-    // last at the key wait after the rewards.
-    bool won = false;
-    for (int round = 0; round < 200 && !won; ++round) {
-        std::size_t from = plain(p->output()).size();
-        p->send("a");
-        for (int waited = 0; waited < wait_ms; waited += 20) {
-            std::string t = plain(p->output()).substr(from);
-            won = t.find("You have defeated the hired thug!!") != std::string::npos && t.ends_with("[ Hit any key ]");
-            if (won || t.ends_with("Command? [A] : ")) break;
-            ASSERT_TRUE(p->running()) << plain(p->output());
-            p->read_for(20);
-        }
-    }
-    ASSERT_TRUE(won) << plain(p->output());
-    p.seen = plain(p->output()).size();
-    p.key("x", "Command? [F] : ");
-    EXPECT_NE(plain(p->output()).find("You gain "), std::string::npos);
-    EXPECT_NE(plain(p->output()).find(", and find 1,000 gold."), std::string::npos);
-    p.key("l", "Command  : ");
-    p.key("l", "[N] :");
-    p->send("y");
-    EXPECT_EQ(p->wait_exit(wait_ms), 0);
-
-    players = read_file(game.file("players.dat"));
-    ASSERT_EQ(players.size(), 299u);
-    EXPECT_EQ(i32(82) & 128, 0);  // no longer hunted
-    EXPECT_EQ(i32(159), gold + 1000);
-    EXPECT_GT(i32(171), experience);
-}
-
 namespace {
 // The prompts a walk in the forest stops at, and what the walker answers: fight on, pass
 // a pause, and turn down whatever a special event offers.
@@ -488,26 +527,10 @@ struct forest_e2e : game_e2e {
         if (at != std::string::npos) flags.replace(at, 18, "CHECK_FREQUENCY 2000000000");
         write_file(game.file("mainflag.dat"), flags);
     }
-    session newcomer_in_square() {
-        session p = log_on();
-        p.key("x", "Selection : ");
-        p.key("E", "Running Daily maintenance...HOLD");
-        p.key("", "[ Hit any key ]");
-        p.key("x", "Enter this Realm? [Y] :");
-        p.key("Y", "called in this realm?\r\n");
-        p.key("", ">");
-        p.key("Bob\r", "Go by the name : ");
-        p.key("\r", "(K/B/L/H/C/T) :");
-        p.key("k", "Choose your gender : ");
-        p.key("m", "[HIT ANY KEY]");
-        p.key("x", "[ Hit any key ]");
-        p.key("x", "Command  : ");
-        return p;
-    }
 };
 
 TEST_F(forest_e2e, a_newcomer_fights_in_the_forest_and_walks_back_to_town) {
-    session p = newcomer_in_square();
+    session p = newcomer();
     p.key("e", "Command? [F] : ");
     p->take();
     p.key("f", "Command? [S] : ");
@@ -538,7 +561,7 @@ TEST_F(forest_e2e, a_newcomer_fights_in_the_forest_and_walks_back_to_town) {
 }
 
 TEST_F(forest_e2e, a_player_killed_in_the_forest_stays_dead_until_the_next_day) {
-    session p = newcomer_in_square();
+    session p = newcomer();
     p.key("l", "[N] :");
     p->send("y");
     ASSERT_EQ(p->wait_exit(wait_ms), 0);

@@ -1,0 +1,73 @@
+// Shared set-up of the queue and mailbox fuzz targets: three characters in a scratch game
+// directory, the playing one first, and a caller whose keys never run out.
+#pragma once
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "door/door.hpp"
+#include "engine/data_files.hpp"
+#include "engine/lookups.hpp"
+#include "fuzz/record_fuzz.hpp"
+#include "multi/multi_init.hpp"
+
+namespace fuzzing {
+// Standard output to nowhere; standard input a file of keys that answers every question
+// (Y, N, Enter, and blank lines that end every typed text).
+inline void multi_setup() {
+    int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, 1);
+    char name[] = "/tmp/qvfuzzkeys.XXXXXX";
+    int keys = mkstemp(name);
+    if (keys < 0) std::abort();
+    unlink(name);
+    std::string pattern;
+    for (int i = 0; i < 1 << 18; ++i) pattern += "YN\r\r";
+    if (write(keys, pattern.data(), pattern.size()) != static_cast<ssize_t>(pattern.size())) std::abort();
+    dup2(keys, 0);
+    graphics_mode = 3;
+    multi_init();
+}
+
+// The characters as they stand at the start of every input, written to "players.dat".
+inline void fresh_players() {
+    lseek(0, 0, SEEK_SET);
+    del_char_list();
+    del_guild_list();
+    const char* names[] = {"Anna", "Bob", "Carl"};
+    for (int n = 3; n >= 1; --n) {
+        character_record c;
+        c.number = static_cast<std::int16_t>(n);
+        c.name = names[n - 1];
+        c.real_name = names[n - 1];
+        c.sex = static_cast<std::int16_t>(n);
+        c.level = static_cast<std::int16_t>(3 * n);
+        c.hit_points = c.max_hit_points = 32000;
+        c.attack = c.defense = 20;
+        c.gold = 1000;
+        c.guild = 1;
+        c.online = 1;
+        c.location = "tTown Square";
+        add_char(c);
+    }
+    guild_record g;
+    g.number = 1;
+    g.name = "Fuzzers";
+    g.guard_name = "Guard";
+    add_guild(g);
+    cur_char = char_num_ptr(1);
+    write_char_file(false);
+    chars_loaded = true;
+}
+// One input: the scratch directory entered, the characters fresh, and the input's bytes.
+struct multi_run {
+    scratch_dir scratch;
+    std::string bytes;
+    multi_run(const std::uint8_t* data, std::size_t size) : bytes(reinterpret_cast<const char*>(data), size) {
+        static bool ready = (multi_setup(), true);
+        (void)ready;
+        fresh_players();
+    }
+};
+}  // namespace fuzzing

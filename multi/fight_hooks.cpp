@@ -1,0 +1,34 @@
+#include "multi/fight_hooks.hpp"
+
+#include "engine/data_files.hpp"
+#include "engine/lookups.hpp"
+#include "engine/strings.hpp"
+#include "multi/node_queue.hpp"
+
+namespace {
+bool bail_out(std::string_view opponent_name) {
+    send_node_msg(opponent_name, "RUN 0 0");
+    return false;
+}
+
+void run_away(std::string_view opponent_name, bool chat) {
+    const character_record* foe = char_full_name_ptr(opponent_name);
+    if (!cur_char || !foe) return;
+    if (chat) {
+        send_node_msg_to(foe->number, "CHAT_RUN 0 " + int_to_str(cur_char->number));
+        send_node_msg_to(cur_char->number, "CHAT_FLEE 0 " + int_to_str(foe->number));
+    } else {
+        send_node_msg_to(foe->number, "RUN 0 0");
+        send_node_msg_to(cur_char->number, "FLEE 0 0");
+    }
+}
+
+online_fight_wait_fn fight_wait = bail_out;
+online_fight_round_fn fight_round = run_away;
+}  // namespace
+
+void set_online_fight_wait_hook(online_fight_wait_fn f) { fight_wait = f ? f : bail_out; }
+bool hook_online_fight_wait(std::string_view opponent_name) { return fight_wait(opponent_name); }
+
+void set_online_fight_round_hook(online_fight_round_fn f) { fight_round = f ? f : run_away; }
+void hook_online_fight_round(std::string_view opponent_name, bool chat) { fight_round(opponent_name, chat); }
