@@ -30,7 +30,8 @@
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
-// The church's script file and the number its first group must spell for it to be used.
+// The church's script file, used only when its offset group (as read_file_number finds it)
+// is the mark of the realms' event scripts.
 constexpr const char* church_script = "events.scc";
 constexpr std::int32_t church_mark = 113;
 
