@@ -128,12 +128,6 @@ std::size_t find_flag(const section_block& s, std::string_view upper_name) {
     return std::string::npos;
 }
 
-std::string sanitised(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '.';
-    return out;
-}
 
 bool usable_name(std::string_view name) {
     return !name.empty() && name.find(' ') == std::string_view::npos && name.substr(0, 2) != "@#" &&
@@ -313,10 +307,10 @@ std::string return_flag(std::string_view name, const std::string& file, std::str
 
 std::string update_flag(std::string_view name, const std::string& file, std::string_view section, int reset_class,
                         const std::function<std::optional<std::string>(const std::string& current)>& change) {
-    std::string upper_name = upcase_str(sanitised(name));
+    std::string upper_name = upcase_str(controls_to_dots(name));
     std::string upper_section = upcase_str(section);
     if (!usable_name(upper_name) || !usable_section(section)) {
-        debug_log("FORCE:Flag not stored, bad name or section : " + upper_name + " / " + sanitised(section));
+        debug_log("FORCE:Flag not stored, bad name or section : " + upper_name + " / " + controls_to_dots(section));
         return "-1";
     }
     std::string after = "-1";
@@ -331,7 +325,7 @@ std::string update_flag(std::string_view name, const std::string& file, std::str
             img.sections.push_back({"@#" + upper_section, {}});
             s = &img.sections.back();
         }
-        std::string line = make_flag_line(upper_name, upcase_str(sanitised(*value)), reset_class);
+        std::string line = make_flag_line(upper_name, upcase_str(controls_to_dots(*value)), reset_class);
         if (i == std::string::npos)
             s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(flag_lines_end(*s)), line);
         else

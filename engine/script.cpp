@@ -83,19 +83,6 @@ std::string justify(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
-// Text that goes into another player's mailbox: control bytes become "." and a line that
-// would start a message or end a body gets a blank in front.
-std::string without_controls(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '.';
-    return text;
-}
-std::string mail_safe(std::string text) {
-    text = without_controls(std::move(text));
-    if (!text.empty() && (text[0] == '#' || text[0] == '~')) text.insert(0, " ");
-    return text;
-}
-
 // One command line taken apart once, when its script is read.
 class script_run;
 struct script_line {
@@ -656,7 +643,7 @@ private:
         character_record* from = char_full_name_ptr(sender);
         text_list mail;
         add_desc_line("#" + zero_pad(from ? from->number : 0, 4) + " " +
-                          without_controls(from ? proper_case(from->name.view()) : sender),
+                          controls_to_dots(from ? proper_case(from->name.view()) : sender),
                       mail);
         bool commands = false;
         for (int n = line_number_ + 1; std::size_t(n) <= lines_->size(); ++n) {
@@ -676,9 +663,9 @@ private:
                 add_desc_line("~", mail);
             } else if (commands && l.words.size() == 2) {
                 // Three words: the command and the stat as written, the amount expanded.
-                add_desc_line(mail_safe(l.keyword + " " + l.words[0] + " " + expand(l.words[1])), mail);
+                add_desc_line(mail_safe_line(l.keyword + " " + l.words[0] + " " + expand(l.words[1])), mail);
             } else {
-                add_desc_line(mail_safe(expand(l.text)), mail);
+                add_desc_line(mail_safe_line(expand(l.text)), mail);
             }
         }
         fail();

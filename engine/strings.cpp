@@ -254,3 +254,10 @@ char read_key_ext(bool& extended) {
     }
     return static_cast<char>(c);
 }
+
+std::string controls_to_dots(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '.';
+    return out;
+}

@@ -47,6 +47,10 @@ void strip_commas(std::string& text);
 // Each word lower-cased with its first letter a..z raised, words joined by one blank.
 std::string proper_case(std::string_view text);
 
+// Control bytes (below 32, and DEL) become "." so that typed or sent text can never turn
+// into structure, a line end or a terminal command on another node.
+std::string controls_to_dots(std::string_view text);
+
 // ---- Dates and times, from the clock of door/sys.hpp ----
 // "Thursday 01/15/26  12:00:00:00" (weekday, MM/DD/YY, two blanks, HH:MM:SS:hh).
 std::string date_time_str();

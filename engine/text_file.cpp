@@ -136,6 +136,12 @@ void add_desc_to_file(std::string& file_image, const text_list& list) {
 
 std::string mailbox_file_name(std::int16_t number) { return "user" + zero_pad(number, 4) + ".dat"; }
 
+std::string mail_safe_line(std::string_view line) {
+    std::string out = controls_to_dots(line);
+    if (!out.empty() && (out[0] == '#' || out[0] == '~')) out.insert(0, " ");
+    return out;
+}
+
 void append_user_file(std::string_view player_name, const text_list& list) {
     const character_record* who = char_full_name_ptr(player_name);
     if (!who || list.empty()) return;

@@ -183,11 +183,6 @@ bool mail_waiting() {
                         file_exists(mailbox_temp_name(cur_char->number)));
 }
 
-std::string mail_safe_line(std::string_view typed) {
-    std::string line = queue_safe(typed);
-    if (!line.empty() && (line[0] == '#' || line[0] == '~')) line.insert(0, " ");
-    return line.substr(0, text_line::capacity);
-}
 
 void read_text_lines(text_reader& file, text_list& list) {
     deldesc(list);

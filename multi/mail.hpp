@@ -41,10 +41,6 @@ bool run_mail_command(std::string_view line);
 // guild. quoted is shown and put at the top of the message.
 void send_mail(std::string_view recipient, text_list quoted);
 
-// A typed mail line as it is stored: a line beginning "#" or "~" gets a blank in front,
-// so that it stays text; cut to 100 characters.
-std::string mail_safe_line(std::string_view typed);
-
 // Reads the rest of the reader's lines into list (replaced), each cut to 100 characters;
 // at least one line, even for an empty file.
 void read_text_lines(text_reader& file, text_list& list);

@@ -126,10 +126,7 @@ bool defend(std::int16_t sender_number, const std::string& reply, const std::str
 }  // namespace
 
 std::string queue_safe(std::string_view line) {
-    std::string out(line.substr(0, node_line_capacity));
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '.';
-    return out;
+    return controls_to_dots(line.substr(0, node_line_capacity));
 }
 
 void send_node_msg(std::string_view target_name, std::string_view line) {
