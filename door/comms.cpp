@@ -156,6 +156,13 @@ void comms_unit_init() {
     sa.sa_flags = 0;  // no restart: a hang-up cuts short any wait
     sigaction(SIGHUP, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    // A BBS may start the door with these blocked; the door would then never hear that the
+    // caller is gone, and a terminate would end it unsaved when the BBS gives up waiting.
+    sigset_t carrier_signals;
+    sigemptyset(&carrier_signals);
+    sigaddset(&carrier_signals, SIGHUP);
+    sigaddset(&carrier_signals, SIGTERM);
+    sigprocmask(SIG_UNBLOCK, &carrier_signals, nullptr);
     signal(SIGPIPE, SIG_IGN);
     carrier_present = 1;
     carrier_lost = false;

@@ -1,4 +1,5 @@
 // Keys and lines from the caller, read from piped bytes as the kit reads them.
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -218,4 +219,23 @@ TEST_F(input, broken_output_line_is_carrier_loss) {
     EXPECT_TRUE(carrier_lost);
     write_line("nor this");  // dropped, and no exit while the hold is raised
     EXPECT_EQ(out.take(), "");
+}
+
+TEST_F(input, hang_up_is_heard_when_the_bbs_started_us_with_it_blocked) {
+    sigset_t carrier_signals, old;
+    sigemptyset(&carrier_signals);
+    sigaddset(&carrier_signals, SIGHUP);
+    sigaddset(&carrier_signals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &carrier_signals, &old);
+    comms_unit_init();
+    raise(SIGTERM);
+    EXPECT_FALSE(carrier_present);
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+TEST_F(input, short_pauses_add_up_on_the_test_clock) {
+    seam.set_time(2026, 3, 1, 10, 0, 0);
+    for (int i = 0; i < 500; ++i) delay_ms(2);
+    EXPECT_EQ(clock_now().second, 1);
+    EXPECT_EQ(clock_now().hundredths, 0);
 }

@@ -134,7 +134,19 @@ TEST_F(door_e2e, carrier_exit_waits_for_the_hold) {
     EXPECT_EQ(read_file(game.file("held.txt")), "carrier_lost=1\n");
     EXPECT_NE(p->output().find(carrier_text), std::string::npos);
     EXPECT_EQ(p->output().find("Released"), std::string::npos);
+    EXPECT_EQ(p->output().find("Still holding"), std::string::npos);  // dropped, no second exit
     EXPECT_EQ(exit_record(), "code=0 carrier_lost=1\n");
+}
+
+TEST_F(door_e2e, a_crash_gives_the_terminal_back) {
+    write_file(game.file("door.sys"), door_sys("COM0:", "GR"));
+    control("BBSTYPE DOORSYS\n");
+    auto p = start("door_probe", {}, {"QV_PROBE=crash"});
+    ASSERT_TRUE(p->wait_for("Crashing: "));
+    auto status = p->wait_exit(3000);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_NE(*status, 0);
+    EXPECT_TRUE(same_settings(p->terminal_settings(), p->initial_settings()));
 }
 
 TEST_F(door_e2e, rip_answer_gives_rip_mode) {

@@ -1,5 +1,6 @@
 #include "support/child.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -25,6 +26,16 @@ pid_t fork_with_stdout(int out_fd, const std::function<void()>& fn) {
     return pid;
 }
 
+// The child's wait status; a wait that cannot succeed (no such child) fails the test instead
+// of waiting for ever.
+int reap(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) throw std::runtime_error("waitpid failed");
+    }
+    return status;
+}
+
 child_result status_of(int status) {
     child_result r;
     if (WIFEXITED(status)) {
@@ -43,10 +54,7 @@ child_result run_in_child(const std::function<void()>& fn) {
     if (fd < 0) throw std::runtime_error("mkstemp failed");
     unlink(name);
     pid_t pid = fork_with_stdout(fd, fn);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-    }
-    child_result r = status_of(status);
+    child_result r = status_of(reap(pid));
     char buf[4096];
     off_t pos = 0;
     for (;;) {
@@ -66,9 +74,4 @@ pid_t start_child(const std::function<void()>& fn) {
     return pid;
 }
 
-child_result wait_child(pid_t pid) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-    }
-    return status_of(status);
-}
+child_result wait_child(pid_t pid) { return status_of(reap(pid)); }

@@ -47,6 +47,9 @@ void fake_seam::set_time(int year, int month, int day, int hour, int minute, int
 }
 
 void fake_seam::advance_ms(long ms) {
+    // Short pauses add up: five pauses of 2 ms move the clock one hundredth.
+    ms += spare_ms_;
+    spare_ms_ = ms % 10;
     long total_cs = time.hundredths + ms / 10;
     long secs = time.second + total_cs / 100;
     int hundredths = static_cast<int>(total_cs % 100);

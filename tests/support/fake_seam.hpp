@@ -30,4 +30,5 @@ public:
 
 private:
     system_seam* previous_ = nullptr;
+    long spare_ms_ = 0;                // what is left below a hundredth after a move
 };

@@ -1,6 +1,7 @@
 // A small door for the end-to-end tests: it opens a door session as the game does, reports the
 // session values, and then does what QV_PROBE asks (keys: a key and a line; hold: keeps a hold
-// raised for a while). Its exit procedure stands behind the kit's, as the game's does.
+// raised until the caller hangs up; crash: dies of a signal in raw mode). Its exit procedure
+// stands behind the kit's, as the game's does.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,14 +41,22 @@ int main(int argc, char** argv) {
     } else if (mode == "hold") {
         door_hold_raise();
         write_line("Holding");
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-        while (std::chrono::steady_clock::now() < until) key_waiting();
+        // Works on until the hang-up is noticed (or gives up after a while), then a little
+        // longer: the carrier exit must wait for the hold all that time.
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!carrier_lost && std::chrono::steady_clock::now() < until) key_waiting();
+        for (int i = 0; i < 20; ++i) key_waiting();
+        write_line("Still holding");
         if (FILE* f = std::fopen("held.txt", "w")) {
             std::fprintf(f, "carrier_lost=%d\n", carrier_lost ? 1 : 0);
             std::fclose(f);
         }
         door_hold_lower();
         write_line("Released");
+    } else if (mode == "crash") {
+        write_str("Crashing: ");
+        flush_output();
+        std::abort();
     }
     halt(0);
 }
