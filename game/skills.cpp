@@ -2,25 +2,21 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <limits>
 #include <string>
 #include <vector>
 
 #include "door/door.hpp"
+#include "door/file_forms.hpp"
 #include "engine/colour.hpp"
 #include "engine/items.hpp"
 #include "engine/lookups.hpp"
 #include "engine/script.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
+#include "game/menu.hpp"
 
 namespace {
 std::int64_t nearest(double x) { return round_half_even(x); }
-
-std::int32_t to_i32(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
 
 void lines(std::initializer_list<const char*> text) {
     for (const char* l : text) disp_line(l);
@@ -149,7 +145,7 @@ skill_result healer_skill(character_record& who, char key) {
         gain = std::max<std::int64_t>(gain, 0);
         disp_line("  You find yourself gaining " + int_to_str(gain) + " hit points.");
         heal(who, gain);
-        return damage(to_i32(d));
+        return damage(clamp_to<std::int32_t>(d));
     }
     case 'H':
         lines({"  `3You say a short prayer to your god asking for his help in defeating",
@@ -178,7 +174,7 @@ skill_result power_strike(character_record& who, bool ranger) {
             disp_line("  `3Calling upon the strength of your memory of a forest you used to visit often");
             show(strength_tail);
             // A whole random number here in place of the real one.
-            return damage(to_i32(nearest(who.attack * 1.6) + random_n(who.attack - 1) + 1));
+            return damage(clamp_to<std::int32_t>(nearest(who.attack * 1.6) + random_n(who.attack - 1) + 1));
         }
         disp_line("  `3Calling upon the strength of the memory of your parents being slaughtered");
         show(strength_tail);
@@ -257,8 +253,6 @@ std::vector<menu_entry> class_menu(int class_number, bool flag_g, bool flag_f) {
     default: return {};
     }
 }
-
-char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 'a' + 'A') : k; }
 }  // namespace
 
 int class_of_letter(char letter) {
@@ -276,7 +270,7 @@ bool skill_roll(const character_record& who, int class_number) {
 }
 
 std::int32_t skill_damage(const character_record& who, double k) {
-    return to_i32(nearest(who.attack * k) + nearest(random_real() * (who.attack - 1) + 1));
+    return clamp_to<std::int32_t>(nearest(who.attack * k) + nearest(random_real() * (who.attack - 1) + 1));
 }
 
 skill_result class_skill_menu(character_record& who, int class_number) {
@@ -294,7 +288,7 @@ skill_result class_skill_menu(character_record& who, int class_number) {
         bool offered = std::any_of(menu.begin(), menu.end(), [&](const menu_entry& e) { return e.offered && e.key == key; });
         // The Healer echoes only a key that it takes; the others echo every key.
         if (offered || class_number != 4) {
-            write_line(std::string(1, key));
+            echo_key(key);
             write_line("");
         }
         if (offered) break;
