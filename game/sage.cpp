@@ -21,14 +21,10 @@
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
-void lines(std::initializer_list<const char*> text) {
-    for (const char* l : text) disp_line(l);
-}
-
 void history() {
     disp_line("");
     disp_line("`9  The Sage begins to speak to you :");
-    lines({"`%  \"I can sense that you are from the town of Shamile.  These days, that is",
+    disp_lines({"`%  \"I can sense that you are from the town of Shamile.  These days, that is",
            "  a tough place to live.  I know of the plague upon the land which has been",
            "  brought forth by the coming of the quorvath.  I know not its origin, just the",
            "  vast complications associated with its arrival.  It has not been a good time",
@@ -45,7 +41,7 @@ void history() {
 void quorvath_lore() {
     disp_line("");
     disp_line("`9  The Sage begins to speak to you :");
-    lines({"`%  \"The Quorvath seems to appear randomly from time to time, noone can really",
+    disp_lines({"`%  \"The Quorvath seems to appear randomly from time to time, noone can really",
            "  know where it will be at any point in time, but it is said that those who",
            "  have entered it seem to have a keen sense to find it again if they are",
            "  still alive.  Unfortunately, the only living people who have entered the",
@@ -57,7 +53,7 @@ void quorvath_lore() {
 // S: true when the visit ends.
 bool look_up_player() {
     disp_line("");
-    lines({"`9  The Sage looks at you with a disappointed look.", "`%  \"If that is what you wish to know about, so be it.",
+    disp_lines({"`9  The Sage looks at you with a disappointed look.", "`%  \"If that is what you wish to know about, so be it.",
            "`%  Who is it you wish to know about?\""});
     disp_text("  `9: `3");
     std::string part = read_line();
@@ -102,7 +98,7 @@ bool learn_class_skill() {
     write_line(std::string(class_name(cls)));
     add_gems(me, -4);
     disp_line("");
-    lines({"`9  The Ancient Sage takes the gems from you and places them in a diamond",
+    disp_lines({"`9  The Ancient Sage takes the gems from you and places them in a diamond",
            "  shaped pattern on the table in front of you, and one by one, he places",
            "  his hand on each gem then upon your forehead.  When he is done, the image",
            "  of you using your new skill fills your mind.",
