@@ -1,10 +1,10 @@
 #include "game/combat.hpp"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 #include "door/door.hpp"
+#include "door/file_forms.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -21,6 +21,7 @@
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
 #include "game/hooks.hpp"
+#include "game/menu.hpp"
 #include "game/skills.hpp"
 
 namespace {
@@ -28,17 +29,8 @@ constexpr std::int16_t max_opponent_shield = 87;
 
 std::int64_t nearest(double x) { return round_half_even(x); }
 
-std::int16_t to_i16(std::int64_t v) {
-    return static_cast<std::int16_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int16_t>::min(),
-                                                              std::numeric_limits<std::int16_t>::max()));
-}
-std::int32_t to_i32(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
 // A whole-number field times a real factor, rounded, kept within 16 bits.
-std::int16_t scaled(std::int16_t v, double factor) { return to_i16(nearest(v * factor)); }
+std::int16_t scaled(std::int16_t v, double factor) { return clamp_to<std::int16_t>(nearest(v * factor)); }
 
 // The divisor of a level in the to-hit formulas: two thirds of the level, the level taken
 // as at least 1 so that a record of level 0 cannot divide by zero.
@@ -46,8 +38,6 @@ double level_divisor(std::int16_t level) { return std::max<std::int16_t>(level, 
 
 // The death-loss divisor of the game's settings; an unset one counts as the default 10.
 std::int64_t death_divisor() { return game_stats.death_loss_divisor < 1 ? 10 : game_stats.death_loss_divisor; }
-
-char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 'a' + 'A') : k; }
 
 character_record& me() { return *cur_char; }
 
@@ -57,7 +47,7 @@ std::string name_of(const character_record& foe) { return foe.name.str(); }
 std::string the(const character_record& foe) { return is_mob(foe) ? "the " : ""; }
 
 void subtract_hit_points(character_record& c, std::int64_t damage) {
-    c.hit_points = to_i16(std::int64_t(c.hit_points) - damage);
+    c.hit_points = clamp_to<std::int16_t>(std::int64_t(c.hit_points) - damage);
 }
 
 // News lines with their phrase codes filled in.
@@ -183,6 +173,11 @@ void use_item_in_fight(const character_record& foe) {
     begin_combat_use_item();
 }
 
+// A master's test leaves a beaten player standing at 0 hit points, and the test is over.
+// Against anyone else a player at 0 hit points (back from a failed test) still fights: the
+// fight is not over, let alone won, until a blow decides it.
+bool test_lost(const character_record& foe) { return is_level_fight(foe) && me().hit_points <= 0; }
+
 // The class whose skill Enter picks: the last of W M T H R P that the player holds.
 int default_skill_class() {
     int pick = 0;
@@ -206,7 +201,7 @@ bool use_class_skill(character_record& foe, bool& result) {
     disp_text("`9  Use the Skill of which Class? : `%");
     char k = upcase_key(read_key());
     int cls = k == '\r' ? default_skill_class() : class_of_letter(k);
-    write_line(cls ? std::string(1, class_letters[cls - 1]) : std::string(1, k));
+    echo_key(cls ? class_letters[cls - 1] : k);
     if (cls == 0) return false;
     if (!skill_roll(me(), cls)) {
         disp_line("");
@@ -256,7 +251,7 @@ bool use_class_skill(character_record& foe, bool& result) {
     case skill_effect::crumble: foe.hit_points = scaled(foe.hit_points, 0.15); break;
     }
     add_skill_points(me(), -1);
-    return done || me().hit_points <= 0;
+    return done || test_lost(foe);
 }
 }  // namespace
 
@@ -281,14 +276,14 @@ std::unique_ptr<character_record> mob_to_char(const monster_record* mob) {
     c->max_hit_points = mob->hit_points;
     c->gold = mob->gold;
     // Kept so that experience / divisor gives the creature's worth back at a win.
-    c->experience = to_i32(std::int64_t(mob->experience) * death_divisor());
+    c->experience = clamp_to<std::int32_t>(std::int64_t(mob->experience) * death_divisor());
     c->level = mob->level;
     if (cur_char) {
         c->location = cur_char->location;
         c->net_address = cur_char->net_address;
     }
     c->last_day = game_stats.day;
-    c->death_day = to_i16(game_stats.day - 1);
+    c->death_day = clamp_to<std::int16_t>(game_stats.day - 1);
     c->creature_fights_left = 1;
     c->player_fights_left = 1;
     c->online = 1;
@@ -315,14 +310,13 @@ bool do_combat(character_record& foe) {
         disp_line("`9  The `%" + name_of(fight) + "`9 surprises you!");
         monster_attacks(fight);
     }
-    // Only a master's test can leave the player standing at 0 hit points.
-    bool done = me().hit_points <= 0;
+    bool done = test_lost(fight);
     while (!done) {
         show_fight_menu(fight);
         char k = read_key();
         if (k == '\r' || k == 0) k = 'A';
         k = upcase_key(k);
-        write_line(std::string(1, k));
+        echo_key(k);
         switch (k) {
         case '=': hook_run_script("script.scr", ""); break;
         case 'V':
@@ -343,7 +337,7 @@ bool do_combat(character_record& foe) {
         default: break;
         }
         if (is_level_fight(fight) && fight.hit_points <= 0) fight.hit_points = 0;
-        if (me().hit_points <= 0) done = true;
+        if (test_lost(fight)) done = true;
     }
     // A monster's state goes back to its owner; a player's record is never written from here.
     if (is_mob(fight)) foe = fight;
@@ -356,7 +350,7 @@ bool combat_round(character_record& foe) {
     player_attacks(foe);
     if (foe.hit_points <= 0) return true;
     monster_attacks(foe);
-    return is_level_fight(foe) && me().hit_points <= 0;
+    return test_lost(foe);
 }
 
 void player_attacks(character_record& foe) {
@@ -378,7 +372,7 @@ void player_attacks(character_record& foe) {
         disp_line("");
         damage *= 2;
     }
-    player_hits(foe, to_i32(damage));
+    player_hits(foe, clamp_to<std::int32_t>(damage));
 }
 
 void player_hits(character_record& foe, std::int32_t damage) {
@@ -448,7 +442,7 @@ void monster_attacks(character_record& foe) {
         disp_line("`9  Your opponent manages to `4BREAK`9 your bow!");
         me().status_bits &= ~status_has_bow;
     }
-    player_death(to_i32(damage), foe);
+    player_death(clamp_to<std::int32_t>(damage), foe);
 }
 
 void player_death(std::int32_t damage, character_record& foe) {
@@ -491,8 +485,8 @@ void news_monster_kill(const character_record& foe) {
     news({"`%In ~ar fight today :",
           "`3  ~Tb `!" + own_proper_name() + "`3 was killed by ~ag `!" + name_of(foe) + "`3."});
     // The gold the player carried goes into the pot; player_killed writes the statistics.
-    game_stats.floating_gold = to_i32(std::clamp<std::int64_t>(std::int64_t(game_stats.floating_gold) + me().gold, 0,
-                                                                std::numeric_limits<std::int32_t>::max()));
+    game_stats.floating_gold =
+        clamp_to<std::int32_t>(std::max<std::int64_t>(std::int64_t(game_stats.floating_gold) + me().gold, 0));
     if (has_status_bit(me(), status_hunted) && foe.name == "hired thug") me().status_bits &= ~status_hunted;
     player_killed();
 }
@@ -517,26 +511,9 @@ void player_attacked_message(const character_record& foe) {
     player_killed();
 }
 
-bool thug_fight(const thug_record& thug) {
-    monster_record m;
-    m.name = thug.name;
-    m.level = thug.level;
-    m.attack = thug.attack;
-    m.defense = thug.defense;
-    m.shield_value = thug.shield_value;
-    m.hit_points = thug.hit_points;
-    m.weapon = thug.weapon;
-    m.armour = thug.armour;
-    m.death_text = thug.death_text;
-    m.race = 1;
-    m.gold = thug.gold;
-    m.experience = thug.experience;
-    std::unique_ptr<character_record> foe = mob_to_char(&m);
-    character_record* before = opponent;
-    opponent = foe.get();
-    bool won = do_combat(*foe);
-    opponent = before;
-    return won;
+bool thug_fight(const monster_record& thug) {
+    std::unique_ptr<character_record> foe = mob_to_char(&thug);
+    return do_combat(*foe);
 }
 
 namespace {

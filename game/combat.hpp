@@ -48,8 +48,7 @@ bool is_level_fight(const character_record& foe);
 
 // The realm choice's ambush: the hired thug as a creature, fought; true unless the player
 // left the fight.
-struct thug_record;
-bool thug_fight(const thug_record& thug);
+bool thug_fight(const monster_record& thug);
 
 // Installs the fight into the engine's hooks: is_mob and the creature files
 // (engine_creatures_init), the script interpreter's mob_to_char and do_combat, and the

@@ -98,9 +98,9 @@ void killed_today() {
     disp_line("`9  You will not be allowed to play until tomorrow.");
     hit_any_key();
     day_report();
-    refresh_char_file();
+    // Merged and written under one hold, so that nothing another node saves meanwhile is lost.
     if (cur_char) cur_char->online = 0;
-    write_char_file(false);
+    write_char_file(true);
     end_prog(exit_normal);
 }
 

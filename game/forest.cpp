@@ -41,10 +41,6 @@ character_record& me() { return *cur_char; }
 // 64 bits and clamped where it is stored.
 std::int64_t level() { return me().level; }
 
-void lines(std::initializer_list<std::string> text) {
-    for (const std::string& l : text) disp_line(l);
-}
-
 // A key as typed, on the same line (control keys show nothing).
 void echo_inline(char k) {
     unsigned char u = static_cast<unsigned char>(k);
@@ -99,7 +95,7 @@ void sack_of_gold() {
 // The three lights: a few points of one figure, and up to 100 hit points (never the last).
 void light(const std::string& colour_line, const std::string& feeling, const std::string& points,
            void (*raise)(character_record&, std::int64_t)) {
-    lines({"`9  You are walking through the forest, whne you are hit by a bolt of", colour_line,
+    disp_lines({"`9  You are walking through the forest, whne you are hit by a bolt of", colour_line,
            "  Energy, but you can feel it making you " + feeling + "."});
     int n = random_n(4) + 1;
     disp_line("`%  You gain `4" + int_to_str(n) + "`%" + points);
@@ -119,7 +115,7 @@ void found_gem() {
 }
 
 void cave(const text_list& menu) {
-    lines({"`9  You stumble across a large cave in the middle of the wilderness.",
+    disp_lines({"`9  You stumble across a large cave in the middle of the wilderness.",
            "`9  It is very dark, and smells pretty bad.", ""});
     disp_text("`9  Do you Enter? (`3Y`9/`3N`9) [`%Y`9] : `%");
     if (yes_no_key('Y') == 'Y') {
@@ -179,7 +175,7 @@ void make_a_wish() {
 }
 
 void wishing_well() {
-    lines({"`9  You stumble across a small, quaint well nestled deep in the forest.",
+    disp_lines({"`9  You stumble across a small, quaint well nestled deep in the forest.",
            "`9  It has a small wooden sign on it that says `3\"Wishes : 1 gem\"`9.", ""});
     disp_text("`9  Do you throw one in? (`3Y`9/`3N`9) [`%Y`9] : `%");
     bool yes = yes_no_key('Y') == 'Y';
@@ -196,13 +192,13 @@ void wishing_well() {
 }
 
 void clover() {
-    lines({"`9  You curse your bad luck as you trip over an upturned tree root, but when",
+    disp_lines({"`9  You curse your bad luck as you trip over an upturned tree root, but when",
            "  you land face down in the mud, you are staring right at a 4-leaf clover.", "`%  You gain `21`% luck"});
     adjust_capped_stat(me(), 1);
 }
 
 void black_cat() {
-    lines({"`9  From out of nowhere, a large black cat streaks across your path.", "`%  You lose `21`% luck"});
+    disp_lines({"`9  From out of nowhere, a large black cat streaks across your path.", "`%  You lose `21`% luck"});
     adjust_capped_stat(me(), -1);
 }
 
@@ -211,20 +207,20 @@ void church() {
         hook_run_script(church_script, "2");
         return;
     }
-    lines({"`9  You remember hearing the rumor about a new church being formed out in",
+    disp_lines({"`9  You remember hearing the rumor about a new church being formed out in",
            "`9  the forest as you stumble upon a small wooden structure.  It looks like",
            "`9  new construction, but as you get near, you realize it is nothing more",
            "`9  than a blind for hunting deer and other animals.", "`9  You think to yourself that the rumors are untrue."});
 }
 
 void hag() {
-    lines({"`9  You encounter an ugly hag, and when she sees that you are not repulsed by",
+    disp_lines({"`9  You encounter an ugly hag, and when she sees that you are not repulsed by",
            "`9  her appearance, she reaches into her bag and pulls out a vial of liquid."});
     if (me().gems < 1) {
         disp_line("`%  \"Too bad deerie, I can tell you can't afford my goodies.\"");
         return;
     }
-    lines({"`9  The old hag speaks:", "`%  \"For the price of `51 gem`% each, I will sell you up to 2 of these",
+    disp_lines({"`9  The old hag speaks:", "`%  \"For the price of `51 gem`% each, I will sell you up to 2 of these",
            "`%  magnificent potions.  You sweet thing, they will come in useful in the",
            "`%  future.  How many would you like?\""});
     std::int64_t wanted = -1;
@@ -251,7 +247,7 @@ void hag() {
 }
 
 void pendant() {
-    lines({"`9  You stumble across an old statue of what appears to be an ancient warrior.",
+    disp_lines({"`9  You stumble across an old statue of what appears to be an ancient warrior.",
            "`9  You study the statue in awe and notice a glint of sunlight from the statues",
            "`9  neck.  To your surprise, you spot a pendant around his neck."});
     char k = 0;
@@ -266,7 +262,7 @@ void pendant() {
         disp_line("`9  You wisely decide it best to leave the statue of the warrior alone.");
         return;
     }
-    lines({"es!", "`9  You look around to make sure no-one is watching and you slide the pendant",
+    disp_lines({"es!", "`9  You look around to make sure no-one is watching and you slide the pendant",
            "`9  off the statues neck and into your pouch."});
     item_record p = life_pendant();
     disp_line("`!  You now have the " + p.name.str());
@@ -278,28 +274,28 @@ void pendant() {
 
 void wagon() {
     if (has_status_bit(me(), status_met_traveller)) {
-        lines({"`9  You are trekking along when you spy a wagon rolling along off in the",
+        disp_lines({"`9  You are trekking along when you spy a wagon rolling along off in the",
                "  distance.  When you think you are about to catch it, the wagon disappears", "  into thin air."});
         return;
     }
     disp_line("`9  From out of nowhere, a small wagon appears right in your path.");
     disp_text("  Do you check it out? (`3Y`9/`3N`9) [`%Y`9] : `%");
     if (yes_no_key('Y') == 'Y') {
-        lines({"Yes", "", "`9  You slowly make your way to the door of the wagon and enter."});
+        disp_lines({"Yes", "", "`9  You slowly make your way to the door of the wagon and enter."});
         hit_any_key();
         ancient_sage();
     } else {
-        lines({"No", "`9  You think it best if you left it alone."});
+        disp_lines({"No", "`9  You think it best if you left it alone."});
     }
 }
 
 void golden_gem() {
-    lines({"`9  Glistening off to your right, a golden gem catches your eye.", "`%  (You gain `51`% gem.)"});
+    disp_lines({"`9  Glistening off to your right, a golden gem catches your eye.", "`%  (You gain `51`% gem.)"});
     add_gems(me(), 1);
 }
 
 void leprechaun() {
-    lines({"`9  You stop abruptly as you realize you are face to face with a Leprachaun.",
+    disp_lines({"`9  You stop abruptly as you realize you are face to face with a Leprachaun.",
            "`9  He looks are you with large eyes, and holds out a 4-Leaf clover.  He",
            "`9  puts his hands behind his back and brings out two closed fists and",
            "`9  indicates that you should choose one.  Which do you choose?  Left or Right?"});
@@ -313,7 +309,7 @@ void leprechaun() {
     }
     disp_line(k == 'R' ? "ight" : "eft");
     if (random_n(100) + 1 < std::int64_t(me().luck) + 30) {
-        lines({"`!  You picked the correct hand!",
+        disp_lines({"`!  You picked the correct hand!",
                "`9  The Leprachaun throws the 4-Leaf clover into the air, and when you look up",
                "  to catch it, the Leprachaun has vanished without a trace."});
         item_record c = leaf_clover();
@@ -321,7 +317,7 @@ void leprechaun() {
         add_to_inv(cur_inventory, c);
         write_own_inventory();
     } else {
-        lines({"`9  The Leprachaun opens up his hand to reveal... nothing!",
+        disp_lines({"`9  The Leprachaun opens up his hand to reveal... nothing!",
                "`9  after that, the short little guy slowly dematerializes laughing the",
                "`9  entire time.  His little green hat is the last thing to disappear."});
     }
@@ -378,7 +374,7 @@ void bank_drawer() {
         disp_text("`9  You wouldn't dare think of stealing.");
         return;
     }
-    lines({"`9  The banker doesn't seem to be looking so you dip your hand", "  into the cash drawer."});
+    disp_lines({"`9  The banker doesn't seem to be looking so you dip your hand", "  into the cash drawer."});
     randomize();
     std::int64_t t = random_n(100) + 1 + std::int64_t(me().luck) - me().shame;
     if (t <= 50) {
@@ -485,7 +481,7 @@ void forest_special_event(int e, const text_list& menu) {
 }
 
 void tree_bank() {
-    lines({"", "  `3You wander over to a nearby tree, and while nobody is looking, pull a",
+    disp_lines({"", "  `3You wander over to a nearby tree, and while nobody is looking, pull a",
            "  'special' branch and a panel opens up.  You put your money belt in, close",
            "  the panel and hear the whirring noise.  After a few seconds, you open the",
            "  panel and retrieve your money belt and receipt."});

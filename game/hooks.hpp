@@ -12,31 +12,14 @@
 // queue (hook_node_msg_waiting, hook_check_node_messages), the random and timed events
 // (hook_check_for_random_event), the creature files and fights of the "/" command
 // (hook_read_creature_file, hook_random_creature, hook_mob_to_char), scripts
-// (hook_run_script) and node messages (hook_send_node_message).
+// (hook_run_script) and node messages (hook_send_node_message). Nor are the fights between
+// players that the queues' dispatcher starts (multi/fight_hooks.hpp: hook_online_fight_wait,
+// hook_online_fight_round), whose defaults end the other node's fight at once.
 #pragma once
-#include <cstdint>
-#include <string>
 #include <string_view>
 
-#include "door/fstr.hpp"
+#include "engine/creatures.hpp"
 #include "engine/script_hooks.hpp"
-
-// The hired thug of the realm choice, as the town builds it for one fight; the fight's part
-// turns it into its creature record (race 1, no strength figure) and fights it.
-struct thug_record {
-    fstr<40> name;
-    std::int16_t level = 0;
-    std::int16_t attack = 0;
-    std::int16_t defense = 0;
-    std::int16_t shield_value = 0;
-    std::int16_t hit_points = 0;
-    fstr<20> weapon;
-    fstr<20> armour;
-    fstr<86> death_text;
-    std::int32_t gold = 0;
-    std::int32_t experience = 0;
-};
-
 
 struct game_hook_table {
     // ---- Daily maintenance and start-up data upgrade ----
@@ -63,9 +46,10 @@ struct game_hook_table {
     void (*send_mail)(std::string_view to) = [](std::string_view) {};
 
     // ---- Fights ----
-    // Fights the thug (the fight's part sets `opponent` while it runs); true when the player
-    // won. The stub has no fight to offer: not won, so the player stays hunted.
-    bool (*thug_fight)(const thug_record& thug) = [](const thug_record&) { return false; };
+    // Fights the hired thug of the realm choice, built for one fight (the fight's part sets
+    // `opponent` while it runs); true when the player won. The stub has no fight to offer:
+    // not won, so the player stays hunted.
+    bool (*thug_fight)(const monster_record& thug) = [](const monster_record&) { return false; };
 
     // ---- Places ----
     place_fn forest = [] {};

@@ -57,6 +57,10 @@ void echo_key(char k) {
     write_line(u >= 32 && u != 127 ? std::string(1, upcase_key(k)) : std::string());
 }
 
+void disp_lines(std::initializer_list<std::string> text) {
+    for (const std::string& l : text) disp_line(l);
+}
+
 void show_menu_text(const text_list& menu) {
     if (!own_status_bit2()) dispdesc(menu);
 }

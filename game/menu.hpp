@@ -20,6 +20,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,8 @@ char upcase_key(char k);
 // The echo of a key: the key (upper-cased) and a line end; a control key gives only the
 // line end.
 void echo_key(char k);
+// Each text on a line of its own (disp_line).
+void disp_lines(std::initializer_list<std::string> text);
 // The place's menu text, unless the player is in expert mode.
 void show_menu_text(const text_list& menu);
 

@@ -1,6 +1,7 @@
 #include "game/sage.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <initializer_list>
 #include <string>
 
@@ -14,21 +15,16 @@
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
+#include "game/menu.hpp"
 #include "game/skills.hpp"
 
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
-void lines(std::initializer_list<const char*> text) {
-    for (const char* l : text) disp_line(l);
-}
-
-char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 'a' + 'A') : k; }
-
 void history() {
     disp_line("");
     disp_line("`9  The Sage begins to speak to you :");
-    lines({"`%  \"I can sense that you are from the town of Shamile.  These days, that is",
+    disp_lines({"`%  \"I can sense that you are from the town of Shamile.  These days, that is",
            "  a tough place to live.  I know of the plague upon the land which has been",
            "  brought forth by the coming of the quorvath.  I know not its origin, just the",
            "  vast complications associated with its arrival.  It has not been a good time",
@@ -45,7 +41,7 @@ void history() {
 void quorvath_lore() {
     disp_line("");
     disp_line("`9  The Sage begins to speak to you :");
-    lines({"`%  \"The Quorvath seems to appear randomly from time to time, noone can really",
+    disp_lines({"`%  \"The Quorvath seems to appear randomly from time to time, noone can really",
            "  know where it will be at any point in time, but it is said that those who",
            "  have entered it seem to have a keen sense to find it again if they are",
            "  still alive.  Unfortunately, the only living people who have entered the",
@@ -57,7 +53,7 @@ void quorvath_lore() {
 // S: true when the visit ends.
 bool look_up_player() {
     disp_line("");
-    lines({"`9  The Sage looks at you with a disappointed look.", "`%  \"If that is what you wish to know about, so be it.",
+    disp_lines({"`9  The Sage looks at you with a disappointed look.", "`%  \"If that is what you wish to know about, so be it.",
            "`%  Who is it you wish to know about?\""});
     disp_text("  `9: `3");
     std::string part = read_line();
@@ -102,7 +98,7 @@ bool learn_class_skill() {
     write_line(std::string(class_name(cls)));
     add_gems(me, -4);
     disp_line("");
-    lines({"`9  The Ancient Sage takes the gems from you and places them in a diamond",
+    disp_lines({"`9  The Ancient Sage takes the gems from you and places them in a diamond",
            "  shaped pattern on the table in front of you, and one by one, he places",
            "  his hand on each gem then upon your forehead.  When he is done, the image",
            "  of you using your new skill fills your mind.",
@@ -168,35 +164,29 @@ void ancient_sage() {
     read_menu_text(text_file_name, "traveller", text);
     std::string keys = prep_menu_text(text);
     if (!own_status_bit2()) dispdesc(text);
-    bool done = false;
-    while (!done) {
-        disp_line("");
-        disp_line("`9   The Wagon of the Ancient Sage`%:");
-        disp_key_list(keys);
-        disp_line("");
-        disp_text("`9  Command? [`!L`9] : `%");
-        char k = read_key();
-        if (k == '\r') k = 'L';
-        write_line(upcase_first(std::string(1, k)));
-        switch (upcase_key(k)) {
-        case 'L': done = true; break;
+    menu_loop m;
+    m.title = "`9   The Wagon of the Ancient Sage`%:";
+    m.keys = keys;
+    // The wagon is met wherever the player is; it ends only by the player's choice.
+    m.level = std::numeric_limits<std::int16_t>::min();
+    m.poll = menu_poll::none;
+    m.default_key = [] { return 'L'; };
+    m.on_key = [&](char k) {
+        switch (k) {
+        case 'L': return false;
         case '?': dispdesc(text); break;
         case 'V': display_stats(); break;
         case 'F': list_players_online(); break;
         case 'R': display_ranks(ranks_show); break;
-        case 'H':
-            history();
-            done = true;
-            break;
-        case 'M':
-            quorvath_lore();
-            done = true;
-            break;
-        case 'S': done = look_up_player(); break;
-        case 'C': done = learn_class_skill(); break;
+        case 'H': history(); return false;
+        case 'M': quorvath_lore(); return false;
+        case 'S': return !look_up_player();
+        case 'C': return !learn_class_skill();
         default: break;
         }
-    }
+        return true;
+    };
+    run_menu_loop(m);
     if (!has_status_bit(*cur_char, status_met_traveller)) toggle_status_bit(*cur_char, status_met_traveller);
     deldesc(text);
     disp_line("`9  You leave the wagon of the ancient sage, and turn back to look upon");

@@ -2,29 +2,21 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <limits>
 #include <string>
 #include <vector>
 
 #include "door/door.hpp"
+#include "door/file_forms.hpp"
 #include "engine/colour.hpp"
 #include "engine/items.hpp"
 #include "engine/lookups.hpp"
 #include "engine/script.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
+#include "game/menu.hpp"
 
 namespace {
 std::int64_t nearest(double x) { return round_half_even(x); }
-
-std::int32_t to_i32(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-void lines(std::initializer_list<const char*> text) {
-    for (const char* l : text) disp_line(l);
-}
 
 skill_result damage(std::int32_t d) { return {skill_effect::damage, d}; }
 skill_result effect(skill_effect e) { return {e, 0}; }
@@ -57,22 +49,22 @@ void show(const char* (&text)[N]) {
 skill_result warrior_move(character_record& who) {
     switch (random_n(4) + 1) {
     case 1:
-        lines({"  `3Doing your best spinning, half-twisting sommersault kick,",
+        disp_lines({"  `3Doing your best spinning, half-twisting sommersault kick,",
                "  You cause your opponent to become disoriented, and take this",
                "  to your advantage as you are able to take your best shot and", "  inflict some massive damage."});
         return damage(skill_damage(who, 1.8));
     case 2:
-        lines({"  `3You use your natural talent of being extremely aggresive and",
+        disp_lines({"  `3You use your natural talent of being extremely aggresive and",
                "  decide you want to crush someone.  What better time to have that",
                "  feeling than in the middle of a fight?  You put together your best", "  one-two attack."});
         return damage(skill_damage(who, 1.7));
     case 3:
-        lines({"  `3From out of nowhere, the clouds part in the sky and a great",
+        disp_lines({"  `3From out of nowhere, the clouds part in the sky and a great",
                "  light comes shining forth.  So bright in fact that is blinds your",
                "  opponent and you are able to get in a good whallop."});
         return damage(skill_damage(who, 1.75));
     default: {
-        lines({"  `3You notice your opponents shoe is untied so you inform him.",
+        disp_lines({"  `3You notice your opponents shoe is untied so you inform him.",
                "  Not believing you, he charges and trips over his shoe lace."});
         item_record* weapon = weapon_equipped_ptr(cur_inventory);
         disp_line(std::string("  You decide to beat some smarts into him") +
@@ -85,24 +77,24 @@ skill_result warrior_move(character_record& who) {
 skill_result mage_skill(character_record& who, char key) {
     switch (key) {
     case 'L':
-        lines({"  `3You rear back, recite the phrases you have memorized and hold out your",
+        disp_lines({"  `3You rear back, recite the phrases you have memorized and hold out your",
                "  hands toward your opponent.  In a blinding flash of orange and green light,",
                "  giant sparks and flames shoot forth from your fingertips frying your", "  opponent where he stands."});
         return damage(skill_damage(who, 1.7));
     case 'I':
-        lines({"  `3You chant the mystic phrases you have memorized and slowly start to",
+        disp_lines({"  `3You chant the mystic phrases you have memorized and slowly start to",
                "  fade into nothingness.  Your opponent looks utterly confused, and tries",
                "  to strike you down where you were standing a few seconds ago.  You would",
                "  laugh all the way back to town, but he would know where you were then."});
         return effect(skill_effect::escape);
     case 'S':
-        lines({"  `3You sing alound the phrases you have memorized and everything starts",
+        disp_lines({"  `3You sing alound the phrases you have memorized and everything starts",
                "  moving in slow motion (except you).  It would seem that your opponent is",
                "  having a hard time connecting with you, and if he did, it wouldn't hurt",
                "  as badly as it would if it was a full speed blow."});
         return effect(skill_effect::slow);
     default:
-        lines({"  `3You incant the wordy phrases that you have memorized, and suddenly, it",
+        disp_lines({"  `3You incant the wordy phrases that you have memorized, and suddenly, it",
                "  appears that your opponent is inside out, exposing all the vital organs to",
                "  your attack and all the armor on the inside where it cannot stop you."});
         return effect(skill_effect::reverse_body);
@@ -114,25 +106,25 @@ skill_result thief_skill(character_record& who, char key) {
     case 'N':
         switch (random_n(3) + 1) {
         case 1:
-            lines({"  `3You disorient your opponent and sneak around behind him and place",
+            disp_lines({"  `3You disorient your opponent and sneak around behind him and place",
                    "  your weapon in his back.  He makes a strange sound as the blood starts", "  to flow down his back."});
             return damage(skill_damage(who, 1.5));
         case 2:
-            lines({"  `3You put together a series of short, quick moves to quickly wear your",
+            disp_lines({"  `3You put together a series of short, quick moves to quickly wear your",
                    "  opponent down and then move in for the kill by taking a shot at your", "  opponents neck."});
             return damage(skill_damage(who, 1.4));
         default:
-            lines({"  `3You determine your opponents weak spot through careful observation",
+            disp_lines({"  `3You determine your opponents weak spot through careful observation",
                    "  and quickly thrust your weapon through it.  Blood spurts everywhere."});
             return damage(skill_damage(who, 1.6));
         }
     case 'S':
-        lines({"  `3Creating a quick diversion, you disorient your oppenent and disappear into",
+        disp_lines({"  `3Creating a quick diversion, you disorient your oppenent and disappear into",
                "  the shadows, leaving your oppenent scratching his head, wondering where you",
                "  went to.  Finally, he gives up and walks off."});
         return effect(skill_effect::escape);
     default:
-        lines({"  `3You saunter up to your opponent and defiantly reach your hand into his",
+        disp_lines({"  `3You saunter up to your opponent and defiantly reach your hand into his",
                "  purse.  Dumbfounded, he doesn't stop you, but does take a swing at you."});
         return effect(skill_effect::grab_gold);
     }
@@ -141,7 +133,7 @@ skill_result thief_skill(character_record& who, char key) {
 skill_result healer_skill(character_record& who, char key) {
     switch (key) {
     case 'D': {
-        lines({"  `3You chant a few magical words to your god and ask that your foe find",
+        disp_lines({"  `3You chant a few magical words to your god and ask that your foe find",
                "  himself weak of life and that his energy be used for the good of the world",
                "  Your opponent finds himself surrounded in a radiant blue glow and collapses."});
         std::int64_t d = std::int64_t(skill_damage(who, 1.2)) + who.skill_percent[3];
@@ -149,10 +141,10 @@ skill_result healer_skill(character_record& who, char key) {
         gain = std::max<std::int64_t>(gain, 0);
         disp_line("  You find yourself gaining " + int_to_str(gain) + " hit points.");
         heal(who, gain);
-        return damage(to_i32(d));
+        return damage(clamp_to<std::int32_t>(d));
     }
     case 'H':
-        lines({"  `3You say a short prayer to your god asking for his help in defeating",
+        disp_lines({"  `3You say a short prayer to your god asking for his help in defeating",
                "  your foe.  You are suddenly immersed in a warm, fuzzy green light from",
                "  above.  You can feel it filling your body with energy and the ability",
                "  to carry on your confrontation."});
@@ -178,7 +170,7 @@ skill_result power_strike(character_record& who, bool ranger) {
             disp_line("  `3Calling upon the strength of your memory of a forest you used to visit often");
             show(strength_tail);
             // A whole random number here in place of the real one.
-            return damage(to_i32(nearest(who.attack * 1.6) + random_n(who.attack - 1) + 1));
+            return damage(clamp_to<std::int32_t>(nearest(who.attack * 1.6) + random_n(who.attack - 1) + 1));
         }
         disp_line("  `3Calling upon the strength of the memory of your parents being slaughtered");
         show(strength_tail);
@@ -193,18 +185,18 @@ skill_result ranger_skill(character_record& who, char key) {
         disp_line("  `3You begin to rub your thumb and fingers together rapidly, and start to lift");
         disp_text("  off the ground.");
         if (has_status_bit(who, status_has_bow)) {
-            lines({"  From this height, you can easily shoot your opponent and he",
+            disp_lines({"  From this height, you can easily shoot your opponent and he",
                    "  will have a difficult time hitting you.  Good thing you remembered",
                    "  to bring your bow along with you."});
             return effect(skill_effect::weaken);
         }
-        lines({"  Realizing he can not hit you and you can not hit him, your",
+        disp_lines({"  Realizing he can not hit you and you can not hit him, your",
                "  opponent decides to call this one a draw and wander away.  You realize",
                "  that this trick would work much better if you had a weapon that could",
                "  hit someone from long distances."});
         return effect(skill_effect::escape);
     default:
-        lines({"  `3You call upon your woodland friends to help you with this fight, and an",
+        disp_lines({"  `3You call upon your woodland friends to help you with this fight, and an",
                "  entire hoard comes out of bushes, trees, holes etc. and starts fighting", "  your fight for you."});
         return effect(skill_effect::kill);
     }
@@ -214,7 +206,7 @@ skill_result paladin_skill(character_record& who, char key) {
     switch (key) {
     case 'P': return power_strike(who, false);
     case 'L': {
-        lines({"  `3You begin to quietly pray and you can feel a great heat eminating from your",
+        disp_lines({"  `3You begin to quietly pray and you can feel a great heat eminating from your",
                "  palms.  You then take and place your hands on the wounds that you have, and",
                "  your wounds start to fade away leaving you feeling much better."});
         std::int64_t missing = std::int64_t(who.max_hit_points) - who.hit_points;
@@ -257,8 +249,6 @@ std::vector<menu_entry> class_menu(int class_number, bool flag_g, bool flag_f) {
     default: return {};
     }
 }
-
-char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 'a' + 'A') : k; }
 }  // namespace
 
 int class_of_letter(char letter) {
@@ -276,7 +266,7 @@ bool skill_roll(const character_record& who, int class_number) {
 }
 
 std::int32_t skill_damage(const character_record& who, double k) {
-    return to_i32(nearest(who.attack * k) + nearest(random_real() * (who.attack - 1) + 1));
+    return clamp_to<std::int32_t>(nearest(who.attack * k) + nearest(random_real() * (who.attack - 1) + 1));
 }
 
 skill_result class_skill_menu(character_record& who, int class_number) {
@@ -294,7 +284,7 @@ skill_result class_skill_menu(character_record& who, int class_number) {
         bool offered = std::any_of(menu.begin(), menu.end(), [&](const menu_entry& e) { return e.offered && e.key == key; });
         // The Healer echoes only a key that it takes; the others echo every key.
         if (offered || class_number != 4) {
-            write_line(std::string(1, key));
+            echo_key(key);
             write_line("");
         }
         if (offered) break;

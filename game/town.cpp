@@ -165,8 +165,8 @@ void town_square(bool resume) {
     debug_leave("Leaving town_square");
 }
 
-thug_record build_thug(const character_record& c) {
-    thug_record t;
+monster_record build_thug(const character_record& c) {
+    monster_record t;
     t.name = "hired thug";
     t.level = c.level;
     t.attack = c.attack;
@@ -206,7 +206,7 @@ int realm_key_number(std::string_view keys, char key) {
 void choose_realm() {
     debug_enter("Entering choose_realm");
     if (has_status_bit(*cur_char, status_hunted)) {
-        thug_record thug = build_thug(*cur_char);
+        monster_record thug = build_thug(*cur_char);
         disp_line("`9  On your way out of town, you notice a man coming up behind you.");
         disp_line("  You turn to see what he wants, but he draws his weapon on you instead.");
         bool won = game_hooks.thug_fight(thug);

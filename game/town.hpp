@@ -25,7 +25,7 @@ void day_report();
 std::string queue_file_name(std::int16_t number);
 
 // The thug built from the hunted player's values.
-thug_record build_thug(const character_record& c);
+monster_record build_thug(const character_record& c);
 // The realm choice's default key for the character: "L" without creature fights left, else
 // the key string's 1st to 5th key by level (up to 5, above 5, 10, 15, 20); "L" when the key
 // string is too short to hold that key (or holds no visible key there).

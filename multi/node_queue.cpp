@@ -14,6 +14,7 @@
 #include "engine/flags.hpp"
 #include "engine/items.hpp"
 #include "engine/lookups.hpp"
+#include "engine/macros.hpp"
 #include "engine/strings.hpp"
 #include "multi/fight_hooks.hpp"
 
@@ -64,14 +65,6 @@ character_record* char_of_word(std::string_view word) {
 std::string own_number() { return int_to_str(cur_char->number); }
 
 void to_own_queue(std::string_view line) { send_node_msg_to(cur_char->number, line); }
-
-std::string_view possessive(std::int16_t sex) {
-    switch (sex) {
-    case 1: return "his";
-    case 2: return "her";
-    default: return "its";
-    }
-}
 
 // The playing character's guild; null when it has none.
 const guild_record* own_guild() { return guild_num_ptr(cur_char->guild); }
@@ -186,7 +179,7 @@ void show_player_hit(const character_record& sender, std::int32_t damage, bool d
     if (weapon_name == "Nothing")
         disp_line(".");
     else
-        disp_line(" with " + std::string(possessive(sender.sex)) + " " + weapon_name + "`3.");
+        disp_line(" with " + std::string(possessive_word(sender.sex)) + " " + weapon_name + "`3.");
     take_damage(damage, name);
 }
 

@@ -254,6 +254,19 @@ TEST_F(combat, a_masters_test_forbids_running_and_items_and_a_defeat_is_survived
     EXPECT_EQ(weak.hit_points, 0);
 }
 
+TEST_F(combat, a_player_left_at_0_hit_points_by_a_test_still_has_to_fight) {
+    character_record& me = fighter();
+    me.hit_points = 0;
+    character_record foe = opponent_of(creature());
+    input_feed keys("V R ");
+    // no surprise, a look at the statistics, then away (50)
+    rolls({50, 50});
+    EXPECT_FALSE(do_combat(foe));
+    std::string screen = out.take();
+    EXPECT_TRUE(shows(screen, menu("Grey Wolf", 0, 10) + "V\r\n"));
+    EXPECT_TRUE(screen.ends_with("R\r\n  You flee, head over heals.\r\n      [ Hit any key ]")) << screen;
+}
+
 TEST_F(combat, a_player_who_is_away_is_found_again_by_number) {
     character_record& me = fighter();
     character_record bob = make_char(2, "Bob");

@@ -71,7 +71,7 @@ inline void install_town_fakes() {
         fake_call("read_mail");
     };
     h.send_mail = [](std::string_view to) { fake_call("send_mail[" + std::string(to) + "]"); };
-    h.thug_fight = [](const thug_record& t) {
+    h.thug_fight = [](const monster_record& t) {
         fake_call("thug_fight " + t.name.str());
         return fakes().thug_won;
     };

@@ -20,7 +20,7 @@ struct sage : combat_state {
     }
 };
 
-const std::string wagon_prompt = "\r\n   The Wagon of the Ancient Sage:\r\n  (L,H,M,S,C,V,F,R,?)\r\n\r\n  Command? [L] : ";
+const std::string wagon_prompt = "\r\n   The Wagon of the Ancient Sage:  (L,H,M,S,C,V,F,R,?)\r\n\r\n  Command? [L] : ";
 const std::string farewell = "  You leave the wagon of the ancient sage, and turn back to look upon\r\n"
                              "  it one last time, and the wagon has disappeared.\r\n";
 const std::string teaching = "\r\n  \"If you wish to become more proficient in any class, I must ask you\r\n"

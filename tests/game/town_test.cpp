@@ -350,7 +350,7 @@ TEST_F(town, the_thug_is_built_from_the_hunted_player) {
     c.max_hit_points = 90;
     c.hit_points = 12;
     game_stats.mob_exp_mult = 0.85;
-    thug_record t = build_thug(c);
+    monster_record t = build_thug(c);
     EXPECT_EQ(t.name, "hired thug");
     EXPECT_EQ(t.level, 7);
     EXPECT_EQ(t.attack, 40);
