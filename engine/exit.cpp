@@ -109,6 +109,9 @@ void run_row(const exit_row& row) {
 void carrier_lost_saves() {
     const exit_row& row = exit_rows[14 - 2];
     debug_log(std::string(row.debug) + own_proper_name());
+    // Before log-on nothing of this session is worth saving, and the statistics in memory
+    // may not even be read yet: written back, they would wipe the sysop's settings.
+    if (!cur_char) return;
     save_character();
     write_stat_file();
     save_guilds();
