@@ -256,3 +256,20 @@ TEST_F(exits, a_fatal_signal_releases_the_hold) {
     EXPECT_EQ(res.code, SIGSEGV);
     EXPECT_FALSE(file_present("hold.dat"));
 }
+
+TEST_F(exits, a_stop_signal_without_a_caller_releases_the_hold) {
+    // "quorvath MAINT" on the sysop's console: no door session takes these signals over.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(sig);
+        child_result res = run_in_child([sig] {
+            install_exit_handler();
+            place_hold();
+            std::raise(sig);
+            write_file("after.txt", "not reached");
+        });
+        EXPECT_FALSE(res.exited);
+        EXPECT_EQ(res.code, sig);
+        EXPECT_FALSE(file_present("hold.dat"));
+        EXPECT_FALSE(file_present("after.txt"));
+    }
+}
