@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <exception>
+#include <signal.h>
 #include <string>
 #include <unistd.h>
 
@@ -109,6 +110,9 @@ void run_row(const exit_row& row) {
 void carrier_lost_saves() {
     const exit_row& row = exit_rows[14 - 2];
     debug_log(std::string(row.debug) + own_proper_name());
+    // Before log-on nothing of this session is worth saving, and the statistics in memory
+    // may not even be read yet: written back, they would wipe the sysop's settings.
+    if (!cur_char) return;
     save_character();
     write_stat_file();
     save_guilds();
@@ -193,4 +197,13 @@ void install_exit_handler() {
     add_exit_proc(exit_handler);
     std::set_terminate(on_terminate);
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(sig, on_fatal_signal);
+    // A stop from the console or the system (the door kit takes over hang-up and terminate
+    // once a caller's session opens; "quorvath MAINT" has none) must not leave this node's
+    // hold behind for the other nodes. A stop the starter chose to ignore stays ignored.
+    for (int sig : {SIGHUP, SIGTERM, SIGINT, SIGQUIT}) {
+        struct sigaction old = {};
+        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) std::signal(sig, on_fatal_signal);
+    }
+    // A console output that went away is no reason to stop in the middle of the maintenance.
+    std::signal(SIGPIPE, SIG_IGN);
 }

@@ -39,6 +39,7 @@ constexpr int exit_external_module = 254;
 void exit_handler();
 
 // Chains exit_handler into the halt chain and sets up the release of the hold on fatal
-// signals. The game's main calls it first, before door_init, so that the door kit's exit
+// signals and on the stop signals (hang-up, terminate, interrupt, quit) until the door kit
+// takes over hang-up and terminate. The game's main calls it first, before door_init, so that the door kit's exit
 // procedure runs before it.
 void install_exit_handler();

@@ -13,11 +13,6 @@
 #include "engine/exit.hpp"
 
 namespace {
-constexpr int busy_tries = 41;
-constexpr int busy_pause_ms = 500;
-
-bool is_busy(int result) { return result != io_ok && result != io_missing; }
-
 class fd_closer {
 public:
     explicit fd_closer(int fd) : fd_(fd) {}

@@ -23,8 +23,14 @@
 constexpr int io_ok = 0;
 constexpr int io_missing = 2;
 
+// The busy-file wait: this many tries, each followed by this pause.
+constexpr int busy_tries = 41;
+constexpr int busy_pause_ms = 500;
+
 // Test-opens the file for reading: io_ok, io_missing, or another (busy) code.
 int test_open(const std::string& name);
+// A test-open result that is neither free nor missing.
+inline bool is_busy(int result) { return result != io_ok && result != io_missing; }
 // True when the file opens for reading; a failure other than "not found" counts as existing.
 bool file_exists(const std::string& name);
 // The exit code for a file that stays busy (8, 6, 9, 10, 11, else 5), by exact name.

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
@@ -21,6 +22,15 @@ bool door_told = false;
 // Where this node's hold is, for the fatal-signal path (no allocation there).
 char owned_path[4096] = {};
 volatile std::sig_atomic_t owned_for_signal = 0;
+// Which file this node created: a hold.dat that the sysop erased and another node then
+// created is that node's, not ours to erase.
+struct stat owned_file = {};
+
+bool still_ours(const char* path) {
+    struct stat now;
+    if (::stat(path, &now) != 0) return false;
+    return owned_file.st_ino == 0 || (now.st_dev == owned_file.st_dev && now.st_ino == owned_file.st_ino);
+}
 
 // The wait's display: the header once, then WAITING and ....... alternating in place.
 void caller_held(int count, bool first) {
@@ -61,6 +71,7 @@ bool try_create() {
     if (fd < 0) return false;
     const char zero = 0;
     (void)!::write(fd, &zero, 1);
+    if (::fstat(fd, &owned_file) != 0) owned_file = {};
     ::close(fd);
     std::string path = hold_file_name;
     char cwd[sizeof owned_path - 16];
@@ -72,7 +83,8 @@ bool try_create() {
 
 void erase_own() {
     owned_for_signal = 0;
-    ::unlink(owned_path[0] ? owned_path : hold_file_name);
+    const char* path = owned_path[0] ? owned_path : hold_file_name;
+    if (still_ours(path)) ::unlink(path);
     owned_path[0] = 0;
     if (door_told) {
         door_told = false;
@@ -140,6 +152,6 @@ void release_own_hold() {
 }
 
 void release_hold_in_signal() {
-    if (owned_for_signal && owned_path[0]) ::unlink(owned_path);
+    if (owned_for_signal && owned_path[0] && still_ours(owned_path)) ::unlink(owned_path);
     owned_for_signal = 0;
 }

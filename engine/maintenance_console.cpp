@@ -14,9 +14,6 @@
 #include "engine/record_file.hpp"
 
 namespace {
-constexpr int busy_tries = 41;
-constexpr int busy_pause_ms = 500;
-
 void console_write(std::string_view text) {
     flush_output();
     const char* p = text.data();
@@ -49,8 +46,6 @@ void console_too_long() {
     console_line("  File Activity has been held too long, Please inform SysOp.");
 }
 
-bool busy(int result) { return result != io_ok && result != io_missing; }
-
 // The file waited for in the console form; then what reading it gives.
 template <class R>
 file_status console_read(const std::string& name, std::vector<R>& recs) {
@@ -80,7 +75,7 @@ bool check_hold_console() {
 
 int file_available_console(const std::string& name, int& result) {
     result = test_open(name);
-    if (!busy(result)) return result;
+    if (!is_busy(result)) return result;
     console_clear();
     console_line("\"" + name + "\" already open : HOLD");
     int tries = 0;
@@ -90,8 +85,8 @@ int file_available_console(const std::string& name, int& result) {
         delay_ms(busy_pause_ms);
         console_goto(static_cast<int>(name.size()) + 19, 1);
         console_write(waiting_word(tries));
-    } while (tries < busy_tries && busy(result));
-    if (busy(result)) {
+    } while (tries < busy_tries && is_busy(result));
+    if (is_busy(result)) {
         console_line("");
         console_line("\"" + name + "\" file stuck OPEN");
         end_prog(busy_exit_code(name));

@@ -175,6 +175,22 @@ TEST_F(exits, carrier_loss_saves_the_character_and_tells_the_others_with_status_
     EXPECT_EQ(messages(), "2: LEAVEREALM 1 0\n");
 }
 
+TEST_F(exits, carrier_loss_before_log_on_leaves_every_file_as_it_was) {
+    const std::string guilds = read_file("guilds.dat");
+    child_result res = run_in_child([] {
+        install_exit_handler();
+        set_node_message_hook(record_message);
+        // The caller hangs up before the statistics are read (during the kit's start-up).
+        carrier_present = 0;
+        write_str("Checking for RIP");
+    });
+    EXPECT_EQ(res.code, 0);
+    EXPECT_EQ(read_file("quorstat.dat"), stat_image) << "the sysop's settings must survive";
+    EXPECT_EQ(read_file("players.dat"), players_image);
+    EXPECT_EQ(read_file("guilds.dat"), guilds);
+    EXPECT_EQ(messages(), "");
+}
+
 TEST_F(exits, carrier_loss_while_holding_the_hold_finishes_the_write_first) {
     child_result res = run_in_child([] {
         start_playing();
@@ -239,4 +255,21 @@ TEST_F(exits, a_fatal_signal_releases_the_hold) {
     EXPECT_FALSE(res.exited);
     EXPECT_EQ(res.code, SIGSEGV);
     EXPECT_FALSE(file_present("hold.dat"));
+}
+
+TEST_F(exits, a_stop_signal_without_a_caller_releases_the_hold) {
+    // "quorvath MAINT" on the sysop's console: no door session takes these signals over.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(sig);
+        child_result res = run_in_child([sig] {
+            install_exit_handler();
+            place_hold();
+            std::raise(sig);
+            write_file("after.txt", "not reached");
+        });
+        EXPECT_FALSE(res.exited);
+        EXPECT_EQ(res.code, sig);
+        EXPECT_FALSE(file_present("hold.dat"));
+        EXPECT_FALSE(file_present("after.txt"));
+    }
 }

@@ -70,6 +70,16 @@ TEST_F(hold, another_nodes_hold_is_never_removed) {
     EXPECT_TRUE(file_present("hold.dat"));
 }
 
+TEST_F(hold, a_hold_replaced_by_another_nodes_after_the_sysop_erased_ours_stays) {
+    place_hold();
+    // The sysop erases "hold.dat" by hand and another node takes the hold.
+    write_file("hold.new", std::string(1, '\0'));
+    ASSERT_EQ(::rename("hold.new", "hold.dat"), 0);
+    remove_hold();
+    EXPECT_FALSE(hold_owned());
+    EXPECT_TRUE(file_present("hold.dat"));
+}
+
 TEST_F(hold, waiting_for_a_hold_that_clears_shows_the_display_until_it_goes) {
     clearing_seam seam;
     seam.clear_after = 3;
