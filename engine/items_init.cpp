@@ -17,21 +17,9 @@ item_record* equipped(inventory_list& items, equip_slot slot) {
     return nullptr;
 }
 
-void charge(character_record& who, equip_slot slot, std::int32_t amount) {
-    switch (slot) {
-    case equip_slot::weapon: add_weapon_charge(who, amount); break;
-    case equip_slot::armour: add_armor_charge(who, amount); break;
-    case equip_slot::shield: add_shield_charge(who, amount); break;
-    }
-}
-
-void max_charge(character_record& who, equip_slot slot, std::int32_t amount) {
-    switch (slot) {
-    case equip_slot::weapon: add_weapon_max_charge(who, amount); break;
-    case equip_slot::armour: add_armor_max_charge(who, amount); break;
-    case equip_slot::shield: add_shield_max_charge(who, amount); break;
-    }
-}
+// The text macros' charge hooks: another player's items in that player's own file.
+void charge(character_record& who, equip_slot slot, std::int32_t amount) { add_item_power(who, slot, false, amount); }
+void max_charge(character_record& who, equip_slot slot, std::int32_t amount) { add_item_power(who, slot, true, amount); }
 }  // namespace
 
 void engine_items_init() {
