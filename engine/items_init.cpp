@@ -2,8 +2,10 @@
 
 #include "engine/hooks.hpp"
 #include "engine/item_hooks.hpp"
+#include "engine/item_registry.hpp"
 #include "engine/items.hpp"
 #include "engine/screens.hpp"
+#include "engine/script_hooks.hpp"
 
 namespace {
 inventory_list* current_inventory() { return &cur_inventory; }
@@ -29,4 +31,10 @@ void engine_items_init() {
     set_charge_hook(charge);
     set_max_charge_hook(max_charge);
     set_rankings_hook(write_ranking_files);
+    // What the scripts' ITEM, INVENTORY and DISPLAYGAMESTATS reach.
+    set_register_item_hook(register_item);
+    set_get_item_script_num_hook(get_item_script_num);
+    set_add_to_inv_hook(add_to_inv);
+    set_do_inv_hook(do_inv);
+    set_display_game_settings_hook(display_game_settings);
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "engine/flags.hpp"
+#include "engine/item_registry.hpp"
 #include "engine/items.hpp"
 #include "engine/items_init.hpp"
 #include "engine/screens.hpp"
@@ -129,6 +130,29 @@ TEST_F(commands, menufile_and_itemfile_store_upper_case_names_found_case_blind) 
     EXPECT_EQ(run(script({"ITEMFILE defs/gear.scr", "ITEM 1"})), "  You now have the Lantern\r\n");
     ASSERT_EQ(fake().inventory.size(), 1u);
     EXPECT_EQ(fake().inventory.front().script_id, "LANT-01");
+}
+
+TEST_F(commands, item_and_inventory_reach_the_registry_and_the_inventory_menu_of_the_game) {
+    play_as("Hero");
+    write_inventory(1, cur_inventory);
+    engine_items_init();
+    write_file("quortext.dat", lines({"@#item_menu", "LQ", "  (L)eave"}));
+    std::string body = script({"ITEM 1", "INVENTORY"}) +
+                       lines({"@#ITEMS", "NAME 1 \"Lantern\"", "SCRID 1 \"LANT-01\"", "STAT1 1 0 0 50 3 10",
+                              "STAT2 1 1 0 1", "@#ITEM1_USE", "  WRITELN \"It glows.\""});
+    std::string screen = run(body, "l");
+    EXPECT_NE(screen.find("  You now have the Lantern\r\n"), std::string::npos);
+    EXPECT_NE(screen.find("Inventory Menu"), std::string::npos);
+    std::vector<registry_record> registry;
+    ASSERT_EQ(read_registry(registry), file_status::ok);
+    ASSERT_EQ(registry.size(), 1u);
+    EXPECT_EQ(registry[0].number, 1);
+    EXPECT_EQ(registry[0].script_id, "LANT-01");
+    EXPECT_EQ(read_file("items/1.scr"),
+              lines({"@#USE", "  WRITELN \"It glows.\"", "  Return", "@#MAIN", "  Gosub ^VR01", "  Halt", "@#"}));
+    ASSERT_EQ(cur_inventory.size(), 1u);
+    EXPECT_EQ(cur_inventory.front().name, "Lantern");
+    EXPECT_EQ(read_file("invt0001.dat"), encode_record(cur_inventory.front()));
 }
 
 TEST_F(commands, writeln_and_write_show_their_quoted_text) {
