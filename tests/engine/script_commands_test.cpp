@@ -280,8 +280,9 @@ TEST_F(commands, add_on_a_fights_copy_of_a_player_changes_the_file_and_the_copy_
     EXPECT_EQ(run(script({"ADD ^OS10 -4", "ADD ^OS18 50", "WRITELN \"^OS10 &OS18\""})), "6 250\r\n");
     EXPECT_EQ(opponent, &fight) << "the fight keeps its own record";
     EXPECT_EQ(char_num_ptr(2)->hit_points, 6);
-    for (const character_record& r : file_chars())
+    for (const character_record& r : file_chars()) {
         if (r.number == 2) EXPECT_EQ(r.gold, 250);
+    }
 
     // The player is gone from the file (another node deleted it): the copy stays as it was.
     put_chars({*cur_char});
