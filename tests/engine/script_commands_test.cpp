@@ -281,7 +281,9 @@ TEST_F(commands, add_on_a_fights_copy_of_a_player_changes_the_file_and_the_copy_
     EXPECT_EQ(opponent, &fight) << "the fight keeps its own record";
     EXPECT_EQ(char_num_ptr(2)->hit_points, 6);
     for (const character_record& r : file_chars()) {
-        if (r.number == 2) EXPECT_EQ(r.gold, 250);
+        if (r.number == 2) {
+            EXPECT_EQ(r.gold, 250);
+        }
     }
 
     // The player is gone from the file (another node deleted it): the copy stays as it was.
