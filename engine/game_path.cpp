@@ -1,5 +1,7 @@
 #include "engine/game_path.hpp"
 
+#include <sys/stat.h>
+
 #include "door/file_forms.hpp"
 
 std::optional<std::string> game_path(std::string_view name) {
@@ -18,4 +20,9 @@ std::optional<std::string> game_path(std::string_view name) {
     }
     if (resolved.empty()) return std::nullopt;
     return resolved;
+}
+
+bool is_plain_file(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }

@@ -12,3 +12,7 @@
 // its directory that matches it case-blind (sysops copy files from systems that ignore
 // case), else as written (so that a missing file is reported as missing by its reader).
 std::optional<std::string> game_path(std::string_view name);
+
+// The path names a plain file. Only a plain file can be a script, menu, item or creature
+// file: a directory of that name would stay "busy" for ever under the game's open rule.
+bool is_plain_file(const std::string& path);

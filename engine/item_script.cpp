@@ -13,12 +13,6 @@
 namespace {
 constexpr int item_event_count = 11;
 
-// A directory of a script's name is no script: it is never taken for one that exists.
-bool plain_file(const std::string& name) {
-    struct stat st;
-    return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 std::string section_name(std::string_view k, int event) {
     return "ITEM" + std::string(k) + "_" + std::string(event_name(std::int32_t(1) << event));
 }
@@ -41,7 +35,7 @@ void write_item_script(std::int32_t number, std::string_view k, const std::strin
     std::string dir = game_path("items").value_or("items");
     if (!file_exists(dir)) ::mkdir(dir.c_str(), 0777);
     std::string script = dir + "/" + int_to_str(number) + ".scr";
-    if (plain_file(script) &&
+    if (is_plain_file(script) &&
         !(return_flag("DATE", item_file, "ITEM" + std::string(k) + "_FLAGS") > return_flag("DATE", script, "FLAGS")))
         return;
     std::string image;

@@ -9,6 +9,7 @@
 #include "engine/colour.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
+#include "engine/item_hooks.hpp"
 #include "engine/item_registry.hpp"
 #include "engine/play_hooks.hpp"
 #include "engine/record_file.hpp"
@@ -136,25 +137,33 @@ std::int16_t raised_max(const item_record& item, std::int32_t amount, std::int16
     return to_i16(std::min<std::int64_t>(std::int64_t(item.max_power) + amount, cap));
 }
 
-// The weapon adjusters: the playing character's weapon is changed in cur_inventory in place
-// (pointers to it stay valid) and written; another player's in that player's file.
-void change_weapon(const character_record& who, void (*change)(item_record&, std::int32_t), std::int32_t amount) {
-    if (who.number < 1) return;
-    if (cur_char) write_inventory(cur_char->number, cur_inventory);
+// The one way the charge adjusters reach an equipped item: the playing character's is changed
+// in cur_inventory in place (pointers to it stay valid) and written when write_own is set;
+// another player's in that player's inventory file. A record that is no player (a creature,
+// number 0) carries none.
+void change_equipped(const character_record& who, std::int16_t position, void (*change)(item_record&, std::int32_t),
+                     std::int32_t amount, bool write_own) {
+    if (who.number < 1 || hook_is_mob(who)) return;
+    if (cur_char && write_own) write_inventory(cur_char->number, cur_inventory);
     if (cur_char && who.number == cur_char->number) {
-        if (item_record* w = weapon_equipped_ptr(cur_inventory)) {
-            change(*w, amount);
-            write_inventory(cur_char->number, cur_inventory);
+        if (item_record* i = first_equipped(cur_inventory, position)) {
+            change(*i, amount);
+            if (write_own) write_inventory(cur_char->number, cur_inventory);
         }
         return;
     }
     inventory_list theirs;
     read_inventory(who.number, theirs);
-    if (item_record* w = weapon_equipped_ptr(theirs)) {
-        change(*w, amount);
+    if (item_record* i = first_equipped(theirs, position)) {
+        change(*i, amount);
         write_inventory(who.number, theirs);
     }
 }
+
+void raise_power(item_record& i, std::int32_t a) { i.power = raised_power(i, a); }
+void raise_weapon_max(item_record& i, std::int32_t a) { i.max_power = raised_max(i, a, 1200); }
+void raise_armour_max(item_record& i, std::int32_t a) { i.max_power = raised_max(i, a, 1200); }
+void raise_shield_max(item_record& i, std::int32_t a) { i.max_power = raised_max(i, a, 60); }
 }  // namespace
 
 std::string_view position_name(int position) {
@@ -370,22 +379,22 @@ void begin_combat_use_item() { ask_and_use(true); }
 // ---- The charge adjusters ----
 
 void add_weapon_charge(const character_record& who, std::int32_t amount) {
-    change_weapon(who, [](item_record& w, std::int32_t a) { w.power = raised_power(w, a); }, amount);
+    change_equipped(who, pos_weapon, raise_power, amount, true);
 }
 void add_weapon_max_charge(const character_record& who, std::int32_t amount) {
-    change_weapon(who, [](item_record& w, std::int32_t a) { w.max_power = raised_max(w, a, 1200); }, amount);
+    change_equipped(who, pos_weapon, raise_weapon_max, amount, true);
 }
 void add_armor_charge(const character_record&, std::int32_t amount) {
-    if (item_record* a = armor_equipped_ptr(cur_inventory)) a->power = raised_power(*a, amount);
+    if (item_record* a = armor_equipped_ptr(cur_inventory)) raise_power(*a, amount);
 }
 void add_armor_max_charge(const character_record&, std::int32_t amount) {
-    if (item_record* a = armor_equipped_ptr(cur_inventory)) a->max_power = raised_max(*a, amount, 1200);
+    if (item_record* a = armor_equipped_ptr(cur_inventory)) raise_armour_max(*a, amount);
 }
 void add_shield_charge(const character_record&, std::int32_t amount) {
-    if (item_record* s = shield_equipped_ptr(cur_inventory)) s->power = raised_power(*s, amount);
+    if (item_record* s = shield_equipped_ptr(cur_inventory)) raise_power(*s, amount);
 }
 void add_shield_max_charge(const character_record&, std::int32_t amount) {
-    if (item_record* s = shield_equipped_ptr(cur_inventory)) s->max_power = raised_max(*s, amount, 60);
+    if (item_record* s = shield_equipped_ptr(cur_inventory)) raise_shield_max(*s, amount);
 }
 void add_weapon_power(const character_record& who, std::int32_t amount) {
     add_weapon_max_charge(who, amount);
@@ -398,4 +407,24 @@ void add_armor_power(const character_record& who, std::int32_t amount) {
 void add_shield_power(const character_record& who, std::int32_t amount) {
     add_shield_max_charge(who, amount);
     add_shield_charge(who, amount);
+}
+
+void add_item_power(const character_record& who, equip_slot slot, bool maximum, std::int32_t amount) {
+    switch (slot) {
+    case equip_slot::weapon: maximum ? add_weapon_max_charge(who, amount) : add_weapon_charge(who, amount); return;
+    case equip_slot::armour:
+    case equip_slot::shield: break;
+    }
+    bool armour = slot == equip_slot::armour;
+    // Another player's armour and shield are those in that player's own file, never the
+    // playing character's (a creature has none).
+    if (!cur_char || who.number != cur_char->number) {
+        void (*raise_max)(item_record&, std::int32_t) = armour ? raise_armour_max : raise_shield_max;
+        change_equipped(who, armour ? pos_armor : pos_shield, maximum ? raise_max : raise_power, amount, false);
+        return;
+    }
+    if (armour)
+        maximum ? add_armor_max_charge(who, amount) : add_armor_charge(who, amount);
+    else
+        maximum ? add_shield_max_charge(who, amount) : add_shield_charge(who, amount);
 }

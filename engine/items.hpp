@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "engine/data_files.hpp"
+#include "engine/item_hooks.hpp"
 #include "engine/records.hpp"
 
 // The playing character's inventory; empty before log-on.
@@ -129,6 +130,11 @@ void add_armor_charge(const character_record& who, std::int32_t amount);
 void add_armor_max_charge(const character_record& who, std::int32_t amount);
 void add_shield_charge(const character_record& who, std::int32_t amount);
 void add_shield_max_charge(const character_record& who, std::int32_t amount);
+// The adjuster of a slot's power (or maximum power) for any record: the weapon adjusters as
+// above; the playing character's armour and shield in cur_inventory; another player's
+// armour and shield in that player's own inventory file (written), never the playing
+// character's; a creature's nothing. The text macros' charge hooks and ADD ^OSnn use it.
+void add_item_power(const character_record& who, equip_slot slot, bool maximum, std::int32_t amount);
 // The max-charge adjuster, then the charge adjuster, with the same amount.
 void add_weapon_power(const character_record& who, std::int32_t amount);
 void add_armor_power(const character_record& who, std::int32_t amount);

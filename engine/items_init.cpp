@@ -2,8 +2,10 @@
 
 #include "engine/hooks.hpp"
 #include "engine/item_hooks.hpp"
+#include "engine/item_registry.hpp"
 #include "engine/items.hpp"
 #include "engine/screens.hpp"
+#include "engine/script_hooks.hpp"
 
 namespace {
 inventory_list* current_inventory() { return &cur_inventory; }
@@ -17,21 +19,9 @@ item_record* equipped(inventory_list& items, equip_slot slot) {
     return nullptr;
 }
 
-void charge(character_record& who, equip_slot slot, std::int32_t amount) {
-    switch (slot) {
-    case equip_slot::weapon: add_weapon_charge(who, amount); break;
-    case equip_slot::armour: add_armor_charge(who, amount); break;
-    case equip_slot::shield: add_shield_charge(who, amount); break;
-    }
-}
-
-void max_charge(character_record& who, equip_slot slot, std::int32_t amount) {
-    switch (slot) {
-    case equip_slot::weapon: add_weapon_max_charge(who, amount); break;
-    case equip_slot::armour: add_armor_max_charge(who, amount); break;
-    case equip_slot::shield: add_shield_max_charge(who, amount); break;
-    }
-}
+// The text macros' charge hooks: another player's items in that player's own file.
+void charge(character_record& who, equip_slot slot, std::int32_t amount) { add_item_power(who, slot, false, amount); }
+void max_charge(character_record& who, equip_slot slot, std::int32_t amount) { add_item_power(who, slot, true, amount); }
 }  // namespace
 
 void engine_items_init() {
@@ -41,4 +31,10 @@ void engine_items_init() {
     set_charge_hook(charge);
     set_max_charge_hook(max_charge);
     set_rankings_hook(write_ranking_files);
+    // What the scripts' ITEM, INVENTORY and DISPLAYGAMESTATS reach.
+    set_register_item_hook(register_item);
+    set_get_item_script_num_hook(get_item_script_num);
+    set_add_to_inv_hook(add_to_inv);
+    set_do_inv_hook(do_inv);
+    set_display_game_settings_hook(display_game_settings);
 }

@@ -81,19 +81,18 @@ void rank_with_refresh() {
     rank_players();
 }
 
-// Free memory for the settings screen: the physical memory available, in bytes.
-std::int64_t free_memory() {
-    long pages = ::sysconf(_SC_AVPHYS_PAGES);
-    long size = ::sysconf(_SC_PAGESIZE);
-    return (pages > 0 && size > 0) ? std::int64_t(pages) * size : 0;
-}
-
 std::string two_decimals(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", v);
     return buf;
 }
 }  // namespace
+
+std::int64_t free_memory_bytes() {
+    long pages = ::sysconf(_SC_AVPHYS_PAGES);
+    long size = ::sysconf(_SC_PAGESIZE);
+    return (pages > 0 && size > 0) ? std::int64_t(pages) * size : 0;
+}
 
 // ---- One character ----
 
@@ -174,7 +173,7 @@ void display_game_settings() {
     disp_line("`9Amount of \"Floating\" gold            `%: " + comma_number(s.floating_gold));
     disp_line("`9Files patched up to version          `%: " + int_to_str(s.data_version));
     // A figure wider than the column is shown whole rather than cut.
-    std::string memory = comma_number(free_memory());
+    std::string memory = comma_number(free_memory_bytes());
     disp_line("`9Free Memory    : `4" + (memory.size() < 8 ? pad_left(memory, 8) : memory));
     write_char_file(true);
 }

@@ -20,6 +20,9 @@ void display_stats();
 void list_players_online();
 // The game settings screen.
 void display_game_settings();
+// Free memory in bytes, as the settings screen and the scripts' listings show it: the
+// physical memory available.
+std::int64_t free_memory_bytes();
 // The characters out in the realm (neither at the inn nor in a guild hall, alive, offline):
 // the targets of fights against absent players.
 void display_non_inn();

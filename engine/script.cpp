@@ -4,8 +4,6 @@
 #include <cmath>
 #include <map>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "door/door.hpp"
@@ -19,6 +17,7 @@
 #include "engine/item_hooks.hpp"
 #include "engine/item_script.hpp"
 #include "engine/lookups.hpp"
+#include "engine/screens.hpp"
 #include "engine/script_hooks.hpp"
 #include "engine/strings.hpp"
 
@@ -39,12 +38,7 @@ int nesting = 0;
 // answers at once, so nothing a script waits for will come.
 bool caller_gone() { return !carrier_present || carrier_lost; }
 
-// Only a plain file can be a script, menu, item or creature file: a directory of that name
-// would stay "busy" for ever under the game's open rule.
-bool plain_file(const std::optional<std::string>& path) {
-    struct stat st;
-    return path && ::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool plain_file(const std::optional<std::string>& path) { return path && is_plain_file(*path); }
 
 bool blank_or_comment(std::string_view line) {
     std::string s = trim_leading(line);
@@ -70,12 +64,6 @@ section_map read_sections(const std::string& contents) {
         }
     }
     return sections;
-}
-
-std::string free_memory() {
-    long pages = ::sysconf(_SC_AVPHYS_PAGES);
-    long size = ::sysconf(_SC_PAGESIZE);
-    return int_to_str(pages > 0 && size > 0 ? std::int64_t(pages) * size : 0);
 }
 
 // Right-justified in width without cutting: numbers keep every digit.
@@ -442,13 +430,13 @@ private:
             disp_line("`2Level `%: " + justify(int_to_str(c.level), 2) + " `0" + pad_right(c.name, 20) +
                       "  `2Exp : `0" + justify(comma_number(c.experience), 8) + "  `2Verif # : `0" +
                       justify(comma_number(c.verification), 6));
-        disp_line("`9Free Memory : `4" + free_memory() + " bytes");
+        disp_line("`9Free Memory : `4" + int_to_str(free_memory_bytes()) + " bytes");
     }
 
     void cmd_display_game_stats() { hook_display_game_settings(); }
 
     void cmd_display_script_info() {
-        disp_line("`9  File        :`% " + file_ + "      `9Free Memory :`4 " + free_memory());
+        disp_line("`9  File        :`% " + file_ + "      `9Free Memory :`4 " + int_to_str(free_memory_bytes()));
         disp_line("`9  Section     :`% " + section_);
         disp_line("`9  Loops Deep  :`% " + int_to_str(depth()));
         disp_line("`9  Current Default Command :`% " + expanded_default());

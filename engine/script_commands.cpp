@@ -151,22 +151,6 @@ equip_slot power_slot(int nn) {
 }
 bool is_power_field(int nn) { return nn == 12 || nn == 14 || nn == 16 || (nn >= 29 && nn <= 31); }
 
-// Another player's armour or shield: the one equipped in that player's own inventory file.
-// A creature carries none.
-void add_others_armour(const character_record& who, equip_slot slot, bool maximum, std::int32_t amount) {
-    if (hook_is_mob(who) || who.number < 1) return;
-    inventory_list items;
-    read_inventory(who.number, items);
-    bool armour = slot == equip_slot::armour;
-    item_record* item = armour ? armor_equipped_ptr(items) : shield_equipped_ptr(items);
-    if (!item) return;
-    std::int64_t cap = armour ? 1200 : 60;
-    if (maximum)
-        item->max_power = clamp_to<std::int16_t>(std::min<std::int64_t>(std::int64_t(item->max_power) + amount, cap));
-    else
-        item->power = clamp_to<std::int16_t>(std::min<std::int64_t>(std::int64_t(item->power) + amount, item->max_power));
-    write_inventory(who.number, items);
-}
 void add_to_opponent(int nn, std::int64_t amount) {
     // The opponent is never the one who runs the script.
     if (!opponent || opponent == cur_char) return;
@@ -180,30 +164,21 @@ void add_to_opponent(int nn, std::int64_t amount) {
         if (add) add(*opponent, amount);
         return;
     }
-    // A player: changed in "players.dat" under the hold, found again by name after the
+    // A player: changed in "players.dat" under the hold, found again by number after the
     // re-read (its hit points are only clamped there: add_hit_points kills no one but the
-    // playing character). The level stays, but the file is still re-read and written.
-    std::string name = opponent->name.str();
+    // playing character). The opponent stays the fight's own record and takes the same
+    // change, so the fight goes on with it. The level stays, but the file is still re-read
+    // and written.
+    character_record* fight_record = opponent;
+    std::int16_t number = fight_record->number;
     update_under_hold([&] {
-        character_record* again = char_full_name_ptr(name);
-        if (!again || again == cur_char) return;
-        opponent = again;
-        if (add) add(*again, amount);
+        character_record* again = char_num_ptr(number);
+        if (!again || again == cur_char || !add) return;
+        add(*again, amount);
+        if (fight_record != again) add(*fight_record, amount);
     });
 }
 }  // namespace
-
-void add_item_power(const character_record& who, equip_slot slot, bool maximum, std::int32_t amount) {
-    if (slot != equip_slot::weapon && &who != cur_char) {
-        add_others_armour(who, slot, maximum, amount);
-        return;
-    }
-    switch (slot) {
-    case equip_slot::weapon: maximum ? add_weapon_max_charge(who, amount) : add_weapon_charge(who, amount); break;
-    case equip_slot::armour: maximum ? add_armor_max_charge(who, amount) : add_armor_charge(who, amount); break;
-    case equip_slot::shield: maximum ? add_shield_max_charge(who, amount) : add_shield_charge(who, amount); break;
-    }
-}
 
 void set_message_board_hook(message_board_fn f) { board_menu = f ? f : no_board; }
 void hook_message_board(const std::string& board_file, std::string_view title, int mode) {

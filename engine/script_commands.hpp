@@ -30,14 +30,8 @@ bool exec_flag_command(std::string_view keyword, std::string_view rest, const st
 // 32-bit range, a field to its adder's range. ^OS changes the opponent only: its hit points
 // below 1 are stored and its fall left to the fight; its armour and shield are those in its
 // own inventory (a creature has none). A player opponent's record is changed under the hold
-// in "players.dat".
+// in "players.dat" and in the fight's own copy alike.
 void adjust_script_value(std::string_view target, std::string_view amount, script_vars& vars);
-
-// Adds to the power (or the maximum power) of the character's equipped item of the slot: the
-// playing character's through the items part; another player's armour and shield in that
-// player's own inventory file (never the playing character's); a creature has none. Also
-// the charge hooks of the text macros (SET ^OS14 ...), installed by engine_scripts_init.
-void add_item_power(const character_record& who, equip_slot slot, bool maximum, std::int32_t amount);
 
 // Creature n of the file's first MONSTER section; null when there is no such section or no
 // line for n. A missing file ends the game with code 12.

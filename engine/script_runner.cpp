@@ -14,7 +14,6 @@
 #include "engine/file_access.hpp"
 #include "engine/flags.hpp"
 #include "engine/game_path.hpp"
-#include "engine/item_hooks.hpp"
 #include "engine/macros.hpp"
 #include "engine/play_hooks.hpp"
 #include "engine/script.hpp"
@@ -427,11 +426,4 @@ void engine_scripts_init() {
     set_read_internal_monster_hook(read_internal_monster);
     set_read_internal_item_hook(read_internal_item);
     set_check_for_random_event_hook(Check_For_Random_Event);
-    // After the items part's own: armour and shield writes through ^OS reach the opponent.
-    set_charge_hook([](character_record& who, equip_slot slot, std::int32_t amount) {
-        add_item_power(who, slot, false, amount);
-    });
-    set_max_charge_hook([](character_record& who, equip_slot slot, std::int32_t amount) {
-        add_item_power(who, slot, true, amount);
-    });
 }

@@ -85,6 +85,5 @@ void list_events(const std::list<event_entry>& list);
 bool Check_For_Random_Event();
 
 // Installs the script runner, the game-bound script commands, the definition readers and the
-// random-event check into the hooks of the interpreter and the items, and the charge hooks
-// of the text macros (add_item_power). main calls it once, after engine_items_init.
+// random-event check into the hooks of the interpreter and the items. main calls it once.
 void engine_scripts_init();

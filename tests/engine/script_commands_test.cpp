@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "engine/flags.hpp"
+#include "engine/item_registry.hpp"
 #include "engine/items.hpp"
 #include "engine/items_init.hpp"
 #include "engine/screens.hpp"
@@ -131,6 +132,29 @@ TEST_F(commands, menufile_and_itemfile_store_upper_case_names_found_case_blind) 
     EXPECT_EQ(fake().inventory.front().script_id, "LANT-01");
 }
 
+TEST_F(commands, item_and_inventory_reach_the_registry_and_the_inventory_menu_of_the_game) {
+    play_as("Hero");
+    write_inventory(1, cur_inventory);
+    engine_items_init();
+    write_file("quortext.dat", lines({"@#item_menu", "LQ", "  (L)eave"}));
+    std::string body = script({"ITEM 1", "INVENTORY"}) +
+                       lines({"@#ITEMS", "NAME 1 \"Lantern\"", "SCRID 1 \"LANT-01\"", "STAT1 1 0 0 50 3 10",
+                              "STAT2 1 1 0 1", "@#ITEM1_USE", "  WRITELN \"It glows.\""});
+    std::string screen = run(body, "l");
+    EXPECT_NE(screen.find("  You now have the Lantern\r\n"), std::string::npos);
+    EXPECT_NE(screen.find("Inventory Menu"), std::string::npos);
+    std::vector<registry_record> registry;
+    ASSERT_EQ(read_registry(registry), file_status::ok);
+    ASSERT_EQ(registry.size(), 1u);
+    EXPECT_EQ(registry[0].number, 1);
+    EXPECT_EQ(registry[0].script_id, "LANT-01");
+    EXPECT_EQ(read_file("items/1.scr"),
+              lines({"@#USE", "  WRITELN \"It glows.\"", "  Return", "@#MAIN", "  Gosub ^VR01", "  Halt", "@#"}));
+    ASSERT_EQ(cur_inventory.size(), 1u);
+    EXPECT_EQ(cur_inventory.front().name, "Lantern");
+    EXPECT_EQ(read_file("invt0001.dat"), encode_record(cur_inventory.front()));
+}
+
 TEST_F(commands, writeln_and_write_show_their_quoted_text) {
     play_as("Hero");
     EXPECT_EQ(run(script({"WRITE \"`2Hi ^VR01, \"", "WRITELN \"^CA\" and more", "WRITE \"\"", "WRITELN \"\""}), "",
@@ -246,6 +270,27 @@ TEST_F(commands, add_on_a_player_opponent_rereads_and_rewrites_players_dat) {
     opponent = &ghost;
     run(script({"ADD ^OS18 100"}));
     EXPECT_EQ(ghost.gold, 900);
+    opponent = nullptr;
+}
+
+TEST_F(commands, add_on_a_fights_copy_of_a_player_changes_the_file_and_the_copy_and_keeps_the_copy) {
+    hero_and_rival();
+    character_record fight = *char_num_ptr(2);
+    opponent = &fight;
+    EXPECT_EQ(run(script({"ADD ^OS10 -4", "ADD ^OS18 50", "WRITELN \"^OS10 &OS18\""})), "6 250\r\n");
+    EXPECT_EQ(opponent, &fight) << "the fight keeps its own record";
+    EXPECT_EQ(char_num_ptr(2)->hit_points, 6);
+    for (const character_record& r : file_chars()) {
+        if (r.number == 2) {
+            EXPECT_EQ(r.gold, 250);
+        }
+    }
+
+    // The player is gone from the file (another node deleted it): the copy stays as it was.
+    put_chars({*cur_char});
+    run(script({"ADD ^OS18 50"}));
+    EXPECT_EQ(opponent, &fight);
+    EXPECT_EQ(fight.gold, 250);
     opponent = nullptr;
 }
 
