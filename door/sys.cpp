@@ -44,8 +44,16 @@ void system_seam::seed(std::uint32_t s) {
 }
 
 void system_seam::randomize() {
+    // The clock's seconds, and how many reseeds came before: the seconds alone gave every
+    // reseed within one second the same dice, so a caller pressing a key twice quickly met
+    // the same creature, or took the same sack of gold or gem again.
+    static std::uint32_t reseeds = 0;
     local_time t = now();
-    seed(static_cast<std::uint32_t>(((t.hour * 60 + t.minute) * 60 + t.second)));
+    std::uint32_t s = static_cast<std::uint32_t>(((t.hour * 60 + t.minute) * 60 + t.second));
+    std::uint32_t x = s ^ (++reseeds * 0x9E3779B9U);
+    x = (x ^ (x >> 16)) * 0x85EBCA6BU;
+    x = (x ^ (x >> 13)) * 0xC2B2AE35U;
+    seed(x ^ (x >> 16));
 }
 
 int system_seam::random(int n) {

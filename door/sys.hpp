@@ -14,7 +14,7 @@ public:
     virtual ~system_seam() = default;
     virtual local_time now();
     virtual void sleep_ms(int ms);             // a pause of the game (Delay)
-    virtual void randomize();                  // reseed from the clock's whole seconds
+    virtual void randomize();                  // reseed from the clock's whole seconds and a count
     virtual void seed(std::uint32_t s);
     virtual int random(int n);                 // 0 .. n-1; 0 when n < 1
 protected:

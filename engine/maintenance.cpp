@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <vector>
 
 #include "door/file_forms.hpp"
@@ -34,6 +35,25 @@ void no_news_event() {}
 
 delete_guild_fn delete_guild = default_delete_guild;
 random_news_event_fn news_event = no_news_event;
+
+// The maintenance run from the command line has no caller whose hang-up the door kit would
+// turn into an orderly end: a sysop's Ctrl-C or a shutdown's signal waits until the run is
+// over, so it never leaves "hold.dat" behind for every node, nor a day half written.
+class stop_signals_deferred {
+public:
+    stop_signals_deferred() {
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&stops, sig);
+        sigprocmask(SIG_BLOCK, &stops, &old_);
+    }
+    ~stop_signals_deferred() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+    stop_signals_deferred(const stop_signals_deferred&) = delete;
+    stop_signals_deferred& operator=(const stop_signals_deferred&) = delete;
+
+private:
+    sigset_t old_;
+};
 
 // A shown line: plain to standard output in the console form, to the caller in play.
 void show(form f, std::string_view text) {
@@ -211,6 +231,7 @@ std::string yes_no_text(bool value) { return value ? "Yes" : "No"; }
 void auto_maintenance() {
     console_hold_display console;
     check_hold_console();
+    stop_signals_deferred whole_run;
     // Held from the reading of the files to the last write: no other node's change falls
     // between them, and a second node finds the day already done.
     place_hold();

@@ -503,6 +503,29 @@ TEST_F(maintenance, a_hang_up_or_a_fatal_end_inside_the_day_steps_leaves_no_hold
     EXPECT_EQ(i16_at(read_file("quorstat.dat"), 0), 30);
 }
 
+TEST_F(maintenance, a_stop_signal_during_the_console_form_waits_for_the_whole_run) {
+    write_file("quorstat.dat", stat_bytes().b);
+    write_file("players.dat", players_image(player_bytes(1, "ME").last_day(29).bank(1000)));
+    // A sysop's Ctrl-C, a shutdown's hang-up or terminate signal while the day is written.
+    for (int sig : {SIGINT, SIGHUP, SIGTERM}) {
+        child_result r = run_in_child([sig] {
+            install_exit_handler();
+            maintenance::fresh_process();
+            static int stop;
+            stop = sig;
+            set_random_news_event_hook([] { std::raise(stop); });
+            auto_maintenance();
+        });
+        EXPECT_FALSE(r.exited) << sig;
+        EXPECT_EQ(r.code, sig);
+        EXPECT_FALSE(file_present("hold.dat")) << sig;
+        EXPECT_EQ(i16_at(read_file("quorstat.dat"), 0), 31) << sig;
+        EXPECT_EQ(i32_at(player_record(1), 163), 1060) << sig;
+        write_file("quorstat.dat", stat_bytes().b);
+        write_file("players.dat", players_image(player_bytes(1, "ME").last_day(29).bank(1000)));
+    }
+}
+
 namespace {
 // Real pauses, shortened, so two nodes really wait for each other.
 struct scaled_seam : system_seam {
