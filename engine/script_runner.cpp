@@ -188,18 +188,31 @@ void adjust_frequency(const local_time& t) {
     last_clock_sample = sample;
 }
 
+// After a missed event: the first event still to come from this minute on, so that an event
+// due in the very minute of the catch-up is not lost with the missed one.
+void catch_up_event(int now) {
+    int best = 9999;
+    next_event = nullptr;
+    for (event_entry& e : event_list) {
+        int t = str_to_int(e.time.view());
+        if (!e.done && t < best && t >= now) {
+            best = t;
+            next_event = &e;
+        }
+    }
+}
+
 // The timed event of this minute, when it is due. One whose minute passed while the player
 // was somewhere that does not poll is marked done and the next one picked.
 bool timed_event(int now) {
     if (!next_event) return false;
-    event_entry& e = *next_event;
-    int due = str_to_int(e.time.view());
-    if (e.done || due < now) {
-        e.done = 1;
-        pick_next_event(event_list);
-        return false;
+    if (next_event->done || str_to_int(next_event->time.view()) < now) {
+        next_event->done = 1;
+        catch_up_event(now);
+        if (!next_event) return false;
     }
-    if (due != now) return false;
+    event_entry& e = *next_event;
+    if (str_to_int(e.time.view()) != now) return false;
     e.done = 1;
     pick_next_event(event_list);
     run_event_script(e.script.str(), e.params.str());

@@ -145,6 +145,24 @@ TEST_F(events, a_missed_minute_is_marked_done_and_never_blocks_the_next_event) {
     EXPECT_EQ(check_at(12, 10), std::make_pair(std::string("later.scr \r\n"), true));
 }
 
+TEST_F(events, an_event_due_in_the_minute_a_missed_one_is_found_still_runs) {
+    say_script("early.scr");
+    say_script("later.scr");
+    say_script("last.scr");
+    write_file("events.dat", lines({"* * * * 12 05 \"early.scr\"", "* * * * 12 07 \"later.scr\"",
+                                    "* * * * 12 07 \"twin.scr\"", "* * * * 12 09 \"last.scr\""}));
+    read_event_file();
+    out.take();
+    EXPECT_EQ(check_at(12, 4).second, false);
+    // Back at 12:07, after missing 12:05: the first event of 12:07 runs, its twin does not.
+    EXPECT_EQ(check_at(12, 7), std::make_pair(std::string("later.scr \r\n"), true));
+    EXPECT_EQ(check_at(12, 7), std::make_pair(std::string(), false));
+    EXPECT_EQ(next_event->script, "last.scr");
+    // Everything missed until the day ends: nothing runs, nothing is left next.
+    EXPECT_EQ(check_at(12, 30), std::make_pair(std::string(), false));
+    EXPECT_EQ(next_event, nullptr);
+}
+
 TEST_F(events, an_event_script_runs_with_in_event_set_and_a_missing_one_is_reported) {
     write_file("flagged.scr", lines({"@#MAIN", "  WRITELN \"running\"", "  HALT"}));
     set_exec_flag_command_hook([](std::string_view, std::string_view, const std::string&, std::string_view,
