@@ -1,6 +1,6 @@
 // The odd forms that files from BBS software and sysops' editors come in, read in one place:
 // text lines ended by CR, LF or CR LF, numbers padded with blanks, names of any case, fixed
-// blocks shorter than they should be, and the old Microsoft Binary Format reals.
+// blocks shorter than they should be, and the old 4-byte binary reals with the exponent last.
 // Nothing here touches the terminal: the configuration utility links it too.
 #pragma once
 #include <cstdint>
@@ -52,7 +52,7 @@ T number_or_zero(std::string_view s) {
     return clamp_to<T>(parse_whole(s).value_or(0));
 }
 
-// A 4-byte single in the old Microsoft Binary Format: three mantissa bytes (low first, the
+// A 4-byte single in the old binary form: three mantissa bytes (low first, the
 // sign in the top bit of the third), then the exponent (bias 128, 0 means zero).
 double mbf_single(const unsigned char* p);
 // Little-endian 16-bit value.

@@ -49,7 +49,7 @@ void read_pcboard15(const std::string& b, bool pcboard15) {
     local_mode = baud_rate == 0 || com_port == 0;
 }
 
-// The three times of a PCBoard 12 block are seconds as Microsoft Binary Format singles: when
+// The three times of a PCBoard 12 block are seconds as old 4-byte binary singles: when
 // the caller logged on, the time the caller is allowed, and when the caller left for the door.
 // What is left of the allowance becomes the minutes allowed, rounded half to even.
 std::int16_t pcboard12_minutes(const std::string& b) {

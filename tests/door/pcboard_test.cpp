@@ -27,7 +27,7 @@ struct pcboard15 : pcboard {
     }
 };
 
-// Three single reals in the old Microsoft Binary Format (mantissa low byte first, sign in
+// Three old 4-byte binary single reals (mantissa low byte first, sign in
 // the top bit of the third byte, exponent with bias 128 last).
 const std::string mbf_0 = std::string("\x00\x00\x00\x00", 4);
 const std::string mbf_90 = std::string("\x00\x00\x34\x87", 4);
