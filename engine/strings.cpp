@@ -204,12 +204,21 @@ std::string proper_case(std::string_view text) {
         if (i >= text.size()) break;
         std::size_t end = text.find(' ', i);
         if (end == std::string_view::npos) end = text.size();
-        std::string word = lowcase_str(text.substr(i, end - i));
-        for (char& c : word)
-            if (c >= 'a' && c <= 'z') {
-                c = up(c);
-                break;
+        // The byte after a colour code's mark is left as stored: names are kept upper-case,
+        // so a lowered one would turn "`C" or "`B" into a live clear-screen or blink code.
+        std::string word(text.substr(i, end - i));
+        bool raised = false;
+        for (std::size_t k = 0; k < word.size(); ++k) {
+            if (word[k] == '`' && k + 1 < word.size()) {
+                ++k;
+                continue;
             }
+            word[k] = low(word[k]);
+            if (!raised && word[k] >= 'a' && word[k] <= 'z') {
+                word[k] = up(word[k]);
+                raised = true;
+            }
+        }
         if (!out.empty()) out += ' ';
         out += word;
         i = end;

@@ -146,6 +146,10 @@ void enter_game() {
         bool resume = handoff_matches(cur_char);
         erase_file(handoff);
         if (resume) {
+            // The module's exit marked the character offline; back in the realm, other nodes
+            // must see the player again.
+            cur_char->online = 1;
+            write_char_file(true);
             read_inventory(cur_char->number, cur_inventory);
             town_square(true);
             debug_leave("Leaving enter_game");

@@ -94,6 +94,11 @@ TEST(strings, proper_case_words) {
     EXPECT_EQ(proper_case("3rd knight"), "3Rd Knight");
     EXPECT_EQ(proper_case(""), "");
     EXPECT_EQ(proper_case("   "), "");
+    // Colour codes in a name stay as stored: an upper-case letter after the mark is no code
+    // and must not become one (`c clears the screen, `b blinks).
+    EXPECT_EQ(proper_case("X`CBOB `BEN"), "X`Cbob `BEn");
+    EXPECT_EQ(proper_case("`4BOB `!THE`% BOLD"), "`4Bob `!The`% Bold");
+    EXPECT_EQ(proper_case("BOB`"), "Bob`");
 }
 
 TEST(strings, dates_from_the_clock) {

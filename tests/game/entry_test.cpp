@@ -196,6 +196,11 @@ TEST_F(entry, the_hand_off_file_resumes_only_its_own_character) {
     write_file("invt0001.dat", item_image("Stick", 2, 2, 100, 0, 7, 1, 0, 1, 1, 0, "").b);
     EXPECT_EQ(handoff_file_name(), "qvh00001.dat");
 
+    // The module's exit marked the character offline; the square finds it online again.
+    c.online = 0;
+    write_char_file(false);
+    int online_in_square = -1;
+    fakes().acts["clear_in_event"] = [&] { online_in_square = file_chars()[0].online; };
     // Its NAME line names the caller's character: back in the square, no menu, no statistics.
     write_file("qvh00001.dat", "NAME ANNA\nUFNAME ANNA\nULNAME BERG\nCOMPORT 0\n");
     EXPECT_TRUE(handoff_matches(cur_char));
@@ -209,6 +214,7 @@ TEST_F(entry, the_hand_off_file_resumes_only_its_own_character) {
     EXPECT_EQ(screen.find("Selection"), std::string::npos);
     EXPECT_EQ(screen.find("Character Statistics"), std::string::npos);
     EXPECT_EQ(list_names(), strings{"Stick"});
+    EXPECT_EQ(online_in_square, 1);
 
     // Another character's file, or one for nobody: erased, and the caller enters as usual.
     for (const char* file : {"NAME BOB\n", "UFNAME ANNA\n", ""}) {
