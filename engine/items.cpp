@@ -209,6 +209,18 @@ item_record* add_to_inv_NW(inventory_list& items, const item_record& item) {
     return &items.front();
 }
 
+item_record plain_equipment(std::string_view name, std::int16_t position, std::int16_t power, std::int32_t cost) {
+    item_record item;
+    item.name = name;
+    item.power = item.max_power = power;
+    item.cost = cost;
+    item.position = position;
+    item.required_level = 1;
+    item.identified = 1;
+    item.equipped = 1;
+    return item;
+}
+
 item_record* add_to_inv(inventory_list& items, const item_record& item) {
     item_record* added = add_to_inv_NW(items, item);
     if (list_length(cur_inventory) > max_inventory_items) {

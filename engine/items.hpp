@@ -50,6 +50,10 @@ void write_own_inventory();
 // Frees every item of the list.
 void del_inv(inventory_list& items);
 
+// A plain piece of equipment as a character wears it from the start or after a conversion:
+// identified, equipped, level 1, no charges, flags or scripts.
+item_record plain_equipment(std::string_view name, std::int16_t position, std::int16_t power, std::int32_t cost);
+
 // ---- List operations ----
 // Push at the head. add_to_inv then holds the player in the inventory menu while
 // cur_inventory holds more than 12 items ("`3  You are now carrying too many items, you may

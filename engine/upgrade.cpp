@@ -135,18 +135,8 @@ void convert_slot(std::int16_t power, const fstr<20>& name, const char* file, st
     if (power <= 0 || equipped(cur_inventory)) return;
     equipment_table table;
     read_weapon_file(table, file);
-    item_record item;
-    item.name = name;
-    item.power = item.max_power = power;
-    item.cost = table[static_cast<std::size_t>(equipment_tier(table, power) - 1)].price;
-    item.charges = 0;
-    item.position = position;
-    item.required_level = 1;
-    item.flags = 0;
-    item.identified = 1;
-    item.equipped = 1;
-    item.script_events = 0;
-    add_to_inv(cur_inventory, item);
+    std::int32_t price = table[static_cast<std::size_t>(equipment_tier(table, power) - 1)].price;
+    add_to_inv(cur_inventory, plain_equipment(name.view(), position, power, price));
 }
 }  // namespace
 

@@ -75,23 +75,12 @@ std::string ask_name() {
 }
 
 item_record starting_item(const char* name, const char* script_id, std::int16_t position, std::int16_t power) {
-    item_record item;
     if (auto registered = item_by_scriptid(name, script_id)) {
-        item = *registered;
-    } else {
-        item.name = name;
-        item.position = position;
-        item.power = power;
-        item.max_power = power;
-        item.cost = 100;
-        item.charges = 0;
-        item.required_level = 1;
-        item.flags = 0;
-        item.identified = 1;
-        item.script_events = 0;
+        item_record item = *registered;
+        item.equipped = 1;
+        return item;
     }
-    item.equipped = 1;
-    return item;
+    return plain_equipment(name, position, power, 100);
 }
 }  // namespace
 

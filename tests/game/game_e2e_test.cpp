@@ -25,6 +25,15 @@ std::string door_sys(const std::string& graphics) {
     return s;
 }
 
+// Little-endian figures of a stored record, read at their documented offsets.
+int i16_of(const std::string& b, std::size_t off) {
+    return static_cast<std::int16_t>(static_cast<unsigned char>(b[off]) | (static_cast<unsigned char>(b[off + 1]) << 8));
+}
+std::int32_t i32_of(const std::string& b, std::size_t off) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(i16_of(b, off) & 0xFFFF) |
+                                     (static_cast<std::uint32_t>(i16_of(b, off + 2) & 0xFFFF) << 16));
+}
+
 // The fields of one 299-byte record of "players.dat", read at their documented offsets.
 struct stored_char {
     std::string name, bbs_name;
@@ -144,6 +153,12 @@ struct game_e2e : ::testing::Test {
         s.key("x", "Command  : ");
         return s;
     }
+    // Leaving the game from the square's prompt; the exit status, none if the game did not end.
+    static std::optional<int> leave_game(session& s) {
+        s.key("l", "[N] :");
+        s->send("y");
+        return s->wait_exit(wait_ms);
+    }
     // The first start in a new game directory loads the stock items, with a key wait of its
     // own before the intro.
     static void pass_item_update(session& s) {
@@ -234,9 +249,7 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     p.key("", "Command  : ");
     p.key("l", "[N] :");
     p.key("n", "Command  : ");
-    p.key("l", "[N] :");
-    p->send("y");
-    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(leave_game(p), 0);
     EXPECT_FALSE(file_present(game.file("hold.dat")));
 
     std::vector<stored_char> chars = stored_chars(game.file("players.dat"));
@@ -310,22 +323,15 @@ TEST_F(game_e2e, a_missing_text_file_ends_with_code_12) {
 
 TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
     session p = newcomer();
-    p.key("l", "[N] :");
-    p->send("y");
-    ASSERT_EQ(p->wait_exit(wait_ms), 0);
+    ASSERT_EQ(leave_game(p), 0);
 
     // Hunted by a thug, and with hit points above the maximum (as a Drain Life leaves them):
     // the thug, who copies the player's figures but gets only the maximum, falls first.
     std::string players = read_file(game.file("players.dat"));
     ASSERT_EQ(players.size(), 299u);
-    auto i32 = [&](std::size_t off) {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(players[off + i]);
-        return static_cast<std::int32_t>(v);
-    };
-    std::int32_t gold = i32(159), experience = i32(171);
+    std::int32_t gold = i32_of(players, 159), experience = i32_of(players, 171);
     golden g(299);
-    g.raw(0, players).i32(82, i32(82) | 128).i16(86, 32000);
+    g.raw(0, players).i32(82, i32_of(players, 82) | 128).i16(86, 32000);
     write_file(game.file("players.dat"), g.b);
 
     p = back_to_square();
@@ -358,15 +364,13 @@ TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
     EXPECT_NE(plain(p->output()).find("You gain "), std::string::npos);
     EXPECT_NE(plain(p->output()).find(", and find 1,000 gold."), std::string::npos);
     p.key("l", "Command  : ");
-    p.key("l", "[N] :");
-    p->send("y");
-    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(leave_game(p), 0);
 
     players = read_file(game.file("players.dat"));
     ASSERT_EQ(players.size(), 299u);
-    EXPECT_EQ(i32(82) & 128, 0);  // no longer hunted
-    EXPECT_EQ(i32(159), gold + 1000);
-    EXPECT_GT(i32(171), experience);
+    EXPECT_EQ(i32_of(players, 82) & 128, 0);  // no longer hunted
+    EXPECT_EQ(i32_of(players, 159), gold + 1000);
+    EXPECT_GT(i32_of(players, 171), experience);
 }
 
 TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_waits_in_the_square) {
@@ -395,9 +399,7 @@ TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_wait
     p.key("q", "Command  : ");
     p.key("/", "The script runner answers: all is well.");
     p.key("", "Disposing makes NIL");
-    p.key("l", "[N] :");
-    p->send("y");
-    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(leave_game(p), 0);
     EXPECT_FALSE(file_present(game.file("hold.dat")));
 }
 
@@ -408,13 +410,6 @@ std::string player_bytes(int number, const std::string& name, const std::string&
                          int bank, bool online = false) {
     return golden(299).str(0, name).str(21, bbs_name).i16(62, number).i16(64, 1).i16(86, 20).i16(88, 20)
         .i32(163, bank).i16(175, 1).i16(255, last_day).u8(294, online).b;
-}
-int i16_of(const std::string& b, std::size_t off) {
-    return static_cast<std::int16_t>(static_cast<unsigned char>(b[off]) | (static_cast<unsigned char>(b[off + 1]) << 8));
-}
-std::int32_t i32_of(const std::string& b, std::size_t off) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(i16_of(b, off) & 0xFFFF) |
-                                     (static_cast<std::uint32_t>(i16_of(b, off + 2) & 0xFFFF) << 16));
 }
 std::string record_of(const std::string& players, int number) {
     for (std::size_t r = 0; r + 299 <= players.size(); r += 299)
@@ -440,9 +435,7 @@ TEST_F(game_e2e, the_first_caller_of_a_new_day_rolls_the_game_over) {
     p.key("x", "[HIT ANY KEY]");
     p.key("x", "[ Hit any key ]");
     p.key("x", "Command  : ");
-    p.key("l", "[N] :");
-    p->send("y");
-    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(leave_game(p), 0);
 
     std::string stat = read_file(game.file("quorstat.dat"));
     EXPECT_EQ(i16_of(stat, 0), 31);
@@ -467,9 +460,7 @@ TEST_F(game_e2e, the_first_caller_of_a_new_day_rolls_the_game_over) {
     p.key("", "[HIT ANY KEY]");
     p.key("x", "[ Hit any key ]");
     p.key("x", "Command  : ");
-    p.key("l", "[N] :");
-    p->send("y");
-    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(leave_game(p), 0);
     EXPECT_EQ(i16_of(read_file(game.file("quorstat.dat")), 0), 31);
 }
 
@@ -547,9 +538,7 @@ TEST_F(forest_e2e, a_newcomer_fights_in_the_forest_and_walks_back_to_town) {
     p.key("?", "Command? [S] : ");
     EXPECT_NE(plain(p->output()).find("  (D) Deposit gold in the tree bank"), std::string::npos);
     p.key("l", "Command  : ");
-    p.key("l", "[N] :");
-    p->send("y");
-    EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    EXPECT_EQ(leave_game(p), 0);
 
     std::string players = read_file(game.file("players.dat"));
     ASSERT_EQ(players.size(), 299u);
@@ -562,9 +551,7 @@ TEST_F(forest_e2e, a_newcomer_fights_in_the_forest_and_walks_back_to_town) {
 
 TEST_F(forest_e2e, a_player_killed_in_the_forest_stays_dead_until_the_next_day) {
     session p = newcomer();
-    p.key("l", "[N] :");
-    p->send("y");
-    ASSERT_EQ(p->wait_exit(wait_ms), 0);
+    ASSERT_EQ(leave_game(p), 0);
     // One hit point left, and too unlucky for any special event: every search is a fight.
     std::string players = read_file(game.file("players.dat"));
     ASSERT_EQ(players.size(), 299u);
