@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "door/door.hpp"
-#include "door/file_forms.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"

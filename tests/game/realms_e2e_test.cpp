@@ -18,25 +18,20 @@ constexpr stop stops[] = {{"Command? [S] : ", nullptr}, {"Command? [L] : ", null
 // Searches once and answers until the realm's prompt is back; false when it never came.
 bool search(session& s) {
     const char* answer = "s";
-    for (int step = 0; step < 400; ++step) {
+    for (int step = 0; answer && step < 400; ++step) {
         std::size_t from = plain(s->output()).size();
         s->send(answer);
         answer = nullptr;
-        for (int waited = 0; waited < wait_ms && !answer; waited += 20) {
+        for (int waited = 0; waited < wait_ms && !answer && s->running(); waited += 20) {
             s->read_for(20);
             std::string t = plain(s->output()).substr(from);
-            for (const stop& st : stops) {
-                if (!t.ends_with(st.prompt)) continue;
-                if (!st.answer) {
-                    s.seen = plain(s->output()).size();
-                    return true;
-                }
-                answer = st.answer;
-                break;
-            }
-            if (!s->running()) return false;
+            for (const stop& st : stops)
+                if (t.ends_with(st.prompt)) answer = st.answer ? st.answer : "";
         }
-        if (!answer) return false;
+        if (answer && !*answer) {
+            s.seen = plain(s->output()).size();
+            return true;
+        }
     }
     return false;
 }
