@@ -10,6 +10,7 @@
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
 #include "game/masters.hpp"
+#include "game/realm.hpp"
 #include "multi/multi_init.hpp"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     game_combat_init();
     game_forest_init();
     game_masters_init();
+    game_realms_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
