@@ -45,6 +45,7 @@ void class_menu(visit& v) {
     for (const class_way& w : class_ways) {
         if ((me().class_bits & w.bit) == 0) continue;
         std::string keys;
+        deldesc(v.menu);
         read_text_section(text_file_name, w.section, v.menu, keys);
         v.loop.keys = keys;
         return;
