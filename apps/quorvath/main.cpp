@@ -9,6 +9,7 @@
 #include "game/forest.hpp"
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
+#include "game/shops.hpp"
 #include "multi/multi_init.hpp"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     game_init();
     game_combat_init();
     game_forest_init();
+    game_shops_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
