@@ -6,7 +6,6 @@
 #include "door/door.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
 #include "engine/item_registry.hpp"
 #include "engine/items.hpp"
 #include "engine/screens.hpp"
