@@ -229,11 +229,19 @@ std::string proper_case(std::string_view text) {
     return cut(out);
 }
 
-std::string date_time_str() {
+namespace {
+std::string date_and_time(bool whole_year) {
     local_time t = clock_now();
-    return weekday_name(t) + " " + two(t.month) + "/" + two(t.day) + "/" + two(t.year) + "  " +
-           two(t.hour) + ":" + two(t.minute) + ":" + two(t.second) + ":" + two(t.hundredths);
+    return weekday_name(t) + " " + two(t.month) + "/" + two(t.day) + "/" +
+           (whole_year ? std::to_string(t.year) : two(t.year)) + "  " + two(t.hour) + ":" + two(t.minute) + ":" +
+           two(t.second) + ":" + two(t.hundredths);
 }
+}  // namespace
+
+std::string date_time_str() { return date_and_time(false); }
+
+std::string date_time_text() { return date_and_time(true); }
+
 
 std::string today_string() {
     local_time t = clock_now();

@@ -54,6 +54,8 @@ std::string controls_to_dots(std::string_view text);
 // ---- Dates and times, from the clock of door/sys.hpp ----
 // "Thursday 01/15/26  12:00:00:00" (weekday, MM/DD/YY, two blanks, HH:MM:SS:hh).
 std::string date_time_str();
+// As date_time_str with the whole year: "Thursday 01/15/2026  12:00:00:00".
+std::string date_time_text();
 // "Thursday 01/15/26".
 std::string today_string();
 // "20260115".
