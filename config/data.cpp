@@ -39,8 +39,9 @@ void default_stats() {
 }  // namespace
 
 void file_busy_wait(const std::string& name, int& result) {
+    auto blue_line = [](std::string_view text) { print_line("`9" + std::string(text)); };
     file_available_console(name, result,
-                           {" already open : `4HOLD", " file stuck `4OPEN`9, Please inform SysOp", exit_stuck, print_line});
+                           {" already open : `4HOLD", " file stuck `4OPEN`9, Please inform SysOp", exit_stuck, blue_line});
 }
 
 bool file_there(const std::string& name) {
