@@ -7,6 +7,7 @@
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
 #include "engine/creatures.hpp"
+#include "engine/equipment.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/game_path.hpp"
 #include "support/child.hpp"
@@ -100,6 +101,19 @@ TEST_F(cfg_files, first_forest_rows_computed) {
     decode_record(std::string_view(image).substr(12 * 198), last);
     EXPECT_EQ(last.name.view(), "Armored Fairy");
     EXPECT_EQ(last.level, 2);
+}
+
+TEST_F(cfg_files, default_equipment_tables) {
+    cfg::write_weapon_table();
+    cfg::write_shield_table();
+    equipment_table weapons, shields;
+    ASSERT_TRUE(parse_equipment_table(read_file("weapons.dat"), weapons));
+    ASSERT_TRUE(parse_equipment_table(read_file("shields.dat"), shields));
+    EXPECT_EQ(read_file("weapons.dat").size(), 14u * 27);
+    EXPECT_EQ(weapons[13].name.view(), "Armageddon Machine");
+    EXPECT_EQ(weapons[13].price, 12800000);
+    EXPECT_EQ(shields[8].name.view(), "Ring/Damage Reducing");
+    EXPECT_EQ(shields[8].strength, 22);
 }
 
 TEST_F(cfg_files, busy_file_waits_then_code_5) {

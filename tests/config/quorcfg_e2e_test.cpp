@@ -85,11 +85,19 @@ TEST(quorcfg_e2e, a_terminate_inside_a_field_restores_the_terminal) {
     EXPECT_EQ(read_file(dir.file("quorvath.dat")), "BBSTYPE LOCAL\nMAXTIME 30\n");
 }
 
-TEST(quorcfg_e2e, piped_input_quits) {
-    temp_dir dir(false);
-    std::string cmd = "cd '" + dir.path() + "' && printf q | '" + qv_binary("quorcfg") + "' > /dev/null";
-    int status = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(file_present(dir.file("quorvath.dat")));
+TEST(quorcfg_e2e, piped_input_quits_and_a_refused_control_file_stops_first) {
+    struct row {
+        const char* control;  // null: none
+        int code;
+    };
+    for (row r : {row{nullptr, 0}, row{"BBSTYPE BOGUS\n", 18}}) {
+        temp_dir dir(false);
+        if (r.control) write_file(dir.file("quorvath.dat"), r.control);
+        std::string cmd = "cd '" + dir.path() + "' && printf q | QV_TEST_NOSLEEP=1 '" + qv_binary("quorcfg") + "' > /dev/null";
+        int status = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), r.code);
+        EXPECT_TRUE(file_present(dir.file("quorvath.dat")));
+        EXPECT_EQ(file_present(dir.file("forest.dat")), r.code == 0);
+    }
 }
