@@ -11,6 +11,7 @@
 #include "game/hooks.hpp"
 #include "game/masters.hpp"
 #include "game/realm.hpp"
+#include "game/shops.hpp"
 #include "multi/multi_init.hpp"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     game_forest_init();
     game_masters_init();
     game_realms_init();
+    game_shops_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
