@@ -2,20 +2,29 @@
 // the other caller, who waits in the town square, with its notice, and is taken out there.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "game/game_e2e.hpp"
 
 namespace {
+using dialogue = std::vector<std::pair<std::string, std::string>>;
+
+// The keys typed, each with the text it brings up.
+void talk(e2e::session& s, const dialogue& d) {
+    for (const auto& [keys, wanted] : d) s.key(keys, wanted);
+}
+
 struct bank_two_nodes : e2e::game_e2e {
     // The second caller's first call on node 2: Dora, a knight, up to the square's prompt.
     e2e::session second_caller() {
         e2e::session s{start({"/L", "/N2"})};
         EXPECT_TRUE(s.wait_text("(or leave blank for Local Sysop):"));
-        const std::pair<std::string, std::string> dialogue[] = {
-            {"", ">"}, {"Carl Dorn\r", "[ Hit any key ]"}, {"x", "Selection : "},
-            {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
-            {"Dora\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
-            {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
-        for (const auto& [keys, wanted] : dialogue) s.key(keys, wanted);
+        talk(s, {{"", ">"}, {"Carl Dorn\r", "[ Hit any key ]"}, {"x", "Selection : "},
+                 {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
+                 {"Dora\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
+                 {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}});
         return s;
     }
     // Gold in hand and in the bank of the named character in "players.dat".
@@ -34,22 +43,22 @@ TEST_F(bank_two_nodes, gold_sent_from_one_node_arrives_on_the_other_with_its_not
     e2e::session dora = second_caller();
     ASSERT_TRUE(bob.wait_text("Dora has entered the realm."));
 
-    bob.key("b", "Gold on hand : 500     Gold in bank : 0");
-    bob.key("d", "(1 for ALL of it) : ");
-    bob.key("1\r", "\"Very well, You now have 500 gold in the bank\"");
-    bob.key("t", "To whom do you wish to transfer Funds? : ");
-    bob.key("dora\r", "How much do you wish to transfer to DORA? : ");
-    bob.key("200\r", "\"Very well, You now have 300 gold in the bank\"");
-    bob.key("l", "Command  : ");
+    talk(bob, {{"b", "Gold on hand : 500     Gold in bank : 0"},
+               {"d", "(1 for ALL of it) : "},
+               {"1\r", "\"Very well, You now have 500 gold in the bank\""},
+               {"t", "To whom do you wish to transfer Funds? : "},
+               {"dora\r", "How much do you wish to transfer to DORA? : "},
+               {"200\r", "\"Very well, You now have 300 gold in the bank\""},
+               {"l", "Command  : "}});
 
     // Dora's square finds the notice in her mailbox while it waits for a key.
     ASSERT_TRUE(dora.wait_text("Bank Notice")) << e2e::plain(dora->output());
     ASSERT_TRUE(dora.wait_text("Bob has transfered 200 to your bank account."));
-    dora.key("x", "Command  : ");
-    dora.key("b", "Gold on hand : 500     Gold in bank : 200");
-    dora.key("w", "(1 for ALL of it) : ");
-    dora.key("1\r", "\"Very well, You now have 0 gold in the bank\"");
-    dora.key("l", "Command  : ");
+    talk(dora, {{"x", "Command  : "},
+                {"b", "Gold on hand : 500     Gold in bank : 200"},
+                {"w", "(1 for ALL of it) : "},
+                {"1\r", "\"Very well, You now have 0 gold in the bank\""},
+                {"l", "Command  : "}});
 
     EXPECT_EQ(leave_game(dora), 0);
     EXPECT_EQ(leave_game(bob), 0);
