@@ -359,20 +359,9 @@ void bank_drawer() {
 
 // ---- The forest's menu ----
 
-// The hidden word: B and four more keys, read without echo. The word's key becomes a blank;
-// a mistyped word hands its fifth key on as the command.
-char hidden_word(char k) {
-    if (k != forest_hidden_word[0] || has_status_bit(me(), status_secret1)) return k;
-    std::string word(1, k);
-    char last = k;
-    for (int i = 0; i < 4; ++i) {
-        last = read_key();
-        word += upcase_key(last);
-    }
-    if (word != forest_hidden_word) return upcase_key(last);
-    steal_from_bank(1);
-    me().status_bits |= status_secret1;
-    return ' ';
+// The hidden word leads to the trivia question, once a game day.
+char forest_word(char k) {
+    return hidden_word(k, forest_hidden_word, status_secret1, [] { steal_from_bank(1); });
 }
 
 const realm forest_realm{
@@ -386,7 +375,7 @@ const realm forest_realm{
     .branch_line = forest_branch_line,
     .events = 14,
     .special_event = forest_special_event,
-    .filter_key = hidden_word,
+    .filter_key = forest_word,
 };
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "door/door.hpp"
 #include "engine/colour.hpp"
+#include "engine/data_files.hpp"
 #include "engine/flags.hpp"
 #include "engine/lookups.hpp"
 #include "engine/play_hooks.hpp"
@@ -55,6 +56,21 @@ char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 
 void echo_key(char k) {
     unsigned char u = static_cast<unsigned char>(k);
     write_line(u >= 32 && u != 127 ? std::string(1, upcase_key(k)) : std::string());
+}
+
+char hidden_word(char k, std::string_view word, std::int32_t used_bit, void (*action)()) {
+    if (!cur_char || word.empty() || k != word[0] || has_status_bit(*cur_char, used_bit)) return k;
+    std::string typed(1, k);
+    char last = k;
+    for (int i = 0; i < 4; ++i) {
+        last = read_key();
+        typed += upcase_key(last);
+    }
+    if (typed != word) return upcase_key(last);
+    // Used up as soon as it is spoken, whatever the action then leads to.
+    cur_char->status_bits |= used_bit;
+    action();
+    return ' ';
 }
 
 void disp_lines(std::initializer_list<std::string> text) {

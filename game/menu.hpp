@@ -83,6 +83,12 @@ char upcase_key(char k);
 // The echo of a key: the key (upper-cased) and a line end; a control key gives only the
 // line end.
 void echo_key(char k);
+// A hidden word of a place: when k is the word's first letter and the playing character has
+// not used the word today (used_bit clear), four more keys are read without echo; the five,
+// upper-cased, spelling the word set used_bit, run the action and count as a blank key. A
+// mistyped word hands its fifth key on, upper-cased, as the command; any other key comes
+// back as it is. Nothing is echoed.
+char hidden_word(char k, std::string_view word, std::int32_t used_bit, void (*action)());
 // Each text on a line of its own (disp_line).
 void disp_lines(std::initializer_list<std::string> text);
 // The place's menu text, unless the player is in expert mode.

@@ -15,6 +15,7 @@
 #include "engine/script_hooks.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
+#include "game/bank.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
 #include "game/mountain.hpp"
@@ -110,19 +111,7 @@ void tree_bank(std::string_view branch_line) {
                 "  panel and retrieve your money belt and receipt."});
     // On the merged record, under the hold: a transfer or the interest another node wrote to
     // the bank gold meanwhile is kept, and the deposit goes on top of it.
-    bool full = false;
-    update_under_hold([&] {
-        character_record& c = me();
-        std::int64_t room = std::max<std::int64_t>(max_gold - std::int64_t(c.bank_gold), 0);
-        std::int64_t amount = std::clamp<std::int64_t>(c.gold, 0, room);
-        full = amount < c.gold;
-        add_bank_gold(c, amount);
-        add_gold(c, -amount);
-    });
-    if (full) {
-        disp_line("`%  \"Your bank account cannot hold that much.");
-        disp_line("`%  You must hold on to some of this gold.\"");
-    }
+    deposit_gold(me().gold);
 }
 
 void run_realm(const realm& r) {

@@ -4,6 +4,7 @@
 #include "engine/script_runner.hpp"
 #include "engine/text_init.hpp"
 #include "engine/upgrade.hpp"
+#include "game/bank.hpp"
 #include "game/combat.hpp"
 #include "game/entry.hpp"
 #include "game/forest.hpp"
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
     game_realms_init();
     game_inn_init();
     game_shops_init();
+    game_shops_init();
+    game_bank_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
