@@ -12,6 +12,7 @@
 #include "game/masters.hpp"
 #include "game/realm.hpp"
 #include "game/inn.hpp"
+#include "game/tavern.hpp"
 #include "multi/multi_init.hpp"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     game_masters_init();
     game_realms_init();
     game_inn_init();
+    game_tavern_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
