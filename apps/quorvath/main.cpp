@@ -14,6 +14,7 @@
 #include "game/realm.hpp"
 #include "game/inn.hpp"
 #include "game/shops.hpp"
+#include "game/tavern.hpp"
 #include "multi/multi_init.hpp"
 
 int main(int argc, char** argv) {
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     game_shops_init();
     game_shops_init();
     game_bank_init();
+    game_tavern_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;

@@ -126,8 +126,9 @@ struct game_e2e : ::testing::Test {
         pass_item_update(s);
         return s;
     }
-    // A newcomer's first call: a new character (Bob, a knight), up to the square's prompt.
-    session newcomer(const std::string& clock = "20260115120000") {
+    // A newcomer's first call: a new character (Bob, a knight unless another class key is
+    // given), up to the square's prompt.
+    session newcomer(const std::string& clock = "20260115120000", const std::string& class_key = "k") {
         session s = log_on(clock);
         s.key("x", "Selection : ");
         // The first caller of the game's first day runs the daily maintenance.
@@ -138,7 +139,7 @@ struct game_e2e : ::testing::Test {
         s.key("", ">");
         s.key("Bob\r", "Go by the name : ");
         s.key("\r", "(K/B/L/H/C/T) :");
-        s.key("k", "Choose your gender : ");
+        s.key(class_key, "Choose your gender : ");
         s.key("m", "[HIT ANY KEY]");
         s.key("x", "[ Hit any key ]");
         s.key("x", "Command  : ");
