@@ -169,6 +169,44 @@ TEST_F(dropfile, chain_txt_local) {
     EXPECT_EQ(baud_rate, 0);
 }
 
+namespace {
+std::vector<std::string> logged;
+void log_line(std::string_view l) { logged.emplace_back(l); }
+}  // namespace
+
+TEST_F(dropfile, chain_txt_with_an_empty_alias_takes_the_real_name) {
+    struct alias_case {
+        const char *alias, *real, *first, *last;
+        int code;
+    };
+    const alias_case cases[] = {
+        {"", "Carl Dorn", "CARL", "DORN", 0},
+        {"  ", "Carl Dorn", "CARL", "DORN", 0},
+        {"Blade", "Carl Dorn", "BLADE", "", 0},
+        {"", "", "", "", 17},
+    };
+    set_door_log_writer(log_line);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.real);
+        door_reset_session();
+        logged.clear();
+        lines l = chain_txt;
+        l[1] = c.alias;
+        l[2] = c.real;
+        put("chain.txt", l);
+        door_stop s = read(5);
+        EXPECT_EQ(s.code, c.code);
+        expect_caller(c.first, c.last);
+        // A file read but naming no caller says so in the debug log; its screen text stays.
+        EXPECT_EQ(logged, c.code ? std::vector<std::string>{"FORCE:Drop file chain.txt holds no caller's name"}
+                                 : std::vector<std::string>{});
+        if (c.code) {
+            EXPECT_EQ(s.text, "Error in opening \"Chain.txt\"");
+        }
+    }
+    set_door_log_writer(nullptr);
+}
+
 TEST_F(dropfile, info_bbs) {
     for (const char* eol : eols) {
         door_reset_session();

@@ -81,6 +81,7 @@ TEST_F(session, local_logon_node_from_the_first_argument) {
 }
 
 TEST_F(session, door_init_local) {
+    ::setenv("LC_ALL", "C", 1);  // the PC character set as it is
     control("BBSTYPE DOORSYS\nSYSOPFIRST Anna\nSYSOPLAST Berg\nMAXTIME 100\n");
     set_args({"/L", "/N3"});
     seam.set_time(2026, 2, 3, 21, 15, 30);
@@ -157,4 +158,38 @@ TEST_F(session, status_screen) {
     EXPECT_EQ(door_status_lines(), expected);
     locked_baud = 19200;
     EXPECT_EQ(door_status_lines()[8], "Lock Baud: 19200");
+}
+
+TEST_F(session, the_pc_character_set_reaches_a_utf8_console_as_utf8) {
+    std::string line;
+    for (int i = 0; i < 31; ++i) line += "\u2500";
+    const std::string utf8_box = "\r\n\u250C" + line + "\u2510\r\n\u2502          Local Logon          \u2502\r\n\u2514" +
+                                 line + "\u2518\r\n\r\n";
+    const std::string pc_bytes = "\xB0\xDB\x80\xE1\xFF~";
+    const std::string pc_as_utf8 = "\u2591\u2588\u00C7\u00DF\u00A0~";
+    struct locale_case {
+        const char* locale;
+        bool local_logon;  // else a BBS's DOOR.SYS for a caller at the console
+        bool utf8;
+    };
+    const locale_case cases[] = {
+        {"C.UTF-8", true, true}, {"en_US.utf8", true, true}, {"C", true, false}, {"C.UTF-8", false, false}};
+    write_file(dir.file("door.sys"), "COM0:\r\n\r\n\r\n\r\n38400\r\n\r\n\r\n\r\n\r\nCarl Dorn\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + (c.local_logon ? " local" : " door.sys"));
+        door_reset_session();
+        ::setenv("LC_ALL", c.locale, 1);
+        control("BBSTYPE DOORSYS\nSYSOPFIRST Anna\nSYSOPLAST Berg\n");
+        set_args(c.local_logon ? std::vector<std::string>{"/L"} : std::vector<std::string>{});
+        input_feed keys("carl dorn\r");
+        door_init("quorvath.dat");
+        std::string sent = out.take();
+        if (c.local_logon) {
+            EXPECT_EQ(sent.substr(0, c.utf8 ? utf8_box.size() : box.size()), c.utf8 ? utf8_box : box);
+        }
+        write_str(pc_bytes);
+        flush_output();
+        EXPECT_EQ(out.take(), c.utf8 ? pc_as_utf8 : pc_bytes);
+    }
+    ::unsetenv("LC_ALL");
 }
