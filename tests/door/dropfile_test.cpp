@@ -1,5 +1,6 @@
 // The text drop files, built line by line as the BBS software writes them, in each of the
 // three line-end forms.
+#include <array>
 #include <sys/stat.h>
 
 #include "door_fixture.hpp"
@@ -175,35 +176,24 @@ void log_line(std::string_view l) { logged.emplace_back(l); }
 }  // namespace
 
 TEST_F(dropfile, chain_txt_with_an_empty_alias_takes_the_real_name) {
-    struct alias_case {
-        const char *alias, *real, *first, *last;
-        int code;
-    };
-    const alias_case cases[] = {
-        {"", "Carl Dorn", "CARL", "DORN", 0},
-        {"  ", "Carl Dorn", "CARL", "DORN", 0},
-        {"Blade", "Carl Dorn", "BLADE", "", 0},
-        {"", "", "", "", 17},
-    };
-    set_door_log_writer(log_line);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.real);
-        door_reset_session();
-        logged.clear();
+    // alias, real name, first and last name read; the last file names no caller at all.
+    const std::array<const char*, 4> cases[] = {
+        {"", "Carl Dorn", "CARL", "DORN"}, {"  ", "Carl Dorn", "CARL", "DORN"}, {"Blade", "Carl Dorn", "BLADE", ""}};
+    for (const auto& [alias, real, first, last] : cases) {
         lines l = chain_txt;
-        l[1] = c.alias;
-        l[2] = c.real;
+        l[1] = alias;
+        l[2] = real;
         put("chain.txt", l);
-        door_stop s = read(5);
-        EXPECT_EQ(s.code, c.code);
-        expect_caller(c.first, c.last);
-        // A file read but naming no caller says so in the debug log; its screen text stays.
-        EXPECT_EQ(logged, c.code ? std::vector<std::string>{"FORCE:Drop file chain.txt holds no caller's name"}
-                                 : std::vector<std::string>{});
-        if (c.code) {
-            EXPECT_EQ(s.text, "Error in opening \"Chain.txt\"");
-        }
+        ASSERT_FALSE(read(5)) << alias;
+        expect_caller(first, last);
     }
+    // A file read but naming no caller says so in the debug log; its screen text stays.
+    set_door_log_writer(log_line);
+    put("chain.txt", {"7", "", ""});
+    door_stop s = read(5);
+    EXPECT_EQ(s.code, 17);
+    EXPECT_EQ(s.text, "Error in opening \"Chain.txt\"");
+    EXPECT_EQ(logged, std::vector<std::string>{"FORCE:Drop file chain.txt holds no caller's name"});
     set_door_log_writer(nullptr);
 }
 
