@@ -26,10 +26,20 @@ test-san:
 	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 600
 
-# A fresh scratch game directory made from data/, then a local log-on into it.
-# KEEP=1 keeps the directory from the last play; DIR=... names another one.
+# A local log-on into the game directory DIR, made from data/ on the first play and kept
+# afterwards, as a game keeps its players. FRESH=1 makes it again from data/, but never
+# while a process (a node playing, a shell) is in it.
 play: build
-	@if [ "$(KEEP)" != "1" ] || [ ! -d "$(DIR)" ]; then rm -rf "$(DIR)" && cp -r data "$(DIR)"; fi
+	@if [ "$(FRESH)" = "1" ] && [ -d "$(DIR)" ]; then \
+		d=$$(cd "$(DIR)" && pwd -P); \
+		for p in /proc/[0-9]*; do \
+			if [ "$$(readlink $$p/cwd 2>/dev/null)" = "$$d" ]; then \
+				echo "$(DIR) is in use (process $${p#/proc/}): leave the game there first."; exit 1; \
+			fi; \
+		done; \
+		rm -rf "$(DIR)"; \
+	fi
+	@[ -d "$(DIR)" ] || cp -r data "$(DIR)"
 	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
 
 # The sysop's utility in the game directory of make play (made from data/ when there is none).

@@ -104,6 +104,10 @@ std::int16_t minutes_left();
 void show_text_ansi(std::string_view section);
 using section_lines_reader = std::vector<std::string> (*)(std::string_view section);
 void set_show_text_reader(section_lines_reader r);
+// Lines for the game's debug log ("FORCE:" ones always go in); the engine installs the writer.
+using door_log_writer = void (*)(std::string_view line);
+void set_door_log_writer(door_log_writer w);
+void door_log(std::string_view line);
 
 // ---- Carrier ----
 [[noreturn]] void carrier_lost_exit();

@@ -19,6 +19,10 @@ extern std::string macro;         // Ctrl-N macro text
 extern bool link_ready;           // purge_io has set up the link
 extern int hold_count;            // holds this node has raised (see door_hold_raise)
 extern bool in_carrier_exit;      // carrier_lost_exit has begun
+extern bool utf8_console;         // the PC character set goes out as UTF-8 (local console)
+
+// True when the console's locale (LC_ALL, else LC_CTYPE, else LANG) reads UTF-8.
+bool locale_is_utf8();
 
 // Writes bytes straight to standard output, bypassing the buffer (error texts, carrier text).
 void write_direct(std::string_view s);
@@ -49,6 +53,9 @@ void restore_terminal();
 // Splits a full-name line: upper-cased, the first name up to the first blank, the rest the
 // last name.
 std::pair<std::string, std::string> split_full_name(std::string_view full);
+// The stop for a drop file that was read but names no caller: the drop file's own message for
+// the screen; the debug log is told at once what was really wrong.
+door_stop no_caller_stop(std::string message);
 // The drop-file types that are no text file.
 door_stop local_logon_read();
 door_stop read_pcboard_sys(int type);

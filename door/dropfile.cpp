@@ -80,10 +80,11 @@ void read_dorinfo(const lines_t& l) {
     set_number(l, 12, minutes_allowed);
 }
 
-// The layout real BBS software writes: the caller's name on line 2, then the fields from
-// line 11 on.
+// The layout real BBS software writes: the caller's alias on line 2 (empty when the BBS uses
+// real names) and real name on line 3, then the fields from line 11 on.
 void read_chain_txt(const lines_t& l) {
-    set_caller_name(l, 2);
+    auto alias = line_at(l, 2);
+    set_caller_name(l, alias && trim_blanks(*alias).empty() ? 3 : 2);
     set_number(l, 11, security_level);
     if (line_at(l, 14)) graphics_mode = line_is(l, 14, "0") ? 1 : 3;
     if (line_at(l, 15)) local_mode = line_is(l, 15, "0");
@@ -222,10 +223,15 @@ door_stop read_text_drop_file(int type) {
     auto lines = read_text_lines(find_file_case_blind(drop_path.str(), f.file));
     if (!lines) return {exit_drop_file_error, f.message};
     if (door_stop s = f.read(*lines)) return s;
-    if (trim_blanks(user_first_name.view()).empty()) return {exit_drop_file_error, f.message};
+    if (trim_blanks(user_first_name.view()).empty()) return no_caller_stop(f.message);
     return {};
 }
 }  // namespace
+
+door_stop no_caller_stop(std::string message) {
+    door_log("FORCE:Drop file " + drop_path.str() + door_cfg.drop_file_name.str() + " holds no caller's name");
+    return {exit_drop_file_error, std::move(message)};
+}
 
 std::pair<std::string, std::string> split_full_name(std::string_view full) {
     std::string s = upper_case(trim_blanks(full));

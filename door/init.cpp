@@ -7,6 +7,7 @@
 
 namespace {
 section_lines_reader show_reader = nullptr;
+door_log_writer log_writer = nullptr;
 
 // At every halt: what is still buffered for the caller goes out, unless the caller is gone.
 void door_exit_proc() {
@@ -81,6 +82,7 @@ void door_reset_session() {
     door_state::link_ready = false;
     door_state::hold_count = 0;
     door_state::in_carrier_exit = false;
+    door_state::utf8_console = false;
     door_state::discard_output();
 }
 
@@ -89,6 +91,9 @@ void door_init(std::string_view control_file_name) {
     comms_unit_init();
     add_exit_proc(door_exit_proc);
     read_door_config(control_file_name);
+    // Without a drop file the session is on the sysop's own console (a BBS caller's
+    // terminal always gets the PC character set as it is).
+    door_state::utf8_console = bbs_type <= 1 && door_state::locale_is_utf8();
     door_state::page_length = 25;
     cur_colour = 7;
     cur_back_colour = 0;
@@ -116,6 +121,12 @@ void door_init(std::string_view control_file_name) {
 }
 
 void set_show_text_reader(section_lines_reader r) { show_reader = r; }
+
+void set_door_log_writer(door_log_writer w) { log_writer = w; }
+
+void door_log(std::string_view line) {
+    if (log_writer) log_writer(line);
+}
 
 void show_text_ansi(std::string_view section) {
     if (graphics_mode != 3 || !show_reader) return;

@@ -106,6 +106,6 @@ door_stop read_pcboard_sys(int type) {
         read_pcboard12(*block);
     else
         read_pcboard15(*block, type == 6);
-    if (user_first_name.empty()) return {exit_drop_file_error, message};
+    if (user_first_name.empty()) return no_caller_stop(message);
     return {};
 }

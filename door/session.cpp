@@ -1,6 +1,9 @@
 // The door session values and the kit's own terminal state.
 #include "door/door.hpp"
 #include "door/door_internal.hpp"
+#include "door/file_forms.hpp"
+
+#include <cstdlib>
 
 fstr<30> user_first_name;
 fstr<30> user_last_name;
@@ -42,4 +45,16 @@ std::string macro;
 bool link_ready = false;
 int hold_count = 0;
 bool in_carrier_exit = false;
+bool utf8_console = false;
+
+bool locale_is_utf8() {
+    const char* value = nullptr;
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        value = std::getenv(name);
+        if (value && *value) break;
+    }
+    if (!value) return false;
+    std::string v = upper_case(value);
+    return v.find("UTF-8") != std::string::npos || v.find("UTF8") != std::string::npos;
+}
 }  // namespace door_state

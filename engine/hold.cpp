@@ -4,11 +4,13 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
 #include "door/door.hpp"
+#include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
 #include "engine/hooks.hpp"
@@ -19,6 +21,9 @@ constexpr int hold_pause_ms = 500;
 
 int depth = 0;
 bool door_told = false;
+// The open "hold.dat" of this node's hold: its lock tells the other nodes that the holder
+// is alive, and the kernel drops it when the process ends however it ends.
+int held_fd = -1;
 // Where this node's hold is, for the fatal-signal path (no allocation there).
 char owned_path[4096] = {};
 volatile std::sig_atomic_t owned_for_signal = 0;
@@ -63,16 +68,76 @@ struct wait_display {
     end_prog(exit_hold_too_long);
 }
 
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+int lock_file(int fd, int how) {
+    int r;
+    do {
+        r = ::flock(fd, how);
+    } while (r != 0 && errno == EINTR);
+    return r;
+}
+
+// A hold.dat that a waiter found without a live holder. A node that died between its create
+// and its lock leaves an empty file, which gets one check of grace: a live node locks it
+// and writes its byte at once.
+struct stale_watch {
+    struct stat empty_seen = {};
+    bool seen = false;
+};
+
+// One check of the hold: true while some node holds it. A hold.dat whose holder is gone is
+// removed (by one waiter only: it holds the dead file's lock while it removes it).
+bool hold_held(stale_watch& watch) {
+    int fd;
+    do {
+        // Open for writing where allowed: over NFS an exclusive lock needs it.
+        fd = ::open(hold_file_name, O_RDWR | O_CLOEXEC);
+        if (fd < 0 && errno == EACCES) fd = ::open(hold_file_name, O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        watch.seen = false;
+        return file_exists(hold_file_name);
+    }
+    bool held = true;
+    struct stat mine, now;
+    if (lock_file(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mine) == 0) {
+        if (::stat(hold_file_name, &now) != 0) {
+            held = false;  // released while we looked
+        } else if (same_file(mine, now)) {
+            if (mine.st_size == 0 && !(watch.seen && same_file(watch.empty_seen, mine))) {
+                watch.empty_seen = mine;
+                watch.seen = true;
+            } else if (::unlink(hold_file_name) == 0) {
+                debug_log("FORCE:Removed hold.dat left by a node that is gone");
+                held = false;
+            }
+        }
+    }
+    ::close(fd);
+    return held;
+}
+
 bool try_create() {
     int fd;
     do {
-        fd = ::open(hold_file_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(hold_file_name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
+    // On a file system without locks the hold is the file alone, as it always was.
+    bool locked = lock_file(fd, LOCK_EX) == 0;
+    if (::fstat(fd, &owned_file) != 0) owned_file = {};
+    // A waiter may have taken the new file for a dead node's before it was locked: then it
+    // is gone and this node has no hold yet.
+    struct stat now;
+    if (locked && (::stat(hold_file_name, &now) != 0 || !same_file(owned_file, now))) {
+        owned_file = {};
+        ::close(fd);
+        return false;
+    }
     const char zero = 0;
     (void)!::write(fd, &zero, 1);
-    if (::fstat(fd, &owned_file) != 0) owned_file = {};
-    ::close(fd);
+    held_fd = fd;
     std::string path = hold_file_name;
     char cwd[sizeof owned_path - 16];
     if (::getcwd(cwd, sizeof cwd)) path = std::string(cwd) + "/" + hold_file_name;
@@ -86,6 +151,9 @@ void erase_own() {
     const char* path = owned_path[0] ? owned_path : hold_file_name;
     if (still_ours(path)) ::unlink(path);
     owned_path[0] = 0;
+    // Unlocked only once the name is gone, so no waiter takes a released hold for a dead one.
+    if (held_fd >= 0) ::close(held_fd);
+    held_fd = -1;
     if (door_told) {
         door_told = false;
         // Lowering may end the program when the caller hung up meanwhile (the hold is
@@ -98,10 +166,11 @@ void erase_own() {
 bool wait_for_hold() {
     if (hold_owned()) return false;
     wait_display display;
+    stale_watch watch;
     int count = 0;
     bool exists;
     do {
-        exists = file_exists(hold_file_name);
+        exists = hold_held(watch);
         ++count;
         if (exists) display.held(count);
         delay_ms(hold_pause_ms);
@@ -116,9 +185,10 @@ void place_hold() {
         return;
     }
     wait_display display;
+    stale_watch watch;
     int count = 0;
     for (;;) {
-        bool exists = file_exists(hold_file_name);
+        bool exists = hold_held(watch);
         ++count;
         if (exists) display.held(count);
         delay_ms(hold_pause_ms);

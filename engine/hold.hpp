@@ -2,6 +2,11 @@
 // a read-modify-write of the shared files and every other node waits.
 //
 // The hold is taken atomically (create-exclusive), so two nodes can never both hold it.
+// The holder keeps "hold.dat" open and locked until it erases it; the kernel drops the lock
+// when the process ends, however it ends. A waiter that finds the file unlocked knows its
+// holder is gone (killed, or its machine went down), removes it, logs a FORCE line and goes
+// on; an empty unlocked file (a holder between its create and its lock) gets one check of
+// grace first.
 // A node knows whether it holds the hold and only ever erases its own; every way out of the
 // program (end_prog, the exit handler, carrier loss, a fatal signal) releases it. While it
 // holds the hold the door kit is told (door_hold_raise/door_hold_lower), so a lost carrier

@@ -5,6 +5,7 @@
 
 #include "door/door.hpp"
 #include "engine/colour.hpp"
+#include "engine/debug_log.hpp"
 #include "engine/hooks.hpp"
 #include "engine/text_file.hpp"
 
@@ -21,4 +22,5 @@ void engine_text_init() {
     set_disp_line_hook(disp_line);
     set_disp_str_hook(disp_text);
     set_show_text_reader(quortext_section);
+    set_door_log_writer(debug_log);
 }

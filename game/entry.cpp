@@ -2,6 +2,7 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -104,6 +105,16 @@ void killed_today() {
     end_prog(exit_normal);
 }
 
+// One character plays on one node at a time: a second log-on of a character in play on a
+// live node ends here, writing nothing.
+void claim_character() {
+    if (lock_character(cur_char->number)) return;
+    disp_line("`9  That character is already playing on another node.");
+    cur_char = nullptr;
+    del_inv(cur_inventory);
+    end_prog(exit_normal);
+}
+
 void enter_realm() {
     debug_enter("Entering enter_realm");
     cur_char = find_caller();
@@ -118,6 +129,7 @@ void enter_realm() {
         debug_leave("Leaving enter_realm");
         return;
     }
+    claim_character();
     cur_char->online = 1;
     cur_char->created_text = date_time_str();
     read_inventory(cur_char->number, cur_inventory);
@@ -146,6 +158,7 @@ void enter_game() {
         bool resume = handoff_matches(cur_char);
         erase_file(handoff);
         if (resume) {
+            claim_character();
             // The module's exit marked the character offline; back in the realm, other nodes
             // must see the player again.
             cur_char->online = 1;

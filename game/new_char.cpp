@@ -74,6 +74,8 @@ std::string ask_name() {
     }
 }
 
+bool has_control_byte(std::string_view s) { return controls_to_dots(s) != s; }
+
 item_record starting_item(const char* name, const char* script_id, std::int16_t position, std::int16_t power) {
     if (auto registered = item_by_scriptid(name, script_id)) {
         item_record item = *registered;
@@ -89,6 +91,8 @@ std::vector<std::string> name_refusal(const std::string& name) {
     if (char_full_name_ptr(name)) return name_in_use;
     if (name.size() > 20) return {"`9Your name needs to be less than `4TWENTY`9 characters long."};
     if (strip_codes(name).size() < 3) return {"`9Your name must be at least `4THREE`9 characters long."};
+    // A TAB or another control key would move other callers' screens about.
+    if (has_control_byte(name)) return {"`9Your name cannot hold `4TABS`9 or other control keys."};
     return {};
 }
 
@@ -184,6 +188,12 @@ bool save_new_character(character_record& rec) {
 
 character_record* new_character() {
     debug_enter("Entering new_character");
+    if (has_control_byte(caller_bbs_name())) {
+        // The BBS name is the key that finds the character again; the caller cannot retype it.
+        disp_line("`9  Your BBS name holds a control key, so no character can be made for it.  Please inform SysOp.");
+        debug_leave("Leaving new_character");
+        return nullptr;
+    }
     disp_line("`c");
     disp_line("`!         Welcome to the Realm of the Quorvath");
     disp_line(separator_line());

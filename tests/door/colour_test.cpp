@@ -42,7 +42,7 @@ TEST_F(colours, cursor_and_clear) {
     goto_xy(10, 5);
     clear_screen();
     clear_to_eol();
-    EXPECT_EQ(out.take(), "\x1b[5;10H\x1b[2J\x1b[K");
+    EXPECT_EQ(out.take(), "\x1b[5;10H\x1b[2J\x1b[H\x1b[K");
 }
 
 TEST_F(colours, ascii_callers_get_text_only) {

@@ -1,5 +1,6 @@
 // The text drop files, built line by line as the BBS software writes them, in each of the
 // three line-end forms.
+#include <array>
 #include <sys/stat.h>
 
 #include "door_fixture.hpp"
@@ -167,6 +168,33 @@ TEST_F(dropfile, chain_txt_local) {
     EXPECT_TRUE(local_mode);
     EXPECT_EQ(minutes_allowed, 45);
     EXPECT_EQ(baud_rate, 0);
+}
+
+namespace {
+std::vector<std::string> logged;
+void log_line(std::string_view l) { logged.emplace_back(l); }
+}  // namespace
+
+TEST_F(dropfile, chain_txt_with_an_empty_alias_takes_the_real_name) {
+    // alias, real name, first and last name read; the last file names no caller at all.
+    const std::array<const char*, 4> cases[] = {
+        {"", "Carl Dorn", "CARL", "DORN"}, {"  ", "Carl Dorn", "CARL", "DORN"}, {"Blade", "Carl Dorn", "BLADE", ""}};
+    for (const auto& [alias, real, first, last] : cases) {
+        lines l = chain_txt;
+        l[1] = alias;
+        l[2] = real;
+        put("chain.txt", l);
+        ASSERT_FALSE(read(5)) << alias;
+        expect_caller(first, last);
+    }
+    // A file read but naming no caller says so in the debug log; its screen text stays.
+    set_door_log_writer(log_line);
+    put("chain.txt", {"7", "", ""});
+    door_stop s = read(5);
+    EXPECT_EQ(s.code, 17);
+    EXPECT_EQ(s.text, "Error in opening \"Chain.txt\"");
+    EXPECT_EQ(logged, std::vector<std::string>{"FORCE:Drop file chain.txt holds no caller's name"});
+    set_door_log_writer(nullptr);
 }
 
 TEST_F(dropfile, info_bbs) {

@@ -1,6 +1,7 @@
 // Opening a door session in one process: local log-on, the order of door_init, the RIP
 // handshake on a piped line, the system report and the status screen.
 #include <sys/utsname.h>
+#include <tuple>
 
 #include "door/door_internal.hpp"
 #include "door_fixture.hpp"
@@ -81,6 +82,7 @@ TEST_F(session, local_logon_node_from_the_first_argument) {
 }
 
 TEST_F(session, door_init_local) {
+    ::setenv("LC_ALL", "C", 1);  // the PC character set as it is
     control("BBSTYPE DOORSYS\nSYSOPFIRST Anna\nSYSOPLAST Berg\nMAXTIME 100\n");
     set_args({"/L", "/N3"});
     seam.set_time(2026, 2, 3, 21, 15, 30);
@@ -157,4 +159,34 @@ TEST_F(session, status_screen) {
     EXPECT_EQ(door_status_lines(), expected);
     locked_baud = 19200;
     EXPECT_EQ(door_status_lines()[8], "Lock Baud: 19200");
+}
+
+TEST_F(session, the_pc_character_set_reaches_a_utf8_console_as_utf8) {
+    std::string bar;
+    for (int i = 0; i < 31; ++i) bar += "\u2500";
+    const std::string utf8_box =
+        "\r\n\u250C" + bar + "\u2510\r\n\u2502          Local Logon          \u2502\r\n\u2514" + bar + "\u2518\r\n\r\n";
+    const std::string pc_bytes = "\xB0\xDB\x80\xE1\xFF~", pc_as_utf8 = "\u2591\u2588\u00C7\u00DF\u00A0~";
+    // Locale, a local log-on (else a BBS's DOOR.SYS for a caller at the console), UTF-8 out.
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"C.UTF-8", true, true}, {"en_US.utf8", true, true}, {"C", true, false}, {"C.UTF-8", false, false}};
+    write_file(dir.file("door.sys"), "COM0:\r\n\r\n\r\n\r\n38400\r\n\r\n\r\n\r\n\r\nCarl Dorn\r\n");
+    for (const auto& [locale, local_logon, utf8] : cases) {
+        SCOPED_TRACE(std::string(locale) + (local_logon ? " local" : " door.sys"));
+        door_reset_session();
+        ::setenv("LC_ALL", locale, 1);
+        control("BBSTYPE DOORSYS\nSYSOPFIRST Anna\nSYSOPLAST Berg\n");
+        set_args(local_logon ? std::vector<std::string>{"/L"} : std::vector<std::string>{});
+        input_feed keys("carl dorn\r");
+        door_init("quorvath.dat");
+        const std::string& shown_box = utf8 ? utf8_box : box;
+        std::string sent = out.take();
+        if (local_logon) {
+            EXPECT_EQ(sent.substr(0, shown_box.size()), shown_box);
+        }
+        write_str(pc_bytes);
+        flush_output();
+        EXPECT_EQ(out.take(), utf8 ? pc_as_utf8 : pc_bytes);
+    }
+    ::unsetenv("LC_ALL");
 }

@@ -215,7 +215,8 @@ TEST_F(door_e2e, game_local_logon_opens_the_session) {
     write_file(game.file("quorvath.dat"), read_file(std::string(std::getenv("QV_DATA_DIR")) + "/quorvath.dat"));
     // Stock items already loaded: the start-up goes straight on to the intro.
     write_file(game.file("mainflag.dat"), "@#FLAGS\nITEMS_LOADED_TO_VER 1.10 2\n@#\n");
-    auto p = start("quorvath", {"/L", "/N1"});
+    // A console without UTF-8: the PC character set as it is.
+    auto p = start("quorvath", {"/L", "/N1"}, {"LC_ALL=C"});
     ASSERT_TRUE(p->wait_for(">"));
     p->send("Anna Berg\r");
     ASSERT_TRUE(p->wait_for(" detected\r\n"));

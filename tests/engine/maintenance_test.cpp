@@ -14,6 +14,7 @@
 #include "maint_state.hpp"
 #include "support/child.hpp"
 #include "support/input_feed.hpp"
+#include "support/live_hold.hpp"
 
 namespace {
 std::vector<int> sorted_numbers() {
@@ -412,7 +413,7 @@ TEST_F(maintenance, in_play_the_day_is_skipped_when_another_node_ran_it_meanwhil
 
 TEST_F(maintenance, the_console_forms_wait_for_another_nodes_hold_and_give_up_with_code_13) {
     write_file("quorstat.dat", stat_bytes().b);
-    write_file("hold.dat", std::string(1, '\0'));
+    live_hold other;
     child_result r = run_in_child([] {
         install_exit_handler();
         maintenance::fresh_process();

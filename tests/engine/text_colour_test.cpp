@@ -58,7 +58,7 @@ TEST_F(colour_codes, the_other_codes_on_screen) {
     EXPECT_EQ(cur_colour, 20);
     cur_colour = 7;
     disp_text("`cTop");
-    EXPECT_EQ(out.take(), "\x1b[2JTop");
+    EXPECT_EQ(out.take(), "\x1b[2J\x1b[HTop");
     disp_text("a``b `m/`n");
     EXPECT_EQ(out.take(), "a`b Jalunza/Anna Berg");
     // Codes are compared with case; unknown codes and a last lone backquote are dropped.

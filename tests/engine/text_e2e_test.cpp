@@ -48,7 +48,7 @@ std::string run_probe(const std::string& graphics) {
 
 TEST(text_e2e, an_ansi_caller_gets_the_colours_as_sequences) {
     EXPECT_EQ(run_probe("GR"),
-              "\x1b[2J\x1b[1;37mThe Quorvath \x1b[34m- \x1b[0;36mWelcome, Anna Berg!\r\n"
+              "\x1b[2J\x1b[H\x1b[1;37mThe Quorvath \x1b[34m- \x1b[0;36mWelcome, Anna Berg!\r\n"
               "\x1b[1;34m  Your master Romulas calls you ma'am; you carry 1,234,567 gold.\r\n"
               "\x1b[36m  (A)ttack  (B)ounce  (Q)uit  `quoted`\r\n"
               "\x1b[0m  (A,B,Q,?)\r\n"

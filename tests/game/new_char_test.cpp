@@ -60,6 +60,17 @@ TEST_F(new_char, name_rules) {
     EXPECT_EQ(name_refusal("`2BOB").size(), 2u);
 }
 
+TEST_F(new_char, control_keys_in_a_name_or_in_the_bbs_name_are_refused) {
+    for (const char* name : {"BO\tB", "\tBOB", "BOB\x1b", "BO\x7f"})
+        EXPECT_EQ(name_refusal(name), strings{"`9Your name cannot hold `4TABS`9 or other control keys."}) << name;
+    // The BBS name cannot be typed again: no character is made for it, nothing is written.
+    user_last_name = "BE\tRG";
+    input_feed feed("Y");
+    EXPECT_EQ(new_character(), nullptr);
+    EXPECT_EQ(out.take(), "  Your BBS name holds a control key, so no character can be made for it.  Please inform SysOp.\r\n");
+    EXPECT_FALSE(file_present("players.dat"));
+}
+
 TEST_F(new_char, the_dialogue_its_screens_and_the_name_loop) {
     other(3, "BOB");
     // Declines the first name, then types a taken one (in other case), one too long, one too

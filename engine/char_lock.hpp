@@ -1,0 +1,12 @@
+// One character plays on one node at a time. A node playing a character holds a lock on
+// the character's number in "players.lck" in the game directory; the kernel drops it when
+// the process ends, however it ends, so a node that died never locks its character out
+// (the character's online flag alone proves nothing).
+#pragma once
+#include <cstdint>
+
+constexpr const char* char_lock_file_name = "players.lck";
+
+// Takes this node's lock on the character of the number (a node holds one at a time: the
+// lock of another character it held goes). False while another live node holds it.
+bool lock_character(std::int16_t number);

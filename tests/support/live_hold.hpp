@@ -1,0 +1,18 @@
+// Another node's live hold for a test's scope: "hold.dat" (one zero byte) created and locked
+// as a holder does. Its lock holds against this process's own checks and forked children.
+#pragma once
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+struct live_hold {
+    int fd = ::open("hold.dat", O_RDWR | O_CREAT | O_TRUNC, 0666);
+    live_hold() {
+        const char zero = 0;
+        (void)!::write(fd, &zero, 1);
+        ::flock(fd, LOCK_EX);
+    }
+    ~live_hold() { ::close(fd); }
+    live_hold(const live_hold&) = delete;
+    live_hold& operator=(const live_hold&) = delete;
+};
