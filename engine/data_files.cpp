@@ -47,11 +47,19 @@ void forget_seen() {
 // Writes char_list to a character file; the caller holds the hold.
 void write_char_list_to(const std::string& name) {
     wait_for_file(name);
-    bool players = name == players_file_name;
+    if (name != players_file_name) {
+        write_record_file<character_record>(name, char_list);
+        return;
+    }
+    std::optional<file_stamp> before = stamp_of(name);
     write_record_file<character_record>(name, char_list);
-    if (players) {
+    // A write that failed while the game was ending left the old file: nothing is kept.
+    std::optional<file_stamp> after = stamp_of(name);
+    if (after && after != before) {
         seen.records.assign(char_list.begin(), char_list.end());
-        seen.stamp = stamp_of(name);
+        seen.stamp = after;
+    } else {
+        forget_seen();
     }
 }
 
@@ -75,10 +83,10 @@ void merge_char_records(const std::vector<character_record>& file_recs) {
     std::vector<std::uint32_t> taken(by_number.size(), 0);
     auto claim = [&](std::int16_t number) -> std::optional<std::list<character_record>::iterator> {
         auto range = std::equal_range(by_number.begin(), by_number.end(), node{number, {}}, number_less);
+        if (range.first == range.second) return std::nullopt;
         std::size_t first = static_cast<std::size_t>(range.first - by_number.begin());
         std::size_t next = first + taken[first];
-        if (range.first == range.second || by_number.begin() + static_cast<std::ptrdiff_t>(next) >= range.second)
-            return std::nullopt;
+        if (next >= static_cast<std::size_t>(range.second - by_number.begin())) return std::nullopt;
         ++taken[first];
         return by_number[next].second;
     };
