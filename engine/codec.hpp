@@ -33,5 +33,11 @@ void put_fstr(std::string& b, std::size_t off, const fstr<N>& s) {
 }
 template <std::size_t N>
 fstr<N> get_fstr(std::string_view b, std::size_t off) {
+    // A field wholly inside the block is taken as it stands, without a copy on the way.
+    if (off < b.size()) {
+        std::size_t n = static_cast<unsigned char>(b[off]);
+        if (n > N) n = N;
+        if (b.size() - off - 1 >= n) return fstr<N>(b.substr(off + 1, n));
+    }
     return fstr<N>(get_str(b, off, N));
 }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <unistd.h>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/debug_log.hpp"
@@ -31,22 +31,66 @@ std::int16_t count_of(std::size_t n) {
     return static_cast<std::int16_t>(std::min<std::size_t>(n, std::numeric_limits<std::int16_t>::max()));
 }
 
+// "players.dat" as this node last read or wrote it: the file's stamp and its records in
+// file order. A refresh that finds the file with the same stamp merges these instead of
+// reading and decoding the file again; the merge is the same either way.
+struct players_seen {
+    std::optional<file_stamp> stamp;
+    std::vector<character_record> records;
+};
+players_seen seen;
+
+void forget_seen() {
+    seen.stamp.reset();
+    std::vector<character_record>().swap(seen.records);
+}
+
 // Writes char_list to a character file; the caller holds the hold.
 void write_char_list_to(const std::string& name) {
     wait_for_file(name);
+    if (name != players_file_name) {
+        write_record_file<character_record>(name, char_list);
+        return;
+    }
+    std::optional<file_stamp> before = stamp_of(name);
     write_record_file<character_record>(name, char_list);
+    // A write that failed while the game was ending left the old file: nothing is kept.
+    std::optional<file_stamp> after = stamp_of(name);
+    if (after && after != before) {
+        seen.records.assign(char_list.begin(), char_list.end());
+        seen.stamp = after;
+    } else {
+        forget_seen();
+    }
 }
 
 // Merges the records read from "players.dat" (in file order) into char_list in place.
-void merge_char_records(std::vector<character_record>& file_recs) {
+void merge_char_records(const std::vector<character_record>& file_recs) {
     // The playing character must be a node of the list, or the merge would drop it.
     if (cur_char && std::none_of(char_list.begin(), char_list.end(),
                                  [](const character_record& c) { return &c == cur_char; }))
         cur_char = add_char(*cur_char);
-    std::unordered_map<std::int16_t, std::vector<std::list<character_record>::iterator>> by_number;
+    // The other records by number, in list order within a number; taken[i] counts the
+    // records of the number starting at i that a file record has already claimed. A sorted
+    // table keeps the merge small beside a list of many thousand characters.
+    using node = std::pair<std::int16_t, std::list<character_record>::iterator>;
+    std::vector<node> by_number;
+    by_number.reserve(char_list.size());
     for (auto it = char_list.begin(); it != char_list.end(); ++it)
-        if (&*it != cur_char) by_number[it->number].push_back(it);
-    for (auto& v : by_number) std::reverse(v.second.begin(), v.second.end());
+        if (&*it != cur_char) by_number.emplace_back(it->number, it);
+    auto number_less = [](const node& a, const node& b) { return a.first < b.first; };
+    // Stable: records of one number stay in list order.
+    std::stable_sort(by_number.begin(), by_number.end(), number_less);
+    std::vector<std::uint32_t> taken(by_number.size(), 0);
+    auto claim = [&](std::int16_t number) -> std::optional<std::list<character_record>::iterator> {
+        auto range = std::equal_range(by_number.begin(), by_number.end(), node{number, {}}, number_less);
+        if (range.first == range.second) return std::nullopt;
+        std::size_t first = static_cast<std::size_t>(range.first - by_number.begin());
+        std::size_t next = first + taken[first];
+        if (next >= static_cast<std::size_t>(range.second - by_number.begin())) return std::nullopt;
+        ++taken[first];
+        return by_number[next].second;
+    };
 
     // The file's records in list order (last record first), as a fresh read gives them.
     std::list<character_record> merged;
@@ -58,12 +102,9 @@ void merge_char_records(std::vector<character_record>& file_recs) {
             own_found = true;
             continue;
         }
-        auto found = by_number.find(rec->number);
-        if (found != by_number.end() && !found->second.empty()) {
-            auto node = found->second.back();
-            found->second.pop_back();
-            *node = *rec;
-            merged.splice(merged.end(), char_list, node);
+        if (auto mine = claim(rec->number)) {
+            **mine = *rec;
+            merged.splice(merged.end(), char_list, *mine);
         } else {
             merged.push_back(*rec);
         }
@@ -88,10 +129,11 @@ void read_char_file() {
     debug_enter("Entering read_char_file");
     std::vector<character_record> recs;
     file_status st;
+    file_stamp stamp;
     if (chars_loaded)
         st = wait_for_file(players_file_name) ? file_status::ok : file_status::missing;
     else
-        st = read_record_file(players_file_name, recs);
+        st = read_record_file(players_file_name, recs, &stamp);
     if (st == file_status::missing) {
         hook_disp_line("`9Starting new Character `4FILE`9");
     } else if (st == file_status::corrupt) {
@@ -100,14 +142,22 @@ void read_char_file() {
     } else if (!chars_loaded) {
         for (const auto& r : recs) add_char(r);
         chars_loaded = true;
+        seen = {stamp, std::move(recs)};
     }
     debug_leave("Leaving read_char_file");
 }
 
 void refresh_char_file() {
     debug_enter("Entering refresh_char_file");
+    if (seen.stamp && stamp_of(players_file_name) == seen.stamp) {
+        merge_char_records(seen.records);
+        debug_leave("Leaving refresh_char_file");
+        return;
+    }
+    forget_seen();
     std::vector<character_record> recs;
-    file_status st = read_record_file(players_file_name, recs);
+    file_stamp stamp;
+    file_status st = read_record_file(players_file_name, recs, &stamp);
     if (st == file_status::missing && chars_loaded) {
         hook_disp_line("  `9Error : Character file missing.");
         end_prog(exit_char_corrupt);
@@ -118,7 +168,10 @@ void refresh_char_file() {
     }
     // A file that was never there (a new game) merges as an empty one.
     merge_char_records(recs);
-    if (st == file_status::ok) chars_loaded = true;
+    if (st == file_status::ok) {
+        chars_loaded = true;
+        seen = {stamp, std::move(recs)};
+    }
     debug_leave("Leaving refresh_char_file");
 }
 
@@ -159,6 +212,7 @@ void del_char_list() {
     char_list.clear();
     char_count = 0;
     cur_char = nullptr;
+    forget_seen();
 }
 
 // ---- Guilds ----

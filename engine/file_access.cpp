@@ -49,6 +49,8 @@ bool write_all(int fd, std::string_view bytes) {
 
 bool read_all(int fd, std::string& out) {
     out.clear();
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
@@ -59,6 +61,12 @@ bool read_all(int fd, std::string& out) {
         if (n == 0) return true;
         out.append(buf, static_cast<std::size_t>(n));
     }
+}
+
+file_stamp stamp_from(const struct stat& st) {
+    auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size), ns(st.st_ctim), ns(st.st_mtim)};
 }
 
 // A name in the same directory as the file, unique to this process.
@@ -149,7 +157,13 @@ void rename_file(const std::string& old_name, const std::string& new_name) {
     ::rename(old_name.c_str(), new_name.c_str());
 }
 
-file_status read_whole_file(const std::string& name, std::string& contents) {
+std::optional<file_stamp> stamp_of(const std::string& name) {
+    struct stat st;
+    if (::stat(name.c_str(), &st) != 0) return std::nullopt;
+    return stamp_from(st);
+}
+
+file_status read_whole_file(const std::string& name, std::string& contents, file_stamp* stamp) {
     contents.clear();
     if (!wait_for_file(name)) return file_status::missing;
     int fd;
@@ -158,10 +172,20 @@ file_status read_whole_file(const std::string& name, std::string& contents) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return errno == ENOENT ? file_status::missing : file_status::corrupt;
     fd_closer closer(fd);
+    if (stamp) {
+        // Taken before the reading: a change meanwhile gives a stamp that differs later.
+        struct stat st;
+        if (::fstat(fd, &st) != 0) return file_status::corrupt;
+        *stamp = stamp_from(st);
+    }
     return read_all(fd, contents) ? file_status::ok : file_status::corrupt;
 }
 
 bool atomic_rewrite(const std::string& name, std::string_view contents) {
+    return atomic_rewrite(name, [contents](const piece_writer& put) { return put(contents); });
+}
+
+bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill) {
     std::string tmp = temp_name_for(name);
     mode_t mode = 0666;
     struct stat old;
@@ -173,7 +197,7 @@ bool atomic_rewrite(const std::string& name, std::string_view contents) {
     if (fd < 0) return false;
     // The data must be on disk before the new name points at it, or a crash could leave
     // an empty file where the players were.
-    bool ok = write_all(fd, contents) && ::fdatasync(fd) == 0;
+    bool ok = fill([fd](std::string_view piece) { return write_all(fd, piece); }) && ::fdatasync(fd) == 0;
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(tmp.c_str(), name.c_str()) != 0) ok = false;
     if (!ok) ::unlink(tmp.c_str());
@@ -181,7 +205,11 @@ bool atomic_rewrite(const std::string& name, std::string_view contents) {
 }
 
 void rewrite_file(const std::string& name, std::string_view contents) {
-    if (atomic_rewrite(name, contents)) return;
+    rewrite_file(name, [contents](const piece_writer& put) { return put(contents); });
+}
+
+void rewrite_file(const std::string& name, const std::function<bool(const piece_writer& put)>& fill) {
+    if (atomic_rewrite(name, fill)) return;
     debug_log("FORCE:Could not write " + name + " : " + std::strerror(errno));
     if (!halting()) end_prog(exit_file_stuck);
 }

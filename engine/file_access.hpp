@@ -15,7 +15,9 @@
 // boards, logs) go through locked_append and locked_update, which serialise on an advisory
 // lock of the file itself.
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,11 +49,24 @@ void erase_file(const std::string& name);
 // Renames the file after waiting for it; nothing when it is missing.
 void rename_file(const std::string& old_name, const std::string& new_name);
 
+// What tells a file's contents apart without reading them: the file itself (device and
+// inode), its size, and its change and modification times to the nanosecond. Every rewrite
+// makes a new file and every write sets the times, so an equal stamp means the contents seen
+// when the stamp was taken.
+struct file_stamp {
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = -1, changed_ns = 0, modified_ns = 0;
+    bool operator==(const file_stamp&) const = default;
+};
+// The file's stamp now; nothing when it cannot be looked at (missing, no permission).
+std::optional<file_stamp> stamp_of(const std::string& name);
+
 // Outcome of reading a whole file.
 enum class file_status { ok, missing, corrupt };
 // Reads the whole file through the open rule (busy: the wait, then the file's code).
-// corrupt here means only that reading failed part-way.
-file_status read_whole_file(const std::string& name, std::string& contents);
+// corrupt here means only that reading failed part-way. stamp, when given, receives the
+// stamp of the file that was read.
+file_status read_whole_file(const std::string& name, std::string& contents, file_stamp* stamp = nullptr);
 
 // Replaces the file's contents through a temporary file + rename. False when the write
 // failed; the old file is then unchanged and no temporary file is left.
@@ -59,6 +74,12 @@ bool atomic_rewrite(const std::string& name, std::string_view contents);
 // atomic_rewrite, and when it fails: a FORCE line in the debug log and the orderly exit
 // with code 5 (while the program is already ending, only the log line).
 void rewrite_file(const std::string& name, std::string_view contents);
+// The same for contents made piece by piece, so that a large file is never held whole in
+// memory: fill hands each piece to put (false when the write failed) and returns false to
+// give up; the old file then stays.
+using piece_writer = std::function<bool(std::string_view piece)>;
+bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill);
+void rewrite_file(const std::string& name, const std::function<bool(const piece_writer& put)>& fill);
 
 // Appends bytes to the file (created when missing) under an exclusive lock of the file,
 // re-opening when another node replaced or erased the file while we waited for the lock.

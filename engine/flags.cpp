@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 #include "door/file_forms.hpp"
@@ -95,25 +96,33 @@ std::size_t flag_lines_end(const section_block& s) {
     return i;
 }
 
-// The file with the changed section first (under its upper-cased name), then every other
-// section as it stood, then the closing "@#". An empty end marker is dropped where it stood,
-// as a new one closes the file.
-std::string render_image(const flag_image& img, const section_block* changed, std::string_view upper_name) {
+// The file as a change leaves it: the changed section first (under its upper-cased name),
+// then every other section as it stood, then the closing "@#". An empty end marker is
+// dropped where it stood, as a new one closes the file.
+void raise_section(flag_image& img, const section_block* changed, std::string_view upper_name) {
+    std::vector<section_block> sections;
+    sections.reserve(img.sections.size() + 2);
+    sections.push_back({"@#" + std::string(upper_name), {}});
+    if (changed) sections.front().lines = changed->lines;
+    for (section_block& s : img.sections) {
+        if (&s == changed || (is_end_marker(s) && s.lines.empty())) continue;
+        sections.push_back(std::move(s));
+    }
+    sections.push_back({"@#", {}});
+    img.sections = std::move(sections);
+}
+
+std::string render_image(const flag_image& img) {
     std::string out;
     auto put = [&out](std::string_view line) {
         out += line;
         out += '\n';
     };
     for (const std::string& l : img.preamble) put(l);
-    put("@#" + std::string(upper_name));
-    if (changed)
-        for (const std::string& l : changed->lines) put(l);
     for (const section_block& s : img.sections) {
-        if (&s == changed || (is_end_marker(s) && s.lines.empty())) continue;
         put(s.header);
         for (const std::string& l : s.lines) put(l);
     }
-    put("@#");
     return out;
 }
 
@@ -163,10 +172,18 @@ void write_failed(const std::string& file) {
 
 // Runs a change of the flag file under its lock. A missing (or empty) file starts as the
 // template. The change edits the parsed image and says whether to write it, and where its
-// changed section is.
+// changed section is; the section then moves to the top.
 using image_change = std::function<bool(flag_image& img, const section_block*& changed)>;
 
-void change_flag_file(const std::string& file, std::string_view upper_section, const image_change& change) {
+// One section's change among several that one rewrite of the file carries.
+struct section_change {
+    std::string upper_section;
+    image_change change;
+};
+
+// The changes run in order on the parsed file, each as if the file had been written after
+// the one before, and the file is written once.
+void change_flag_file(const std::string& file, const std::vector<section_change>& changes) {
     wait_for_file(file);
     bool ok = locked_update(file, [&](std::string& contents) {
         bool created = contents.empty();
@@ -175,12 +192,67 @@ void change_flag_file(const std::string& file, std::string_view upper_section, c
             contents = template_image;
         }
         flag_image img = parse_image(contents);
-        const section_block* changed = nullptr;
-        if (!change(img, changed)) return created ? locked_action::rewrite : locked_action::keep;
-        contents = render_image(img, changed, upper_section);
+        bool any = false;
+        for (const section_change& c : changes) {
+            const section_block* changed = nullptr;
+            if (!c.change(img, changed)) continue;
+            raise_section(img, changed, c.upper_section);
+            any = true;
+        }
+        if (!any) return created ? locked_action::rewrite : locked_action::keep;
+        contents = render_image(img);
         return locked_action::rewrite;
     });
     if (!ok) write_failed(file);
+}
+
+void change_flag_file(const std::string& file, std::string_view upper_section, const image_change& change) {
+    change_flag_file(file, {{std::string(upper_section), change}});
+}
+
+// ---- Look-ups without reading the file again ----
+
+// A flag file as return_flag last read it: its stamp, and the value of every flag as a
+// look-up finds it (the first section of a name, the first line of a flag). A look-up uses
+// it while the file keeps the same stamp; any change, of this node or another, gives the
+// file a new stamp, and the next look-up reads it again.
+struct flag_lookup {
+    file_stamp stamp;
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> values;
+};
+// The flag files of one node are few: its player's, the global one, a fighting opponent's.
+constexpr std::size_t flag_lookups_kept = 8;
+std::unordered_map<std::string, flag_lookup>& flag_lookups() {
+    static std::unordered_map<std::string, flag_lookup> kept;
+    return kept;
+}
+
+flag_lookup index_of(const flag_image& img, const file_stamp& stamp) {
+    flag_lookup l{stamp, {}};
+    for (const section_block& s : img.sections) {
+        auto [flags, fresh] = l.values.try_emplace(upcase_str(std::string_view(s.header).substr(2)));
+        if (!fresh) continue;
+        std::size_t end = flag_lines_end(s);
+        for (std::size_t i = 0; i < end; ++i)
+            flags->second.try_emplace(word_at(s.lines[i], 1), flag_value_of(split_flag_line(s.lines[i])));
+    }
+    return l;
+}
+
+// The parsed file for a look-up; null when it cannot be read.
+const flag_lookup* lookup_of(const std::string& file) {
+    auto& kept = flag_lookups();
+    std::optional<file_stamp> now = stamp_of(file);
+    auto it = kept.find(file);
+    if (now && it != kept.end() && it->second.stamp == *now) return &it->second;
+    std::string contents;
+    file_stamp stamp;
+    if (read_whole_file(file, contents, &stamp) != file_status::ok) {
+        kept.erase(file);
+        return nullptr;
+    }
+    if (it == kept.end() && kept.size() >= flag_lookups_kept) kept.clear();
+    return &(kept[file] = index_of(parse_image(contents), stamp));
 }
 
 // The tunable's flag when it reads as a whole number other than -1.
@@ -293,12 +365,12 @@ std::string return_flag(std::string_view name, const std::string& file, std::str
         write_flag_file(file);
     } else {
         debug_log("looking for flag");
-        std::string contents;
-        read_whole_file(file, contents);
-        flag_image img = parse_image(contents);
-        if (const section_block* s = find_block(img, upcase_str(section))) {
-            std::size_t i = find_flag(*s, upcase_str(name));
-            if (i != std::string::npos) result = flag_value_of(split_flag_line(s->lines[i]));
+        if (const flag_lookup* l = lookup_of(file)) {
+            auto s = l->values.find(upcase_str(section));
+            if (s != l->values.end()) {
+                auto f = s->second.find(upcase_str(name));
+                if (f != s->second.end()) result = f->second;
+            }
         }
     }
     debug_leave("Leaving return_flag");
@@ -355,32 +427,49 @@ void remove_flag(std::string_view name, const std::string& file, std::string_vie
     debug_leave("Leaving remove_flag");
 }
 
+namespace {
+// Deletes every flag of the class from the section (and the section's empty lines).
+image_change expiry_of(const std::string& upper_section, int reset_class) {
+    return [upper_section, reset_class](flag_image& img, const section_block*& changed) {
+        section_block* s = find_block(img, upper_section);
+        if (!s) return false;
+        std::size_t end = flag_lines_end(*s);
+        if (end == 0) return false;
+        std::vector<std::string> tail(s->lines.begin() + static_cast<std::ptrdiff_t>(end), s->lines.end());
+        std::vector<std::string> flags;
+        for (std::size_t i = 0; i < end; ++i) {
+            const std::string& l = s->lines[i];
+            bool expires = word_count(l) > 0 && split_flag_line(l).reset_class == reset_class;
+            flags.push_back(expires ? std::string() : l);
+        }
+        std::erase_if(flags, [](const std::string& l) { return l.empty(); });
+        flags.insert(flags.end(), tail.begin(), tail.end());
+        s->lines = std::move(flags);
+        changed = s;
+        return true;
+    };
+}
+}  // namespace
+
 void expire_flags(const std::string& file, std::string_view section, int reset_class) {
     debug_enter("Entering expire_flags");
+    expire_flag_classes(file, {std::string(section)}, {reset_class});
+    debug_leave("Leaving expire_flags");
+}
+
+void expire_flag_classes(const std::string& file, const std::vector<std::string>& sections,
+                         const std::vector<int>& reset_classes) {
     if (!file_exists(file)) {
         write_flag_file(file);
-    } else if (usable_section(section)) {
-        std::string upper_section = upcase_str(section);
-        change_flag_file(file, upper_section, [&](flag_image& img, const section_block*& changed) {
-            section_block* s = find_block(img, upper_section);
-            if (!s) return false;
-            std::size_t end = flag_lines_end(*s);
-            if (end == 0) return false;
-            std::vector<std::string> tail(s->lines.begin() + static_cast<std::ptrdiff_t>(end), s->lines.end());
-            std::vector<std::string> flags;
-            for (std::size_t i = 0; i < end; ++i) {
-                const std::string& l = s->lines[i];
-                bool expires = word_count(l) > 0 && split_flag_line(l).reset_class == reset_class;
-                flags.push_back(expires ? std::string() : l);
-            }
-            std::erase_if(flags, [](const std::string& l) { return l.empty(); });
-            flags.insert(flags.end(), tail.begin(), tail.end());
-            s->lines = std::move(flags);
-            changed = s;
-            return true;
-        });
+        return;
     }
-    debug_leave("Leaving expire_flags");
+    std::vector<section_change> changes;
+    for (const std::string& section : sections) {
+        if (!usable_section(section)) continue;
+        for (int reset_class : reset_classes)
+            changes.push_back({upcase_str(section), expiry_of(upcase_str(section), reset_class)});
+    }
+    if (!changes.empty()) change_flag_file(file, changes);
 }
 
 void add_section(const std::string& file, std::string_view section) {

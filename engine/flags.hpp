@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/text_file.hpp"
 
@@ -75,6 +76,10 @@ std::string update_flag(std::string_view name, const std::string& file, std::str
 // Deletes every flag of the class from the section (and the section's empty lines). An empty
 // or missing section changes nothing.
 void expire_flags(const std::string& file, std::string_view section, int reset_class);
+// expire_flags for every section and class, in that order (each section's classes in turn),
+// with one rewrite of the file: the file ends as the calls one by one would leave it.
+void expire_flag_classes(const std::string& file, const std::vector<std::string>& sections,
+                         const std::vector<int>& reset_classes);
 // Puts the section at the top of the file, made empty when it did not exist.
 void add_section(const std::string& file, std::string_view section);
 // Writes the new-file template "@#FLAGS", "@#MAIN", "  Gosub ^VR01", "  Halt", "@#".

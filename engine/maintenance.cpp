@@ -109,7 +109,7 @@ void mail_interest(character_record& c) {
     add_desc_line("~", lines);
     add_desc_line("ADD BNK " + int_to_str(amount), lines);
     add_desc_line("REFRESH", lines);
-    append_user_file(c.name.view(), lines);
+    append_mailbox(c.number, lines);
     c.online = 0;
 }
 
@@ -155,7 +155,7 @@ void repair_guilds() {
         add_desc_line("`3  You have assumed leadership of `4" + guild_name_of(*member), lines);
         add_desc_line("`3  Due to your leaders prolonged absence.", lines);
         add_desc_line("~", lines);
-        append_user_file(member->name.view(), lines);
+        append_mailbox(member->number, lines);
     }
     // After the walk, so that the guild part may change guild_list as it likes.
     for (std::int16_t number : disbanded) hook_delete_guild(number);
@@ -165,11 +165,12 @@ void expire_global_flags() {
     debug_log("About to run maintenance on all scripts in the mainflag.dat file");
     text_list sections;
     retrieve_headers(main_flag_file_name, sections);
-    for (const text_line& s : sections) {
-        if (s.view() == "MAIN") continue;
-        expire_flags(main_flag_file_name, s.view(), flag_class_daily);
-        expire_flags(main_flag_file_name, s.view(), flag_class_removed);
-    }
+    std::vector<std::string> expiring;
+    for (const text_line& s : sections)
+        if (s.view() != "MAIN") expiring.push_back(s.str());
+    // One rewrite of the file for all its sections.
+    if (!expiring.empty())
+        expire_flag_classes(main_flag_file_name, expiring, {flag_class_daily, flag_class_removed});
 }
 
 std::string news_file(int day) { return "news" + int_to_str(day) + ".dat"; }
@@ -303,6 +304,6 @@ void weekly_lottery() {
     add_desc_line("`9  The sum of " + comma_number(pot) + " has been deposited into your account.", lines);
     add_desc_line("~", lines);
     add_desc_line("ADD BNK " + int_to_str(pot), lines);
-    append_user_file(winner->name.view(), lines);
+    append_mailbox(winner->number, lines);
     game_stats.floating_gold = 0;
 }

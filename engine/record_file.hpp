@@ -2,6 +2,7 @@
 // "guilds.dat", "quorstat.dat", inventories, ...). A file whose size is not a whole number
 // of records is corrupt. Writes replace the whole file atomically (file_access.hpp).
 #pragma once
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,7 @@ bool parse_records(std::string_view image, std::vector<R>& out) {
 template <class R, class Range>
 std::string records_image(const Range& recs) {
     std::string image;
+    image.reserve(static_cast<std::size_t>(std::distance(std::begin(recs), std::end(recs))) * R::record_size);
     for (const R& r : recs) image += encode_record(r);
     return image;
 }
@@ -32,10 +34,11 @@ std::string records_image(const Range& recs) {
 // Reads a record file through the open rule: missing, corrupt (a failed read or a size
 // that is not a whole number of records) or ok with the records in file order.
 // A file that stays busy ends the game with its code.
+// stamp, when given, receives the stamp of the file read.
 template <class R>
-file_status read_record_file(const std::string& name, std::vector<R>& out) {
+file_status read_record_file(const std::string& name, std::vector<R>& out, file_stamp* stamp = nullptr) {
     std::string image;
-    file_status st = read_whole_file(name, image);
+    file_status st = read_whole_file(name, image, stamp);
     if (st != file_status::ok) return st;
     return parse_records<R>(image, out) ? file_status::ok : file_status::corrupt;
 }
@@ -44,5 +47,17 @@ file_status read_record_file(const std::string& name, std::vector<R>& out) {
 // keeps the old file and ends the game with code 5 (rewrite_file).
 template <class R, class Range>
 void write_record_file(const std::string& name, const Range& recs) {
-    rewrite_file(name, records_image<R>(recs));
+    // Written in pieces of some hundred records: a file of many thousand characters is
+    // never built whole in memory.
+    rewrite_file(name, [&recs](const piece_writer& put) {
+        std::string piece;
+        for (const R& r : recs) {
+            piece += encode_record(r);
+            if (piece.size() >= 65536) {
+                if (!put(piece)) return false;
+                piece.clear();
+            }
+        }
+        return put(piece);
+    });
 }

@@ -143,9 +143,12 @@ std::string mail_safe_line(std::string_view line) {
 }
 
 void append_user_file(std::string_view player_name, const text_list& list) {
-    const character_record* who = char_full_name_ptr(player_name);
-    if (!who || list.empty()) return;
-    std::string file_name = mailbox_file_name(who->number);
+    if (const character_record* who = char_full_name_ptr(player_name)) append_mailbox(who->number, list);
+}
+
+void append_mailbox(std::int16_t number, const text_list& list) {
+    if (list.empty()) return;
+    std::string file_name = mailbox_file_name(number);
     wait_for_file(file_name);
     std::string lines;
     add_desc_to_file(lines, list);

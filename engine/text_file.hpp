@@ -76,6 +76,9 @@ void add_desc_to_file(std::string& file_image, const text_list& list);
 // list, writes nothing. The lines go in as one append under the file's lock, so appends from
 // several nodes never interleave.
 void append_user_file(std::string_view player_name, const text_list& list);
+// The same for the mailbox of the character with that number, for callers that hold the
+// record (a loop over the characters finds each mailbox without a search by name).
+void append_mailbox(std::int16_t number, const text_list& list);
 // A line of text that goes into a mailbox: control bytes become "." and a line that would
 // start a message ("#") or end a body ("~") gets a blank in front, so what a player typed
 // or a script wrote stays text.

@@ -166,7 +166,7 @@ void tell_fellow_students(const character_record& c) {
     int master = alias_index(c.name.view());
     for (const character_record& other : char_list)
         if (&other != &c && other.number != c.number && alias_index(other.name.view()) == master)
-            append_user_file(other.name.view(), letter);
+            append_mailbox(other.number, letter);
     deldesc(letter);
 }
 

@@ -1,7 +1,9 @@
 #include "multi/mail.hpp"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <limits>
+#include <unistd.h>
 #include <vector>
 
 #include "door/door.hpp"
@@ -173,6 +175,58 @@ void keep_rest(const std::string& aside, const std::vector<text_line>& lines, st
     rewrite_file(aside, image);
 }
 
+// A message of the aside file whose command lines have been carried out: its first byte
+// (the "#" of its header, or its first command line when it has none) is overwritten with
+// this mark, and the reading skips it up to the next header. A player's text can never begin
+// a line with it (mail_safe_line), so only the reader sets it.
+constexpr char read_mark = '\x01';
+
+// Where each line of a mailbox image begins, as split_text_lines divides it.
+std::vector<std::size_t> line_starts(std::string_view bytes) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+// The aside file as it stands on disk while it is read: where each of its lines begins
+// (at[k] for the lines from first on; at[lines] is its end).
+struct aside_file {
+    std::string name;
+    std::vector<std::size_t> at;
+    std::size_t first = 0;
+
+    // The messages of lines [from, end) are done: on disk before their command lines run, so
+    // that a reading cut off later never runs them a second time. When what is done since the
+    // file was last written is at least as much as what is left, the rest is written anew;
+    // otherwise the message's first byte is marked, one byte. Each byte of the mailbox is so
+    // written a bounded number of times, however many messages it holds.
+    void done(const std::vector<text_line>& lines, std::size_t from, std::size_t end) {
+        if (end >= lines.size()) {
+            erase_file(name);
+            return;
+        }
+        if (at[end] - at[first] < at[lines.size()] - at[end]) {
+            mark(at[from]);
+            return;
+        }
+        keep_rest(name, lines, end);
+        first = end;
+        at[end] = 0;
+        for (std::size_t k = end; k < lines.size(); ++k) at[k + 1] = at[k] + lines[k].size() + 1;
+    }
+
+    void mark(std::size_t offset) const {
+        int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
+        bool ok = fd >= 0 && ::pwrite(fd, &read_mark, 1, static_cast<off_t>(offset)) == 1 && ::fdatasync(fd) == 0;
+        if (fd >= 0 && ::close(fd) != 0) ok = false;
+        if (!ok) mailbox_failed(name);
+    }
+};
+
 bool starts_with(const text_line& line, char c) { return !line.empty() && line.view()[0] == c; }
 }  // namespace
 
@@ -227,18 +281,25 @@ void read_mail() {
     std::int16_t number = cur_char->number;
     std::string aside = mailbox_temp_name(number);
     take_mailbox(number);
-    text_reader file;
-    if (!file.open(aside)) {
+    std::string image;
+    file_status st = read_whole_file(aside, image);
+    if (st == file_status::corrupt) mailbox_failed(aside);
+    if (st == file_status::missing) {
         write_line();
         disp_line("`%  You don't have any mail.");
         hit_any_key();
         debug_leave("Leaving read_mail");
         return;
     }
+    text_reader file(image);
     text_list list;
     read_text_lines(file, list);
     std::vector<text_line> lines(list.begin(), list.end());
     deldesc(list);
+    aside_file on_disk{aside, line_starts(image)};
+    on_disk.at.resize(lines.size());
+    on_disk.at.push_back(image.size());
+    image.clear();
 
     write_line();
     disp_line("`9  You are stopped with some important news.");
@@ -248,7 +309,12 @@ void read_mail() {
     std::size_t i = 0;
     while (i < lines.size()) {
         const text_line& line = lines[i];
-        if (starts_with(line, '#')) {
+        if (starts_with(line, read_mark)) {
+            // Carried out by a reading that was cut off.
+            for (++i; i < lines.size() && !starts_with(lines[i], '#'); ++i) {}
+            in_body = false;
+            header = lines.size();
+        } else if (starts_with(line, '#')) {
             in_body = true;
             header = i;
             if (!first) {
@@ -269,11 +335,11 @@ void read_mail() {
         } else if (line.empty()) {
             ++i;
         } else {
-            // The command lines up to the next header: they leave the aside file before
-            // they run, so that a reading cut off now never runs them a second time.
+            // The command lines up to the next header: their message is marked carried out
+            // before they run, so that a reading cut off now never runs them a second time.
             std::size_t end = i;
             while (end < lines.size() && !starts_with(lines[end], '#')) ++end;
-            keep_rest(aside, lines, end);
+            on_disk.done(lines, header < i ? header : i, end);
             for (; i < end; ++i) {
                 if (starts_with(lines[i], '~')) {
                     write_line();
@@ -354,10 +420,8 @@ void send_mail(std::string_view recipient, text_list quoted) {
     add_desc_line("RESPONSE", mail);
 
     if (guild_mail) {
-        std::vector<std::string> members;
         for (const character_record& c : char_list)
-            if (c.guild == cur_char->guild && c.name.view() != cur_char->name.view()) members.push_back(c.name.str());
-        for (const std::string& m : members) append_user_file(m, mail);
+            if (c.guild == cur_char->guild && c.name.view() != cur_char->name.view()) append_mailbox(c.number, mail);
     } else {
         append_user_file(to_name, mail);
     }

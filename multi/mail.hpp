@@ -9,10 +9,10 @@
 //
 // Other nodes append to the mailbox under its lock. The reader moves the mailbox aside to
 // user<NNNN>.tmp under the same lock and works from there: what is appended meanwhile waits
-// for the next reading. The aside file is rewritten before each message's command lines
-// run, so a reading that is cut off (the caller hangs up) leaves exactly the messages not
-// yet carried out; the next reading takes them first. No command line runs twice, and no
-// unread message is lost.
+// for the next reading. Before a message's command lines run, the message is marked carried
+// out in the aside file (one byte), so a reading that is cut off (the caller hangs up) leaves
+// exactly the messages not yet carried out; the next reading skips the marked ones and takes
+// the rest first. No command line runs twice, and no unread message is lost.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -237,7 +237,7 @@ TEST_F(flags, check_frequency_is_written_back_only_with_auto_adjust) {
 }
 
 TEST_F(flags, two_nodes_adding_flags_at_once_lose_none) {
-    constexpr int per_node = 500;
+    constexpr int per_node = race_rounds(500);
     auto node = [](int me) {
         return [me] {
             for (int i = 0; i < per_node; ++i) {
@@ -276,7 +276,7 @@ TEST_F(flags, expiring_two_files_at_once_never_mixes_them) {
     fill("flag0002.dat", "TWO");
     auto node = [](const std::string& file, const std::string& tag) {
         return [file, tag] {
-            for (int i = 0; i < 200; ++i) {
+            for (int i = 0; i < race_rounds(200); ++i) {
                 add_flag(tag + "_GONE", "x", 1, file, "FLAGS");
                 expire_flags(file, "FLAGS", 1);
             }
