@@ -141,6 +141,7 @@ struct game_e2e : ::testing::Test {
         s.key("k", "Choose your gender : ");
         s.key("m", "[HIT ANY KEY]");
         s.key("x", "[ Hit any key ]");
+        s.key("x", "[ Hit any key ]");  // today's news
         s.key("x", "Command  : ");
         return s;
     }
@@ -151,6 +152,7 @@ struct game_e2e : ::testing::Test {
         s.key("e", "  You have already been on today.");
         s.key("", "[HIT ANY KEY]");
         s.key("x", "[ Hit any key ]");
+        s.key("x", "[ Hit any key ]");  // today's news
         s.key("x", "Command  : ");
         return s;
     }

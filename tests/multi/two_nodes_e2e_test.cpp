@@ -73,7 +73,7 @@ struct two_nodes : ::testing::Test {
             {"x", "Selection : "},
             {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
             {name + "\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
-            {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
+            {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
         for (const auto& [keys, wanted] : dialogue) c.type(keys, wanted);
     }
 };
