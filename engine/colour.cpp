@@ -149,9 +149,7 @@ void add_skill_percent(int class_number, int amount) {
     pct = static_cast<std::int16_t>(value < 1 ? 1 : value);
 }
 
-text_list enter_description() {
-    disp_line("  `3Enter text below: `%(blank line ends)`9" + pad_left("Description : ", 30));
-    disp_line("`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-");
+text_list read_typed_lines() {
     text_list lines;
     for (;;) {
         disp_text("`%: `3");
@@ -159,6 +157,13 @@ text_list enter_description() {
         if (line.empty()) break;
         add_desc_line("  " + line, lines);
     }
+    return lines;
+}
+
+text_list enter_description() {
+    disp_line("  `3Enter text below: `%(blank line ends)`9" + pad_left("Description : ", 30));
+    disp_line("`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-");
+    text_list lines = read_typed_lines();
     disp_line(lines.empty() ? "`9  Description Aborted." : "`9  Description written.");
     return lines;
 }

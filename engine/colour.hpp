@@ -43,6 +43,8 @@ character_record* char_name_ptr(std::string_view part);
 // Adds to the playing character's skill percentage of class 1-6 (W M T H R P): above 98 it
 // becomes 99 with the advice to change class, 0 or below becomes 1. Other classes: nothing.
 void add_skill_percent(int class_number, int amount);
+// Lines typed at the prompt "`%: `3" until an empty line; each kept as "  " + the line.
+text_list read_typed_lines();
 // Lets the caller type a description line by line (an empty line ends); each line is kept
 // as "  " + the line. Empty when nothing was typed ("Description Aborted.").
 text_list enter_description();

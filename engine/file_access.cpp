@@ -241,3 +241,9 @@ bool locked_update(const std::string& name,
     }
     return true;
 }
+
+void update_locked_file(const std::string& name, const std::function<locked_action(std::string& contents)>& change) {
+    if (locked_update(name, change)) return;
+    debug_log("FORCE:Could not write " + name + " : " + std::strerror(errno));
+    if (!halting()) end_prog(exit_file_stuck);
+}

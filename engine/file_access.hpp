@@ -96,3 +96,6 @@ enum class locked_action { keep, rewrite, erase };
 // opened or read or the rewrite fails (the old file is then kept).
 bool locked_update(const std::string& name,
                    const std::function<locked_action(std::string& contents)>& change);
+// locked_update, and when it fails: a FORCE line in the debug log and the orderly exit with
+// code 5 (while the program is already ending, only the log line).
+void update_locked_file(const std::string& name, const std::function<locked_action(std::string& contents)>& change);

@@ -14,6 +14,7 @@
 #include "engine/flags.hpp"
 #include "engine/hold.hpp"
 #include "engine/lookups.hpp"
+#include "engine/news_file.hpp"
 #include "engine/script.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
@@ -173,19 +174,14 @@ void expire_global_flags() {
         expire_flag_classes(main_flag_file_name, expiring, {flag_class_daily, flag_class_removed});
 }
 
-std::string news_file(int day) { return "news" + int_to_str(day) + ".dat"; }
-
 void rotate_news() {
-    for (int i = 7; i >= 1; --i) {
-        erase_file(news_file(i));
-        rename_file(news_file(i - 1), news_file(i));
+    for (int i = news_days_kept; i >= 1; --i) {
+        erase_file(news_file_name(i));
+        rename_file(news_file_name(i - 1), news_file_name(i));
     }
-    std::string divider = "`#";
-    for (int i = 0; i < 77; ++i) divider += i % 2 == 0 ? '-' : '=';
-    text_list header;
-    add_desc_line("`c  `!The News of the Realm       " + pad_left(today_string(), 44), header);
-    add_desc_line(divider, header);
-    writedesc(writedesc_plain, news_file(0), header);
+    // Another node may add an item between the rename and this: it has started the file
+    // with the same header, and it is kept.
+    update_todays_news([](std::string&) {});
     hook_random_news_event();
 }
 

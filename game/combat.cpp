@@ -72,11 +72,41 @@ void hold_shield(character_record& foe);
 // The player's blow after the opponent's shield: its text, and a win when the opponent falls.
 void land_blow(character_record& foe, std::int64_t dealt);
 
+// The loss of a player who was fought while away, settled under the hold before any reward:
+// the experience share and all gold in hand. False when the player came on line meanwhile
+// (its node holds the record now) or is gone: nothing moves then. Otherwise the fight's copy
+// takes the experience and gold that the stored record held.
+bool settle_victim(character_record& foe) {
+    bool settled = false;
+    update_under_hold([&] {
+        character_record* v = player_record(foe);
+        if (!v || v == cur_char || v->online) return;
+        foe.experience = v->experience;
+        foe.gold = std::max<std::int32_t>(v->gold, 0);
+        std::int32_t gain = death_experience_loss(v->experience);
+        v->dead = 1;
+        v->hit_points = 0;
+        v->sleeping_inn = 0;
+        add_shm(*v, 1);
+        v->death_day = game_stats.day;
+        add_experience(*v, -std::int64_t(gain));
+        v->gold = 0;
+        settled = true;
+    });
+    return settled;
+}
+
 // The rewards of a win and, against a player who is away, that player's loss.
 void defeated(character_record& foe) {
+    bool player = !is_mob(foe);
+    if (player && !settle_victim(foe)) {
+        disp_line("`9  " + proper_case(name_of(foe)) + "`9 has slipped away.");
+        hit_any_key();
+        return;
+    }
+    std::int32_t gain = 0;
     disp_line("");
     disp_line("`!  You have defeated " + the(foe) + name_of(foe) + "!!");
-    std::int32_t gain = 0;
     if (foe.experience > 0 || foe.gold > 0) {
         int gems = 0;
         if (random_n(100) - me().luck + 1 < 10) gems = random_n(2) + 1;
@@ -100,27 +130,29 @@ void defeated(character_record& foe) {
         if (gems == 2) disp_line("`%  You find `52`% gems!");
         add_gems(me(), gems);
     }
-    if (!is_mob(foe)) {
+    if (player) {
         std::string attacker = own_proper_name();
         std::string victim = proper_case(name_of(foe));
         system_message(name_of(foe), {"#0000 `%System Message", "  `4" + attacker + " has attacked you!",
                                       "  `3You have been killed.",
                                       "  You have lost `4" + comma_number(gain) + "`3 experience.", "~"});
         news({"`%In ~ar player fight today :", "  ~Tg `!" + attacker + "`3 has killed ~tb `!" + victim + "`3."});
-        update_under_hold([&] {
-            character_record* v = player_record(foe);
-            if (!v || v == cur_char) return;
-            v->dead = 1;
-            v->hit_points = 0;
-            v->sleeping_inn = 0;
-            add_shm(*v, 1);
-            v->death_day = game_stats.day;
-            add_experience(*v, -std::int64_t(gain));
-            v->gold = 0;
-        });
     }
     if (is_level_fight(foe)) foe.hit_points = 0;
     hit_any_key();
+}
+
+// Gold grabbed from a player who is away comes out of its stored record, at most what it
+// holds; a player that came on line meanwhile holds its own record and loses nothing.
+std::int64_t take_players_gold(const character_record& foe, std::int64_t wanted) {
+    std::int64_t taken = 0;
+    update_under_hold([&] {
+        character_record* v = player_record(foe);
+        if (!v || v == cur_char || v->online) return;
+        taken = std::clamp<std::int64_t>(wanted, 0, std::max<std::int32_t>(v->gold, 0));
+        v->gold = clamp_to<std::int32_t>(v->gold - taken);
+    });
+    return taken;
 }
 
 // The fight's command menu and prompt.
@@ -234,6 +266,7 @@ bool use_class_skill(character_record& foe, bool& result) {
         break;
     case skill_effect::grab_gold: {
         std::int64_t g = nearest(random_real() * foe.gold) + 1;
+        if (!is_mob(foe)) g = take_players_gold(foe, g);
         disp_line("  You manage to grab " + comma_number(g) + " gold before you decide to bail.");
         add_gold(me(), g);
         monster_attacks(foe);
@@ -495,19 +528,32 @@ void player_attacked_message(const character_record& foe) {
     std::int32_t gain = death_experience_loss(me().experience);
     std::int32_t gold = me().gold;
     std::string player = own_proper_name();
-    system_message(name_of(foe), {"#0000 `%System Message", "  `4" + player + " has attacked you!",
-                                  "  `3You have killed " + me().name + " in self defense.",
-                                  "  You have gained `4" + comma_number(gain) + "`3 experience.",
-                                  "  You have taken `4" + comma_number(gold) + "`3 gold from the corpse.", "~"});
-    news({"`%In ~ar `4player fight`% today :",
-          "  ~Tg `!" + proper_case(name_of(foe)) + "`3 killed ~tb `!" + player + "`3 in self defense."});
+    // A victim on line holds its own record: its gains travel as command lines of the
+    // message, which its node carries out; a victim away gets them in "players.dat".
+    bool on_line = false;
     update_under_hold([&] {
         character_record* v = player_record(foe);
         if (!v || v == cur_char) return;
+        on_line = v->online;
+        if (on_line) return;
         add_experience(*v, gain);
         add_gold(*v, gold);
         v->hit_points = v->max_hit_points;
     });
+    std::initializer_list<std::string> told = {
+        "#0000 `%System Message", "  `4" + player + " has attacked you!",
+        "  `3You have killed " + me().name + " in self defense.",
+        "  You have gained `4" + comma_number(gain) + "`3 experience.",
+        "  You have taken `4" + comma_number(gold) + "`3 gold from the corpse.", "~"};
+    text_list message;
+    for (const std::string& l : told) add_desc_line(l, message);
+    if (on_line) {
+        add_desc_line("ADD EXP " + int_to_str(gain), message);
+        add_desc_line("ADD GLD " + int_to_str(gold), message);
+    }
+    append_user_file(name_of(foe), message);
+    news({"`%In ~ar `4player fight`% today :",
+          "  ~Tg `!" + proper_case(name_of(foe)) + "`3 killed ~tb `!" + player + "`3 in self defense."});
     player_killed();
 }
 

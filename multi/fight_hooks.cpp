@@ -7,7 +7,7 @@
 
 namespace {
 bool bail_out(std::string_view opponent_name) {
-    send_node_msg(opponent_name, "RUN 0 0");
+    if (cur_char) send_node_msg(opponent_name, "RUN 0 " + int_to_str(cur_char->number));
     return false;
 }
 
@@ -18,8 +18,8 @@ void run_away(std::string_view opponent_name, bool chat) {
         send_node_msg_to(foe->number, "CHAT_RUN 0 " + int_to_str(cur_char->number));
         send_node_msg_to(cur_char->number, "CHAT_FLEE 0 " + int_to_str(foe->number));
     } else {
-        send_node_msg_to(foe->number, "RUN 0 0");
-        send_node_msg_to(cur_char->number, "FLEE 0 0");
+        send_node_msg_to(foe->number, "RUN 0 " + int_to_str(cur_char->number));
+        send_node_msg_to(cur_char->number, "FLEE 0 " + int_to_str(foe->number));
     }
 }
 

@@ -1,10 +1,15 @@
 #include "multi/multi_init.hpp"
 
 #include "engine/hooks.hpp"
+#include "engine/maintenance.hpp"
+#include "engine/play_hooks.hpp"
 #include "engine/script_hooks.hpp"
 #include "game/hooks.hpp"
+#include "multi/fight_hooks.hpp"
 #include "multi/mail.hpp"
+#include "multi/news.hpp"
 #include "multi/node_queue.hpp"
+#include "multi/player_fight.hpp"
 
 void multi_init() {
     // The orderly exit's LEAVEREALM and the square's ENTERREALM.
@@ -16,4 +21,16 @@ void multi_init() {
     game_hooks.mail_waiting = mail_waiting;
     game_hooks.read_mail = read_mail;
     game_hooks.send_mail = [](std::string_view to) { send_mail(to, {}); };
+    // Fights between players: the square's P, the dispatcher's COMBAT, GUILDCOMBAT,
+    // GNUMQUERY and CHAT_ATTACK.
+    game_hooks.player_fight_menu = player_fight_menu;
+    set_online_fight_wait_hook(online_fight_wait);
+    set_online_fight_round_hook(online_fight_round);
+    // The news: every fight's and death's lines, the square's N and K, the day report, the
+    // day's story of the maintenance; the tavern's conversation board.
+    set_add_news_hook(add_news);
+    set_random_news_event_hook(random_news_event);
+    game_hooks.read_news = read_news;
+    game_hooks.post_announcement = post_announcement;
+    game_hooks.conversation_board = conversation_board;
 }

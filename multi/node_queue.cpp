@@ -153,6 +153,32 @@ std::string pop_node_msg() {
     return first;
 }
 
+std::string take_node_msg_if(const std::function<queue_pick(std::string_view line)>& pick) {
+    if (!cur_char) return "";
+    std::string name = queue_file_name(cur_char->number);
+    if (!file_exists(name)) return "";
+    std::string found;
+    bool ok = locked_update(name, [&](std::string& contents) {
+        for (std::size_t at = 0; at < contents.size();) {
+            std::size_t end = std::min(contents.find_first_of("\r\n", at), contents.size());
+            std::size_t next = end;
+            if (next < contents.size()) next += contents.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+            std::string_view line = std::string_view(contents).substr(at, std::min(end - at, node_line_capacity));
+            queue_pick p = line.empty() ? queue_pick::pass : pick(line);
+            if (p != queue_pick::pass) {
+                found = line;
+                if (p == queue_pick::look) return locked_action::keep;
+                contents.erase(at, next - at);
+                return contents.empty() ? locked_action::erase : locked_action::rewrite;
+            }
+            at = next;
+        }
+        return locked_action::keep;
+    });
+    if (!ok) write_failed(name);
+    return found;
+}
+
 void olmess_log(std::string_view line) {
     std::string bytes(line);
     bytes += '\n';
@@ -211,6 +237,10 @@ std::string check_node_messages(std::int16_t raided_guild) {
             to_own_queue("CHAT_ATTACK " + int_to_str(sender_number));
             result = msg;
         }
+    } else if (verb == "DAMAGE" || verb == "DDAMAGE") {
+        // A blow of an online fight that crossed its end (a bail-out): taken, without a turn.
+        if (const character_record* s = char_of_word(word3))
+            show_player_hit(*s, std::max<std::int32_t>(0, str_to_int(word2)), verb == "DDAMAGE");
     } else if (verb == "CHAT_ATTACK") {
         if (const character_record* s = char_of_word(word2)) hook_online_fight_round(proper_case(s->name.view()), true);
     } else if (verb == "CHAT_COMBAT") {

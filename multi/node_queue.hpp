@@ -14,6 +14,7 @@
 // consumed without effect.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,12 @@ bool node_msg_waiting();
 // Waits 100 ms, then takes the first line of the playing character's queue (cut to 255);
 // the lines behind it stay in the queue in their order. Empty when no line waits.
 std::string pop_node_msg();
+// What take_node_msg_if does with a line of the own queue.
+enum class queue_pick { pass, take, look };
+// Walks the playing character's queue in order under its lock: the first line (cut to 255)
+// that pick does not pass is returned, taken out of the queue (take) or left in its place
+// (look); every other line stays, in its order. Empty when no line is picked.
+std::string take_node_msg_if(const std::function<queue_pick(std::string_view line)>& pick);
 // Appends one line (colour codes already turned into ANSI) to "olmess.txt".
 void olmess_log(std::string_view line);
 

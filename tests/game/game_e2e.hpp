@@ -142,6 +142,7 @@ struct game_e2e : ::testing::Test {
         s.key(class_key, "Choose your gender : ");
         s.key("m", "[HIT ANY KEY]");
         s.key("x", "[ Hit any key ]");
+        s.key("x", "[ Hit any key ]");  // today's news
         s.key("x", "Command  : ");
         return s;
     }
@@ -153,6 +154,7 @@ struct game_e2e : ::testing::Test {
         s.key("e", "  You have already been on today.");
         s.key("", "[HIT ANY KEY]");
         s.key("x", "[ Hit any key ]");
+        s.key("x", "[ Hit any key ]");  // today's news
         s.key("x", prompt);
         return s;
     }

@@ -40,7 +40,10 @@ TEST_F(game_e2e, a_newcomer_creates_a_character_walks_the_square_and_comes_back)
     EXPECT_TRUE(stats.contains("  Name            : Bob                   Level         : 1")) << stats.text();
     EXPECT_TRUE(stats.contains("  Weapon Name     : Stick"));
 
-    // The town square.
+    // Today's news, then the town square.
+    p.key("x", "The News of the Realm");
+    p.key("", "[ Hit any key ]");
+    p->take();
     p.key("x", "Command  : ");
     ansi_screen square = screen_of(p->take());
     EXPECT_TRUE(square.contains("The Town Square of Shamile"));
@@ -266,6 +269,7 @@ TEST_F(game_e2e, the_first_caller_of_a_new_day_rolls_the_game_over) {
     p.key("", "[ Hit any key ]");
     p.key("x", "[HIT ANY KEY]");
     p.key("x", "[ Hit any key ]");
+    p.key("x", "[ Hit any key ]");  // today's news
     p.key("x", "Command  : ");
     EXPECT_EQ(leave_game(p), 0);
 
@@ -291,6 +295,7 @@ TEST_F(game_e2e, the_first_caller_of_a_new_day_rolls_the_game_over) {
     EXPECT_EQ(plain(p->output()).find("Running Daily maintenance"), std::string::npos);
     p.key("", "[HIT ANY KEY]");
     p.key("x", "[ Hit any key ]");
+    p.key("x", "[ Hit any key ]");  // today's news
     p.key("x", "Command  : ");
     EXPECT_EQ(leave_game(p), 0);
     EXPECT_EQ(i16_of(read_file(game.file("quorstat.dat")), 0), 31);
@@ -417,6 +422,9 @@ TEST_F(forest_e2e, a_player_killed_in_the_forest_stays_dead_until_the_next_day) 
     p.key("", "You were KILLED.\r\n  You will not be allowed to play until tomorrow.\r\n");
     p.key("", "[ Hit any key ]");
     p.key("x", "[ Hit any key ]");
+    // Today's news tells of the killing.
+    p.key("x", "was killed by");
+    p.key("", "[ Hit any key ]");
     p->send("x");
     EXPECT_EQ(p->wait_exit(wait_ms), 0);
     EXPECT_EQ(plain(p->output()).find("Command  : "), std::string::npos);

@@ -17,6 +17,9 @@ const std::string rule = "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
 struct dispatch : multi_state {
     dispatch() {
+        // The dispatcher on its own: the fights at their defaults.
+        set_online_fight_wait_hook(nullptr);
+        set_online_fight_round_hook(nullptr);
         anna();
         other(2, "BOB").level = 4;
         other(3, "carl", 3);
@@ -172,7 +175,7 @@ bool fight_result = false;
 TEST_F(dispatch, an_attack_is_defended_in_the_fight_and_the_place_restored) {
     // Without the fight this side bails out at once.
     EXPECT_EQ(run("COMBAT 2"), "\n  Bob has ATTACKED you! (Online Combat)\n");
-    EXPECT_EQ(queue(2), "CRECEIVE 1\nRUN 0 0\n");
+    EXPECT_EQ(queue(2), "CRECEIVE 1\nRUN 0 1\n");
     EXPECT_EQ(result, "");
     EXPECT_EQ(cur_char->location, "tTown Square");
     std::remove("node0002.msg");

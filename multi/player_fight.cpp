@@ -1,0 +1,412 @@
+#include "multi/player_fight.hpp"
+
+#include <algorithm>
+
+#include "door/door.hpp"
+#include "door/file_forms.hpp"
+#include "engine/colour.hpp"
+#include "engine/creatures.hpp"
+#include "engine/data_files.hpp"
+#include "engine/debug_log.hpp"
+#include "engine/flags.hpp"
+#include "engine/items.hpp"
+#include "engine/lookups.hpp"
+#include "engine/macros.hpp"
+#include "engine/play_hooks.hpp"
+#include "engine/screens.hpp"
+#include "engine/script.hpp"
+#include "engine/stats.hpp"
+#include "engine/strings.hpp"
+#include "engine/text_file.hpp"
+#include "game/combat.hpp"
+#include "game/menu.hpp"
+#include "multi/node_queue.hpp"
+
+namespace {
+constexpr const char* fight_section = "pfight";
+constexpr const char* square_location = "tTown Square";
+constexpr const char* fight_location = "tOnline Combat";
+
+character_record& me() { return *cur_char; }
+std::string own_number() { return int_to_str(cur_char->number); }
+std::int64_t nearest(double x) { return round_half_even(x); }
+bool drunk(const character_record& c) { return has_status_bit(c, status_drunk); }
+std::string name_of(const character_record& c) { return proper_case(c.name.view()); }
+
+bool names_in_word2(std::string_view verb) { return verb == "CRECEIVE" || verb == "LEAVEREALM"; }
+bool names_in_word3(std::string_view verb) {
+    for (const char* v : {"SURPRISE", "ATTACK", "RUN", "FLEE", "VICTORY", "DAMAGE", "DDAMAGE"})
+        if (verb == v) return true;
+    return false;
+}
+
+// The line belongs to the fight against this opponent. The opponent's LEAVEREALM ends the
+// wait but stays queued for the dispatcher; the fight's own lines are taken.
+queue_pick pick_for(std::string_view line, std::int16_t foe_number) {
+    fight_line f = parse_fight_line(line);
+    if (f.names != foe_number || foe_number < 1) return queue_pick::pass;
+    return f.verb == "LEAVEREALM" ? queue_pick::look : queue_pick::take;
+}
+
+void send_to(std::int16_t number, const std::string& line) { send_node_msg_to(number, line); }
+
+// X, or a wait that hears nothing: this side runs, the opponent is told.
+bool bail_out(std::int16_t foe_number) {
+    send_to(foe_number, "RUN 0 " + own_number());
+    return false;
+}
+
+void show_fled(const std::string& foe_name) { disp_line("`9  " + foe_name + " has `4FLED`9!  What a coward."); }
+
+// CRECEIVE: the fight begins, and the attacker may surprise the defender.
+void begin_fight(const character_record& foe) {
+    disp_line("`9  Combat `4BEGINS`9!");
+    int r = random_n(100) + 1;
+    double edge = me().level / 3.0 + 10 - foe.level / 3.0;
+    if (r < edge) {
+        disp_line("`9  You manage to surprise " + name_of(foe) + "!");
+        send_to(foe.number, "SURPRISE 0 " + own_number());
+        send_to(me().number, "ATTACK 0 " + int_to_str(foe.number));
+    } else {
+        send_to(foe.number, "ATTACK 0 " + own_number());
+    }
+}
+
+// At A or R: true when the opponent has left the fight (its run waits in the own queue, or
+// it is off line or gone). No blow lands then; a run is queued to this side for an opponent
+// that left without one, so the wait (or the chat room) ends the fight as when it runs.
+bool opponent_left(std::int16_t foe_number, bool chat) {
+    refresh_char_file();
+    std::string run_verb = chat ? "CHAT_RUN" : "RUN";
+    std::string waiting = take_node_msg_if([&](std::string_view line) {
+        return upcase_str(word_at(line, 1)) == run_verb && str_to_int(word_at(line, 3)) == foe_number ? queue_pick::look
+                                                                                                     : queue_pick::pass;
+    });
+    if (!waiting.empty()) return true;
+    const character_record* foe = char_num_ptr(foe_number);
+    if (foe && foe->online) return false;
+    send_to(me().number, run_verb + " 0 " + int_to_str(foe_number));
+    return true;
+}
+
+void show_round_screen(const character_record& foe) {
+    disp_line("");
+    disp_line("`9  Your hit points : `%" + int_to_str(me().hit_points));
+    disp_line("`9  " + name_of(foe) + "'s hit points : `%" + int_to_str(foe.hit_points));
+    disp_lines({"", "`3  (`#A`3)ttack.", "`3  (`#R`3)un.", "`3  (`#V`3)iew your Stats.", "", "`9   Player Combat`%:",
+                "`7  (A,R,V)", ""});
+    disp_text("`9  Command? [`!A`9] : `%");
+}
+
+void run_from(const character_record& foe, bool chat) {
+    if (chat) {
+        send_to(foe.number, "CHAT_RUN 0 " + own_number());
+        send_to(me().number, "CHAT_FLEE 0 " + int_to_str(foe.number));
+    } else {
+        send_to(foe.number, "RUN 0 " + own_number());
+        send_to(me().number, "FLEE 0 " + int_to_str(foe.number));
+    }
+}
+
+// The opponent fell: the rewards, saved at once, the end of the fight and the news.
+void win_over(const character_record& foe, bool chat) {
+    std::string foe_name = name_of(foe);
+    std::int32_t gain = death_experience_loss(foe.experience);
+    std::int32_t gold = std::max<std::int32_t>(foe.gold, 0);
+    disp_line("");
+    disp_line("`!  You have defeated " + foe_name + "!!");
+    disp_line("");
+    disp_line("`%  You gain `4" + int_to_str(gain) + "`% experience, and find `4" + int_to_str(gold) + "`% gold.");
+    update_under_hold([&] {
+        add_experience(me(), gain);
+        add_gold(me(), gold);
+    });
+    send_to(me().number, (chat ? "CHAT_VICTORY 0 " : "VICTORY 0 ") + int_to_str(foe.number));
+    text_list news;
+    add_desc_line(expand_tilde_phrases(chat ? "`%In ~ar `@`bONLINE CHAT `%fight today :"
+                                            : "`%In ~ar `@`bONLINE `%player fight today :"),
+                  news);
+    add_desc_line(expand_tilde_phrases("`3  ~Tg `!" + own_proper_name() + "`3 has killed ~tb `!" + foe_name + "`3."),
+                  news);
+    hook_add_news(news);
+    hit_any_key();
+}
+
+void strike(character_record& foe, std::int64_t chance, bool chat) {
+    std::string foe_name = name_of(foe);
+    std::string verb = chat ? "CHAT_DAMAGE" : "DAMAGE";
+    int r = random_n(100) + 1;
+    if (chance < r) {
+        disp_line("`9  You miss " + foe_name + " completely.");
+        send_to(foe.number, verb + " 0 " + own_number());
+        return;
+    }
+    std::int64_t damage = me().attack + nearest(random_real() * nearest(me().attack / 3.0)) + 1;
+    if (drunk(me())) damage = nearest(damage * 0.9);
+    int r2 = random_n(100) + 1;
+    bool twice = r2 < me().luck + 8 - foe.luck || r2 < 4;
+    if (twice) {
+        disp_lines({"", "  `%You manage to strike " + foe_name + " twice!", ""});
+        damage *= 2;
+        verb = chat ? "CHAT_DDAMAGE" : "DDAMAGE";
+    }
+    std::int64_t shield = foe.shield_value + (drunk(foe) ? 10 : 0);
+    damage = shield < 88 ? nearest((100 - shield) / 100.0 * damage) : nearest(damage * 0.13);
+    std::int32_t dealt = clamp_to<std::int32_t>(std::max<std::int64_t>(damage, 0));
+    std::string line = "`9  You hit " + foe_name + " for `4" + int_to_str(dealt) + "`9 points of damage";
+    if (const item_record* weapon = weapon_equipped_ptr(cur_inventory))
+        line += " with your " + weapon->name.str() + ".";
+    else
+        line += ".";
+    disp_line(line);
+    send_to(foe.number, verb + " " + int_to_str(dealt) + " " + own_number());
+    foe.hit_points = clamp_to<std::int16_t>(std::int64_t(foe.hit_points) - dealt);
+    if (foe.hit_points < 1) win_over(foe, chat);
+}
+
+bool can_be_attacked(const character_record& c) {
+    return &c != cur_char && !c.dead && !c.sleeping_inn && !c.sleeping_guild;
+}
+
+void refuse_target() {
+    disp_line("");
+    disp_line("`3  Sorry, you cannot attack that player.");
+}
+
+void attack_online(const character_record& target) {
+    std::int16_t number = target.number;
+    std::string name = name_of(target);
+    me().location = fight_location;
+    write_char_file(true);
+    send_to(number, "COMBAT " + own_number() + " " + own_proper_name());
+    online_fight_wait(name);
+}
+
+// What the player sees of a player who is away: the weapon, armour and shield it uses.
+void scout(const character_record& target) {
+    std::string he = upcase_first(subject_word(target.sex));
+    disp_line("");
+    disp_line("`3  You scout around until you find " + std::string(object_word(target.sex)) + "`9.");
+    inventory_list items;
+    read_inventory(target.number, items);
+    const item_record* weapon = weapon_equipped_ptr(items);
+    const item_record* armour = armor_equipped_ptr(items);
+    const item_record* shield = shield_equipped_ptr(items);
+    disp_line("  `9" + he + (weapon ? " is wielding a `4" + weapon->name.str() + "`9." : " is not wielding anything`9"));
+    disp_line("  `9" + he + (armour ? " is wearing `4" + armour->name.str() + "`9." : " is not wearing anything`9"));
+    disp_line("  `9" + he +
+              (shield ? " has a `4" + shield->name.str() + "`9 strapped to " + std::string(possessive_word(target.sex)) +
+                            " arm."
+                      : " is not using a shield"));
+    del_inv(items);
+}
+
+// The fight against a player who is away; true when the menu is done (do_combat's result).
+bool attack_offline(const character_record& found) {
+    std::string name = found.name.str();
+    std::string target_name = name_of(found);
+    scout(found);
+    bool same_master = alias_index(found.name.view()) == alias_index(me().name.view());
+    bool same_guild = found.guild != 0 && found.guild == me().guild;
+    if (same_master) disp_line("`@`b  Warning : " + target_name + " is a student of your master also.");
+    if (same_guild) disp_line("`@`b  Warning : " + target_name + " is in the same guild!");
+    if (ask_key({}, "`9  Attack " + target_name + "? (`3Y`9/`3N`9) [`%Y`9] :`% ", 'Y', "YN") == 'N') return false;
+    disp_line("");
+    if (me().level > found.level + pfight_level_difference) {
+        disp_line("`9  That character is too low of a level for you to attack.");
+        return false;
+    }
+    // It may have come on line, died or gone to sleep while the player looked.
+    refresh_char_file();
+    const character_record* target = char_full_name_ptr(name);
+    if (!target || target->online || !can_be_attacked(*target)) {
+        refuse_target();
+        return false;
+    }
+    if (same_master) {
+        me().status_bits |= status_shamed_master;
+        add_shm(me(), 3);
+    }
+    if (same_guild) add_shm(me(), 5);
+    add_player_fights(me(), -1);
+    character_record foe = *target;
+    return do_combat(foe);
+}
+
+// A: true when the menu is done.
+bool attack_player() {
+    if (me().player_fights_left < 1) {
+        disp_line("");
+        disp_line("`3  You don't have any player fights left.");
+        return false;
+    }
+    disp_line("");
+    disp_text("  `9Who do you wish to attack : `%");
+    std::string part = read_line();
+    const character_record* chosen = part.empty() ? nullptr : char_name_ptr(part);
+    std::string name = chosen ? chosen->name.str() : "";
+    refresh_char_file();
+    const character_record* target = name.empty() ? nullptr : char_full_name_ptr(name);
+    if (!target) {
+        disp_line("");
+        disp_line("  `3Sorry, there isn't anyone here with that name.");
+        return false;
+    }
+    if (!can_be_attacked(*target)) {
+        refuse_target();
+        return false;
+    }
+    if (!target->online) return attack_offline(*target);
+    disp_line("");
+    if (target->location.view() == square_location)
+        attack_online(*target);
+    else
+        disp_line("`9  You cannot find " + name_of(*target));
+    return false;
+}
+}  // namespace
+
+fight_line parse_fight_line(std::string_view line) {
+    fight_line f;
+    f.verb = upcase_str(word_at(line, 1));
+    f.amount = str_to_int(word_at(line, 2));
+    if (names_in_word2(f.verb))
+        f.names = f.amount;
+    else if (names_in_word3(f.verb))
+        f.names = str_to_int(word_at(line, 3));
+    return f;
+}
+
+std::int64_t player_hit_chance(const character_record& mine, const character_record& foe) {
+    std::int64_t chance = 80 + std::int64_t(mine.attack) - foe.defense;
+    if (drunk(mine)) chance = nearest(chance * 0.8);
+    return std::max<std::int64_t>(chance, 10);
+}
+
+bool online_fight_wait(std::string_view opponent_name) {
+    if (!cur_char) return false;
+    debug_enter("Entering online_fight_wait");
+    disp_line("`9  Waiting for response from other node.  Hit `4X`9 to bail.");
+    const character_record* found = char_full_name_ptr(opponent_name);
+    if (!found) {
+        debug_leave("Leaving online_fight_wait");
+        return true;
+    }
+    std::int16_t foe_number = found->number;
+    std::string foe_name = name_of(*found);
+    bool done = false, won = false, begun = false;
+    std::int32_t polls = 0;
+    std::int32_t heard = unix_time_now();
+    while (!done) {
+        if (key_waiting()) {
+            if (upcase_key(read_key()) == 'X') {
+                won = bail_out(foe_number);
+                break;
+            }
+        } else if (carrier_lost || !carrier_present) {
+            read_key();  // the door kit ends the session
+        }
+        if (++polls < std::max<std::int32_t>(check_frequency, 1)) continue;
+        polls = 0;
+        const character_record* foe = char_num_ptr(foe_number);
+        std::string line = foe ? take_node_msg_if([&](std::string_view l) { return pick_for(l, foe_number); }) : "";
+        if (!foe) {
+            // Gone from the list: counts as run.
+            show_fled(foe_name);
+            won = done = true;
+            break;
+        }
+        if (line.empty()) {
+            if (unix_time_now() - heard >= fight_silence_limit_s) {
+                disp_line("`9  " + foe_name + "`9 does not answer.");
+                won = bail_out(foe_number);
+                break;
+            }
+            continue;
+        }
+        heard = unix_time_now();
+        fight_line f = parse_fight_line(line);
+        if (f.verb == "CRECEIVE") {
+            if (!begun) begin_fight(*foe);
+            begun = true;
+        } else if (f.verb == "SURPRISE") {
+            disp_line("`9  " + foe_name + "`9 surprises you!");
+        } else if (f.verb == "ATTACK") {
+            online_fight_round(foe_name, false);
+        } else if (f.verb == "RUN" || f.verb == "LEAVEREALM") {
+            show_fled(foe_name);
+            won = done = true;
+        } else if (f.verb == "FLEE") {
+            disp_line("`9  You run for your `4LIFE`9.  What a coward.");
+            won = false;
+            done = true;
+        } else if (f.verb == "VICTORY") {
+            won = done = true;
+        } else if (f.verb == "DAMAGE" || f.verb == "DDAMAGE") {
+            // A hit never heals: a negative amount counts as a miss.
+            show_player_hit(*foe, std::max<std::int32_t>(f.amount, 0), f.verb == "DDAMAGE");
+            online_fight_round(foe_name, false);
+        }
+    }
+    debug_leave("Leaving online_fight_wait");
+    return won;
+}
+
+void online_fight_round(std::string_view opponent_name, bool chat) {
+    if (!cur_char) return;
+    write_char_file(true);
+    const character_record* found = char_full_name_ptr(opponent_name);
+    if (!found) return;
+    std::int16_t foe_number = found->number;
+    std::int64_t chance = player_hit_chance(me(), *found);
+    for (;;) {
+        character_record* foe = char_num_ptr(foe_number);
+        if (!foe) return;
+        show_round_screen(*foe);
+        char k = read_key();
+        if (k == '\r' || k == '\n' || k == 0) k = 'A';
+        k = upcase_key(k);
+        echo_key(k);
+        if (k == 'V') {
+            display_stats();
+            continue;
+        }
+        if (k != 'A' && k != 'R') continue;
+        if (opponent_left(foe_number, chat)) return;
+        foe = char_num_ptr(foe_number);
+        if (k == 'R')
+            run_from(*foe, chat);
+        else
+            strike(*foe, chance, chat);
+        return;
+    }
+}
+
+void player_fight_menu() {
+    if (!cur_char) return;
+    debug_enter("Entering player_fight_menu");
+    text_list menu;
+    std::string keys;
+    read_text_section(text_file_name, fight_section, menu, keys);
+    show_menu_text(menu);
+    menu_loop m;
+    m.title = "`9   Attack Another Player`%:";
+    m.keys = keys;
+    m.level = sub_location;
+    m.default_key = [] { return 'L'; };
+    m.on_key = [&](char k) {
+        switch (k) {
+        case 'L': return false;
+        case '?': dispdesc(menu); break;
+        case 'V': display_stats(); break;
+        case 'R': display_ranks(ranks_show); break;
+        case 'D': display_non_inn(); break;
+        case 'A': return !attack_player();
+        default: break;
+        }
+        return true;
+    };
+    run_menu_loop(m);
+    deldesc(menu);
+    debug_leave("Leaving player_fight_menu");
+}

@@ -1,0 +1,40 @@
+// Fights between players: the "Attack Another Player" menu, the online fight that two nodes
+// carry turn by turn over their queues, and the turn each side plays (online, or in the chat
+// room with the CHAT_ verbs).
+//
+// Every line of an online fight names the other player in word 3, as the chat forms do
+// ("ATTACK 0 12"): the sender's own number when it goes to the opponent, the opponent's when
+// a side queues it to itself. A side's wait takes, in queue order, only the lines of its own
+// fight, so a line left over from another fight never crosses into this one, and every other
+// message waits for the dispatcher after the fight.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/records.hpp"
+
+// How long a wait hears nothing of its fight before it gives up, in seconds.
+constexpr std::int32_t fight_silence_limit_s = 180;
+
+// A queue line as the fight reads it: the verb upper-cased, word 2 as a number, and the
+// player the line names (word 2 for CRECEIVE and LEAVEREALM, word 3 for the fight's other
+// verbs; 0 for any other line).
+struct fight_line {
+    std::string verb;
+    std::int32_t amount = 0;
+    std::int32_t names = 0;
+};
+fight_line parse_fight_line(std::string_view line);
+
+// The playing character's chance to hit the opponent in a player fight, from 10 up.
+std::int64_t player_hit_chance(const character_record& me, const character_record& foe);
+
+// The "Attack Another Player" menu of the town square.
+void player_fight_menu();
+// Runs an online fight against the opponent until it ends: true when this side won or the
+// opponent ran (or left, or is gone), false when this side ran, bailed out with X, or heard
+// nothing of the fight for fight_silence_limit_s.
+bool online_fight_wait(std::string_view opponent_name);
+// One turn of this side: the fight screen, A, R or V, and the outcome sent to the opponent.
+void online_fight_round(std::string_view opponent_name, bool chat);
