@@ -36,7 +36,8 @@ TEST(quorcfg_e2e, first_run_bbs_setup_and_quit) {
     ansi_screen screen;
     screen.feed(cfg.output());
     EXPECT_EQ(screen.row(7), "   Number of characters in game   : 0");
-    EXPECT_EQ(screen.row(5).rfind("   Game was Started               : Tuesday 12/08/26  07:05:03:", 0), 0u);
+    // The replaced clock runs on from its start, so only the minute is sure on a loaded machine.
+    EXPECT_EQ(screen.row(5).rfind("   Game was Started               : Tuesday 12/08/26  07:05:", 0), 0u);
     EXPECT_EQ(screen.row(10), "  (G)ame Options");
     EXPECT_EQ(screen.row(18), "->(Q)uit and Save");
     EXPECT_EQ(screen.colour_at(1, 18), 4);

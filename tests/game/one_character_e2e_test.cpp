@@ -45,6 +45,7 @@ TEST_F(one_character, a_second_node_is_refused_until_the_first_is_gone) {
     third.key("e", "  You have already been on today.");
     third.key("", "[HIT ANY KEY]");
     third.key("x", "[ Hit any key ]");
+    third.key("x", "[ Hit any key ]");  // today's news
     third.key("x", "Command  : ");
     EXPECT_EQ(leave_game(third), 0);
     auto stored = e2e::stored_chars(game.file("players.dat"));

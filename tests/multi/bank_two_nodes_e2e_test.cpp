@@ -24,7 +24,8 @@ struct bank_two_nodes : e2e::game_e2e {
         talk(s, {{"", ">"}, {"Carl Dorn\r", "[ Hit any key ]"}, {"x", "Selection : "},
                  {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
                  {"Dora\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
-                 {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}});
+                 {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"} /* today's news */,
+                 {"x", "Command  : "}});
         return s;
     }
     // Gold in hand and in the bank of the named character in "players.dat".
