@@ -168,7 +168,9 @@ void enter_post(const std::string& file) {
 
 void append_board_post(const std::string& file, const text_list& lines) {
     update_locked_file(file, [&](std::string& contents) {
-        if (!contents.empty() && contents.back() != '\n' && contents.back() != '\r') contents += '\n';
+        // Written back as it reads: a board cut short by an end-of-text byte or an open last
+        // line would otherwise hide what is appended.
+        contents = board_image(parse_board(contents));
         for (const text_line& l : lines) contents += l.str() + "\n";
         return locked_action::rewrite;
     });

@@ -244,7 +244,7 @@ std::string enter_guild_password() {
 }
 
 guild_record* guild_name_ptr(std::string_view name) {
-    debug_log("Entering guild_name_ptr  " + std::string(name));
+    debug_enter("Entering guild_name_ptr  " + std::string(name));
     std::string key = upcase_str(name);
     guild_record* found = nullptr;
     for (guild_record& g : guild_list)
@@ -252,7 +252,7 @@ guild_record* guild_name_ptr(std::string_view name) {
             found = &g;
             break;
         }
-    debug_log("Leaving guild_name_ptr");
+    debug_leave("Leaving guild_name_ptr");
     return found;
 }
 

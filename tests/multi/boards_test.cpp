@@ -85,6 +85,12 @@ TEST_F(boards, typed_text_never_becomes_structure_and_bad_posts_are_refused) {
     post_keys("one\ra\r\rx");
     post_keys("two\rb\r\rx");
     EXPECT_EQ(read_file(board_name), "@#1\nAnna Smith\n" + date_time_str() + "\ntwo\n  b\n");
+    // A board cut short by an end-of-text byte still shows what is appended to it.
+    write_file(board_name, "@#1\r\nBob\r\nT\r\nS\r\n  b\x1a@#9\n");
+    text_list added;
+    add_desc_line("@#2", added);
+    append_board_post(board_name, added);
+    EXPECT_EQ(read_file(board_name), "@#1\nBob\nT\nS\n  b\n@#2\n");
 }
 
 TEST_F(boards, the_list_and_the_reading_screen) {
