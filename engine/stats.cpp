@@ -37,10 +37,19 @@ void adjust_capped_stat(character_record& c, std::int64_t amount) { add_range(c.
 void add_crm(character_record& c, std::int64_t amount) { c.charm = to_i16(sum(c.charm, amount)); }
 void add_shm(character_record& c, std::int64_t amount) { add_floor(c.shame, amount, 0); }
 
-void add_gold(character_record& c, std::int64_t amount) { c.gold = to_i32(std::clamp<std::int64_t>(sum(c.gold, amount), 0, max_gold)); }
-void add_bank_gold(character_record& c, std::int64_t amount) {
-    c.bank_gold = to_i32(std::clamp<std::int64_t>(sum(c.bank_gold, amount), 0, max_gold));
+namespace {
+// The cap stops a gain; it never takes away gold already held above it (a withdrawal or a
+// sysop's edit can put it there): a loss takes exactly the amount, down to 0.
+std::int32_t gold_after(std::int32_t field, std::int64_t amount) {
+    std::int64_t s = sum(field, amount);
+    if (amount <= 0) return to_i32(std::max<std::int64_t>(s, 0));
+    if (field >= max_gold) return field;
+    return to_i32(std::clamp<std::int64_t>(s, 0, max_gold));
 }
+}  // namespace
+
+void add_gold(character_record& c, std::int64_t amount) { c.gold = gold_after(c.gold, amount); }
+void add_bank_gold(character_record& c, std::int64_t amount) { c.bank_gold = gold_after(c.bank_gold, amount); }
 void add_gems(character_record& c, std::int64_t amount) { add_floor(c.gems, amount, 0); }
 void add_experience(character_record& c, std::int64_t amount) {
     c.experience = to_i32(std::clamp<std::int64_t>(sum(c.experience, amount), 1, max_experience));

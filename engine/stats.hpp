@@ -20,8 +20,10 @@ constexpr std::int32_t max_shield_value = 87;
 void adjust_capped_stat(character_record& c, std::int64_t amount);  // luck -30..30
 void add_crm(character_record& c, std::int64_t amount);             // charm
 void add_shm(character_record& c, std::int64_t amount);             // shame, at least 0
-void add_gold(character_record& c, std::int64_t amount);            // 0..199,999,999
-void add_bank_gold(character_record& c, std::int64_t amount);       // 0..199,999,999
+// Gold and bank gold: a gain stops at 199,999,999, a loss at 0; gold already held above
+// 199,999,999 loses exactly what is taken and gains nothing.
+void add_gold(character_record& c, std::int64_t amount);
+void add_bank_gold(character_record& c, std::int64_t amount);
 void add_gems(character_record& c, std::int64_t amount);            // at least 0
 void add_experience(character_record& c, std::int64_t amount);      // 1..100,000,000
 void add_creature_fights(character_record& c, std::int64_t amount); // at least 0

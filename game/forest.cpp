@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,16 +24,10 @@
 #include "engine/text_file.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
+#include "game/realm.hpp"
 #include "game/sage.hpp"
 
 namespace {
-constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
-
-// The church's script file, used only when its offset group (as read_file_number finds it)
-// is the mark of the realms' event scripts.
-constexpr const char* church_script = "events.scc";
-constexpr std::int32_t church_mark = 113;
-
 character_record& me() { return *cur_char; }
 
 // The playing character's level, widened: every figure worked out from it is formed in
@@ -45,13 +38,6 @@ std::int64_t level() { return me().level; }
 void echo_inline(char k) {
     unsigned char u = static_cast<unsigned char>(k);
     if (u >= 32 && u != 127) write_str(std::string(1, k));
-}
-
-// A key read for a yes-or-no question, Enter taking the default, upper-cased.
-char yes_no_key(char enter_key) {
-    char k = read_key();
-    if (k == '\r') k = enter_key;
-    return upcase_key(k);
 }
 
 // An item of the registry by name and ScriptID; when the registry lacks it (a sysop who
@@ -71,15 +57,6 @@ void message_to_self(std::initializer_list<std::string> text) {
     append_user_file(me().name.view(), list);
 }
 
-// A creature fought as the forest fights it: turned into an opponent, fought, freed; the
-// menu text again, and one creature fight fewer. The fight is reached through the
-// interpreter's hooks, as a script's fight is, so that both meet the same fight.
-void fight_creature(const monster_record& mob, const text_list& menu) {
-    if (std::unique_ptr<character_record> foe = hook_mob_to_char(mob)) hook_do_combat(*foe);
-    show_menu_text(menu);
-    add_creature_fights(me(), -1);
-}
-
 // ---- Special events ----
 
 void sack_of_gold() {
@@ -97,14 +74,8 @@ void light(const std::string& colour_line, const std::string& feeling, const std
            void (*raise)(character_record&, std::int64_t)) {
     disp_lines({"`9  You are walking through the forest, whne you are hit by a bolt of", colour_line,
            "  Energy, but you can feel it making you " + feeling + "."});
-    int n = random_n(4) + 1;
-    disp_line("`%  You gain `4" + int_to_str(n) + "`%" + points);
-    raise(me(), n);
-    std::int64_t h = std::min<std::int64_t>(round_half_even(random_real() * (std::int64_t(me().hit_points) - 1)), 100);
-    if (h >= 1) {
-        disp_line("`%  You lose `4" + int_to_str(h) + "`% hit points.");
-        add_hit_points(me(), -h);
-    }
+    gain_points(4, points, raise);
+    lose_some_hit_points(" hit points.");
     hit_any_key();
 }
 
@@ -203,8 +174,8 @@ void black_cat() {
 }
 
 void church() {
-    if (file_exists(church_script) && read_file_number(church_script) == church_mark) {
-        hook_run_script(church_script, "2");
+    if (realm_event_script_ready()) {
+        hook_run_script(realm_event_script, "2");
         return;
     }
     disp_lines({"`9  You remember hearing the rumor about a new church being formed out in",
@@ -404,51 +375,23 @@ char hidden_word(char k) {
     return ' ';
 }
 
-void status_line() {
-    disp_line("");
-    disp_line("`9   HP`%: `9(`%^CS10 `9/`% ^CS11`9)   Fights Left `%: ^CS26    `9Gold `%: &CS18     `9Gems `%: &CS20");
-}
-
-bool forest_key(char k, const creature_list& creatures, const text_list& menu) {
-    k = hidden_word(k);
-    echo_key(k);
-    switch (k) {
-    case 'S': forest_search(creatures, menu); break;
-    case 'D': tree_bank(); break;
-    case 'L': sub_location = 1; break;
-    case 'F': list_players_online(); break;
-    case 'H':
-        game_hooks.healers();
-        show_menu_text(menu);
-        break;
-    case '?': dispdesc(menu); break;
-    case 'Y': do_inv(); break;
-    case 'V': display_stats(); break;
-    case 'R': display_ranks(ranks_show); break;
-    default: break;
-    }
-    return true;
-}
+const realm forest_realm{
+    .name = "forest",
+    .creature_file = forest_creature_file,
+    .section = forest_section,
+    .location = forest_location,
+    .ansi_section = forest_ansi_section,
+    .title = "   `2Forest of Wolves : ",
+    .empty_message = "  `9Sorry, the forest is `4EMPTY`9.  Perhaps you should return tomorrow.",
+    .branch_line = forest_branch_line,
+    .events = 14,
+    .special_event = forest_special_event,
+    .filter_key = hidden_word,
+};
 }  // namespace
 
 void forest_search(const creature_list& creatures, const text_list& menu) {
-    if (me().creature_fights_left <= 0) {
-        disp_line("");
-        disp_line("  `9Sorry, the forest is `4EMPTY`9.  Perhaps you should return tomorrow.");
-        return;
-    }
-    const monster_record* mob = random_creature(me().level, creatures);
-    int r = random_n(100) + 1;
-    if (mob && r < me().luck + 20) {
-        disp_line("`c`%                             Special Event:");
-        disp_line(long_rule);
-        forest_special_event(random_n(14) + 1, menu);
-    } else if (mob) {
-        fight_creature(*mob, menu);
-    } else {
-        disp_line("");
-        disp_line("`9  Nothing here seems to be at your level.");
-    }
+    realm_search(forest_realm, creatures, menu);
 }
 
 void forest_special_event(int e, const text_list& menu) {
@@ -477,28 +420,6 @@ void forest_special_event(int e, const text_list& menu) {
     case 13: hag(); break;
     case 14: pendant(); break;
     default: break;
-    }
-}
-
-void tree_bank() {
-    disp_lines({"", "  `3You wander over to a nearby tree, and while nobody is looking, pull a",
-           "  'special' branch and a panel opens up.  You put your money belt in, close",
-           "  the panel and hear the whirring noise.  After a few seconds, you open the",
-           "  panel and retrieve your money belt and receipt."});
-    // On the merged record, under the hold: a transfer or the interest another node wrote to
-    // the bank gold meanwhile is kept, and the deposit goes on top of it.
-    bool full = false;
-    update_under_hold([&] {
-        character_record& c = me();
-        std::int64_t room = std::max<std::int64_t>(max_gold - std::int64_t(c.bank_gold), 0);
-        std::int64_t amount = std::clamp<std::int64_t>(c.gold, 0, room);
-        full = amount < c.gold;
-        add_bank_gold(c, amount);
-        add_gold(c, -amount);
-    });
-    if (full) {
-        disp_line("`%  \"Your bank account cannot hold that much.");
-        disp_line("`%  You must hold on to some of this gold.\"");
     }
 }
 
@@ -541,35 +462,7 @@ void steal_from_bank(std::int16_t mode) {
     if (mode == 2) bank_drawer();
 }
 
-void forest() {
-    if (!cur_char) return;
-    debug_enter("Entering forest");
-    creature_list creatures;
-    read_creature_file(forest_creature_file, creatures, false);
-    text_list menu;
-    std::string keys;
-    read_text_section(text_file_name, forest_section, menu, keys);
-    me().location = forest_location;
-    write_char_file(true);
-    show_text_ansi(forest_ansi_section);
-    sub_location = 3;
-
-    menu_loop m;
-    m.title = "   `2Forest of Wolves : ";
-    m.keys = keys;
-    m.level = 3;
-    m.echo = false;  // the hidden word looks at the key first
-    // The inventory menu marks the player as in it; back in the forest, the forest again.
-    m.each_turn = [] { me().location = forest_location; };
-    m.before_title = status_line;
-    m.default_key = [] { return me().creature_fights_left > 0 ? 'S' : 'L'; };
-    m.on_key = [&](char k) { return forest_key(k, creatures, menu); };
-    run_menu_loop(m);
-
-    deldesc(menu);
-    del_creature_list(creatures);
-    debug_leave("Leaving forest");
-}
+void forest() { run_realm(forest_realm); }
 
 void game_forest_init() {
     game_hooks.forest = forest;

@@ -1,6 +1,6 @@
 // The Forest of Wolves, the first realm outside town: searches for creatures of the player's
-// level, the special events a search may turn into, the tree bank, and the hidden word that
-// leads to a trivia question once a game day. Also the travel encounters that the other
+// level, the special events a search may turn into, and the hidden word that leads to a
+// trivia question once a game day. Also the travel encounters that the other
 // realms and the scripts share (`random_encounter`) and the two ways of helping oneself to
 // the bank's money (`steal_from_bank`: the trivia reward and the bank drawer).
 #pragma once
@@ -9,6 +9,7 @@
 
 #include "engine/creatures.hpp"
 #include "engine/text_file.hpp"
+#include "game/realm.hpp"
 
 // The forest's location text, the section of "quortext.dat" and the ANSI picture.
 constexpr const char* forest_location = "fForest of Wolves";
@@ -32,10 +33,6 @@ void forest_search(const creature_list& creatures, const text_list& menu);
 
 // Special event e (1-14) of a search, after its heading; any other e does nothing.
 void forest_special_event(int e, const text_list& menu);
-
-// The tree bank (key D): all gold in hand into the bank, merged with what other nodes wrote
-// and saved at once; the bank gold never passes the bank's limit, the rest stays in hand.
-void tree_bank();
 
 // The cave bear of a player of the level, built in place.
 monster_record cave_bear(std::int16_t level);

@@ -9,6 +9,10 @@
 #include "game/forest.hpp"
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
+#include "game/masters.hpp"
+#include "game/realm.hpp"
+#include "game/inn.hpp"
+#include "game/shops.hpp"
 #include "multi/multi_init.hpp"
 
 int main(int argc, char** argv) {
@@ -18,6 +22,10 @@ int main(int argc, char** argv) {
     game_init();
     game_combat_init();
     game_forest_init();
+    game_masters_init();
+    game_realms_init();
+    game_inn_init();
+    game_shops_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;

@@ -222,6 +222,11 @@ TEST_F(runner, the_delivered_event_scripts_run_without_errors_and_do_what_they_s
     screen = run_file("events.scc", "1", "\r");
     EXPECT_TRUE(holds(screen, "[B] : B\r\n")) << screen;
     EXPECT_EQ(hero.shame, 1);
+    // Once a game day: the stones are bare until the daily flag expires.
+    screen = run_file("events.scc", "1", "s");
+    EXPECT_TRUE(holds(screen, "The stones around it are bare.\r\n")) << screen;
+    EXPECT_FALSE(holds(screen, "[B] :")) << screen;
+    expire_flags("flag0001.dat", "FLAGS", flag_class_daily);
     seam.rolls.assign({0});
     screen = run_file("events.scc", "1", "s");
     EXPECT_TRUE(holds(screen, "A pouch of 150 gold!")) << screen;

@@ -81,9 +81,13 @@ TEST_F(stats, gold_bank_gold_and_experience_sum_in_64_bits) {
     EXPECT_EQ(after32(add_gold, &C::gold, 199'998'999, 1'000), 199'999'999);
     EXPECT_EQ(after32(add_gold, &C::gold, 199'998'998, 1'000), 199'999'998);
     EXPECT_EQ(after32(add_gold, &C::gold, 100, -500), 0);
-    EXPECT_EQ(after32(add_gold, &C::gold, 2'000'000'000, 2'000'000'000), 199'999'999);  // past 32 bits
+    EXPECT_EQ(after32(add_gold, &C::gold, 2'000'000'000, 2'000'000'000), 2'000'000'000);  // held above the cap
     EXPECT_EQ(after32(add_bank_gold, &C::bank_gold, 5, -2'147'483'647), 0);
     EXPECT_EQ(after32(add_bank_gold, &C::bank_gold, 150'000'000, 60'000'000), 199'999'999);
+    // Gold already above the cap: a loss takes exactly the amount, a gain leaves it.
+    EXPECT_EQ(after32(add_gold, &C::gold, 300'000'000, -100), 299'999'900);
+    EXPECT_EQ(after32(add_gold, &C::gold, 300'000'000, 100), 300'000'000);
+    EXPECT_EQ(after32(add_bank_gold, &C::bank_gold, 300'000'000, -100), 299'999'900);
     EXPECT_EQ(after32(add_experience, &C::experience, 50, -100), 1);
     EXPECT_EQ(after32(add_experience, &C::experience, 99'999'990, 100), 100'000'000);
     EXPECT_EQ(after32(add_experience, &C::experience, 99'999'990, 10), 100'000'000);

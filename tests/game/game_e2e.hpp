@@ -145,15 +145,16 @@ struct game_e2e : ::testing::Test {
         s.key("x", "Command  : ");
         return s;
     }
-    // The next call of a caller who has played today: recognised, straight to the square.
-    session back_to_square() {
+    // The next call of a caller who has played today: recognised, straight to the square (or
+    // to where the character wakes, whose prompt is given).
+    session back_to_square(const std::string& prompt = "Command  : ") {
         session s = log_on();
         s.key("x", "Selection : ");
         s.key("e", "  You have already been on today.");
         s.key("", "[HIT ANY KEY]");
         s.key("x", "[ Hit any key ]");
         s.key("x", "[ Hit any key ]");  // today's news
-        s.key("x", "Command  : ");
+        s.key("x", prompt);
         return s;
     }
     // Leaving the game from the square's prompt; the exit status, none if the game did not end.

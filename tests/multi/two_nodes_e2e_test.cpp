@@ -3,80 +3,10 @@
 // one node is read on the other, and the first hears of the second's leaving.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <memory>
-#include <regex>
-
-#include "support/pty.hpp"
-#include "support/screen.hpp"
-#include "support/temp_dir.hpp"
+#include "two_nodes.hpp"
 
 namespace {
-constexpr int wait_ms = 20000;
-
-// One caller's terminal: keys typed, and the text read as the caller reads it (colour
-// sequences left out), each wait going on after what the last one found.
-struct caller {
-    std::unique_ptr<pty_process> term;
-    std::size_t read_up_to = 0;
-
-    std::string text() const {
-        static const std::regex ansi("\x1b\\[[0-9;?!]*[A-Za-z]");
-        return std::regex_replace(term->output(), ansi, "");
-    }
-    bool shows(const std::string& wanted) {
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
-        for (;;) {
-            std::string t = text();
-            std::size_t at = t.find(wanted, read_up_to);
-            if (at != std::string::npos) {
-                read_up_to = at + wanted.size();
-                return true;
-            }
-            if (std::chrono::steady_clock::now() > until || !term->running()) return false;
-            term->read_for(50);
-        }
-    }
-    void type(const std::string& keys, const std::string& wanted) {
-        term->send(keys);
-        ASSERT_TRUE(shows(wanted)) << "typed \"" << keys << "\", waiting for \"" << wanted << "\":\n"
-                                   << text().substr(read_up_to);
-    }
-};
-
-struct two_nodes : ::testing::Test {
-    temp_dir game{false};
-    two_nodes() {
-        const char* data = std::getenv("QV_DATA_DIR");
-        copy_tree(data ? data : "data", game.path());
-        // Today's maintenance first, as the BBS's nightly event runs it.
-        EXPECT_EQ(start({"MAINT"}).term->wait_exit(wait_ms), 0);
-    }
-    caller start(int node) { return start({"/L", "/N" + std::to_string(node)}, node); }
-    caller start(std::vector<std::string> args, int seed = 0) {
-        pty_process::options o;
-        o.dir = game.path();
-        o.args = std::move(args);
-        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=20260115120000", "QV_TEST_SEED=" + std::to_string(seed)};
-        return caller{std::make_unique<pty_process>(qv_binary("quorvath"), o)};
-    }
-    // A local log-on of a newcomer who makes a character and reaches the town square.
-    void enter(caller& c, const std::string& bbs_name, const std::string& name) {
-        ASSERT_TRUE(c.shows("(or leave blank for"));
-        c.type("", ">");
-        c.type(bbs_name + "\r", "[ Hit any key ]");
-        // The game's first start loads the stock items, with a key wait of its own.
-        if (c.text().find("UPDATING ITEMS") != std::string::npos) c.type("\r", "[ Hit any key ]");
-        // The keys typed, each with the text it brings up.
-        const std::pair<std::string, std::string> dialogue[] = {
-            {"x", "Selection : "},
-            {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
-            {name + "\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
-            {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
-        for (const auto& [keys, wanted] : dialogue) c.type(keys, wanted);
-    }
-};
+using namespace two_node;
 
 TEST_F(two_nodes, an_arrival_is_announced_and_mail_crosses_between_the_nodes) {
     caller first = start(1);

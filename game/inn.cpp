@@ -1,0 +1,100 @@
+#include "game/inn.hpp"
+
+#include <string>
+
+#include "door/door.hpp"
+#include "engine/colour.hpp"
+#include "engine/data_files.hpp"
+#include "engine/debug_log.hpp"
+#include "engine/exit.hpp"
+#include "engine/lookups.hpp"
+#include "engine/screens.hpp"
+#include "engine/strings.hpp"
+#include "engine/text_file.hpp"
+#include "game/healers.hpp"
+#include "game/hooks.hpp"
+#include "game/menu.hpp"
+
+namespace {
+character_record& me() { return *cur_char; }
+
+// G: the room at price p. Taking it ends the program.
+void get_room(std::int32_t p) {
+    disp_line("");
+    disp_line("`9  Louis informs you :");
+    disp_line("`%  \"A room will cost you `4" + int_to_str(p) + "`% gold coins.\"");
+    disp_text("`9  Still Interested? (`3Y`9/`3N`9) [`%N`9] : `%");
+    if (upcase_key(read_key()) != 'Y') {
+        write_line("N");
+        disp_line("`%  \"Very well then, now if you'll excuse me, I am very busy.\"");
+        return;
+    }
+    write_line("Y");
+    if (p > me().gold) {
+        disp_line("`%  \"And how exactly are you going to `4PAY`% for that?  Ahem...\"");
+        return;
+    }
+    disp_lines({"", "`9  The innkeeper hands you a key, and points you toward the back",
+                "  of the inn.  You find your room and get comfortable for the night."});
+    me().sleeping_inn = 1;
+    me().gold -= p;
+    me().online = 0;
+    write_char_file(true);
+    end_prog(exit_normal);
+}
+}  // namespace
+
+void inn() {
+    if (!cur_char) return;
+    debug_enter("Entering inn");
+    text_list menu;
+    std::string keys;
+    read_text_section(text_file_name, inn_section, menu, keys);
+    std::int32_t p = price_for_level(me().level, game_stats.room_cost);
+    me().location = inn_location;
+    write_char_file(true);
+    show_menu_text(menu);
+    sub_location = 2;
+
+    menu_loop m;
+    m.title = "`9   Tall Tallow Inn`%:";
+    m.keys = keys;
+    m.level = 2;
+    m.poll = menu_poll::queue_and_events;
+    m.default_key = [] { return 'G'; };
+    m.on_key = [&](char k) {
+        switch (k) {
+        case 'L': sub_location = 1; break;
+        case 'V': display_stats(); break;
+        case 'F': list_players_online(); break;
+        case 'R': display_ranks(ranks_show); break;
+        case '?': dispdesc(menu); break;
+        case 'T':
+            innkeeper();
+            if (sub_location >= 2) show_menu_text(menu);
+            break;
+        case 'G': get_room(p); break;
+        default: break;
+        }
+        return true;
+    };
+    run_menu_loop(m);
+    deldesc(menu);
+    debug_leave("Leaving inn");
+}
+
+bool asleep_at_inn(const character_record& c) { return c.sleeping_inn == 1 && c.online == 0; }
+
+std::optional<character_record> find_sleeping_guest(std::string_view name) {
+    std::optional<character_record> guest;
+    update_under_hold([&] {
+        const character_record* c = char_full_name_ptr(name);
+        if (c && asleep_at_inn(*c)) guest = *c;
+    });
+    return guest;
+}
+
+void game_inn_init() {
+    game_hooks.inn = inn;
+    game_hooks.healers = do_healers;
+}
