@@ -110,9 +110,9 @@ TEST_F(news, an_announcement_is_signed_and_an_empty_one_aborted) {
     post_announcement();
     EXPECT_TRUE(plain(out.take()).ends_with(": \n  Announcement Aborted.\n"));
     EXPECT_FALSE(file_present("news0.dat"));
-    input_feed more("Hear ye\r\x1b[2J\r\r");
+    input_feed more("Hear ye\rall of you\r\r");
     post_announcement();
-    EXPECT_EQ(read_file("news0.dat"), header + "`3`%Announcement From Anna Smith : \n`3  Hear ye\n`3  .[2J\n" + divider);
+    EXPECT_EQ(read_file("news0.dat"), header + "`3`%Announcement From Anna Smith : \n`3  Hear ye\n`3  all of you\n" + divider);
     EXPECT_EQ(cur_char->location, "tEntering News");
     out.take();
 }
@@ -149,6 +149,8 @@ TEST_F(news, comments_are_checked_cut_trimmed_and_never_lost) {
     std::vector<std::string> kept = file_lines(read_file("tavern.cnv"));
     ASSERT_EQ(kept.size(), 18u);
     EXPECT_EQ(kept.back(), "`!  tenth");
+    add_conversation_comment("tavern.cnv", "a\x1b[2Jb");
+    EXPECT_EQ(file_lines(read_file("tavern.cnv")).back(), "`!  a.[2Jb");
 
     input_feed keys("l");
     conversation_board("tavern.cnv", "Tavern Talk");
