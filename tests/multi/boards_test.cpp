@@ -137,12 +137,12 @@ TEST_F(boards, two_nodes_posting_at_the_limit_keep_the_newest_posts_numbered_onc
     board_view v = view_of(read_file(board_name));
     ASSERT_EQ(v.headers.size(), 14u);
     for (int i = 1; i <= 14; ++i) EXPECT_EQ(v.headers[i - 1], "@#" + std::to_string(i));
-    // Each node's posts that are left run without a gap up to its last.
+    // Each node's posts that are left run without a gap up to its last (a node that finished
+    // first may have none left).
     for (char who : {'A', 'B'}) {
         std::vector<int> mine;
         for (const std::string& s : v.subjects)
             if (s[0] == who) mine.push_back(std::stoi(s.substr(1)));
-        ASSERT_FALSE(mine.empty());
         for (std::size_t i = 0; i < mine.size(); ++i) EXPECT_EQ(mine[i], 21 - int(mine.size()) + int(i)) << who;
     }
 }
