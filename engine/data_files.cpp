@@ -263,6 +263,16 @@ guild_record* add_guild(const guild_record& g) {
     return &guild_list.front();
 }
 
+void delete_guild(std::int16_t number) {
+    auto it = std::find_if(guild_list.begin(), guild_list.end(),
+                           [&](const guild_record& g) { return g.number == number; });
+    if (it != guild_list.end()) {
+        guild_list.erase(it);
+        guild_count = count_of(guild_list.size());
+    }
+    if (guild_list.empty()) erase_file(guilds_file_name);
+}
+
 void del_guild_list() {
     guild_list.clear();
     guild_count = 0;

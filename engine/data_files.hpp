@@ -78,6 +78,9 @@ void write_guild_file(const std::string& name);
 void update_guilds_under_hold(const std::function<void()>& change);
 
 guild_record* add_guild(const guild_record& g);
+// Removes the guild of that number from guild_list; when the list is then empty, "guilds.dat"
+// is erased. A number that no guild has changes nothing but that erase.
+void delete_guild(std::int16_t number);
 void del_guild_list();
 
 // ---- Statistics ----

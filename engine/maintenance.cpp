@@ -23,18 +23,8 @@
 namespace {
 enum class form { console, in_play };
 
-void default_delete_guild(std::int16_t number) {
-    auto it = std::find_if(guild_list.begin(), guild_list.end(),
-                           [&](const guild_record& g) { return g.number == number; });
-    if (it != guild_list.end()) {
-        guild_list.erase(it);
-        if (guild_count > 0) --guild_count;
-    }
-    if (guild_list.empty()) erase_file(guilds_file_name);
-}
 void no_news_event() {}
 
-delete_guild_fn delete_guild = default_delete_guild;
 random_news_event_fn news_event = no_news_event;
 
 // The maintenance run from the command line has no caller whose hang-up the door kit would
@@ -158,8 +148,8 @@ void repair_guilds() {
         add_desc_line("~", lines);
         append_mailbox(member->number, lines);
     }
-    // After the walk, so that the guild part may change guild_list as it likes.
-    for (std::int16_t number : disbanded) hook_delete_guild(number);
+    // After the walk, which must not lose its place in guild_list.
+    for (std::int16_t number : disbanded) delete_guild(number);
 }
 
 void expire_global_flags() {
@@ -218,8 +208,6 @@ void run_day_steps(form f) {
 }
 }  // namespace
 
-void set_delete_guild_hook(delete_guild_fn f) { delete_guild = f ? f : default_delete_guild; }
-void hook_delete_guild(std::int16_t number) { delete_guild(number); }
 void set_random_news_event_hook(random_news_event_fn f) { news_event = f ? f : no_news_event; }
 void hook_random_news_event() { news_event(); }
 

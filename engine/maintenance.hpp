@@ -84,11 +84,6 @@ struct console_hold_display {
 // ---- What the maintenance reaches in other parts of the game ----
 // Each is a plain function pointer with a setter; passing null restores the default.
 //
-// Deletes the guild of that number from guild_list; when the list is then empty, "guilds.dat"
-// is erased. The guilds part installs delete_guild. Default: exactly that.
-using delete_guild_fn = void (*)(std::int16_t number);
-void set_delete_guild_hook(delete_guild_fn f);
-void hook_delete_guild(std::int16_t number);
 // Appends the day's town story to today's news. The news part installs random_news_event.
 // Default: nothing.
 using random_news_event_fn = void (*)();

@@ -68,6 +68,9 @@ struct game_hook_table {
     place_fn other_realms = [] {};
     place_fn guild_area = [] {};
     place_fn guild_hall = [] {};
+    // The guild area's B (buy the playing character's guild a hall) and R (raid a hall).
+    place_fn build_guild_hall = [] {};
+    place_fn raid_guild_hall = [] {};
     place_fn player_fight_menu = [] {};
     place_fn chat_room = [] {};
 };

@@ -1,11 +1,15 @@
 #include "multi/multi_init.hpp"
 
+#include "engine/game_path.hpp"
 #include "engine/hooks.hpp"
 #include "engine/maintenance.hpp"
 #include "engine/play_hooks.hpp"
+#include "engine/script_commands.hpp"
 #include "engine/script_hooks.hpp"
 #include "game/hooks.hpp"
+#include "multi/boards.hpp"
 #include "multi/fight_hooks.hpp"
+#include "multi/guilds.hpp"
 #include "multi/mail.hpp"
 #include "multi/news.hpp"
 #include "multi/node_queue.hpp"
@@ -33,4 +37,10 @@ void multi_init() {
     game_hooks.read_news = read_news;
     game_hooks.post_announcement = post_announcement;
     game_hooks.conversation_board = conversation_board;
+    // The square's G.
+    game_hooks.guild_area = guild_area;
+    // A script's MESSAGEBOARD: a board name made from data stays inside the game directory.
+    set_message_board_hook([](const std::string& file, std::string_view title, int mode) {
+        if (auto path = game_path(file)) message_board_menu(*path, title, mode);
+    });
 }

@@ -84,7 +84,6 @@ inline std::vector<int> player_numbers(const std::string& file = "players.dat") 
 }
 
 inline void reset_maint_hooks() {
-    set_delete_guild_hook(nullptr);
     set_random_news_event_hook(nullptr);
 }
 

@@ -1,0 +1,149 @@
+// Message boards: the stored posts, making room at the limit, typed text that would be
+// structure, the list and reading screens with their paging, and two nodes posting at once.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/flags.hpp"
+#include "engine/strings.hpp"
+#include "multi/boards.hpp"
+#include "multi_state.hpp"
+#include "support/child.hpp"
+
+namespace {
+const std::string board_name = "tavern.msg";
+
+std::string post(int number, const std::string& author, const std::string& subject, const std::string& body) {
+    return "@#" + std::to_string(number) + "\n" + author + "\nMonday 01/12/26  10:00:00:00\n" + subject + "\n" + body;
+}
+
+// The subjects of the board, in file order, and its headers.
+struct board_view {
+    std::vector<std::string> headers, subjects;
+};
+board_view view_of(const std::string& text) {
+    board_view v;
+    std::vector<std::string> lines = file_lines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].starts_with("@#")) {
+            v.headers.push_back(lines[i]);
+            v.subjects.push_back(i + 3 < lines.size() ? lines[i + 3] : "");
+        }
+    return v;
+}
+
+struct boards : multi_state {
+    boards() {
+        play_as("anna smith", 2, 1);
+        save();
+        out.take();
+    }
+    std::string keys_run(const std::string& keys, const std::function<void()>& fn) {
+        input_feed feed(keys);
+        fn();
+        return plain(out.take());
+    }
+    std::string post_keys(const std::string& keys) { return keys_run(keys, [] { enter_post(board_name); }); }
+    std::string read_keys(const std::string& keys) {
+        return keys_run(keys, [] { read_board_msg(board_name, "the Tavern"); });
+    }
+};
+
+TEST_F(boards, a_post_past_the_limit_drops_the_oldest_and_numbers_from_one) {
+    std::string board;
+    for (int i = 1; i <= 14; ++i) board += post(i, "Bob", "Subject " + std::to_string(i), "  body\n");
+    write_file(board_name, board);
+    std::string screen = post_keys("Hello\rline one\r\rx");
+    EXPECT_NE(screen.find("  Message Posted"), std::string::npos) << screen;
+    std::string text = read_file(board_name);
+    board_view v = view_of(text);
+    ASSERT_EQ(v.headers.size(), 14u);
+    for (int i = 1; i <= 14; ++i) EXPECT_EQ(v.headers[i - 1], "@#" + std::to_string(i));
+    EXPECT_EQ(v.subjects.front(), "Subject 2");
+    EXPECT_TRUE(text.ends_with("@#14\nAnna Smith\n" + date_time_str() + "\nHello\n  line one\n")) << text;
+    EXPECT_EQ(count_board_msgs(board_name), 14);
+}
+
+TEST_F(boards, typed_text_never_becomes_structure_and_bad_posts_are_refused) {
+    struct row {
+        std::string keys, shown, stored;
+    };
+    const row rows[] = {
+        {"@#99\r~x\r\rx", "Message Posted", "@#1\nAnna Smith\n" + date_time_str() + "\n @#99\n  ~x\n"},
+        {"~x\rhi\r\rx", "Message Posted", "@#1\nAnna Smith\n" + date_time_str() + "\n ~x\n  hi\n"},
+        {"Subject\r\r", "Announcement Aborted.", ""},
+        {"\r", "\n  Announcement Aborted.", ""},
+    };
+    for (const row& r : rows) {
+        ::unlink(board_name.c_str());
+        std::string screen = post_keys(r.keys);
+        EXPECT_NE(screen.find(r.shown), std::string::npos) << r.keys << "\n" << screen;
+        EXPECT_EQ(file_present(board_name) ? read_file(board_name) : "", r.stored) << r.keys;
+    }
+    // A limit below one keeps one post.
+    max_board_messages = 0;
+    post_keys("one\ra\r\rx");
+    post_keys("two\rb\r\rx");
+    EXPECT_EQ(read_file(board_name), "@#1\nAnna Smith\n" + date_time_str() + "\ntwo\n  b\n");
+    // A board cut short by an end-of-text byte still shows what is appended to it.
+    write_file(board_name, "@#1\r\nBob\r\nT\r\nS\r\n  b\x1a@#9\n");
+    text_list added;
+    add_desc_line("@#2", added);
+    append_board_post(board_name, added);
+    EXPECT_EQ(read_file(board_name), "@#1\nBob\nT\nS\n  b\n@#2\n");
+}
+
+TEST_F(boards, the_list_and_the_reading_screen) {
+    write_file(board_name, post(1, "Bob", "`4Red `%alert", "  first\n") + post(2, "Carl", "Second", "  b\n"));
+    std::string list = keys_run("", [] { list_board(board_name); });
+    EXPECT_NE(list.find("   #    Subject                                       Author\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("\n   1    Red alert                                     Bob\n   2    Second"), std::string::npos) << list;
+    std::string screen = read_keys("1\r");
+    EXPECT_NE(screen.find("  Message # : 1 of 2                                    Messages for the Tavern\n"
+                          "       From : Bob\n       Time : Monday 01/12/26  10:00:00:00\n"
+                          "    Subject : Red alert\n\n  first\n"),
+              std::string::npos)
+        << screen;
+    for (const std::string keys : {"0\r", "3\r", "x\r"})
+        EXPECT_NE(read_keys(keys).find("That message exists only in your IMAGINATION."), std::string::npos) << keys;
+    ::unlink(board_name.c_str());
+    EXPECT_NE(read_keys("1\r").find("IMAGINATION"), std::string::npos);
+    EXPECT_NE(keys_run("", [] { list_board(board_name); }).find("There are no messages on the board"), std::string::npos);
+}
+
+TEST_F(boards, a_long_post_waits_for_a_key_after_a_screen) {
+    std::string body;
+    for (int i = 1; i <= 30; ++i) body += "  line " + std::to_string(i) + "\n";
+    write_file(board_name, post(1, "Bob", "Long", body));
+    std::string screen = read_keys("1\rx");
+    EXPECT_NE(screen.find("  line 18\n      [ Hit any key ]" + std::string(21, '\b') + "  line 19\n"), std::string::npos)
+        << screen;
+    EXPECT_EQ(screen.find("Hit any key", screen.find("line 19")), std::string::npos);
+}
+
+TEST_F(boards, two_nodes_posting_at_the_limit_keep_the_newest_posts_numbered_once) {
+    write_file(board_name, "");
+    auto poster = [](char who) {
+        return start_child([who] {
+            std::string keys;
+            for (int i = 1; i <= 20; ++i) keys += who + std::to_string(i) + "\rbody\r\rx";
+            input_feed feed(keys);
+            for (int i = 1; i <= 20; ++i) enter_post(board_name);
+        });
+    };
+    pid_t a = poster('A'), b = poster('B');
+    EXPECT_EQ(wait_child(a).code, 0);
+    EXPECT_EQ(wait_child(b).code, 0);
+    board_view v = view_of(read_file(board_name));
+    ASSERT_EQ(v.headers.size(), 14u);
+    for (int i = 1; i <= 14; ++i) EXPECT_EQ(v.headers[i - 1], "@#" + std::to_string(i));
+    // Each node's posts that are left run without a gap up to its last (a node that finished
+    // first may have none left).
+    for (char who : {'A', 'B'}) {
+        std::vector<int> mine;
+        for (const std::string& s : v.subjects)
+            if (s[0] == who) mine.push_back(std::stoi(s.substr(1)));
+        for (std::size_t i = 0; i < mine.size(); ++i) EXPECT_EQ(mine[i], 21 - int(mine.size()) + int(i)) << who;
+    }
+}
+}  // namespace
