@@ -5,7 +5,7 @@ SANBUILD ?= build-san
 DIR ?= play
 NODE ?= 1
 
-.PHONY: all build test test-plain test-san play node bench fuzz clean
+.PHONY: all build test test-plain test-san play node quorcfg bench fuzz clean
 
 all: build
 
@@ -31,6 +31,11 @@ test-san:
 play: build
 	@if [ "$(KEEP)" != "1" ] || [ ! -d "$(DIR)" ]; then rm -rf "$(DIR)" && cp -r data "$(DIR)"; fi
 	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
+
+# The sysop's utility in the game directory of make play (made from data/ when there is none).
+quorcfg: build
+	@if [ ! -d "$(DIR)" ]; then cp -r data "$(DIR)"; fi
+	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorcfg"
 
 # A second caller on the same game directory: make node NODE=2 (in another terminal).
 node: build

@@ -79,9 +79,18 @@ door_stop invalid_parameter(std::string_view what) {
     return {exit_config_error, "Invalid parameter " + std::string(what)};
 }
 
+// The keys the utility's writer writes itself; every other line is kept for it.
+bool written_key(std::string_view k) {
+    for (std::string_view w : {"SYSOPFIRST", "SYSOPLAST", "BBSNAME", "BBSTYPE", "FOSSIL", "XFOSSIL", "LOCKBAUD",
+                               "COMPORT", "DROPFILEPATH", "PORT1", "PORT2", "PORT3", "PORT4"})
+        if (k == w) return true;
+    return false;
+}
+
 door_stop apply_control_line(std::string_view raw) {
     control_line cl = split_control_line(raw);
     const std::string& k = cl.key;
+    if (!written_key(k)) door_cfg.kept_lines.emplace_back(raw);
     if (k == "SYSOPFIRST") {
         sysop_first_name = cl.rest;
     } else if (k == "SYSOPLAST") {
@@ -214,7 +223,7 @@ std::string door_config_name(std::string_view name) {
     return n.substr(0, dot) + door_cfg.suffix.str() + n.substr(dot);
 }
 
-door_stop load_door_config(std::string_view control_file_name) {
+void reset_door_config() {
     door_cfg = door_config_values{};
     door_cfg.bbs_name = default_bbs_name;
     door_cfg.pause_code = "@PAUSE@";
@@ -225,7 +234,10 @@ door_stop load_door_config(std::string_view control_file_name) {
     locked_baud = 0;
     drop_path = "";
     node_given = false;
+}
 
+door_stop load_door_config(std::string_view control_file_name) {
+    reset_door_config();
     if (door_stop s = parse_door_switches()) return s;
     std::string name = door_config_name(control_file_name);
     auto lines = read_text_lines(name);

@@ -66,6 +66,9 @@ struct door_config_values {
     bool path_switch_given = false;     // switch /P (wins over DROPFILEPATH)
     bool ansi = false;                  // the caller's graphics mode is ANSI or better
     fstr<80> drop_file_name;            // the drop file read (status screen)
+    // Lines whose keys the control-file writer does not write (MAXTIME, PAUSECODE, STATUS,
+    // STATFORE, STATBACK, COLOR, MONO, COLOR1, DIGI, unknown keys), as read, in file order.
+    std::vector<std::string> kept_lines;
 };
 extern door_config_values door_cfg;
 
@@ -137,11 +140,26 @@ struct door_stop {
 // read_door_config stops the program on an error; load_door_config returns the stop instead.
 void read_door_config(std::string_view control_file_name);
 door_stop load_door_config(std::string_view control_file_name);
+// The settings as they stand before a control file is read (the reader's first step).
+void reset_door_config();
 door_stop parse_door_switches();
 std::string door_config_name(std::string_view name);
 [[noreturn]] void config_error_exit(std::string_view text);
 // The control-file key word of a drop-file type ("DOORSYS" for 11), empty for none.
 std::string_view bbs_type_word(int type);
+
+// ---- Control-file writer (terminal-free; the utility writes the file) ----
+// The ports' settings when the control file does not set them: COM1 03F8 IRQ 4, COM2 02F8
+// IRQ 3, COM3 03E8 IRQ 4, COM4 02E8 IRQ 3.
+constexpr std::uint16_t default_port_address[4] = {0x3F8, 0x2F8, 0x3E8, 0x2E8};
+constexpr std::uint8_t default_port_irq[4] = {4, 3, 4, 3};
+// Gives each port the control file left unset (address and IRQ 0) its default.
+void fill_default_ports();
+// The control file's text from the settings the reader fills: DROPFILEPATH (door_cfg's),
+// SYSOPFIRST, SYSOPLAST, BBSNAME, BBSTYPE (type 9 as CALLINFO; none for a type without a
+// word), COMPORT, FOSSIL, LOCKBAUD and the four ports, each line ending in LF, then the kept
+// lines. Read back, it gives the same settings.
+std::string control_file_text();
 
 // ---- Drop files ----
 // read_drop_file stops the program on an error; load_drop_file returns the stop instead.

@@ -12,7 +12,8 @@ extern int page_length;           // 25 rows
 extern bool paging;               // never switched on by this system
 extern bool command_stacking;     // on after door_init
 extern std::string stacked;       // stacked commands of read_line
-extern int pending_key;           // -1 none
+extern int pending_key;           // -1 none; a byte from the line not yet decoded
+extern int decoded_key;           // -1 none; a lone ESC already told from a key sequence
 extern std::string stuffed;       // stuffed keys
 extern std::string macro;         // Ctrl-N macro text
 extern bool link_ready;           // purge_io has set up the link

@@ -75,6 +75,7 @@ void door_reset_session() {
     door_state::command_stacking = false;
     door_state::stacked.clear();
     door_state::pending_key = -1;
+    door_state::decoded_key = -1;
     door_state::stuffed.clear();
     door_state::macro.clear();
     door_state::link_ready = false;

@@ -2,8 +2,22 @@
 #include "door/door.hpp"
 #include "door/door_internal.hpp"
 #include "door/file_forms.hpp"
+#include "door/keys.hpp"
 
 using namespace door_state;
+
+namespace {
+int sequence_byte(int ms) { return wait_readable(ms) ? take_byte() : -1; }
+
+// A key that began with ESC from the line: the rest of a terminal's key sequence is read and
+// the whole sequence dropped (true); a lone ESC stays the key. A byte read past the key is
+// the next key's first.
+bool drop_sequence(int first) {
+    read_term_key_result r = read_term_key(first, sequence_byte);
+    pending_key = r.leftover;
+    return r.key.sequence;
+}
+}  // namespace
 
 char read_key() {
     line_counter = 1;
@@ -12,14 +26,20 @@ char read_key() {
         if (!stuffed.empty()) {
             k = static_cast<unsigned char>(stuffed[0]);
             stuffed.erase(0, 1);
-        } else if (pending_key >= 0) {
-            k = pending_key;
-            pending_key = -1;
+        } else if (decoded_key >= 0) {
+            k = decoded_key;
+            decoded_key = -1;
         } else {
-            k = wait_byte();
-            // The carrier is gone but the exit must wait (a hold is raised): Enter lets the
-            // holder finish and release it.
-            if (k < 0) return '\r';
+            if (pending_key >= 0) {
+                k = pending_key;
+                pending_key = -1;
+            } else {
+                k = wait_byte();
+                // The carrier is gone but the exit must wait (a hold is raised): Enter lets the
+                // holder finish and release it.
+                if (k < 0) return '\r';
+            }
+            if (k == 27 && drop_sequence(k)) continue;
         }
         if (k == 14) {
             stuffed = macro;
@@ -33,9 +53,15 @@ char read_key() {
 bool key_waiting() {
     flush_output();
     if (!carrier_ok()) return false;
-    if (pending_key >= 0) return true;
+    if (pending_key >= 0 || decoded_key >= 0) return true;
     if (wait_readable(10)) {
         int b = take_byte();
+        if (b == 27) {
+            // A key sequence is no key: the caller pressed nothing the game reads.
+            if (drop_sequence(b)) return pending_key >= 0;
+            decoded_key = 27;
+            return true;
+        }
         if (b > 0) {
             pending_key = b;
             return true;

@@ -36,6 +36,7 @@ bool paging = false;
 bool command_stacking = false;
 std::string stacked;
 int pending_key = -1;
+int decoded_key = -1;
 std::string stuffed;
 std::string macro;
 bool link_ready = false;

@@ -35,9 +35,9 @@ std::string code_name(char code) {
 }
 
 // Writes a text with its colour codes carried out; the last piece through last_piece.
-void show(std::string_view arg, void (*last_piece)(std::string_view)) {
+void show(std::string_view arg, void (*last_piece)(std::string_view), bool macros = true) {
     std::string text = cut255(std::string(arg));
-    if (text.find_first_of("^&") != std::string::npos) expand_macros(text);
+    if (macros && text.find_first_of("^&") != std::string::npos) expand_macros(text);
     std::string_view rest = text;
     for (std::size_t q; (q = rest.find('`')) != std::string_view::npos;) {
         if (q > 0) write_str(rest.substr(0, q));
@@ -67,6 +67,10 @@ char upcase_key(char k) { return (k >= 'a' && k <= 'z') ? static_cast<char>(k - 
 void disp_text(std::string_view text) { show(text, write_str_piece); }
 
 void disp_line(std::string_view text) { show(text, write_line_piece); }
+
+void disp_codes(std::string_view text) { show(text, write_str_piece, false); }
+
+void disp_codes_line(std::string_view text) { show(text, write_line_piece, false); }
 
 void dispdesc(const text_list& list) {
     debug_enter("Entering dispdesc");

@@ -20,6 +20,10 @@
 void disp_text(std::string_view text);
 // As disp_text, then a line end (CR LF). An empty text gives an empty line.
 void disp_line(std::string_view text);
+// As disp_text and disp_line with the colour codes only: "^" and "&" are text (the sysop's
+// utility, whose screens show names and paths as they stand).
+void disp_codes(std::string_view text);
+void disp_codes_line(std::string_view text);
 // Every line of the list with disp_line; an empty list shows nothing.
 void dispdesc(const text_list& list);
 // "`9      [ Hit any key ]", then waits for one key; no line end.

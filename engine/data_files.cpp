@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/debug_log.hpp"
+#include "engine/game_path.hpp"
 #include "engine/exit.hpp"
 #include "engine/hold.hpp"
 #include "engine/hooks.hpp"
@@ -258,13 +259,7 @@ void create_stat_file(stat_record& r) {
     r.grace_days = 15;
     r.resurrect_days = 2;
     r.net_address = "1:1/1.1";
-    std::string dir = "/";
-    char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd)) {
-        dir = cwd;
-        if (dir.empty() || dir.back() != '/') dir += '/';
-    }
-    r.mail_dir = dir;
+    r.mail_dir = program_directory();
     r.creature_fights = 25;
     r.player_fights = 3;
     r.transfers_allowed = 1;

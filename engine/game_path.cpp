@@ -1,6 +1,7 @@
 #include "engine/game_path.hpp"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "door/file_forms.hpp"
 
@@ -25,4 +26,11 @@ std::optional<std::string> game_path(std::string_view name) {
 bool is_plain_file(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string program_directory() {
+    char cwd[4096];
+    std::string dir = ::getcwd(cwd, sizeof cwd) ? cwd : "/";
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir;
 }

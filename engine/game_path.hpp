@@ -16,3 +16,7 @@ std::optional<std::string> game_path(std::string_view name);
 // The path names a plain file. Only a plain file can be a script, menu, item or creature
 // file: a directory of that name would stay "busy" for ever under the game's open rule.
 bool is_plain_file(const std::string& path);
+
+// The game directory the program runs in (the current directory), absolute, ending in "/";
+// "/" when it cannot be told.
+std::string program_directory();

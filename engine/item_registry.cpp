@@ -83,9 +83,9 @@ void decode_record(std::string_view image, registry_record& r) {
     decode_record(get_bytes(image, 46, item_record::record_size), r.item);
 }
 
-file_status read_registry(std::vector<registry_record>& out) {
+file_status read_registry(std::vector<registry_record>& out, const std::string& name) {
     out.clear();
-    return read_record_file<registry_record>(registry_file_name, out);
+    return read_record_file<registry_record>(name, out);
 }
 
 bool registry_matches(const registry_record& r, const item_record& item) {

@@ -34,7 +34,8 @@ void decode_record(std::string_view image, registry_record& r);
 
 // Reads every record of "items.dat" in file order: missing, corrupt (unreadable or torn) or
 // ok. A busy file is waited for. For the sysop's utility, which handles failures itself.
-file_status read_registry(std::vector<registry_record>& out);
+// Another registry file may be named (the utility browses any).
+file_status read_registry(std::vector<registry_record>& out, const std::string& name = registry_file_name);
 // The record matches the item by the registry's rule.
 bool registry_matches(const registry_record& r, const item_record& item);
 

@@ -50,6 +50,16 @@ bool check_hold_console();
 // HOLD after each try; busy after 41 tries: "\"<name>\" file stuck OPEN" and the file's code.
 // result receives the last try's code.
 int file_available_console(const std::string& name, int& result);
+// The same wait with other texts: the line after the quoted name on the first row, the line
+// after it when the file stays stuck, the exit code then (-1: the file's own), and how a line
+// is shown.
+struct console_busy_texts {
+    std::string_view hold_tail;
+    std::string_view stuck_tail;
+    int exit_code;
+    void (*show_line)(std::string_view text);
+};
+int file_available_console(const std::string& name, int& result, const console_busy_texts& texts);
 // The readers: "Starting new Character FILE" / "Player file CORRUPTED Please inform SysOp"
 // (code 3); "Stat File Not Found : HOLD" and the defaults written / "Stat file CORRUPTED
 // Please inform SysOp" (code 2); no guild file: an empty list / "Guild file CORRUPTED Please

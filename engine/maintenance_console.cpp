@@ -74,10 +74,14 @@ bool check_hold_console() {
 }
 
 int file_available_console(const std::string& name, int& result) {
+    return file_available_console(name, result, {" already open : HOLD", " file stuck OPEN", -1, console_line});
+}
+
+int file_available_console(const std::string& name, int& result, const console_busy_texts& texts) {
     result = test_open(name);
     if (!is_busy(result)) return result;
     console_clear();
-    console_line("\"" + name + "\" already open : HOLD");
+    texts.show_line("\"" + name + "\"" + std::string(texts.hold_tail));
     int tries = 0;
     do {
         result = test_open(name);
@@ -87,9 +91,9 @@ int file_available_console(const std::string& name, int& result) {
         console_write(waiting_word(tries));
     } while (tries < busy_tries && is_busy(result));
     if (is_busy(result)) {
-        console_line("");
-        console_line("\"" + name + "\" file stuck OPEN");
-        end_prog(busy_exit_code(name));
+        texts.show_line("");
+        texts.show_line("\"" + name + "\"" + std::string(texts.stuck_tail));
+        end_prog(texts.exit_code >= 0 ? texts.exit_code : busy_exit_code(name));
     }
     return result;
 }

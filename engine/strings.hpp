@@ -54,6 +54,8 @@ std::string controls_to_dots(std::string_view text);
 // ---- Dates and times, from the clock of door/sys.hpp ----
 // "Thursday 01/15/26  12:00:00:00" (weekday, MM/DD/YY, two blanks, HH:MM:SS:hh).
 std::string date_time_str();
+// As date_time_str with the whole year: "Thursday 01/15/2026  12:00:00:00".
+std::string date_time_text();
 // "Thursday 01/15/26".
 std::string today_string();
 // "20260115".
@@ -62,6 +64,11 @@ std::string date_stamp();
 std::int32_t unix_time_now();
 
 // ---- Local console ----
-// Reads one key from the local console (standard input); a first byte of 0 sets extended
-// and reads the key's extended code. Used by the sysop's utility.
+// Reads one key from the local console (standard input), used by the sysop's utility. A
+// terminal's key sequence sets extended and gives its code (door/keys.hpp: arrows 72, 80,
+// 75, 77, Home 71, End 79, Insert 82, Delete 83, Ctrl+Left 115, Ctrl+Right 116); other
+// sequences are dropped. A lone ESC is 27, DEL is 8 (Backspace), LF is 13 (Enter); once the
+// input has ended every call gives Escape (27).
 char read_key_ext(bool& extended);
+// Forgets the end of input and any byte read ahead (a new standard input, in tests).
+void reset_console_keys();

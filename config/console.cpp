@@ -1,0 +1,117 @@
+#include "config/console.hpp"
+
+#include <csignal>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "door/door.hpp"
+#include "door/door_internal.hpp"
+#include "engine/colour.hpp"
+#include "engine/data_files.hpp"
+#include "engine/file_access.hpp"
+#include "engine/hold.hpp"
+#include "engine/hooks.hpp"
+#include "engine/strings.hpp"
+
+namespace cfg {
+namespace {
+constexpr char show_cursor[] = "\x1b[?25h";
+constexpr char hide_cursor[] = "\x1b[?25l";
+
+// Every way out gives the console back as it was: cursor shown, settings restored.
+void restore_console() {
+    flush_output();
+    door_state::write_direct(show_cursor);
+    door_state::restore_terminal();
+}
+
+// A stop signal ends the utility at once, unsaved: only what another program could trip
+// over is put right (a hold this process took, the console's settings).
+void on_stop_signal(int sig) {
+    release_hold_in_signal();
+    (void)!::write(1, show_cursor, sizeof show_cursor - 1);
+    door_state::restore_terminal();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+}  // namespace
+
+void console_open() {
+    graphics_mode = 3;
+    carrier_present = 1;
+    std::signal(SIGPIPE, SIG_IGN);
+    for (int sig : {SIGHUP, SIGTERM, SIGINT, SIGQUIT}) std::signal(sig, on_stop_signal);
+    add_exit_proc(restore_console);
+    door_state::enter_raw_mode();
+    // The engine's own messages (the hold's wait, a missing file) show in the utility's colours.
+    set_disp_line_hook(disp_codes_line);
+    set_disp_str_hook(disp_codes);
+}
+
+void print_text(std::string_view s) { disp_codes(s); }
+
+void print_line(std::string_view s) { disp_codes_line(s); }
+
+void clear_console() {
+    clear_screen();
+    goto_xy(1, 1);
+}
+
+void goto_xy_console(int column, int row) { goto_xy(column, row); }
+
+void hit_any_key() {
+    print_text("`9      [ Hit any key ]");
+    bool extended;
+    get_key(extended);
+}
+
+void cursor_visible(bool on) { send_str(on ? show_cursor : hide_cursor); }
+
+char get_key(bool& extended) {
+    flush_output();
+    return read_key_ext(extended);
+}
+
+void halt_with_code(int code) { halt(code); }
+
+void remove_file(const std::string& name) {
+    if (file_exists(name)) ::unlink(name.c_str());
+}
+
+std::string hex_word(std::uint16_t value) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(value));
+    return buf;
+}
+
+std::int64_t free_memory_bytes() {
+    long pages = ::sysconf(_SC_AVPHYS_PAGES);
+    long size = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? std::int64_t(pages) * size : 0;
+}
+
+void frame_line(std::string_view editor_name) {
+    print_line(std::string(editor_name) + " for `1T`9he `1Q`9uorvath `!v" + utility_version +
+               "      `$Free Memory : " + comma_number(free_memory_bytes()));
+}
+
+char yes_no(bool default_yes) {
+    print_text(default_yes ? "(`3Y`9/`3N`9) [`%Y`9] : `%" : "(`3Y`9/`3N`9) [`%N`9] : `%");
+    bool extended;
+    char k = get_key(extended);
+    if (extended) return ' ';
+    if (k == 13) return default_yes ? 'Y' : 'N';
+    if (k == 27) return 'N';
+    return upcase_str(std::string(1, k))[0];
+}
+
+character_record* player_by_number(std::int16_t number) {
+    for (character_record& c : char_list)
+        if (c.number == number) return &c;
+    return nullptr;
+}
+
+void clear_current_classes(std::int16_t& classes) { classes = static_cast<std::int16_t>(classes & ~0x3F); }
+
+}  // namespace cfg

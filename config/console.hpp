@@ -1,0 +1,123 @@
+// The utility's small layer over the local console: colour-code printing, keys, the one-line
+// field editor every editor changes a value with, number fields, yes/no questions, the frame
+// line, the cursor menu, and the one way the utility ends. Output goes through the door kit's
+// output (ANSI colours and cursor); keys through read_key_ext (engine/strings.hpp).
+#pragma once
+#include <cstdint>
+#include <iterator>
+#include <list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/exmods.hpp"
+#include "engine/records.hpp"
+
+namespace cfg {
+
+constexpr int screen_columns = 80;
+constexpr int screen_rows = 24;
+constexpr const char* utility_version = "1.10";
+
+// ---- Console ----
+// Sets the console up: ANSI output, raw keys when standard input is a terminal, the cursor
+// hidden, and the settings given back at every way out (halt, end_prog, the stop signals).
+void console_open();
+// Writes s at the cursor with its colour codes carried out ("^" and "&" are plain text).
+void print_text(std::string_view s);
+void print_line(std::string_view s = {});
+// Clears the console and puts the cursor at the top left.
+void clear_console();
+void goto_xy_console(int column, int row);
+// "`9      [ Hit any key ]" and one key.
+void hit_any_key();
+void cursor_visible(bool on);
+// One key from the console, after everything written has gone out.
+char get_key(bool& extended);
+[[noreturn]] void halt_with_code(int code);
+// Erases the file when it exists; never an error.
+void remove_file(const std::string& name);
+// Four upper-case hexadecimal digits.
+std::string hex_word(std::uint16_t value);
+// Bytes of memory free on this machine.
+std::int64_t free_memory_bytes();
+// The first line of an editor's screen: its name, " for " the product, its version and the
+// free memory.
+void frame_line(std::string_view editor_name);
+// Prints the prompt's tail "(`3Y`9/`3N`9) [`%Y`9] : `%" (or [N]), reads one key and gives it
+// upper-cased; Enter gives the default, Escape (also the end of piped input) "N".
+char yes_no(bool default_yes);
+
+// ---- Look-ups ----
+character_record* player_by_number(std::int16_t number);
+// The n-th entry (from 1) of a list, or null.
+template <class List>
+auto* entry_by_index(List& list, int n) {
+    using entry = typename List::value_type;
+    if (n < 1 || static_cast<std::size_t>(n) > list.size()) return static_cast<entry*>(nullptr);
+    return &*std::next(list.begin(), n - 1);
+}
+inline exmod_entry* exmod_by_index(std::list<exmod_entry>& list, int n) { return entry_by_index(list, n); }
+template <class List>
+auto* shop_entry_by_index(List& list, int n) {
+    return entry_by_index(list, n);
+}
+// Clears the six current-class bits (1 to 32) and keeps the mastered ones.
+void clear_current_classes(std::int16_t& classes);
+
+// ---- Field editor ----
+// The state of a one-line field while it is edited; cursor counts from 1 and may stand one
+// place after the text.
+struct field_state {
+    std::string text;
+    std::size_t max_length = 0;
+    std::size_t cursor = 1;
+    bool done = false;
+    bool abort = false;
+};
+// A field of the value with its maximum: never below the value's own length, so an unedited
+// long value is never cut.
+field_state start_field(std::string_view initial, std::size_t max_length);
+// One key applied to the field.
+void field_key(field_state& f, char key, bool extended);
+// Edits a value in a field drawn at column, row + row_offset. Enter gives the text in result;
+// Escape sets abort and leaves result as it was.
+void edit_field(std::string& result, std::string_view initial, int column, std::size_t max_length, int row,
+                int row_offset, bool& abort);
+// The same for a line as wide as the screen, starting at column 3.
+void edit_long_field(std::string& result, std::string_view initial, std::size_t max_length, int row, int row_offset,
+                     bool& abort);
+
+// ---- Number fields ----
+// A number with thousands commas, as fields show it.
+std::string number_text(std::int64_t value);
+// Checks a typed number: commas are removed; an empty text keeps the old value (nothing, no
+// reason); well_formed also refuses texts that do not read back the same ("012", "+12");
+// the value must lie in lo..hi (the field's own rule and its type). On refusal why holds the
+// line that says so.
+std::optional<std::int64_t> typed_number(std::string_view text, bool well_formed, std::int64_t lo, std::int64_t hi,
+                                         std::string& why);
+
+// ---- Cursor menu ----
+// A menu whose items stand on the given rows; the arrow "`4->" marks the selected one at
+// its column. It keeps its place across redraws.
+struct cursor_menu {
+    std::vector<int> rows;
+    int column = 1;
+    int selected = 1;
+};
+enum class menu_event { none, enter, key, quit };
+struct menu_input {
+    menu_event event = menu_event::none;
+    char key = 0;  // the plain key upper-cased (menu_event::key)
+};
+void draw_menu_arrow(const cursor_menu& m);
+// Reads one key: Down and Up move the arrow (wrapping), Enter picks the selected item, "q",
+// "Q" and Escape quit, any other plain key comes back upper-cased; other extended keys do
+// nothing.
+menu_input cursor_menu_key(cursor_menu& m);
+// A menu_input from a key already read (for tests and the fuzz target).
+menu_input cursor_menu_apply(cursor_menu& m, char key, bool extended);
+
+}  // namespace cfg

@@ -1,0 +1,78 @@
+// The sysop's utility: start-up, main menu and quit; its layer over the game's record files
+// (the engine's lists and codecs, with the utility's visible busy-file wait); the first-run
+// files; the door control file and the BBS Setup screen.
+//
+// Exit codes: 0 quit, 3 "players.dat" unreadable, 5 a file stuck open or a write that failed,
+// 18 a control file the door kit's reader refuses, 19 "guilds.dat" unreadable.
+#pragma once
+#include <list>
+#include <string>
+#include <vector>
+
+#include "engine/item_registry.hpp"
+#include "engine/races.hpp"
+#include "engine/records.hpp"
+
+namespace cfg {
+
+constexpr const char* control_file_name = "quorvath.dat";
+constexpr int exit_players_unreadable = 3;
+constexpr int exit_stuck = 5;
+constexpr int exit_guilds_unreadable = 19;
+
+// ---- Data (the engine's game_stats, char_list and guild_list hold the records) ----
+extern bool players_loaded;
+extern std::list<race_node> race_list;
+
+// The busy-file wait: "`9\"<name>\" already open : `4HOLD", then WAITING and ....... in place
+// after each of up to 41 tries 500 ms apart; still busy: "`9\"<name>\" file stuck `4OPEN`9,
+// Please inform SysOp" and code 5. result receives 0 or 2 (missing).
+void file_busy_wait(const std::string& name, int& result);
+// Test-opens the file, waiting while it is busy: true when it is there.
+bool file_there(const std::string& name);
+// Replaces a file's contents atomically; a failed write keeps the old file, shows the file and
+// the reason, and ends with code 5.
+void rewrite_or_stop(const std::string& name, std::string_view contents);
+
+// "quorstat.dat" into game_stats. Missing: the default record is created. Corrupt: the file
+// is kept as "quorstat.bad" and the default record created.
+void read_stat_record(stat_record& record);
+// Writes game_stats only when the utility changed it: under the hold the file is re-read and
+// only the fields changed since loading are set, so a day rolled over by a node meanwhile
+// stands.
+void write_stat_record();
+// "players.dat" into char_list once (pushed at the head); corrupt: code 3, file untouched.
+void read_player_list();
+// "guilds.dat" into guild_list (pushed at the head); corrupt: code 19.
+void read_guild_list();
+// "races.dat" into race_list; a missing file gives an empty list and a notice.
+void read_races();
+
+// The item registry: the records in file order.
+using item_list = std::vector<registry_record>;
+item_list read_itreg_file(const std::string& name);
+const registry_record* item_by_index(const item_list& list, int n);
+void del_itreg_list(item_list& list);
+
+// ---- First-run files ----
+void write_original_forest();
+void write_weapon_table();
+void write_armour_table();
+void write_shield_table();
+
+// ---- The door control file ----
+// Reads "quorvath.dat" with the door kit's reader when it exists (a refused file ends as the
+// game ends, code 18), else sets the utility's defaults; ports the file leaves unset get
+// their defaults.
+void load_control_file();
+void write_control_file();
+// The BBS Setup screen.
+void bbs_setup();
+
+// ---- Program ----
+void title_box();
+void main_menu();
+// The whole program: start-up, main menu, quit. Never returns.
+[[noreturn]] void quorcfg_main();
+
+}  // namespace cfg

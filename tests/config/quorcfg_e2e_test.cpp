@@ -1,0 +1,95 @@
+// The utility on a terminal as the sysop runs it.
+#include <csignal>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "door/door.hpp"
+#include "support/pty.hpp"
+#include "support/screen.hpp"
+#include "support/temp_dir.hpp"
+
+namespace {
+constexpr int wait_ms = 10000;
+
+pty_process::options console_in(const temp_dir& dir) {
+    pty_process::options o;
+    o.dir = dir.path();
+    o.rows = 24;
+    o.env = {"QV_TEST_CLOCK=20261208070503", "QV_TEST_NOSLEEP=1"};
+    return o;
+}
+}  // namespace
+
+TEST(quorcfg_e2e, first_run_bbs_setup_and_quit) {
+    temp_dir dir(false);
+    pty_process cfg(qv_binary("quorcfg"), console_in(dir));
+    ASSERT_TRUE(cfg.wait_for("[ Hit any key ]", wait_ms));
+    EXPECT_NE(cfg.output().find("Welcome to The Quorvath Configuration Program"), std::string::npos);
+    EXPECT_NE(cfg.output().find("Creating Original \x1b[0;31mFOREST.DAT"), std::string::npos);
+    EXPECT_EQ(read_file(dir.file("forest.dat")).size(), 13u * 198);
+    cfg.send("x");
+    ASSERT_TRUE(cfg.wait_for("uit and Save", wait_ms));
+    cfg.send("\x1b[A");  // Up on item 1 reaches item 9
+    ASSERT_TRUE(cfg.wait_for("\x1b[18;1H", wait_ms));
+    cfg.read_for(200);
+    ansi_screen screen;
+    screen.feed(cfg.output());
+    EXPECT_EQ(screen.row(7), "   Number of characters in game   : 0");
+    EXPECT_EQ(screen.row(5).rfind("   Game was Started               : Tuesday 12/08/26  07:05:03:", 0), 0u);
+    EXPECT_EQ(screen.row(10), "  (G)ame Options");
+    EXPECT_EQ(screen.row(18), "->(Q)uit and Save");
+    EXPECT_EQ(screen.colour_at(1, 18), 4);
+
+    cfg.send("b");
+    ASSERT_TRUE(cfg.wait_for("Return to Main Menu", wait_ms));
+    cfg.send("\r\x1b[1;5Canna  berg jr\r");  // the field emptied from the cursor on, a new name
+    ASSERT_TRUE(cfg.wait_for("Anna berg jr", wait_ms));
+    cfg.send("\x1b[B\x1b[B\x1b[B\r");
+    ASSERT_TRUE(cfg.wait_for("Which BBS software", wait_ms));
+    cfg.send("k");
+    ASSERT_TRUE(cfg.wait_for("Spitfire", wait_ms));
+    cfg.send("q");
+    ASSERT_TRUE(cfg.wait_for("uit and Save", wait_ms));
+    cfg.send("Q");
+    EXPECT_EQ(cfg.wait_exit(wait_ms), 0);
+    EXPECT_TRUE(same_settings(cfg.terminal_settings(), cfg.initial_settings()));
+    EXPECT_NE(cfg.output().find("\x1b[?25h"), std::string::npos);
+
+    // The game's own reader takes the new control file.
+    std::string control = read_file(dir.file("quorvath.dat"));
+    EXPECT_NE(control.find("\nSYSOPFIRST Anna\nSYSOPLAST berg jr\nBBSNAME Local BBS\nBBSTYPE SPITFIRE\n"),
+              std::string::npos)
+        << control;
+    door_reset_session();
+    ASSERT_FALSE(load_door_config(dir.file("quorvath.dat")));
+    EXPECT_EQ(bbs_type, 12);
+    EXPECT_EQ(sysop_last_name.view(), "berg jr");
+    door_reset_session();
+}
+
+TEST(quorcfg_e2e, a_terminate_inside_a_field_restores_the_terminal) {
+    temp_dir dir(false);
+    write_file(dir.file("quorvath.dat"), "BBSTYPE LOCAL\nMAXTIME 30\n");
+    pty_process cfg(qv_binary("quorcfg"), console_in(dir));
+    ASSERT_TRUE(cfg.wait_for("[ Hit any key ]", wait_ms));
+    cfg.send("xb");
+    ASSERT_TRUE(cfg.wait_for("Return to Main Menu", wait_ms));
+    cfg.send("\r");
+    ASSERT_TRUE(cfg.wait_for("\x1b[?25h", wait_ms));  // the field shows the cursor
+    cfg.send("zz");
+    cfg.read_for(200);
+    cfg.signal(SIGTERM);
+    EXPECT_EQ(cfg.wait_exit(wait_ms), 128 + SIGTERM);
+    EXPECT_TRUE(same_settings(cfg.terminal_settings(), cfg.initial_settings()));
+    EXPECT_EQ(read_file(dir.file("quorvath.dat")), "BBSTYPE LOCAL\nMAXTIME 30\n");
+}
+
+TEST(quorcfg_e2e, piped_input_quits) {
+    temp_dir dir(false);
+    std::string cmd = "cd '" + dir.path() + "' && printf q | '" + qv_binary("quorcfg") + "' > /dev/null";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(file_present(dir.file("quorvath.dat")));
+}
