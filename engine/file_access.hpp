@@ -54,8 +54,10 @@ enum class file_status { ok, missing, corrupt };
 file_status read_whole_file(const std::string& name, std::string& contents);
 
 // Replaces the file's contents through a temporary file + rename. False when the write
-// failed; the old file is then unchanged and no temporary file is left.
-bool atomic_rewrite(const std::string& name, std::string_view contents);
+// failed; the old file is then unchanged and no temporary file is left. A mode (0 to 07777)
+// is given to the new file before the rename, so it never stands under the name without it;
+// else the old file's mode is kept.
+bool atomic_rewrite(const std::string& name, std::string_view contents, int mode = -1);
 // atomic_rewrite, and when it fails: a FORCE line in the debug log and the orderly exit
 // with code 5 (while the program is already ending, only the log line).
 void rewrite_file(const std::string& name, std::string_view contents);

@@ -10,6 +10,7 @@
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
 #include "game/masters.hpp"
+#include "game/other_realms.hpp"
 #include "game/realm.hpp"
 #include "game/inn.hpp"
 #include "game/shops.hpp"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     game_realms_init();
     game_inn_init();
     game_shops_init();
+    game_other_realms_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
