@@ -2,6 +2,7 @@
 // file of the game directory, and the description editor.
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
+#include "door/keys.hpp"
 #include "engine/game_path.hpp"
 #include "engine/lookups.hpp"
 #include "engine/strings.hpp"
@@ -189,8 +190,8 @@ void exmod_maintenance() {
         bool extended;
         char k = get_key(extended);
         int count = static_cast<int>(list.size());
-        if (extended && (k == 75 || k == 77)) {
-            if (count > 0) current = k == 75 ? (current > 1 ? current - 1 : count) : (current < count ? current + 1 : 1);
+        if (extended && (k == key_left || k == key_right)) {
+            if (count > 0) current = k == key_left ? (current > 1 ? current - 1 : count) : (current < count ? current + 1 : 1);
             continue;
         }
         menu_input in = cursor_menu_apply(menu, k, extended);
