@@ -5,6 +5,11 @@ SANBUILD ?= build-san
 DIR ?= play
 NODE ?= 1
 
+# The game on node NODE in DIR, as the BBS start script runs it: status 254 runs the node's
+# external module (ext<node>.sh) and starts the game again.
+RUN_NODE = cd "$(DIR)" && while :; do "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE); s=$$?; \
+	[ $$s -eq 254 ] || exit $$s; ./ext$(NODE).sh; done
+
 .PHONY: all build test test-plain test-san play node quorcfg bench fuzz clean
 
 all: build
@@ -40,7 +45,7 @@ play: build
 		rm -rf "$(DIR)"; \
 	fi
 	@[ -d "$(DIR)" ] || cp -r data "$(DIR)"
-	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
+	$(RUN_NODE)
 
 # The sysop's utility in the game directory of make play (made from data/ when there is none).
 quorcfg: build
@@ -49,7 +54,7 @@ quorcfg: build
 
 # A second caller on the same game directory: make node NODE=2 (in another terminal).
 node: build
-	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE)
+	$(RUN_NODE)
 
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON >/dev/null

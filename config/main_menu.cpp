@@ -22,6 +22,9 @@ constexpr char action_keys[] = "GBPCSZRMI";
 void run_action(char key) {
     // The other screens come with their own tools; until then they return here.
     if (key == 'B') bbs_setup();
+    if (key == 'R') reset_game();
+    if (key == 'M') make_shell_script();
+    if (key == 'I') exmod_maintenance();
 }
 }  // namespace
 

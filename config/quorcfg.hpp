@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/exmods.hpp"
 #include "engine/item_registry.hpp"
 #include "engine/races.hpp"
 #include "engine/records.hpp"
@@ -68,6 +69,35 @@ void load_control_file();
 void write_control_file();
 // The BBS Setup screen.
 void bbs_setup();
+
+// ---- External modules (main-menu key I) ----
+// The browser of "exmods.dat": Left/Right change the module, Up/Down move (wrapping), Enter
+// picks, q, Q or Escape leave; "Write Changes?" [Y] writes the file.
+void exmod_maintenance();
+// Asks for a file of the game directory and appends it as a module: a name without a dot is
+// a script (first 8 characters + ".scr"); a script's "Install" section is its description,
+// any other file's comes from <stem>.dsc; the name is the first description line or
+// "(Unknown)".
+void install_exmod(std::list<exmod_entry>& list);
+// Edits the module's description lines one by one, then adds new ones until an empty line.
+void edit_exmod_desc(exmod_entry& e);
+// Rewrites "exmods.dat" atomically (code 5 and the reason when it cannot be written).
+void write_exmod_file(const std::list<exmod_entry>& list);
+void print_desc_lines(const text_list& lines);
+void free_desc_lines(text_list& head);
+
+// ---- Start script and reset (main-menu keys M and R) ----
+// The 22 lines of the start script, with the program directory written so the shell takes
+// it as one word and never as a command.
+std::string start_script_text(const std::string& dir, const std::string& date_text);
+// The directory as a shell word: as it stands when it holds only letters, digits and
+// "/._+,:@%-", else single-quoted.
+std::string shell_word(const std::string& text);
+// Asks for the name and writes the start script (mode 0555) in program_directory().
+void make_shell_script();
+// Asks [N], then erases the players, news, mail, flags, inventories, queues, guilds and
+// halls, and puts the game day back to 0 (written at once).
+void reset_game();
 
 // ---- Program ----
 void title_box();

@@ -1,5 +1,8 @@
 #include "engine/exmods.hpp"
 
+#include "door/file_forms.hpp"
+#include "engine/strings.hpp"
+
 void parse_exmods(text_reader& file, std::list<exmod_entry>& list) {
     list.clear();
     std::string line;
@@ -16,4 +19,22 @@ void read_exmods_file(std::list<exmod_entry>& list) {
     list.clear();
     text_reader file;
     if (file.open(exmods_file_name)) parse_exmods(file, list);
+}
+
+std::string exmods_image(const std::list<exmod_entry>& list) {
+    std::string image;
+    for (const exmod_entry& e : list) {
+        image += e.command.str() + "\n" + e.name.str() + "\n";
+        add_desc_to_file(image, e.description);
+        image += "~\n";
+    }
+    return image;
+}
+
+bool is_script_module(std::string_view command) {
+    std::string_view line = trim_blanks(command);
+    std::string word = upcase_str(line.substr(0, line.find_first_of(" \t")));
+    for (std::string_view end : {".SC", ".SCR", ".SCC"})
+        if (word.size() > end.size() && word.ends_with(end)) return true;
+    return false;
 }

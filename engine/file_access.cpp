@@ -181,15 +181,17 @@ file_status read_whole_file(const std::string& name, std::string& contents, file
     return read_all(fd, contents) ? file_status::ok : file_status::corrupt;
 }
 
-bool atomic_rewrite(const std::string& name, std::string_view contents) {
-    return atomic_rewrite(name, [contents](const piece_writer& put) { return put(contents); });
+bool atomic_rewrite(const std::string& name, std::string_view contents, int new_mode) {
+    return atomic_rewrite(name, [contents](const piece_writer& put) { return put(contents); }, new_mode);
 }
 
-bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill) {
+bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill,
+                    int new_mode) {
     std::string tmp = temp_name_for(name);
     mode_t mode = 0666;
     struct stat old;
     if (::stat(name.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    if (new_mode >= 0) mode = static_cast<mode_t>(new_mode & 07777);
     int fd;
     do {
         fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
@@ -198,6 +200,8 @@ bool atomic_rewrite(const std::string& name, const std::function<bool(const piec
     // The data must be on disk before the new name points at it, or a crash could leave
     // an empty file where the players were.
     bool ok = fill([fd](std::string_view piece) { return write_all(fd, piece); }) && ::fdatasync(fd) == 0;
+    // open's mode passes through the umask; a mode asked for is meant exactly.
+    if (ok && new_mode >= 0 && ::fchmod(fd, mode) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(tmp.c_str(), name.c_str()) != 0) ok = false;
     if (!ok) ::unlink(tmp.c_str());

@@ -69,8 +69,10 @@ enum class file_status { ok, missing, corrupt };
 file_status read_whole_file(const std::string& name, std::string& contents, file_stamp* stamp = nullptr);
 
 // Replaces the file's contents through a temporary file + rename. False when the write
-// failed; the old file is then unchanged and no temporary file is left.
-bool atomic_rewrite(const std::string& name, std::string_view contents);
+// failed; the old file is then unchanged and no temporary file is left. A mode (0 to 07777)
+// is given to the new file before the rename, so it never stands under the name without it;
+// else the old file's mode is kept.
+bool atomic_rewrite(const std::string& name, std::string_view contents, int mode = -1);
 // atomic_rewrite, and when it fails: a FORCE line in the debug log and the orderly exit
 // with code 5 (while the program is already ending, only the log line).
 void rewrite_file(const std::string& name, std::string_view contents);
@@ -78,7 +80,8 @@ void rewrite_file(const std::string& name, std::string_view contents);
 // memory: fill hands each piece to put (false when the write failed) and returns false to
 // give up; the old file then stays.
 using piece_writer = std::function<bool(std::string_view piece)>;
-bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill);
+bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill,
+                    int mode = -1);
 void rewrite_file(const std::string& name, const std::function<bool(const piece_writer& put)>& fill);
 
 // Appends bytes to the file (created when missing) under an exclusive lock of the file,

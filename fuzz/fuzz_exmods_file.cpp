@@ -1,4 +1,5 @@
-// Any bytes as "exmods.dat": every module keeps its fields within their capacities.
+// Any bytes as "exmods.dat": every module keeps its fields within their capacities, and the
+// list written back reads back the same.
 #include "fuzz/record_fuzz.hpp"
 
 #include "engine/exmods.hpp"
@@ -18,5 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const text_line& l : m.description)
             if (l.size() > 100) std::abort();
     }
+    std::string image = exmods_image(mods);
+    text_reader written(image);
+    std::list<exmod_entry> reread;
+    parse_exmods(written, reread);
+    if (exmods_image(reread) != image) std::abort();
     return 0;
 }

@@ -15,6 +15,7 @@
 #include "fuzz/record_fuzz.hpp"
 #include "game/entry.hpp"
 #include "game/new_char.hpp"
+#include "game/other_realms.hpp"
 #include "game/town.hpp"
 
 namespace {
@@ -53,6 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cur_char = add_char(c);
     handoff_matches(cur_char);
     handoff_matches(nullptr);
+    node_handoff back;
+    if (!read_node_file(node_number, back)) std::abort();
     name_refusal(upcase_str(name));
     char k = realm_default_key(c, keys);
     if (k == 0) std::abort();

@@ -18,6 +18,7 @@
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
 #include "game/new_char.hpp"
+#include "game/other_realms.hpp"
 #include "game/town.hpp"
 
 std::string separator_line() {
@@ -35,22 +36,12 @@ std::string caller_bbs_name() {
 
 character_record* find_caller() { return char_real_name_ptr(caller_bbs_name()); }
 
-std::string handoff_file_name() { return "qvh" + zero_pad(node_number, 5) + ".dat"; }
+std::string handoff_file_name() { return node_handoff_file(node_number); }
 
 bool handoff_matches(const character_record* c) {
-    std::string file = handoff_file_name();
-    if (!c || !file_exists(file)) return false;
-    text_reader reader;
-    if (!reader.open(file)) return false;
-    std::string line;
-    while (reader.read_line(line)) {
-        std::string_view l = trim_blanks(line);
-        std::size_t blank = l.find_first_of(" \t");
-        if (upcase_str(l.substr(0, blank)) != "NAME") continue;
-        std::string_view value = blank == std::string_view::npos ? std::string_view() : trim_blanks(l.substr(blank));
-        return upcase_str(value) == upcase_str(c->name.view());
-    }
-    return false;
+    if (!c || !file_exists(handoff_file_name())) return false;
+    node_handoff back;
+    return read_node_file(node_number, back) && upcase_str(back.name) == upcase_str(c->name.view());
 }
 
 void title_screen() {

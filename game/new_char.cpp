@@ -149,13 +149,6 @@ void give_starting_items(inventory_list& items) {
     add_to_inv(items, starting_item("Sleeve", "SD01-05081997-QZ-N", pos_shield, 1));
 }
 
-void clear_leftover_files(std::int16_t number) {
-    erase_file(flag_file_name(number));
-    erase_file(mailbox_file_name(number));
-    erase_file("user" + zero_pad(number, 4) + ".tmp");
-    erase_file(queue_file_name(number));
-}
-
 void tell_fellow_students(const character_record& c) {
     text_list letter;
     add_desc_line("#0000 `%System Message", letter);

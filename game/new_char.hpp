@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/data_files.hpp"
+#include "engine/player_files.hpp"  // clear_leftover_files
 #include "engine/records.hpp"
 
 // One of the six classes, in class order (the order of the skill percentages).
@@ -46,9 +47,6 @@ bool save_new_character(character_record& rec);
 // place, marked equipped and added to items.
 void give_starting_items(inventory_list& items);
 
-// Erases what a former character of this number left behind: its flag file, mailbox (and a
-// mailbox left half read) and message queue.
-void clear_leftover_files(std::int16_t number);
 
 // The letter "a new student under your master" to every other character of char_list with
 // the same master as c.

@@ -109,8 +109,6 @@ bool square_key(const square& sq, char k) {
 }
 }  // namespace
 
-std::string queue_file_name(std::int16_t number) { return "node" + zero_pad(number, 4) + ".msg"; }
-
 void day_report() {
     display_stats();
     disp_line("");

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/player_files.hpp"  // queue_file_name
 #include "engine/records.hpp"
 #include "game/hooks.hpp"
 
@@ -21,8 +22,6 @@ void script_test();
 // What a player sees on coming in: the statistics, a key, today's news and waiting mail.
 void day_report();
 
-// The player's message queue file: "node" + the player number in four digits + ".msg".
-std::string queue_file_name(std::int16_t number);
 
 // The thug built from the hunted player's values.
 monster_record build_thug(const character_record& c);

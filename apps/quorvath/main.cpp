@@ -11,6 +11,7 @@
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
 #include "game/masters.hpp"
+#include "game/other_realms.hpp"
 #include "game/realm.hpp"
 #include "game/inn.hpp"
 #include "game/shops.hpp"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     game_shops_init();
     game_bank_init();
     game_tavern_init();
+    game_other_realms_init();
     multi_init();
     game_hooks.auto_maintenance = auto_maintenance;
     game_hooks.daily_maintenance = daily_maintenance;
