@@ -58,6 +58,7 @@ TEST_F(game_e2e, a_module_runs_between_two_runs_and_a_reset_starts_afresh) {
     node.key("e", "  You have already been on today.");
     node.key("", "[HIT ANY KEY]");
     node.key("x", "[ Hit any key ]");
+    node.key("x", "[ Hit any key ]");  // today's news
     node.key("x", "Command  : ");
     node.key("x", "Expert mode ON.");
     node.key("o", "Other Realms:");
