@@ -1,5 +1,7 @@
 // The utility's start-up, its main menu and its quit.
 #include "config/console.hpp"
+#include "config/creature_editor.hpp"
+#include "config/shop_editor.hpp"
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
 #include "engine/data_files.hpp"
@@ -22,6 +24,9 @@ constexpr char action_keys[] = "GBPCSZRMI";
 void run_action(char key) {
     // The other screens come with their own tools; until then they return here.
     if (key == 'B') bbs_setup();
+    if (key == 'C') creature_editor_menu();
+    if (key == 'S') shop_menu();
+    if (key == 'Z') item_browser(registry_file_name);
 }
 }  // namespace
 
