@@ -93,7 +93,7 @@ void show_shop_entry(const shop_entry* e) {
 }
 
 constexpr int quantity_row = first_value_row + 3;
-constexpr int quantity_column = 24;
+constexpr int quantity_column = 22;
 
 void edit_quantity(shop_entry& e) {
     std::string text = int_to_str(e.count);
