@@ -106,6 +106,40 @@ char yes_no(bool default_yes) {
     return upcase_str(std::string(1, k))[0];
 }
 
+void ask_write_changes(int row, const std::function<void()>& write) {
+    goto_xy_console(1, row);
+    print_text("`9  Write Changes? ");
+    bool keep = yes_no(true) == 'N';
+    print_line();
+    if (keep) {
+        print_line("`4  Changes not saved");
+    } else {
+        write();
+        print_line("`!  Changes saved");
+    }
+    hit_any_key();
+}
+
+std::optional<std::string> ask_file_stem(int row, const std::function<std::string(std::string_view)>& refusal) {
+    goto_xy_console(1, row);
+    cursor_visible(true);
+    print_line("`9  Enter the name of the file, do not include an extension : `%");
+    print_text("  `9>`3");
+    std::string name;
+    bool abort = false;
+    edit_field(name, "", 4, 40, row + 1, 0, abort);
+    cursor_visible(false);
+    name = trim_trailing(trim_leading(name));
+    if (abort) return std::nullopt;
+    if (std::string why = refusal(name); !why.empty()) {
+        goto_xy_console(1, row + 3);
+        print_line(why);
+        hit_any_key();
+        return std::nullopt;
+    }
+    return name;
+}
+
 character_record* player_by_number(std::int16_t number) {
     for (character_record& c : char_list)
         if (c.number == number) return &c;

@@ -4,6 +4,7 @@
 // output (ANSI colours and cursor); keys through read_key_ext (engine/strings.hpp).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <list>
 #include <optional>
@@ -48,6 +49,13 @@ void frame_line(std::string_view editor_name);
 // Prints the prompt's tail "(`3Y`9/`3N`9) [`%Y`9] : `%" (or [N]), reads one key and gives it
 // upper-cased; Enter gives the default, Escape (also the end of piped input) "N".
 char yes_no(bool default_yes);
+// The end of an editor: "`9  Write Changes? " [Y] on the row; N or Escape: "`4  Changes not
+// saved"; any other key runs write and shows "`!  Changes saved"; then a key.
+void ask_write_changes(int row, const std::function<void()>& write);
+// "`9  Enter the name of the file, do not include an extension : `%" on the row and the
+// prompt "  `9>`3" below it; the typed name without outer blanks, or nothing on Escape or
+// when refusal gives a reason (shown, then a key).
+std::optional<std::string> ask_file_stem(int row, const std::function<std::string(std::string_view)>& refusal);
 
 // ---- Look-ups ----
 character_record* player_by_number(std::int16_t number);

@@ -1,5 +1,7 @@
 // The utility's start-up, its main menu and its quit.
 #include "config/console.hpp"
+#include "config/creature_editor.hpp"
+#include "config/shop_editor.hpp"
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
 #include "engine/data_files.hpp"
@@ -25,6 +27,9 @@ void run_action(char key) {
     if (key == 'R') reset_game();
     if (key == 'M') make_shell_script();
     if (key == 'I') exmod_maintenance();
+    if (key == 'C') creature_editor_menu();
+    if (key == 'S') shop_menu();
+    if (key == 'Z') item_browser(registry_file_name);
 }
 }  // namespace
 

@@ -1,6 +1,8 @@
 #include "engine/creatures.hpp"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -195,6 +197,22 @@ void insert_creature_sorted(const monster_record& m, creature_list& list) {
 }
 
 void del_creature_list(creature_list& list) { list.clear(); }
+
+namespace {
+std::int32_t rounded_32(double x) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(round_half_even(x), std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+}  // namespace
+
+void calculate(monster_record& m, double heal_cost, double gold_mult, double exp_mult) {
+    std::int64_t shield_third = round_half_even(m.shield_value / 3.0);
+    double steps = double(m.level) * (m.level - 1) / 2;
+    double t = 20 + 16 * steps;
+    m.strength = static_cast<std::int32_t>(m.attack + m.defense + shield_third + m.hit_points);
+    m.gold = rounded_32(double(m.level) * heal_cost * t * gold_mult + 2.0 * m.hit_points);
+    m.experience = rounded_32(double(m.attack + m.defense + shield_third + 2 * std::int64_t(m.hit_points)) * exp_mult);
+}
 
 const monster_record* random_creature(std::int16_t level, const creature_list& list) {
     int count = 0;

@@ -79,6 +79,14 @@ void del_creature_list(creature_list& list);
 // A random creature of the level (reseeds first), or null when the list holds none.
 const monster_record* random_creature(std::int16_t level, const creature_list& list);
 
+// The creature editor's auto-calculation, from the fighting values, the heal cost and the
+// creature gold and experience multipliers: verification = attack + defense + round(shield
+// / 3) + hit points; gold = round(level x heal cost x t x gold multiplier + 2 x hit points)
+// with t = 20 + 16 x (1 + ... + (level - 1)); experience = round((attack + defense +
+// round(shield / 3) + 2 x hit points) x experience multiplier). Halves round to even; gold
+// and experience are clamped to 32 bits.
+void calculate(monster_record& m, double heal_cost, double gold_mult, double exp_mult);
+
 // The record is a creature or a master's test monster, not a player: its BBS-name field is
 // "MOB" or "MOB LEVEL-FIGHT".
 bool is_mob(const character_record& who);

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "config/console.hpp"
+#include "config/creature_editor.hpp"
+#include "config/shop_editor.hpp"
 #include "door/keys.hpp"
 
 namespace {
@@ -37,6 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (f.text.size() > f.max_length || f.cursor < 1 || f.cursor > f.text.size() + 1) std::abort();
         f.done = false;
     }
+    // What a field gives goes to the editors' checks of typed values.
+    (void)cfg::creature_stem_refusal(f.text);
+    (void)cfg::shop_name_refusal(f.text);
 
     // The reader over the same bytes takes every byte exactly once.
     stream = keys;

@@ -48,17 +48,6 @@ bool number_in(const std::string& text, std::int64_t lo, std::int64_t hi, std::i
     return true;
 }
 
-// The creature editor's auto-calculation.
-void calculate(monster_record& m) {
-    std::int64_t shield_third = round_half_even(m.shield_value / 3.0);
-    std::int64_t steps = std::int64_t(m.level) * (m.level - 1) / 2;
-    double t = 20 + 16 * double(steps);
-    m.strength = static_cast<std::int32_t>(m.attack + m.defense + shield_third + m.hit_points);
-    m.gold = static_cast<std::int32_t>(round_half_even(m.level * heal_cost * t * gold_mult + 2.0 * m.hit_points));
-    m.experience = static_cast<std::int32_t>(
-        round_half_even(double(m.attack + m.defense + shield_third + 2 * std::int64_t(m.hit_points)) * exp_mult));
-}
-
 std::optional<monster_record> parse_creature(const std::string& line, std::string& what) {
     std::vector<std::string> f = split_fields(line);
     if (f.size() != 10) {
@@ -87,7 +76,7 @@ std::optional<monster_record> parse_creature(const std::string& line, std::strin
     m.weapon = f[7];
     m.armour = f[8];
     m.death_text = f[9];
-    calculate(m);
+    calculate(m, heal_cost, gold_mult, exp_mult);
     return m;
 }
 }  // namespace
