@@ -1,5 +1,6 @@
 // The utility's start-up, its main menu and its quit.
 #include "config/console.hpp"
+#include "config/options.hpp"
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
 #include "engine/data_files.hpp"
@@ -22,6 +23,8 @@ constexpr char action_keys[] = "GBPCSZRMI";
 void run_action(char key) {
     // The other screens come with their own tools; until then they return here.
     if (key == 'B') bbs_setup();
+    if (key == 'G') game_options();
+    if (key == 'P') player_editor();
 }
 }  // namespace
 

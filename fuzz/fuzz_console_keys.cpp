@@ -1,11 +1,13 @@
 // Terminal key sequences and the utility's field editor on any bytes. The first byte is the
 // field's maximum, the second the length of the value it starts with, then the value, then
 // the keys.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "config/console.hpp"
+#include "config/options.hpp"
 #include "door/keys.hpp"
 
 namespace {
@@ -37,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (f.text.size() > f.max_length || f.cursor < 1 || f.cursor > f.text.size() + 1) std::abort();
         f.done = false;
     }
+    // The typed-value checks of the editors on whatever the field holds.
+    std::string why;
+    if (auto v = cfg::typed_number(f.text, true, 1, 32767, why); v && (*v < 1 || *v > 32767)) std::abort();
+    if (auto v = cfg::typed_real(f.text, true, why); v && !(*v > 0 && *v < HUGE_VAL)) std::abort();
 
     // The reader over the same bytes takes every byte exactly once.
     stream = keys;
