@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/records.hpp"
 
@@ -37,6 +38,13 @@ void game_options();
 
 // Reset Daily Stats on one player, as the new day does it.
 void reset_daily_stats(character_record& c);
+// The editor's start: "players.dat" read afresh into char_list, and the records as read kept
+// to tell what the sysop changed.
+void begin_player_edit();
+// Writes what the sysop changed under the hold on a fresh read: into each record, found by
+// number and creation time, only the changed fields (bank gold as the difference made, the
+// status and class bits by the bits changed). Gives the names of players gone meanwhile.
+std::vector<std::string> write_player_changes();
 // The Player Editor (main-menu key P).
 void player_editor();
 

@@ -113,12 +113,6 @@ void mail_interest(character_record& c) {
     c.online = 0;
 }
 
-void pay_interest(character_record& c) {
-    long double factor = 100 + static_cast<long double>(game_stats.interest_pct);
-    std::int64_t bank = round_gold(factor * c.bank_gold / 100);
-    add_bank_gold(c, bank - c.bank_gold);
-}
-
 void interest_and_revival(form f) {
     debug_log("About to give intereset");
     for (character_record& c : char_list) {
@@ -220,6 +214,12 @@ void run_day_steps(form f) {
     write_guild_file(guilds_file_name);
 }
 }  // namespace
+
+void pay_interest(character_record& c) {
+    long double factor = 100 + static_cast<long double>(game_stats.interest_pct);
+    std::int64_t bank = round_gold(factor * c.bank_gold / 100);
+    add_bank_gold(c, bank - c.bank_gold);
+}
 
 void set_delete_guild_hook(delete_guild_fn f) { delete_guild = f ? f : default_delete_guild; }
 void hook_delete_guild(std::int16_t number) { delete_guild(number); }
