@@ -2,6 +2,7 @@
 #include "config/console.hpp"
 #include "config/creature_editor.hpp"
 #include "config/shop_editor.hpp"
+#include "config/options.hpp"
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
 #include "engine/data_files.hpp"
@@ -30,6 +31,8 @@ void run_action(char key) {
     if (key == 'C') creature_editor_menu();
     if (key == 'S') shop_menu();
     if (key == 'Z') item_browser(registry_file_name);
+    if (key == 'G') game_options();
+    if (key == 'P') player_editor();
 }
 }  // namespace
 

@@ -115,3 +115,19 @@ std::string strip_codes(std::string_view text) {
     }
     return out.size() > 255 ? out.substr(0, 255) : out;
 }
+
+const std::vector<std::string>& name_in_use_lines() {
+    static const std::vector<std::string> lines = {"`9You seem to recall `4THAT`9 name being used by",
+                                                   "somebody else `4(you must choose another)`9."};
+    return lines;
+}
+
+std::vector<std::string> name_refusal(const std::string& name) {
+    if (name.empty()) return {"`9Surely You Jest... How is that pronounced anyways?"};
+    if (char_full_name_ptr(name)) return name_in_use_lines();
+    if (name.size() > 20) return {"`9Your name needs to be less than `4TWENTY`9 characters long."};
+    if (strip_codes(name).size() < 3) return {"`9Your name must be at least `4THREE`9 characters long."};
+    // A TAB or another control key would move other callers' screens about.
+    if (controls_to_dots(name) != name) return {"`9Your name cannot hold `4TABS`9 or other control keys."};
+    return {};
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/records.hpp"
 
@@ -47,3 +48,9 @@ std::string alias_name(std::string_view name);
 // The text without colour codes: "`m" becomes the playing character's alias name, "`n" its
 // proper-cased name, every other backquote code (two characters) is removed.
 std::string strip_codes(std::string_view text);
+
+// Why a name typed for a character is refused: the lines to show, or none when it may be
+// used. The name is already upper-cased.
+std::vector<std::string> name_refusal(const std::string& name);
+// The lines that say a name is already in use.
+const std::vector<std::string>& name_in_use_lines();

@@ -104,12 +104,6 @@ void mail_interest(character_record& c) {
     c.online = 0;
 }
 
-void pay_interest(character_record& c) {
-    long double factor = 100 + static_cast<long double>(game_stats.interest_pct);
-    std::int64_t bank = round_gold(factor * c.bank_gold / 100);
-    add_bank_gold(c, bank - c.bank_gold);
-}
-
 void interest_and_revival(form f) {
     debug_log("About to give intereset");
     for (character_record& c : char_list) {
@@ -207,6 +201,12 @@ void run_day_steps(form f) {
     write_guild_file(guilds_file_name);
 }
 }  // namespace
+
+void pay_interest(character_record& c) {
+    long double factor = 100 + static_cast<long double>(game_stats.interest_pct);
+    std::int64_t bank = round_gold(factor * c.bank_gold / 100);
+    add_bank_gold(c, bank - c.bank_gold);
+}
 
 void set_random_news_event_hook(random_news_event_fn f) { news_event = f ? f : no_news_event; }
 void hook_random_news_event() { news_event(); }

@@ -37,6 +37,9 @@ void daily_maintenance();
 // mailed the pot (game_stats.floating_gold), which becomes 0. With no character the pot is
 // kept and nobody is mailed.
 void weekly_lottery();
+// A day's bank interest paid into the account: round(bank x (interest / 100 + 1)), halves to
+// even, held at the bank's limit.
+void pay_interest(character_record& c);
 // "Yes" or "No".
 std::string yes_no_text(bool value);
 

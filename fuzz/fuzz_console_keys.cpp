@@ -1,6 +1,7 @@
 // Terminal key sequences and the utility's field editor on any bytes. The first byte is the
 // field's maximum, the second the length of the value it starts with, then the value, then
 // the keys.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "config/console.hpp"
 #include "config/creature_editor.hpp"
 #include "config/shop_editor.hpp"
+#include "config/options.hpp"
 #include "door/keys.hpp"
 
 namespace {
@@ -42,6 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // What a field gives goes to the editors' checks of typed values.
     (void)cfg::creature_stem_refusal(f.text);
     (void)cfg::shop_name_refusal(f.text);
+    // The typed-value checks of the editors on whatever the field holds.
+    std::string why;
+    if (auto v = cfg::typed_number(f.text, true, 1, 32767, why); v && (*v < 1 || *v > 32767)) std::abort();
+    if (auto v = cfg::typed_real(f.text, true, why); v && !(*v > 0 && *v < HUGE_VAL)) std::abort();
 
     // The reader over the same bytes takes every byte exactly once.
     stream = keys;

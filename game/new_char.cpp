@@ -46,8 +46,6 @@ const class_entry class_table[6] = {
 };
 
 namespace {
-const std::vector<std::string> name_in_use = {"`9You seem to recall `4THAT`9 name being used by",
-                                              "somebody else `4(you must choose another)`9."};
 
 int class_index_of_key(char key) {
     for (int i = 0; i < 6; ++i)
@@ -85,16 +83,6 @@ item_record starting_item(const char* name, const char* script_id, std::int16_t 
     return plain_equipment(name, position, power, 100);
 }
 }  // namespace
-
-std::vector<std::string> name_refusal(const std::string& name) {
-    if (name.empty()) return {"`9Surely You Jest... How is that pronounced anyways?"};
-    if (char_full_name_ptr(name)) return name_in_use;
-    if (name.size() > 20) return {"`9Your name needs to be less than `4TWENTY`9 characters long."};
-    if (strip_codes(name).size() < 3) return {"`9Your name must be at least `4THREE`9 characters long."};
-    // A TAB or another control key would move other callers' screens about.
-    if (has_control_byte(name)) return {"`9Your name cannot hold `4TABS`9 or other control keys."};
-    return {};
-}
 
 character_record new_character_record(const std::string& name, int class_index, std::int16_t sex) {
     character_record c;
@@ -229,7 +217,7 @@ character_record* new_character() {
     character_record rec = new_character_record(name, cls, sex_key == 'M' ? 1 : 2);
 
     while (!save_new_character(rec)) {
-        for (const std::string& l : name_in_use) disp_line(l);
+        for (const std::string& l : name_in_use_lines()) disp_line(l);
         rec.name = ask_name();
     }
 

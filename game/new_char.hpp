@@ -9,6 +9,7 @@
 
 #include "engine/data_files.hpp"
 #include "engine/player_files.hpp"  // clear_leftover_files
+#include "engine/lookups.hpp"
 #include "engine/records.hpp"
 
 // One of the six classes, in class order (the order of the skill percentages).
@@ -28,10 +29,6 @@ constexpr const char* class_menu_order = "KBLHCT";
 // and made the playing character (cur_char), with its starting inventory in cur_inventory
 // and its file. Null when the caller declines to enter.
 character_record* new_character();
-
-// Why a name typed for a new character is refused: the lines to show, or none when it may be
-// used (it is then still to be confirmed). The name is already upper-cased.
-std::vector<std::string> name_refusal(const std::string& name);
 
 // The new character's record before its number is given: name, BBS name, class (index 0-5
 // into class_table), sex and every starting value.
