@@ -213,9 +213,7 @@ void rewrite_file(const std::string& name, std::string_view contents) {
 }
 
 void rewrite_file(const std::string& name, const std::function<bool(const piece_writer& put)>& fill) {
-    if (atomic_rewrite(name, fill)) return;
-    debug_log("FORCE:Could not write " + name + " : " + std::strerror(errno));
-    if (!halting()) end_prog(exit_file_stuck);
+    if (!atomic_rewrite(name, fill)) file_write_failed(name);
 }
 
 bool locked_append(const std::string& name, std::string_view bytes) {
@@ -247,7 +245,10 @@ bool locked_update(const std::string& name,
 }
 
 void update_locked_file(const std::string& name, const std::function<locked_action(std::string& contents)>& change) {
-    if (locked_update(name, change)) return;
+    if (!locked_update(name, change)) file_write_failed(name);
+}
+
+void file_write_failed(const std::string& name) {
     debug_log("FORCE:Could not write " + name + " : " + std::strerror(errno));
     if (!halting()) end_prog(exit_file_stuck);
 }

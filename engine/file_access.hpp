@@ -102,3 +102,6 @@ bool locked_update(const std::string& name,
 // locked_update, and when it fails: a FORCE line in the debug log and the orderly exit with
 // code 5 (while the program is already ending, only the log line).
 void update_locked_file(const std::string& name, const std::function<locked_action(std::string& contents)>& change);
+// A write of the file failed: a FORCE line with the system's reason in the debug log and the
+// orderly exit with code 5 (while the program is already ending, only the log line).
+void file_write_failed(const std::string& name);

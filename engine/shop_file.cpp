@@ -17,11 +17,6 @@ shop_list kept_entries(std::string_view image, const shop_keep& keep) {
         if (keep(e)) list.push_back(e);
     return list;
 }
-
-[[noreturn]] void stock_write_failed(const std::string& name) {
-    debug_log("FORCE:Could not write " + name + " : " + std::strerror(errno));
-    end_prog(exit_file_stuck);
-}
 }  // namespace
 
 std::string encode_record(const shop_entry& e) {
@@ -74,11 +69,10 @@ void write_shop_file(const std::string& name, const shop_list& list) {
     debug_enter("Entering write_shop_file");
     wait_for_file(name);
     std::string image = records_image<shop_entry>(list);
-    bool ok = locked_update(name, [&](std::string& contents) {
+    update_locked_file(name, [&](std::string& contents) {
         contents = image;
         return locked_action::rewrite;
     });
-    if (!ok) stock_write_failed(name);
     debug_leave("Leaving write_shop_file");
 }
 
@@ -105,6 +99,10 @@ stock_take take_one_from_stock(const std::string& name, std::string_view item_na
         contents = records_image<shop_entry>(list);
         return locked_action::rewrite;
     });
-    if (!ok) stock_write_failed(name);
+    // Nothing is sold that the file does not show as sold.
+    if (!ok) {
+        file_write_failed(name);
+        return stock_take::gone;
+    }
     return result;
 }

@@ -4,12 +4,13 @@
 #include "engine/creatures.hpp"
 #include "engine/record_file.hpp"
 #include "engine/shop_file.hpp"
+#include "config/console_pty.hpp"
 #include "support/pty.hpp"
 #include "support/screen.hpp"
 #include "support/temp_dir.hpp"
 
 namespace {
-constexpr int wait_ms = 10000;
+constexpr int wait_ms = console_wait_ms;
 constexpr const char* down = "\x1b[B";
 constexpr const char* up = "\x1b[A";
 constexpr const char* clear_to_end = "\x1b[1;5C";  // Ctrl+Right on the first place
@@ -34,11 +35,7 @@ TEST(editors_e2e, a_new_cave_creature_and_a_weapon_in_stock) {
     std::vector<registry_record> registry{blade};
     write_file(dir.file("items.dat"), records_image<registry_record>(registry));
 
-    pty_process::options o;
-    o.dir = dir.path();
-    o.rows = 24;
-    o.env = {"QV_TEST_CLOCK=20261208070503", "QV_TEST_NOSLEEP=1"};
-    pty_process cfg(qv_binary("quorcfg"), o);
+    pty_process cfg(qv_binary("quorcfg"), console_in(dir));
     ASSERT_TRUE(cfg.wait_for("[ Hit any key ]", wait_ms));
     cfg.send("xc");
     ASSERT_TRUE(cfg.wait_for("Return to Previous Menu", wait_ms));

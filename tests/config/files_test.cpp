@@ -77,7 +77,9 @@ TEST_F(cfg_files, control_file_round_trips_every_setting) {
         EXPECT_EQ(door_cfg.dropfile_path.view(), "/bbs/Drop Files");
         EXPECT_EQ(door_cfg.port_address[1], 0x3E0);
         cfg::write_control_file();
-        if (!(r.ext && !r.fossil)) EXPECT_EQ(read_file("quorvath.dat"), first);
+        if (!(r.ext && !r.fossil)) {
+            EXPECT_EQ(read_file("quorvath.dat"), first);
+        }
     }
 }
 

@@ -3,12 +3,13 @@
 
 #include "engine/record_file.hpp"
 #include "engine/records.hpp"
+#include "config/console_pty.hpp"
 #include "support/pty.hpp"
 #include "support/screen.hpp"
 #include "support/temp_dir.hpp"
 
 namespace {
-constexpr int wait_ms = 10000;
+constexpr int wait_ms = console_wait_ms;
 }  // namespace
 
 TEST(quorcfg_editors_e2e, creature_fights_and_a_players_gold) {
@@ -22,11 +23,7 @@ TEST(quorcfg_editors_e2e, creature_fights_and_a_players_gold) {
         players[i].level = 1;
     }
     write_file(dir.file("players.dat"), records_image<character_record>(players));
-    pty_process::options o;
-    o.dir = dir.path();
-    o.rows = 24;
-    o.env = {"QV_TEST_CLOCK=20261208070503", "QV_TEST_NOSLEEP=1"};
-    pty_process cfg(qv_binary("quorcfg"), o);
+    pty_process cfg(qv_binary("quorcfg"), console_in(dir));
     ASSERT_TRUE(cfg.wait_for("[ Hit any key ]", wait_ms));
     cfg.send("x");
     ASSERT_TRUE(cfg.wait_for("uit and Save", wait_ms));

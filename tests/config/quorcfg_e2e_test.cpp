@@ -5,20 +5,13 @@
 #include <sys/wait.h>
 
 #include "door/door.hpp"
+#include "config/console_pty.hpp"
 #include "support/pty.hpp"
 #include "support/screen.hpp"
 #include "support/temp_dir.hpp"
 
 namespace {
-constexpr int wait_ms = 10000;
-
-pty_process::options console_in(const temp_dir& dir) {
-    pty_process::options o;
-    o.dir = dir.path();
-    o.rows = 24;
-    o.env = {"QV_TEST_CLOCK=20261208070503", "QV_TEST_NOSLEEP=1"};
-    return o;
-}
+constexpr int wait_ms = console_wait_ms;
 }  // namespace
 
 TEST(quorcfg_e2e, first_run_bbs_setup_and_quit) {

@@ -195,7 +195,9 @@ TEST_F(pfight, a_wait_ends_by_x_or_by_silence_and_a_late_blow_still_lands) {
     child_result r = run_in_child([] { check_node_messages(0); });
     EXPECT_EQ(r.code, 0);
     for (const character_record& c : file_chars())
-        if (c.number == 1) EXPECT_EQ(c.dead, 1);
+        if (c.number == 1) {
+            EXPECT_EQ(c.dead, 1);
+        }
 }
 
 TEST_F(pfight, the_menu_refuses_who_cannot_be_fought) {
