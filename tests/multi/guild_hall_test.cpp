@@ -307,6 +307,23 @@ TEST_F(raids, the_walk_stops_at_a_loss_fights_a_member_still_there_and_survives_
     EXPECT_EQ(stored(193 + 1, 1), 'o');
 }
 
+TEST_F(raids, the_choice_refuses_no_guild_the_own_guild_and_a_guild_without_a_hall) {
+    hall_fields none;
+    none.has_hall = 0;
+    write_file("guilds.dat", read_file("guilds.dat") + hall_image(6, "Owls", 9, none));
+    const std::pair<std::string, std::string> rows[] = {
+        {"99\r", "  There is no guild with THAT number\n"}, {"x\r", "  There is no guild with THAT number\n"},
+        {"5\r", "  You cannot raid your OWN guild!\n"},    {"6\r", "  That guild does not have a hall.\n"},
+        {"7\rn", "Raid the hall of Bears (Y/N) [Y] : No\n\n  You decide you better not raid their hall\n"}};
+    for (const auto& [keys, shown] : rows) {
+        std::string screen = run(keys, raid_guild_hall);
+        EXPECT_NE(screen.find("Raid which Guild Hall? : "), std::string::npos) << screen;
+        EXPECT_NE(screen.find(shown), std::string::npos) << keys << "\n" << screen;
+        EXPECT_TRUE(fought.empty());
+    }
+    EXPECT_EQ(stored(193 + 1, 1), 't');
+}
+
 TEST_F(raids, the_guardian_is_the_guilds_and_sleepers_are_checked_before_a_fight) {
     load_guild_file();
     monster_record m = guardian_monster(*guild_num_ptr(7));
