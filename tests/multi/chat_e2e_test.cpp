@@ -34,6 +34,7 @@ TEST_F(chat_room_e2e, members_talk_page_fight_and_a_hang_up_leaves_the_room) {
     c = start(3);
     enter(c, "Eric Fox", "Gwen");
     a.type(".", "Characters In the Chat Room:\r\nBess\r\n>");
+    a.type("?\r", "PAGE name");
     b.type(".", ">");
     ASSERT_TRUE(a.shows("Dora has entered the room.\r\n>"));
     a.type("hello there\r", ">");
