@@ -8,6 +8,7 @@
 #include "engine/script_hooks.hpp"
 #include "game/hooks.hpp"
 #include "multi/boards.hpp"
+#include "multi/chat.hpp"
 #include "multi/fight_hooks.hpp"
 #include "multi/guilds.hpp"
 #include "multi/mail.hpp"
@@ -37,8 +38,9 @@ void multi_init() {
     game_hooks.read_news = read_news;
     game_hooks.post_announcement = post_announcement;
     game_hooks.conversation_board = conversation_board;
-    // The square's G.
+    // The square's G and ".".
     game_hooks.guild_area = guild_area;
+    game_hooks.chat_room = chat_room;
     // A script's MESSAGEBOARD: a board name made from data stays inside the game directory.
     set_message_board_hook([](const std::string& file, std::string_view title, int mode) {
         if (auto path = game_path(file)) message_board_menu(*path, title, mode);
