@@ -8,6 +8,7 @@
 #include "engine/script_hooks.hpp"
 #include "game/hooks.hpp"
 #include "multi/boards.hpp"
+#include "multi/chat.hpp"
 #include "multi/fight_hooks.hpp"
 #include "multi/guild_hall.hpp"
 #include "multi/guilds.hpp"
@@ -39,8 +40,9 @@ void multi_init() {
     game_hooks.read_news = read_news;
     game_hooks.post_announcement = post_announcement;
     game_hooks.conversation_board = conversation_board;
-    // The square's G; the guild area's E, B and R, and the square's wake-up in the hall.
+    // The square's G and "."; the guild area's E, B and R, and the square's wake-up in the hall.
     game_hooks.guild_area = guild_area;
+    game_hooks.chat_room = chat_room;
     game_hooks.guild_hall = guild_hall;
     game_hooks.build_guild_hall = build_guild_hall;
     game_hooks.raid_guild_hall = raid_guild_hall;
