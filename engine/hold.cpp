@@ -14,6 +14,7 @@
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
 #include "engine/hooks.hpp"
+#include "engine/maintenance.hpp"
 
 namespace {
 constexpr int hold_checks = 41;
@@ -201,6 +202,9 @@ void place_hold() {
         door_hold_raise();
         door_told = true;
     }
+    // A daily maintenance that was cut off after its day was complete is finished before
+    // anything else is written, so nothing written meanwhile is overwritten by it.
+    finish_staged_day();
 }
 
 void remove_hold() {
