@@ -10,6 +10,7 @@
 #include "door/file_forms.hpp"
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
+#include "engine/hooks.hpp"
 #include "engine/lookups.hpp"
 #include "maint_state.hpp"
 #include "support/child.hpp"
@@ -160,4 +161,57 @@ TEST_F(maint_kill, files_of_writers_that_are_gone_are_removed_by_the_day) {
     EXPECT_FALSE(file_present(dead_tmp));
     for (const std::string& name : {live_tmp, std::string(".notes.tmp"), std::string(".x.12a.tmp")})
         EXPECT_TRUE(file_present(name)) << name;
+}
+
+namespace {
+void wait_until_present(const std::string& name) {
+    for (int i = 0; i < 20000 && !file_present(name); ++i) ::usleep(500);
+}
+void shown_to_file(std::string_view text) {
+    std::string old = file_present("shown.txt") ? read_file("shown.txt") : "";
+    write_file("shown.txt", old + std::string(text) + "\n");
+}
+}  // namespace
+
+TEST_F(maint_kill, a_caller_whose_character_was_deleted_and_its_number_given_out_again_writes_nothing) {
+    lay_out();
+    write_file("players.dat", players_image(player_bytes(2, "OLD").last_day(5).gold(10), player_bytes(1, "A").last_day(30)));
+    pid_t caller = start_child([] {
+        install_exit_handler();
+        set_disp_line_hook(shown_to_file);
+        read_stat_file(game_stats);
+        read_char_file();
+        cur_char = char_full_name_ptr("OLD");
+        cur_char->gold = 777;
+        write_file("ready", "");
+        wait_until_present("go");
+        write_char_file(true);
+        write_file("returned", "");
+    });
+    wait_until_present("ready");
+    // The daily maintenance on another node deletes the idle character; a newcomer gets its number.
+    EXPECT_EQ(run_in_child([] { run(false); }).code, 0);
+    EXPECT_EQ(run_in_child([] {
+                  read_stat_file(game_stats);
+                  read_char_file();
+                  update_under_hold([] {
+                      character_record c;
+                      c.name = "NEWCOMER";
+                      c.number = lowest_free_char_number();
+                      c.created_time = 200;
+                      c.gold = 5;
+                      add_char(c);
+                  });
+              }).code,
+              0);
+    write_file("go", "");
+    EXPECT_EQ(wait_child(caller).code, 0);
+    EXPECT_FALSE(file_present("returned"));
+    EXPECT_EQ(read_file("shown.txt"), "`9  Your character is no longer in the realm: it was removed while you were away.\n");
+    std::string newcomer = player_record(2);
+    EXPECT_EQ(str_at(newcomer, 0), "NEWCOMER");
+    EXPECT_EQ(i32_at(newcomer, 159), 5);
+    std::vector<int> numbers = player_numbers();
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2}));
 }
