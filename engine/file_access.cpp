@@ -266,7 +266,10 @@ void file_write_failed(const std::string& name) {
     std::string line = "Could not write " + name + " : " + std::strerror(errno ? errno : EIO);
     debug_log("FORCE:" + line);
     if (halting()) return;
-    hook_disp_line("`4" + line);
+    // The orderly exit's own saves may fail the same way: the caller reads it once.
+    static std::string last_shown;
+    if (line != last_shown) hook_disp_line("`4" + line);
+    last_shown = line;
     end_prog(exit_file_stuck);
 }
 

@@ -215,3 +215,33 @@ TEST_F(maint_kill, a_caller_whose_character_was_deleted_and_its_number_given_out
     std::sort(numbers.begin(), numbers.end());
     EXPECT_EQ(numbers, (std::vector<int>{1, 2}));
 }
+
+TEST_F(maint_kill, a_hold_that_cannot_be_created_ends_at_once_with_the_reason) {
+    child_result r = run_in_child([] {
+        install_exit_handler();
+        // Every descriptor from here on refused: "too many files".
+        int next = ::dup(0);
+        ::close(next);
+        rlimit few{static_cast<rlim_t>(next), static_cast<rlim_t>(next)};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        place_hold();
+        write_file("returned", "");
+    });
+    EXPECT_EQ(r.code, exit_file_stuck);
+    EXPECT_NE(r.out.find("Could not write hold.dat : Too many open files"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("WAITING"), std::string::npos);
+    EXPECT_FALSE(file_present("hold.dat"));
+    EXPECT_FALSE(file_present("returned"));
+}
+
+TEST_F(maint_kill, the_signals_that_end_a_process_release_the_hold) {
+    for (int sig : {SIGXCPU, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF}) {
+        child_result r = run_in_child([sig] {
+            install_exit_handler();
+            place_hold();
+            ::raise(sig);
+        });
+        EXPECT_EQ(r.code, sig);
+        EXPECT_FALSE(file_present("hold.dat")) << sig;
+    }
+}
