@@ -42,7 +42,8 @@ random_news_event_fn news_event = no_news_event;
 constexpr const char* staged_stats = "quorstat.day";
 constexpr const char* staged_players = "players.day";
 constexpr const char* staged_guilds = "guilds.day";
-// Present while the news files still have to move down a day.
+// Present while the day's flags still have to expire and the news files move down a day.
+constexpr const char* staged_flags = "flags.day";
 constexpr const char* staged_news = "news.day";
 constexpr std::string_view letters_head = "user", letters_tail = ".day";
 
@@ -238,13 +239,14 @@ void remove_dead_writers_files() {
 
 // What a run killed before its day was complete left staged: not part of any day.
 void discard_unfinished_day() {
-    for (const char* name : {staged_players, staged_guilds, staged_news}) ::unlink(name);
+    for (const char* name : {staged_players, staged_guilds, staged_flags, staged_news}) ::unlink(name);
     for (const std::string& name : file_names_in(""))
         if (staged_letters_number(name) >= 0) ::unlink(name.c_str());
 }
 
 void stage_day(const std::map<std::int16_t, std::string>& letters) {
     for (const auto& [number, bytes] : letters) rewrite_file(staged_letters_name(number), bytes);
+    rewrite_file(staged_flags, "");
     rewrite_file(staged_news, "");
     if (!guild_list.empty()) write_record_file<guild_record>(staged_guilds, guild_list);
     write_record_file<character_record>(staged_players, char_list);
@@ -322,8 +324,11 @@ void finish_staged_day() {
         }
         ::unlink(name.c_str());
     }
-    expire_global_flags();
-    // Marked before the move: a move cut off is not made twice.
+    // Each marker is erased before its step: a step cut off is never made twice.
+    if (file_exists(staged_flags)) {
+        ::unlink(staged_flags);
+        expire_global_flags();
+    }
     if (file_exists(staged_news)) {
         ::unlink(staged_news);
         rotate_news();
