@@ -65,9 +65,11 @@ void write_char_list_to(const std::string& name) {
 }
 
 // A record is the playing character's only when it is the same character, not another one
-// that took a freed number.
+// that took a freed number. The creation time tells them apart; the name only where a record
+// has none, since a script may rename the playing character.
 bool same_character(const character_record& a, const character_record& b) {
-    return a.number == b.number && a.created_time == b.created_time && a.name.view() == b.name.view();
+    return a.number == b.number && a.created_time == b.created_time &&
+           (a.created_time != 0 || a.name.view() == b.name.view());
 }
 
 // Merges the records read from "players.dat" (in file order) into char_list in place. False

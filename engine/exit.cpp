@@ -16,6 +16,7 @@
 
 namespace {
 bool end_prog_started = false;
+int end_prog_code = 0;
 bool runtime_error = false;
 // The status an uncaught error ends with (the run-time library's "unhandled exception").
 constexpr int runtime_error_code = 217;
@@ -138,6 +139,7 @@ void end_prog(int code) {
     // Called again while it runs (a save failed) or while the program is ending: no saves.
     if (end_prog_started || halting()) halt(code);
     end_prog_started = true;
+    end_prog_code = code;
     // The orderly exit finishes its saves even when the caller hangs up meanwhile.
     door_hold_raise();
     release_own_hold();
@@ -166,6 +168,8 @@ void end_prog(int code) {
 }
 
 bool program_ending() { return end_prog_started || halting(); }
+
+int ending_code() { return end_prog_started ? end_prog_code : halt_code(); }
 
 void exit_handler() {
     int code = halt_code();

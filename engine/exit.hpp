@@ -34,6 +34,8 @@ constexpr int exit_external_module = 254;
 
 // True once the orderly exit has started or the program halts.
 bool program_ending();
+// The code the program is ending with (meaningful while program_ending()).
+int ending_code();
 
 // The game's exit procedure: runs at every end of the program (after the door kit's own
 // exit procedure) and writes the report and the saves of its exit code. On carrier loss it

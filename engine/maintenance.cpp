@@ -307,11 +307,15 @@ void pay_interest(character_record& c) {
 }
 
 void finish_staged_day() {
-    // A program that is ending after a failure leaves the day to the next run.
-    if (program_ending() || !file_exists(staged_stats)) return;
+    // A program that is ending after a failure leaves the day to the next run. One ending
+    // normally (a hang-up too) finishes it: its last save would else be overwritten later.
+    if (!file_exists(staged_stats) || (program_ending() && ending_code() != exit_normal)) return;
     hold_guard hold;
-    replace_file(staged_players, players_file_name);
-    replace_file(staged_guilds, guilds_file_name);
+    // A file not put in place (a write that fails while ending returns) leaves the day unmarked.
+    auto put_in_place = [](const char* staged, const char* real) {
+        return replace_file(staged, real) || !file_exists(staged);
+    };
+    if (!put_in_place(staged_players, players_file_name) || !put_in_place(staged_guilds, guilds_file_name)) return;
     for (const std::string& name : file_names_in("")) {
         int number = staged_letters_number(name);
         if (number < 0) continue;

@@ -459,13 +459,14 @@ void guild_hall() {
     }
     sub_location = 3;
     hall_menu menu;
+    menu_loop m;
     auto redraw = [&] {
         const guild_record* now = fresh_hall(guild);
         menu.build(guild, now && leads(*now));
+        m.keys = menu.keys;
         show_menu_text(menu.text);
     };
     redraw();
-    menu_loop m;
     m.level = 3;
     m.default_key = [] { return 'L'; };
     m.on_result = on_member_result;

@@ -132,6 +132,31 @@ TEST_F(maint_kill, stopped_after_any_write_and_run_again_the_day_lands_once) {
     }
 }
 
+TEST_F(maint_kill, a_caller_ending_normally_finishes_a_day_cut_off_and_keeps_its_last_save) {
+    lay_out();
+    child_result killed = run_in_child([] {
+        // Killed once the day is staged, before any of it is put in place.
+        set_write_watch([](const std::string& name) {
+            if (name == "players.dat") ::raise(SIGKILL);
+        });
+        run(false);
+    });
+    ASSERT_EQ(killed.code, SIGKILL);
+    ASSERT_TRUE(file_present("quorstat.day"));
+    EXPECT_EQ(run_in_child([] {
+                  install_exit_handler();
+                  read_stat_file(game_stats);
+                  read_char_file();
+                  cur_char = char_full_name_ptr("A");
+                  cur_char->gold = 777;
+                  end_prog(exit_normal);
+              }).code,
+              0);
+    EXPECT_EQ(run_in_child([] { run(false); }).code, 0);
+    expect_day_once("after the caller's end");
+    EXPECT_EQ(i32_at(player_record(1), 159), 777);
+}
+
 TEST_F(maint_kill, files_of_writers_that_are_gone_are_removed_by_the_day) {
     lay_out();
     pid_t dead = start_child([] {});

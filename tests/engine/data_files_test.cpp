@@ -116,6 +116,24 @@ TEST_F(data_files, merge_keeps_the_larger_bank_gold_and_takes_others_from_the_fi
     EXPECT_EQ(file_chars()[0].bank_gold, 300);
 }
 
+TEST_F(data_files, a_playing_character_renamed_by_a_script_is_still_its_own_record) {
+    child_result r = run_in_child([] {
+        character_record me = make_char(1, "Me");
+        me.created_time = 500;
+        put_chars({me, make_char(2, "Other")});
+        read_char_file();
+        cur_char = char_num_ptr(1);
+        cur_char->name = "Renamed";
+        cur_char->gold = 7;
+        write_char_file(true);
+    });
+    EXPECT_EQ(r.code, 0);
+    auto recs = file_chars();
+    ASSERT_EQ(recs.size(), 2u);
+    EXPECT_EQ(recs[0].name.str(), "Renamed");
+    EXPECT_EQ(recs[0].gold, 7);
+}
+
 TEST_F(data_files, a_playing_character_missing_from_the_file_is_added_and_gone_ones_removed) {
     put_chars({make_char(1, "A"), make_char(2, "B"), make_char(3, "C")});
     read_char_file();

@@ -160,6 +160,17 @@ TEST_F(halls, each_treasury_key_checks_what_is_held_and_moves_what_the_receiver_
     }
 }
 
+TEST_F(halls, the_hall_prompt_lists_its_keys_and_the_leaders_own) {
+    for (int leader : {1, 2}) {
+        write_file("guilds.dat", hall_image(5, "Wolves", leader, {}));
+        cur_char->guild = 5;
+        save();
+        std::string screen = run("L", guild_hall);
+        std::string keys = leader == 1 ? "(M,G,S,I,V,F,R,L,U,C,?)" : "(M,G,S,I,V,F,R,L,?)";
+        EXPECT_NE(screen.find("  Guild Hall of Wolves:  " + keys + "\n"), std::string::npos) << screen;
+    }
+}
+
 // Real pauses, shortened, so two nodes really wait for each other's hold.
 struct scaled_seam : system_seam {
     void sleep_ms(int ms) override { ::usleep(static_cast<useconds_t>(ms) * 200); }
