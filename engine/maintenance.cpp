@@ -72,7 +72,9 @@ void send_letter(std::int16_t number, const text_list& lines) {
         append_mailbox(number, lines);
         return;
     }
-    add_desc_to_file((*day_letters)[number], lines);
+    // Staged by mailbox file, which holds the number's last four digits: two characters
+    // sharing a mailbox each keep their letter.
+    add_desc_to_file((*day_letters)[static_cast<std::int16_t>(number % 10000)], lines);
 }
 
 // The maintenance run from the command line has no caller whose hang-up the door kit would

@@ -212,6 +212,16 @@ TEST_F(maintenance, characters_online_elsewhere_get_their_interest_by_mail) {
     EXPECT_NE(read_file("debug.txt").find("A  On_now : Yes\n"), std::string::npos);
 }
 
+TEST_F(maintenance, characters_sharing_a_mailbox_file_each_get_their_interest_letter) {
+    write_file("quorstat.dat", stat_bytes().interest(10.0).b);
+    write_file("players.dat", players_image(player_bytes(2345, "A").last_day(20).bank(100).online(true),
+                                            player_bytes(12345, "B").last_day(20).bank(200).online(true)));
+    run_console();
+    std::string box = read_file("user2345.dat");
+    EXPECT_NE(box.find("\nADD BNK 10\n"), std::string::npos) << box;
+    EXPECT_NE(box.find("\nADD BNK 20\n"), std::string::npos) << box;
+}
+
 TEST_F(maintenance, in_play_only_other_online_characters_get_mail_and_the_caller_is_paid_directly) {
     write_file("quorstat.dat", stat_bytes().interest(6.0).b);
     write_file("players.dat", players_image(player_bytes(1, "ME").last_day(20).bank(1000).online(true),
