@@ -149,10 +149,9 @@ void append_user_file(std::string_view player_name, const text_list& list) {
 void append_mailbox(std::int16_t number, const text_list& list) {
     if (list.empty()) return;
     std::string file_name = mailbox_file_name(number);
-    wait_for_file(file_name);
     std::string lines;
     add_desc_to_file(lines, list);
-    if (!locked_append(file_name, lines)) debug_log("FORCE:Could not append to " + file_name);
+    if (!locked_append_when_free(file_name, lines)) debug_log("FORCE:Could not append to " + file_name);
 }
 
 std::int32_t read_file_number(const std::string& file_name) {
