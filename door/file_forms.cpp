@@ -98,17 +98,21 @@ std::optional<std::string> read_block(const std::string& path, std::size_t size)
     return out;
 }
 
+std::vector<std::string> file_names_in(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* dp = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!dp) return names;
+    while (dirent* e = ::readdir(dp)) names.emplace_back(e->d_name);
+    ::closedir(dp);
+    return names;
+}
+
 std::string find_file_case_blind(const std::string& dir, const std::string& name) {
     std::string exact = dir + name;
     if (::access(exact.c_str(), F_OK) == 0) return exact;
-    std::string d = dir.empty() ? std::string(".") : dir;
-    DIR* dp = ::opendir(d.c_str());
-    if (!dp) return exact;
     std::vector<std::string> found;
-    while (dirent* e = ::readdir(dp)) {
-        if (strcasecmp(e->d_name, name.c_str()) == 0) found.emplace_back(e->d_name);
-    }
-    ::closedir(dp);
+    for (std::string& entry : file_names_in(dir))
+        if (strcasecmp(entry.c_str(), name.c_str()) == 0) found.push_back(std::move(entry));
     if (found.empty()) return exact;
     std::sort(found.begin(), found.end());  // the same choice every time
     return dir + found.front();

@@ -27,6 +27,9 @@ std::optional<std::vector<std::string>> read_text_lines(const std::string& path)
 // be opened.
 std::optional<std::string> read_block(const std::string& path, std::size_t size);
 
+// The names of the entries of a directory (the current one for an empty dir), in no order;
+// none when it cannot be read.
+std::vector<std::string> file_names_in(const std::string& dir);
 // The name to open for dir + name: the exact name when it exists, else the one entry of dir
 // whose name matches case-blind (BBSes on Unix often write upper-case names), else the exact
 // name. An empty dir is the current directory.

@@ -64,8 +64,16 @@ void write_char_list_to(const std::string& name) {
     }
 }
 
-// Merges the records read from "players.dat" (in file order) into char_list in place.
-void merge_char_records(const std::vector<character_record>& file_recs) {
+// A record is the playing character's only when it is the same character, not another one
+// that took a freed number.
+bool same_character(const character_record& a, const character_record& b) {
+    return a.number == b.number && a.created_time == b.created_time && a.name.view() == b.name.view();
+}
+
+// Merges the records read from "players.dat" (in file order) into char_list in place. False
+// when the playing character is no longer in the file (deleted meanwhile): it is then
+// dropped from the list and cur_char is null, so nothing of it is written back.
+bool merge_char_records(const std::vector<character_record>& file_recs) {
     // The playing character must be a node of the list, or the merge would drop it.
     if (cur_char && std::none_of(char_list.begin(), char_list.end(),
                                  [](const character_record& c) { return &c == cur_char; }))
@@ -94,14 +102,15 @@ void merge_char_records(const std::vector<character_record>& file_recs) {
 
     // The file's records in list order (last record first), as a fresh read gives them.
     std::list<character_record> merged;
-    bool own_found = false;
+    bool own_found = false, own_taken = false;
     for (auto rec = file_recs.rbegin(); rec != file_recs.rend(); ++rec) {
-        if (cur_char && !own_found && rec->number == cur_char->number) {
+        if (cur_char && !own_found && same_character(*rec, *cur_char)) {
             // Other nodes' deposits into this character's bank are kept.
             cur_char->bank_gold = std::max(cur_char->bank_gold, rec->bank_gold);
             own_found = true;
             continue;
         }
+        if (cur_char && rec->number == cur_char->number) own_taken = true;
         if (auto mine = claim(rec->number)) {
             **mine = *rec;
             merged.splice(merged.end(), char_list, *mine);
@@ -109,6 +118,10 @@ void merge_char_records(const std::vector<character_record>& file_recs) {
             merged.push_back(*rec);
         }
     }
+    // Its number held by another character: deleted, and the number given out again. A number
+    // nobody holds is a character not saved yet, which the write adds.
+    bool own_gone = cur_char && !own_found && own_taken;
+    if (own_gone) cur_char = nullptr;
     if (cur_char) {
         for (auto it = char_list.begin(); it != char_list.end(); ++it)
             if (&*it == cur_char) {
@@ -120,6 +133,16 @@ void merge_char_records(const std::vector<character_record>& file_recs) {
     char_list.clear();
     char_list.swap(merged);
     char_count = count_of(char_list.size());
+    return !own_gone;
+}
+
+// The playing character was deleted while this caller played or waited: the session ends
+// without writing anything of it.
+void merge_found_own(bool found) {
+    if (found || program_ending()) return;
+    debug_log("FORCE:The playing character is gone from players.dat; nothing of it is saved");
+    hook_disp_line("`9  Your character is no longer in the realm: it was removed while you were away.");
+    end_prog(exit_normal);
 }
 }  // namespace
 
@@ -150,7 +173,7 @@ void read_char_file() {
 void refresh_char_file() {
     debug_enter("Entering refresh_char_file");
     if (seen.stamp && stamp_of(players_file_name) == seen.stamp) {
-        merge_char_records(seen.records);
+        merge_found_own(merge_char_records(seen.records));
         debug_leave("Leaving refresh_char_file");
         return;
     }
@@ -167,11 +190,12 @@ void refresh_char_file() {
         end_prog(exit_char_corrupt);
     }
     // A file that was never there (a new game) merges as an empty one.
-    merge_char_records(recs);
+    bool found = merge_char_records(recs);
     if (st == file_status::ok) {
         chars_loaded = true;
         seen = {stamp, std::move(recs)};
     }
+    merge_found_own(found);
     debug_leave("Leaving refresh_char_file");
 }
 

@@ -165,6 +165,8 @@ void end_prog(int code) {
     halt(code);
 }
 
+bool program_ending() { return end_prog_started || halting(); }
+
 void exit_handler() {
     int code = halt_code();
     // Another node must never wait on a hold this node will not release.
@@ -197,10 +199,14 @@ void install_exit_handler() {
     add_exit_proc(exit_handler);
     std::set_terminate(on_terminate);
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(sig, on_fatal_signal);
+    // A file grown past the size limit is a failed write, reported with its file through the
+    // orderly exit, not a silent end.
+    std::signal(SIGXFSZ, SIG_IGN);
     // A stop from the console or the system (the door kit takes over hang-up and terminate
     // once a caller's session opens; "quorvath MAINT" has none) must not leave this node's
     // hold behind for the other nodes. A stop the starter chose to ignore stays ignored.
-    for (int sig : {SIGHUP, SIGTERM, SIGINT, SIGQUIT}) {
+    // The other signals that end a process (time limits, timers, user signals) likewise.
+    for (int sig : {SIGHUP, SIGTERM, SIGINT, SIGQUIT, SIGXCPU, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF}) {
         struct sigaction old = {};
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) std::signal(sig, on_fatal_signal);
     }

@@ -32,6 +32,9 @@ constexpr int exit_external_module = 254;
 // saves and halts at once with the new code.
 [[noreturn]] void end_prog(int code);
 
+// True once the orderly exit has started or the program halts.
+bool program_ending();
+
 // The game's exit procedure: runs at every end of the program (after the door kit's own
 // exit procedure) and writes the report and the saves of its exit code. On carrier loss it
 // saves the playing character as for code 14 (offline, with refresh, guilds written) and

@@ -11,6 +11,7 @@
 #include "door/sys.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
+#include "engine/hooks.hpp"
 
 namespace {
 class fd_closer {
@@ -103,6 +104,12 @@ int open_locked(const std::string& name, int flags) {
         ::close(fd);
     }
     return -1;
+}
+
+write_watch_fn write_watch = nullptr;
+
+void watch_write(const std::string& name) {
+    if (write_watch) write_watch(name);
 }
 }  // namespace
 
@@ -201,6 +208,7 @@ bool atomic_rewrite(const std::string& name, std::string_view contents, int new_
 
 bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill,
                     int new_mode) {
+    watch_write(name);
     std::string tmp = temp_name_for(name);
     mode_t mode = 0666;
     struct stat old;
@@ -218,7 +226,12 @@ bool atomic_rewrite(const std::string& name, const std::function<bool(const piec
     if (ok && new_mode >= 0 && ::fchmod(fd, mode) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(tmp.c_str(), name.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmp.c_str());
+    if (!ok) {
+        // The reason of the failure is what gets reported, not the clean-up's.
+        int reason = errno;
+        ::unlink(tmp.c_str());
+        errno = reason;
+    }
     return ok;
 }
 
@@ -239,10 +252,12 @@ bool append_to(int fd, std::string_view bytes) {
 }  // namespace
 
 bool locked_append(const std::string& name, std::string_view bytes) {
+    watch_write(name);
     return append_to(open_locked(name, O_WRONLY | O_APPEND), bytes);
 }
 
 bool locked_append_when_free(const std::string& name, std::string_view bytes) {
+    watch_write(name);
     int fd = open_locked(name, O_WRONLY | O_APPEND);
     // Only a file that could not be opened goes through the wait (which ends the game when
     // the file stays busy); a failed write is never repeated, or the lines would be doubled.
@@ -279,6 +294,22 @@ void update_locked_file(const std::string& name, const std::function<locked_acti
 }
 
 void file_write_failed(const std::string& name) {
-    debug_log("FORCE:Could not write " + name + " : " + std::strerror(errno));
-    if (!halting()) end_prog(exit_file_stuck);
+    std::string line = "Could not write " + name + " : " + std::strerror(errno ? errno : EIO);
+    debug_log("FORCE:" + line);
+    if (halting()) return;
+    // The orderly exit's own saves may fail the same way: the caller reads it once.
+    static std::string last_shown;
+    if (line != last_shown) hook_disp_line("`4" + line);
+    last_shown = line;
+    end_prog(exit_file_stuck);
 }
+
+bool replace_file(const std::string& from, const std::string& to) {
+    watch_write(to);
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (errno == ENOENT) return false;
+    file_write_failed(to);
+    return false;
+}
+
+void set_write_watch(write_watch_fn watch) { write_watch = watch; }

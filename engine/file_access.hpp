@@ -110,6 +110,16 @@ bool locked_update(const std::string& name,
 // locked_update, and when it fails: a FORCE line in the debug log and the orderly exit with
 // code 5 (while the program is already ending, only the log line).
 void update_locked_file(const std::string& name, const std::function<locked_action(std::string& contents)>& change);
-// A write of the file failed: a FORCE line with the system's reason in the debug log and the
-// orderly exit with code 5 (while the program is already ending, only the log line).
+// A write of the file failed: "Could not write <name> : <the system's reason>" shown to the
+// caller and as a FORCE line in the debug log, and the orderly exit with code 5 (while the
+// program is already ending, only the log line). Reads errno.
 void file_write_failed(const std::string& name);
+// Renames from over to in one step. False when from is missing; any other failure goes to
+// file_write_failed(to).
+bool replace_file(const std::string& from, const std::string& to);
+
+// Called with the file's name before every write of a game file (atomic_rewrite,
+// locked_append, replace_file); null for none. For tests that stop a process after its
+// k-th write.
+using write_watch_fn = void (*)(const std::string& name);
+void set_write_watch(write_watch_fn watch);

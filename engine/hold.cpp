@@ -14,6 +14,7 @@
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
 #include "engine/hooks.hpp"
+#include "engine/maintenance.hpp"
 
 namespace {
 constexpr int hold_checks = 41;
@@ -97,7 +98,10 @@ bool hold_held(stale_watch& watch) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         watch.seen = false;
-        return file_exists(hold_file_name);
+        // One that cannot be opened (no permission) still holds; when nothing can be opened
+        // at all (too many files) the create says why.
+        struct stat st;
+        return ::stat(hold_file_name, &st) == 0;
     }
     bool held = true;
     struct stat mine, now;
@@ -118,12 +122,16 @@ bool hold_held(stale_watch& watch) {
     return held;
 }
 
-bool try_create() {
+enum class create_result { created, lost, failed };
+
+create_result try_create() {
     int fd;
     do {
         fd = ::open(hold_file_name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return false;
+    // Only another node's hold stops the create; anything else (no permission, a read-only
+    // or full disk, too many files) means no hold can ever be taken here.
+    if (fd < 0) return errno == EEXIST ? create_result::lost : create_result::failed;
     // On a file system without locks the hold is the file alone, as it always was.
     bool locked = lock_file(fd, LOCK_EX) == 0;
     if (::fstat(fd, &owned_file) != 0) owned_file = {};
@@ -133,7 +141,7 @@ bool try_create() {
     if (locked && (::stat(hold_file_name, &now) != 0 || !same_file(owned_file, now))) {
         owned_file = {};
         ::close(fd);
-        return false;
+        return create_result::lost;
     }
     const char zero = 0;
     (void)!::write(fd, &zero, 1);
@@ -143,7 +151,7 @@ bool try_create() {
     if (::getcwd(cwd, sizeof cwd)) path = std::string(cwd) + "/" + hold_file_name;
     if (path.size() < sizeof owned_path) std::memcpy(owned_path, path.c_str(), path.size() + 1);
     owned_for_signal = 1;
-    return true;
+    return create_result::created;
 }
 
 void erase_own() {
@@ -192,7 +200,15 @@ void place_hold() {
         ++count;
         if (exists) display.held(count);
         delay_ms(hold_pause_ms);
-        if (!exists && try_create()) break;
+        if (!exists) {
+            create_result r = try_create();
+            if (r == create_result::created) break;
+            if (r == create_result::failed) {
+                // Ends the program; while it is already ending, the saves go on without a hold.
+                file_write_failed(hold_file_name);
+                return;
+            }
+        }
         if (count >= hold_checks) held_too_long();
     }
     depth = 1;
@@ -201,6 +217,9 @@ void place_hold() {
         door_hold_raise();
         door_told = true;
     }
+    // A daily maintenance that was cut off after its day was complete is finished before
+    // anything else is written, so nothing written meanwhile is overwritten by it.
+    finish_staged_day();
 }
 
 void remove_hold() {

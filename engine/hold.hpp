@@ -25,7 +25,9 @@ constexpr const char* hold_file_name = "hold.dat";
 bool wait_for_hold();
 // Takes the hold: the wait above, then "hold.dat" created exclusively (one zero byte);
 // losing the race to another node counts as a check that found the hold. Re-entrant: a
-// node that already holds it only counts one level more.
+// node that already holds it only counts one level more. A create that fails for any other
+// reason (no permission, read-only or full disk, too many files) is file_write_failed at
+// once; while the program is already ending it returns without a hold.
 void place_hold();
 // Releases one level of this node's hold; the last level erases "hold.dat". Does nothing
 // when this node does not hold it (another node's hold is never touched).

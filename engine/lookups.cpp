@@ -129,5 +129,7 @@ std::vector<std::string> name_refusal(const std::string& name) {
     if (strip_codes(name).size() < 3) return {"`9Your name must be at least `4THREE`9 characters long."};
     // A TAB or another control key would move other callers' screens about.
     if (controls_to_dots(name) != name) return {"`9Your name cannot hold `4TABS`9 or other control keys."};
+    // They lead the game's macros: shown to other callers, the name would run them.
+    if (name.find_first_of("^&") != std::string::npos) return {"`9Your name cannot hold a `4CARET`9 or an `4AMPERSAND`9."};
     return {};
 }

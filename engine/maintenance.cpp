@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cerrno>
 #include <csignal>
+#include <list>
+#include <map>
+#include <signal.h>
 #include <vector>
 
 #include "door/file_forms.hpp"
@@ -10,11 +14,13 @@
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
+#include "engine/exit.hpp"
 #include "engine/file_access.hpp"
 #include "engine/flags.hpp"
 #include "engine/hold.hpp"
 #include "engine/lookups.hpp"
 #include "engine/news_file.hpp"
+#include "engine/record_file.hpp"
 #include "engine/script.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
@@ -26,6 +32,48 @@ enum class form { console, in_play };
 void no_news_event() {}
 
 random_news_event_fn news_event = no_news_event;
+
+// The day is written in two steps, so that a run killed or failing anywhere can be run again
+// and lands each change exactly once. First everything the day changes is written beside
+// the files it replaces (the letters one file per mailbox); the staged statistics, written
+// last, say that the day is complete. Then the staged files replace the real ones, each
+// letter file is appended to its mailbox and erased, and the statistics go last: only then
+// is the day marked done. A run that finds the staged statistics finishes that day first.
+constexpr const char* staged_stats = "quorstat.day";
+constexpr const char* staged_players = "players.day";
+constexpr const char* staged_guilds = "guilds.day";
+// Present while the day's flags still have to expire and the news files move down a day.
+constexpr const char* staged_flags = "flags.day";
+constexpr const char* staged_news = "news.day";
+constexpr std::string_view letters_head = "user", letters_tail = ".day";
+
+std::string staged_letters_name(std::int16_t number) {
+    return std::string(letters_head) + zero_pad(number, 4) + std::string(letters_tail);
+}
+
+// The number of a staged letter file's name; -1 for other names.
+int staged_letters_number(std::string_view name) {
+    if (name.size() != letters_head.size() + 4 + letters_tail.size() || !name.starts_with(letters_head) ||
+        !name.ends_with(letters_tail))
+        return -1;
+    int number = 0;
+    for (char c : name.substr(letters_head.size(), 4)) {
+        if (c < '0' || c > '9') return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// While the day is being worked out, letters are gathered here by mailbox instead of sent.
+std::map<std::int16_t, std::string>* day_letters = nullptr;
+
+void send_letter(std::int16_t number, const text_list& lines) {
+    if (!day_letters) {
+        append_mailbox(number, lines);
+        return;
+    }
+    add_desc_to_file((*day_letters)[number], lines);
+}
 
 // The maintenance run from the command line has no caller whose hang-up the door kit would
 // turn into an orderly end: a sysop's Ctrl-C or a shutdown's signal waits until the run is
@@ -100,7 +148,7 @@ void mail_interest(character_record& c) {
     add_desc_line("~", lines);
     add_desc_line("ADD BNK " + int_to_str(amount), lines);
     add_desc_line("REFRESH", lines);
-    append_mailbox(c.number, lines);
+    send_letter(c.number, lines);
     c.online = 0;
 }
 
@@ -140,7 +188,7 @@ void repair_guilds() {
         add_desc_line("`3  You have assumed leadership of `4" + guild_name_of(*member), lines);
         add_desc_line("`3  Due to your leaders prolonged absence.", lines);
         add_desc_line("~", lines);
-        append_mailbox(member->number, lines);
+        send_letter(member->number, lines);
     }
     // After the walk, which must not lose its place in guild_list.
     for (std::int16_t number : disbanded) delete_guild(number);
@@ -169,21 +217,63 @@ void rotate_news() {
     hook_random_news_event();
 }
 
+// A writer killed between its temporary file and the rename leaves ".<name>.<pid>.tmp";
+// one whose process is gone on this host will never finish it.
+void remove_dead_writers_files() {
+    for (const std::string& name : file_names_in("")) {
+        if (name.size() < 7 || name[0] != '.' || !name.ends_with(".tmp")) continue;
+        std::string_view rest(name);
+        rest.remove_suffix(4);
+        std::size_t dot = rest.rfind('.');
+        if (dot == 0 || dot == std::string_view::npos || dot + 1 == rest.size()) continue;
+        std::string_view pid = rest.substr(dot + 1);
+        if (pid.size() > 9 || !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        pid_t owner = static_cast<pid_t>(std::stol(std::string(pid)));
+        if (owner > 0 && ::kill(owner, 0) != 0 && errno == ESRCH) {
+            debug_log("Removing " + name);
+            ::unlink(name.c_str());
+        }
+    }
+}
+
+// What a run killed before its day was complete left staged: not part of any day.
+void discard_unfinished_day() {
+    for (const char* name : {staged_players, staged_guilds, staged_flags, staged_news}) ::unlink(name);
+    for (const std::string& name : file_names_in(""))
+        if (staged_letters_number(name) >= 0) ::unlink(name.c_str());
+}
+
+void stage_day(const std::map<std::int16_t, std::string>& letters) {
+    for (const auto& [number, bytes] : letters) rewrite_file(staged_letters_name(number), bytes);
+    rewrite_file(staged_flags, "");
+    rewrite_file(staged_news, "");
+    if (!guild_list.empty()) write_record_file<guild_record>(staged_guilds, guild_list);
+    write_record_file<character_record>(staged_players, char_list);
+    // Last: from here on the day is complete and is finished by whoever comes next.
+    rewrite_file(staged_stats, encode_record(game_stats));
+}
+
 // The day steps; the caller holds the hold and has the statistics, characters and guilds
 // read under it.
 void run_day_steps(form f) {
-    place_hold();
+    hold_guard hold;
     erase_file("debug.old");
     rename_file("debug.txt", "debug.old");
+    discard_unfinished_day();
+    remove_dead_writers_files();
+    // The day is worked out on copies: an exit before it is complete (a failed write) saves
+    // the playing character as it was, and the next run pays the day in full.
+    character_record* playing = f == form::in_play ? cur_char : nullptr;
+    std::list<character_record> before = char_list;
+    before.swap(char_list);
+    std::map<std::int16_t, std::string> letters;
+    day_letters = &letters;
     game_stats.last_maint_date = date_stamp();
     game_stats.day = clamp_to<std::int16_t>(std::int64_t(game_stats.day) + 1);
     remove_idle_characters(f);
     interest_and_revival(f);
     repair_guilds();
-    expire_global_flags();
-    rotate_news();
-    debug_log("About to remove hold");
-    remove_hold();
     bool lottery_day = game_stats.day % 7 == 0;
     if (f == form::console) {
         if (lottery_day) weekly_lottery();
@@ -192,13 +282,21 @@ void run_day_steps(form f) {
         debug_log("About to write stat file");
         if (lottery_day) weekly_lottery();
     }
-    write_stat_file();
+    day_letters = nullptr;
     debug_log("About to write char file");
-    if (f == form::console)
-        write_char_file_console(players_file_name);
-    else
-        write_char_file(false);
-    write_guild_file(guilds_file_name);
+    stage_day(letters);
+    finish_staged_day();
+    // This node's lists take the day: the playing character's record as the day left it,
+    // every other one as written.
+    if (playing) {
+        for (const character_record& c : char_list)
+            if (c.number == playing->number && c.name.view() == playing->name.view()) *playing = c;
+    }
+    before.swap(char_list);
+    cur_char = playing;
+    refresh_char_file();
+    read_stat_file(game_stats);
+    debug_log("About to remove hold");
 }
 }  // namespace
 
@@ -206,6 +304,36 @@ void pay_interest(character_record& c) {
     long double factor = 100 + static_cast<long double>(game_stats.interest_pct);
     std::int64_t bank = round_gold(factor * c.bank_gold / 100);
     add_bank_gold(c, bank - c.bank_gold);
+}
+
+void finish_staged_day() {
+    // A program that is ending after a failure leaves the day to the next run.
+    if (program_ending() || !file_exists(staged_stats)) return;
+    hold_guard hold;
+    replace_file(staged_players, players_file_name);
+    replace_file(staged_guilds, guilds_file_name);
+    for (const std::string& name : file_names_in("")) {
+        int number = staged_letters_number(name);
+        if (number < 0) continue;
+        std::string bytes;
+        if (read_whole_file(name, bytes) != file_status::ok) continue;
+        std::string mailbox = mailbox_file_name(static_cast<std::int16_t>(number));
+        if (!locked_append(mailbox, bytes)) {
+            file_write_failed(mailbox);
+            return;
+        }
+        ::unlink(name.c_str());
+    }
+    // Each marker is erased before its step: a step cut off is never made twice.
+    if (file_exists(staged_flags)) {
+        ::unlink(staged_flags);
+        expire_global_flags();
+    }
+    if (file_exists(staged_news)) {
+        ::unlink(staged_news);
+        rotate_news();
+    }
+    replace_file(staged_stats, stat_file_name);
 }
 
 void set_random_news_event_hook(random_news_event_fn f) { news_event = f ? f : no_news_event; }
@@ -288,6 +416,6 @@ void weekly_lottery() {
     add_desc_line("`9  The sum of " + comma_number(pot) + " has been deposited into your account.", lines);
     add_desc_line("~", lines);
     add_desc_line("ADD BNK " + int_to_str(pot), lines);
-    append_mailbox(winner->number, lines);
+    send_letter(winner->number, lines);
     game_stats.floating_gold = 0;
 }

@@ -17,6 +17,13 @@
 // start it, and no change another node saved meanwhile is lost. Every way out of the program
 // releases the hold, a hang-up included (the orderly exit and the exit handler), and a
 // caller's hang-up during the in-play form takes effect only once the files are written.
+//
+// Safe to kill and to run again: the day is first written completely beside the files it
+// changes ("players.day", "guilds.day", "quorstat.day", a "user<NNNN>.day" of letters per
+// mailbox), then put in place, the statistics last; a run killed or failing before the staged
+// statistics exist leaves the files as they were, one killed after is finished by the next
+// node that takes the hold. Each character is paid once, each letter sent once, and the day
+// is marked done only when all of it is written.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -33,6 +40,11 @@ void auto_maintenance();
 // not run. Never deletes the playing character (cur_char, which may be null) and pays its
 // interest directly. Ends with a key wait.
 void daily_maintenance();
+// Finishes a day that a maintenance staged completely but was cut off (killed, or a write
+// failed) before it was marked done: the staged files replace the real ones, the letters are
+// delivered, the flags expire and the news move down, the statistics last. Nothing when no
+// day is staged. Runs whenever a node takes the hold.
+void finish_staged_day();
 // The draw of the week: every character enters its name max(1, luck) times; the winner is
 // mailed the pot (game_stats.floating_gold), which becomes 0. With no character the pot is
 // kept and nobody is mailed.

@@ -1,5 +1,9 @@
 #include "engine/text_file.hpp"
 
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
 #include "door/file_forms.hpp"
 #include "engine/colour.hpp"
 #include "engine/debug_log.hpp"
@@ -146,12 +150,27 @@ void append_user_file(std::string_view player_name, const text_list& list) {
     if (const character_record* who = char_full_name_ptr(player_name)) append_mailbox(who->number, list);
 }
 
+namespace {
+bool try_append_mailbox(const std::string& file_name, const text_list& list) {
+    std::string lines;
+    add_desc_to_file(lines, list);
+    return locked_append_when_free(file_name, lines);
+}
+}  // namespace
+
 void append_mailbox(std::int16_t number, const text_list& list) {
     if (list.empty()) return;
     std::string file_name = mailbox_file_name(number);
-    std::string lines;
-    add_desc_to_file(lines, list);
-    if (!locked_append_when_free(file_name, lines)) debug_log("FORCE:Could not append to " + file_name);
+    if (!try_append_mailbox(file_name, list)) file_write_failed(file_name);
+}
+
+mail_delivery deliver_player_mail(std::int16_t number, const text_list& list) {
+    std::string file_name = mailbox_file_name(number);
+    std::optional<file_stamp> box = stamp_of(file_name);
+    if (box && box->size > mailbox_limit) return mail_delivery::mailbox_full;
+    if (try_append_mailbox(file_name, list)) return mail_delivery::sent;
+    debug_log("FORCE:Could not write " + file_name + " : " + std::strerror(errno ? errno : EIO));
+    return mail_delivery::failed;
 }
 
 std::int32_t read_file_number(const std::string& file_name) {

@@ -78,7 +78,16 @@ void add_desc_to_file(std::string& file_image, const text_list& list);
 void append_user_file(std::string_view player_name, const text_list& list);
 // The same for the mailbox of the character with that number, for callers that hold the
 // record (a loop over the characters finds each mailbox without a search by name).
+// The game's own letters: an append that fails is file_write_failed (code 5), so nothing
+// goes on to claim it sent.
 void append_mailbox(std::int16_t number, const text_list& list);
+// What became of a letter a player wrote.
+enum class mail_delivery { sent, mailbox_full, failed };
+// A mailbox above this size takes no more player mail (the game's own letters still go).
+constexpr std::int64_t mailbox_limit = 1024 * 1024;
+// Appends a player's letter to the mailbox of that number, unless the mailbox is above
+// mailbox_limit; a failed append is logged with its reason and returned, never fatal.
+mail_delivery deliver_player_mail(std::int16_t number, const text_list& list);
 // A line of text that goes into a mailbox: control bytes become "." and a line that would
 // start a message ("#") or end a body ("~") gets a blank in front, so what a player typed
 // or a script wrote stays text.

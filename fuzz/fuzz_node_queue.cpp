@@ -32,19 +32,6 @@ std::string without_deaths(const std::string& bytes, int cap = 1000, std::size_t
     return out;
 }
 
-void check_queue(const char* name) {
-    std::string contents;
-    if (read_whole_file(name, contents) == file_status::corrupt) std::abort();
-    std::size_t length = 0;
-    for (char c : contents) {
-        if (c == '\n') {
-            length = 0;
-            continue;
-        }
-        if (static_cast<unsigned char>(c) < 32 || c == 127 || ++length > node_line_capacity) std::abort();
-    }
-}
-
 // The wait of an online fight against Bob (number 2) over the input's first 200 lines, with
 // hits below 100 so that no one dies, and Bob's run behind them so that the wait ends;
 // every line it sends Bob is one line of printable text.
@@ -54,7 +41,7 @@ void wait_for_bob(const std::string& bytes) {
     if (!atomic_rewrite("node0001.msg", lines + "\nRUN 0 2\n")) std::abort();
     cur_char->hit_points = 32000;
     online_fight_wait("Bob");
-    check_queue("node0002.msg");
+    fuzzing::check_queue("node0002.msg");
     erase_file("node0001.msg");
 }
 }  // namespace
@@ -72,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string result = check_node_messages(static_cast<std::int16_t>(n % 3));
         if (result.size() > node_message_capacity) std::abort();
     }
-    check_queue("node0002.msg");
-    check_queue("node0003.msg");
+    fuzzing::check_queue("node0002.msg");
+    fuzzing::check_queue("node0003.msg");
     erase_file("node0001.msg");
     fuzzing::fresh_players();
     wait_for_bob(run.bytes);

@@ -8,9 +8,11 @@
 
 #include "door/door.hpp"
 #include "engine/data_files.hpp"
+#include "engine/file_access.hpp"
 #include "engine/lookups.hpp"
 #include "fuzz/record_fuzz.hpp"
 #include "multi/multi_init.hpp"
+#include "multi/node_queue.hpp"
 
 namespace fuzzing {
 // Standard output to nowhere; standard input a file of keys that answers every question
@@ -60,6 +62,21 @@ inline void fresh_players() {
     write_char_file(false);
     chars_loaded = true;
 }
+// Every line of the queue (missing or not) is one line of printable text within a queue
+// line's capacity.
+inline void check_queue(const char* name) {
+    std::string contents;
+    if (read_whole_file(name, contents) == file_status::corrupt) std::abort();
+    std::size_t length = 0;
+    for (char c : contents) {
+        if (c == '\n') {
+            length = 0;
+            continue;
+        }
+        if (static_cast<unsigned char>(c) < 32 || c == 127 || ++length > node_line_capacity) std::abort();
+    }
+}
+
 // One input: the scratch directory entered, the characters fresh, and the input's bytes.
 struct multi_run {
     scratch_dir scratch;

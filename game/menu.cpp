@@ -17,25 +17,34 @@ std::int16_t sub_location = 0;
 namespace {
 // Set only while the town square waits for a key: mail is looked at in the square alone.
 bool mail_in_poll = false;
+// The loop whose key wait is polling (its raid and its handler of the dispatcher's words).
+const menu_loop* polling_loop = nullptr;
 
 bool game_menu_poll(std::int32_t& polls, bool random_events) {
-    // Whatever the check runs waits for its own keys with its own polls: no mail there.
+    // Whatever the check runs waits for its own keys with its own polls: no mail there,
+    // and no raid of this loop's.
     bool mail = std::exchange(mail_in_poll, false);
-    bool shown = poll_check(polls, mail, random_events);
+    const menu_loop* loop = std::exchange(polling_loop, nullptr);
+    bool shown = loop ? poll_check(polls, mail, random_events, loop->raided_guild, loop->on_result)
+                      : poll_check(polls, mail, random_events);
     mail_in_poll = mail;
+    polling_loop = loop;
     return shown;
 }
 
-char wait_for_key(std::int32_t& polls, menu_poll poll) {
-    if (poll == menu_poll::none) return read_key();
-    bool saved = std::exchange(mail_in_poll, poll == menu_poll::mail_queue_and_events);
-    char k = menu_poll_key(polls, poll != menu_poll::queue);
+char wait_for_key(std::int32_t& polls, const menu_loop& m) {
+    if (m.poll == menu_poll::none) return read_key();
+    bool saved = std::exchange(mail_in_poll, m.poll == menu_poll::mail_queue_and_events);
+    const menu_loop* saved_loop = std::exchange(polling_loop, &m);
+    char k = menu_poll_key(polls, m.poll != menu_poll::queue);
     mail_in_poll = saved;
+    polling_loop = saved_loop;
     return k;
 }
 }  // namespace
 
-bool poll_check(std::int32_t& polls, bool with_mail, bool random_events) {
+bool poll_check(std::int32_t& polls, bool with_mail, bool random_events, std::int16_t raided_guild,
+                const std::function<void(const std::string&)>& on_result) {
     if (polls < std::max<std::int32_t>(1, check_frequency)) return false;
     polls = 0;
     if (with_mail && game_hooks.mail_waiting()) {
@@ -43,7 +52,8 @@ bool poll_check(std::int32_t& polls, bool with_mail, bool random_events) {
         return true;
     }
     if (hook_node_msg_waiting()) {
-        hook_check_node_messages(0);
+        std::string result = hook_check_node_messages(raided_guild);
+        if (!result.empty() && on_result) on_result(result);
         return true;
     }
     return random_events && hook_check_for_random_event();
@@ -86,7 +96,10 @@ void run_menu_loop(const menu_loop& m) {
     bool due = true;
     char default_key = 0;
     while (sub_location >= m.level) {
-        if (m.each_turn) m.each_turn();
+        if (m.each_turn) {
+            m.each_turn();
+            if (sub_location < m.level) break;
+        }
         if (due) {
             if (m.before_title) m.before_title();
             disp_line("");
@@ -100,7 +113,7 @@ void run_menu_loop(const menu_loop& m) {
                 disp_text("`9  Command  : `%");
             due = false;
         }
-        char k = wait_for_key(polls, m.poll);
+        char k = wait_for_key(polls, m);
         due = true;
         if (k == 0) continue;  // a poll showed something: the prompt again
         if (k == '\r' && default_key) k = default_key;

@@ -51,7 +51,8 @@ struct menu_loop {
     // The default key, asked each time the prompt is shown; Enter takes it. Without one the
     // prompt is "`9  Command  : `%" and Enter is passed on as it is ('\r').
     std::function<char()> default_key;
-    // Run at the start of every turn, before the prompt (a place that keeps its location text).
+    // Run at the start of every turn, before the prompt (a place that keeps its location text,
+    // or re-reads what it shows); lowering sub_location there ends the loop at once.
     std::function<void()> each_turn;
     // Shown each time the prompt is due, before its empty line and title (a status line).
     std::function<void()> before_title;
@@ -60,6 +61,10 @@ struct menu_loop {
     bool echo = true;
     // Handles one key, upper-cased; false ends the loop.
     std::function<bool(char key)> on_key;
+    // The guild whose hall the player holds in a raid, for the queue's dispatcher (0: none).
+    std::int16_t raided_guild = 0;
+    // Given every non-empty word the dispatcher returns at this loop's polls.
+    std::function<void(const std::string& result)> on_result;
 };
 
 // Runs the loop: while sub_location >= level, show (when due) an empty line, the title with
@@ -70,9 +75,11 @@ void run_menu_loop(const menu_loop& m);
 
 // The poll check of the loops: when polls has reached check_frequency (below 1 counts as 1),
 // polls := 0 and the first that applies runs: mail waits (with_mail only): read it; a message
-// waits in the queue: handle one; otherwise, when random_events is set, the random-event
-// check. True when something was shown, so the prompt is due again.
-bool poll_check(std::int32_t& polls, bool with_mail, bool random_events);
+// waits in the queue: handle one (raided_guild passed on; a non-empty result goes to
+// on_result); otherwise, when random_events is set, the random-event check. True when
+// something was shown, so the prompt is due again.
+bool poll_check(std::int32_t& polls, bool with_mail, bool random_events, std::int16_t raided_guild = 0,
+                const std::function<void(const std::string&)>& on_result = {});
 
 // Puts the loops' poll check into the engine's key wait (menu_poll_key), so that every
 // menu of the engine (the inventory) polls alike. game_init calls it.

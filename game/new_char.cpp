@@ -3,6 +3,7 @@
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
 #include "engine/colour.hpp"
+#include "engine/creatures.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
@@ -172,6 +173,14 @@ character_record* new_character() {
     if (has_control_byte(caller_bbs_name())) {
         // The BBS name is the key that finds the character again; the caller cannot retype it.
         disp_line("`9  Your BBS name holds a control key, so no character can be made for it.  Please inform SysOp.");
+        debug_leave("Leaving new_character");
+        return nullptr;
+    }
+    character_record by_name;
+    by_name.real_name = caller_bbs_name();
+    if (is_mob(by_name)) {
+        // The game marks its creatures with these names: such a character would be fought as one.
+        disp_line("`9  Your BBS name is one the game keeps for its creatures, so no character can be made for it.  Please inform SysOp.");
         debug_leave("Leaving new_character");
         return nullptr;
     }

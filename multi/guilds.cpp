@@ -29,23 +29,6 @@ constexpr std::size_t credo_min = 15;
 
 bool is_alnum(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
 
-// A key answers the question: Enter takes the default; only Y is yes. Echoed "Yes" or "No".
-bool ask_yes(std::string_view prompt, bool enter_is_yes) {
-    disp_text(prompt);
-    char k = read_key();
-    bool yes = k == 'Y' || k == 'y' || ((k == '\r' || k == '\n') && enter_is_yes);
-    write_line(yes ? "Yes" : "No");
-    return yes;
-}
-
-// Text typed for others to read (a guild's name or credo): no control bytes and no macro
-// leaders, so it can never act on another caller's screen or pose as the game.
-std::string typed_text(std::string_view line) {
-    std::string s = controls_to_dots(line);
-    s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '^' || c == '&'; }), s.end());
-    return s;
-}
-
 // The playing character's guild, when its number names one.
 guild_record* own_guild() { return cur_char && cur_char->guild ? guild_num_ptr(cur_char->guild) : nullptr; }
 bool leads(const character_record& c) { return is_guild_leader(c); }
@@ -227,6 +210,20 @@ void raid(guild_menu& menu) {
     write_char_file(true);
 }
 }  // namespace
+
+bool ask_yes(std::string_view prompt, bool enter_is_yes, std::string_view mark) {
+    disp_text(prompt);
+    char k = read_key();
+    bool yes = k == 'Y' || k == 'y' || ((k == '\r' || k == '\n') && enter_is_yes);
+    write_line(std::string(yes ? "Yes" : "No") + std::string(mark));
+    return yes;
+}
+
+std::string typed_text(std::string_view line) {
+    std::string s = controls_to_dots(line);
+    s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '^' || c == '&'; }), s.end());
+    return s;
+}
 
 std::string hall_file_name(std::int16_t guild) { return "hall" + zero_pad(guild, 4) + ".dat"; }
 std::string hall_board_name(std::int16_t guild) { return "hall" + zero_pad(guild, 4) + ".msg"; }

@@ -19,6 +19,13 @@ std::string hall_file_name(std::int16_t guild);
 // The same + ".msg": the hall's message board.
 std::string hall_board_name(std::int16_t guild);
 
+// A key answers the question: Enter takes the default; only Y is yes. Echoed "Yes" or "No",
+// then the mark.
+bool ask_yes(std::string_view prompt, bool enter_is_yes, std::string_view mark = "");
+// Text typed for others to read (a guild's or guardian's name, a credo): no control bytes
+// and no macro leaders, so it can never act on another caller's screen or pose as the game.
+std::string typed_text(std::string_view line);
+
 // The guild area menu, entered from the town square (menu depth 2).
 void guild_area();
 

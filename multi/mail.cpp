@@ -410,7 +410,12 @@ void send_mail(std::string_view recipient, text_list quoted) {
         for (const text_line& l : quoted) mail.push_back(l);
     }
     deldesc(quoted);
-    for (;;) {
+    for (int typed_lines = 0;; ++typed_lines) {
+        // A letter is kept to a size that no mailbox has to fear.
+        if (typed_lines == max_letter_lines) {
+            disp_line("`9  A letter holds at most " + int_to_str(max_letter_lines) + " lines.");
+            break;
+        }
         disp_text("`%: `3");
         std::string typed = read_line();
         if (typed.empty()) break;
@@ -419,14 +424,25 @@ void send_mail(std::string_view recipient, text_list quoted) {
     add_desc_line("~", mail);
     add_desc_line("RESPONSE", mail);
 
+    bool all_sent = true;
+    auto deliver = [&](const character_record& c) {
+        mail_delivery d = deliver_player_mail(c.number, mail);
+        if (d == mail_delivery::sent) return;
+        all_sent = false;
+        std::string who = upcase_first(lowcase_str(c.name.str()));
+        if (d == mail_delivery::mailbox_full)
+            disp_line("`9  The mailbox of `4" + who + "`9 is full: the mail was not delivered.");
+        else
+            disp_line("`9  The mail to `4" + who + "`9 could not be delivered.");
+    };
     if (guild_mail) {
         for (const character_record& c : char_list)
-            if (c.guild == cur_char->guild && c.name.view() != cur_char->name.view()) append_mailbox(c.number, mail);
-    } else {
-        append_user_file(to_name, mail);
+            if (c.guild == cur_char->guild && c.name.view() != cur_char->name.view()) deliver(c);
+    } else if (const character_record* c = char_full_name_ptr(to_name)) {
+        deliver(*c);
     }
     deldesc(mail);
-    disp_line("`9 Mail Sent to " + label + ".");
+    if (all_sent) disp_line("`9 Mail Sent to " + label + ".");
     hit_any_key();
     debug_leave("Leaving send_mail");
 }

@@ -36,9 +36,12 @@ void read_mail();
 // ADD or SET with a known statistic); unknown words and mnemonics do nothing.
 bool run_mail_command(std::string_view line);
 
+// The most lines a player types into one letter.
+constexpr int max_letter_lines = 200;
 // Lets the player write mail: to the named character (whole name) or, with an empty
 // recipient, to one the player names; "GUILD" writes to every other member of the player's
-// guild. quoted is shown and put at the top of the message.
+// guild. quoted is shown and put at the top of the message. A mailbox that is full or that
+// cannot be written gets a line of its own instead of "Mail Sent".
 void send_mail(std::string_view recipient, text_list quoted);
 
 // Reads the rest of the reader's lines into list (replaced), each cut to 100 characters;

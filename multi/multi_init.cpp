@@ -8,12 +8,15 @@
 #include "engine/script_hooks.hpp"
 #include "game/hooks.hpp"
 #include "multi/boards.hpp"
+#include "multi/chat.hpp"
 #include "multi/fight_hooks.hpp"
+#include "multi/guild_hall.hpp"
 #include "multi/guilds.hpp"
 #include "multi/mail.hpp"
 #include "multi/news.hpp"
 #include "multi/node_queue.hpp"
 #include "multi/player_fight.hpp"
+#include "multi/raids.hpp"
 
 void multi_init() {
     // The orderly exit's LEAVEREALM and the square's ENTERREALM.
@@ -37,8 +40,12 @@ void multi_init() {
     game_hooks.read_news = read_news;
     game_hooks.post_announcement = post_announcement;
     game_hooks.conversation_board = conversation_board;
-    // The square's G.
+    // The square's G and "."; the guild area's E, B and R, and the square's wake-up in the hall.
     game_hooks.guild_area = guild_area;
+    game_hooks.chat_room = chat_room;
+    game_hooks.guild_hall = guild_hall;
+    game_hooks.build_guild_hall = build_guild_hall;
+    game_hooks.raid_guild_hall = raid_guild_hall;
     // A script's MESSAGEBOARD: a board name made from data stays inside the game directory.
     set_message_board_hook([](const std::string& file, std::string_view title, int mode) {
         if (auto path = game_path(file)) message_board_menu(*path, title, mode);

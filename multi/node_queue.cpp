@@ -310,6 +310,8 @@ std::string check_node_messages(std::int16_t raided_guild) {
     } else if (verb == "HALLCLEAR") {
         result = "HALLCLEAR";
     } else if (verb == "GNUMQUERY") {
+        // A member new to this node since the list was read must still get its answer.
+        refresh_char_file();
         if (const character_record* s = char_of_word(word2)) {
             disp_line("");
             disp_line("`9  " + proper_case(s->name.view()) + " has entered the hall and looks quite angry!");

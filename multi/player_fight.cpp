@@ -168,11 +168,6 @@ bool can_be_attacked(const character_record& c) {
     return &c != cur_char && !c.dead && !c.sleeping_inn && !c.sleeping_guild;
 }
 
-void refuse_target() {
-    disp_line("");
-    disp_line("`3  Sorry, you cannot attack that player.");
-}
-
 void attack_online(const character_record& target) {
     std::int16_t number = target.number;
     std::string name = name_of(target);
@@ -182,45 +177,75 @@ void attack_online(const character_record& target) {
     online_fight_wait(name);
 }
 
-// What the player sees of a player who is away: the weapon, armour and shield it uses.
-void scout(const character_record& target) {
+// What the player sees of a player who is away: the weapon, armour and shield it uses. In a
+// raided hall's quarters the sleeper is named; elsewhere the player scouts for the target.
+void scout(const character_record& target, bool in_hall) {
     std::string he = upcase_first(subject_word(target.sex));
+    std::string wielder = in_hall ? name_of(target) : he;
     disp_line("");
-    disp_line("`3  You scout around until you find " + std::string(object_word(target.sex)) + "`9.");
+    if (!in_hall) disp_line("`3  You scout around until you find " + std::string(object_word(target.sex)) + "`9.");
     inventory_list items;
     read_inventory(target.number, items);
     const item_record* weapon = weapon_equipped_ptr(items);
     const item_record* armour = armor_equipped_ptr(items);
     const item_record* shield = shield_equipped_ptr(items);
-    disp_line("  `9" + he + (weapon ? " is wielding a `4" + weapon->name.str() + "`9." : " is not wielding anything`9"));
-    disp_line("  `9" + he + (armour ? " is wearing `4" + armour->name.str() + "`9." : " is not wearing anything`9"));
-    disp_line("  `9" + he +
+    disp_line("  `9" + wielder + (weapon ? " is wielding a `4" + weapon->name.str() + "`9." : " is not wielding anything`9"));
+    disp_line("  `9" + wielder + (armour ? " is wearing `4" + armour->name.str() + "`9." : " is not wearing anything`9"));
+    disp_line("  `9" + (in_hall ? std::string(subject_word(target.sex)) : he) +
               (shield ? " has a `4" + shield->name.str() + "`9 strapped to " + std::string(possessive_word(target.sex)) +
                             " arm."
                       : " is not using a shield"));
     del_inv(items);
 }
 
-// The fight against a player who is away; true when the menu is done (do_combat's result).
-bool attack_offline(const character_record& found) {
+// May still be fought, on the fresh read just before the fight: a sleeper of the raided
+// guild in its hall, or (no raid) anyone away who is not asleep or dead.
+bool still_fair_game(const character_record& c, std::int16_t raided_guild) {
+    if (c.online || c.dead || c.sleeping_inn) return false;
+    if (raided_guild != 0) return c.sleeping_guild && c.guild == raided_guild;
+    return can_be_attacked(c);
+}
+}  // namespace
+
+const character_record* ask_attack_target() {
+    disp_line("");
+    disp_text("  `9Who do you wish to attack : `%");
+    std::string part = read_line();
+    const character_record* chosen = part.empty() ? nullptr : char_name_ptr(part);
+    std::string name = chosen ? chosen->name.str() : "";
+    refresh_char_file();
+    const character_record* target = name.empty() ? nullptr : char_full_name_ptr(name);
+    if (!target) {
+        disp_line("");
+        disp_line("  `3Sorry, there isn't anyone here with that name.");
+    }
+    return target;
+}
+
+void refuse_attack() {
+    disp_line("");
+    disp_line("`3  Sorry, you cannot attack that player.");
+}
+
+bool attack_away_player(const character_record& found, std::int16_t raided_guild) {
     std::string name = found.name.str();
     std::string target_name = name_of(found);
-    scout(found);
+    scout(found, raided_guild != 0);
     bool same_master = alias_index(found.name.view()) == alias_index(me().name.view());
     bool same_guild = found.guild != 0 && found.guild == me().guild;
     if (same_master) disp_line("`@`b  Warning : " + target_name + " is a student of your master also.");
-    if (same_guild) disp_line("`@`b  Warning : " + target_name + " is in the same guild!");
+    if (same_guild && raided_guild == 0) disp_line("`@`b  Warning : " + target_name + " is in the same guild!");
     if (ask_key({}, "`9  Attack " + target_name + "? (`3Y`9/`3N`9) [`%Y`9] :`% ", 'Y', "YN") == 'N') return false;
     disp_line("");
     if (me().level > found.level + pfight_level_difference) {
         disp_line("`9  That character is too low of a level for you to attack.");
         return false;
     }
-    // It may have come on line, died or gone to sleep while the player looked.
+    // It may have come on line, died, woken or gone elsewhere while the player looked.
     refresh_char_file();
     const character_record* target = char_full_name_ptr(name);
-    if (!target || target->online || !can_be_attacked(*target)) {
-        refuse_target();
+    if (!target || target == cur_char || !still_fair_game(*target, raided_guild)) {
+        refuse_attack();
         return false;
     }
     if (same_master) {
@@ -233,6 +258,7 @@ bool attack_offline(const character_record& found) {
     return do_combat(foe);
 }
 
+namespace {
 // A: true when the menu is done.
 bool attack_player() {
     if (me().player_fights_left < 1) {
@@ -240,23 +266,13 @@ bool attack_player() {
         disp_line("`3  You don't have any player fights left.");
         return false;
     }
-    disp_line("");
-    disp_text("  `9Who do you wish to attack : `%");
-    std::string part = read_line();
-    const character_record* chosen = part.empty() ? nullptr : char_name_ptr(part);
-    std::string name = chosen ? chosen->name.str() : "";
-    refresh_char_file();
-    const character_record* target = name.empty() ? nullptr : char_full_name_ptr(name);
-    if (!target) {
-        disp_line("");
-        disp_line("  `3Sorry, there isn't anyone here with that name.");
-        return false;
-    }
+    const character_record* target = ask_attack_target();
+    if (!target) return false;
     if (!can_be_attacked(*target)) {
-        refuse_target();
+        refuse_attack();
         return false;
     }
-    if (!target->online) return attack_offline(*target);
+    if (!target->online) return attack_away_player(*target, 0);
     disp_line("");
     if (target->location.view() == square_location)
         attack_online(*target);

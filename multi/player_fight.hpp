@@ -32,6 +32,18 @@ std::int64_t player_hit_chance(const character_record& me, const character_recor
 
 // The "Attack Another Player" menu of the town square.
 void player_fight_menu();
+// Asks "Who do you wish to attack", offers the characters whose names hold the answer and
+// finds the chosen one again on a fresh read of "players.dat"; null (after "Sorry, there
+// isn't anyone here with that name.") when there is none.
+const character_record* ask_attack_target();
+// "Sorry, you cannot attack that player." after an empty line.
+void refuse_attack();
+// The fight against a player who is away, as found by name: the equipment seen, the
+// warnings, the question and the level rule; the target is checked again on a fresh read
+// just before the fight. raided_guild 0: the player-fight menu; else the quarters of that
+// guild's raided hall, where only its sleepers may be fought. True when do_combat ran and
+// the player did not leave it.
+bool attack_away_player(const character_record& found, std::int16_t raided_guild);
 // Runs an online fight against the opponent until it ends: true when this side won or the
 // opponent ran (or left, or is gone), false when this side ran, bailed out with X, or heard
 // nothing of the fight for fight_silence_limit_s.

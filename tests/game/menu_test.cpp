@@ -119,6 +119,29 @@ TEST_F(menu, what_each_kind_of_loop_polls) {
     EXPECT_EQ(calls(), strings{});
 }
 
+TEST_F(menu, a_raid_loop_passes_its_guild_and_hears_the_dispatchers_word) {
+    check_frequency = 1;
+    sub_location = 3;
+    fakes().messages_waiting = 1;
+    static std::int16_t guild_passed = -1;
+    set_check_node_messages_hook([](std::int16_t guild) {
+        --fakes().messages_waiting;
+        guild_passed = guild;
+        return std::string("FLEEGUILD");
+    });
+    menu_loop m = place(3, menu_poll::queue);
+    m.raided_guild = 7;
+    strings words;
+    m.on_result = [&words](const std::string& word) {
+        words.push_back(word);
+        sub_location = 1;
+    };
+    run(m, "");
+    EXPECT_EQ(guild_passed, 7);
+    EXPECT_EQ(words, strings{"FLEEGUILD"});
+    EXPECT_EQ(keys_seen, strings{});
+}
+
 TEST_F(menu, the_engines_menus_poll_alike_but_never_for_mail) {
     check_frequency = 2;
     fakes().mail_waiting = 1;

@@ -71,6 +71,24 @@ TEST_F(new_char, control_keys_in_a_name_or_in_the_bbs_name_are_refused) {
     EXPECT_FALSE(file_present("players.dat"));
 }
 
+TEST_F(new_char, macro_leaders_in_a_name_and_creature_marks_as_the_bbs_name_are_refused) {
+    for (const char* name : {"BO^B", "^CA", "&CS18", "Ann&Bo"})
+        EXPECT_EQ(name_refusal(name), strings{"`9Your name cannot hold a `4CARET`9 or an `4AMPERSAND`9."}) << name;
+    struct row {
+        const char* first;
+        const char* last;
+    };
+    for (row r : {row{"MOB", ""}, row{"MOB", "LEVEL-FIGHT"}}) {
+        user_first_name = r.first;
+        user_last_name = r.last;
+        input_feed feed("Y");
+        EXPECT_EQ(new_character(), nullptr) << r.first << r.last;
+        EXPECT_EQ(out.take(), "  Your BBS name is one the game keeps for its creatures, so no character can be made for "
+                              "it.  Please inform SysOp.\r\n");
+        EXPECT_FALSE(file_present("players.dat"));
+    }
+}
+
 TEST_F(new_char, the_dialogue_its_screens_and_the_name_loop) {
     other(3, "BOB");
     // Declines the first name, then types a taken one (in other case), one too long, one too

@@ -223,6 +223,12 @@ TEST_F(dispatch, a_raider_at_the_hall_is_fought_only_by_the_holder_of_the_raided
     run("GNUMQUERY 2", 0);
     EXPECT_EQ(queue(2), "HALLCLEAR\n");
     EXPECT_EQ(fight_calls.size(), 1u);
+    // A member new to the realm since this node read the list still gets its answer.
+    std::vector<character_record> recs = file_chars();
+    recs.push_back(make_char(9, "eve"));
+    put_chars(recs);
+    run("GNUMQUERY 9", 0);
+    EXPECT_EQ(queue(9), "HALLCLEAR\n");
 }
 
 TEST_F(dispatch, sounds_of_a_raid_name_the_own_guardian) {

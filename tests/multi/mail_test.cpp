@@ -286,3 +286,47 @@ TEST_F(mail, read_text_lines_cuts_lines_and_makes_one_for_an_empty_file) {
     EXPECT_EQ(lines_of(list), (std::vector<std::string>{"a", std::string(100, 'b'), "c"}));
 }
 }  // namespace
+
+TEST_F(mail, mail_that_cannot_be_delivered_is_never_reported_sent) {
+    const std::string full_box = "#0003 Carl\n" + std::string(1024 * 1024, 'x') + "\n~\n";
+    struct row {
+        const char* name;
+        std::string box_before;  // empty: user0002.dat is the full disk
+        std::string line;
+    };
+    for (const row& r : {row{"full mailbox", full_box, "  The mailbox of Bob is full: the mail was not delivered.\n"},
+                         row{"disk full", "", "  The mail to Bob could not be delivered.\n"}}) {
+        if (r.box_before.empty())
+            ASSERT_EQ(::symlink("/dev/full", "user0002.dat"), 0);
+        else
+            write_file("user0002.dat", r.box_before);
+        std::string screen = send("Bob", "hi\r\rk");
+        EXPECT_NE(screen.find(": hi\n: \n" + r.line + key_wait), std::string::npos) << r.name << screen;
+        EXPECT_EQ(screen.find("Mail Sent"), std::string::npos) << r.name;
+        if (!r.box_before.empty()) {
+            EXPECT_EQ(read_file("user0002.dat"), r.box_before) << r.name;
+        }
+        ::unlink("user0002.dat");
+    }
+    // The game's own letters still reach a full mailbox; one that cannot be written ends the game.
+    write_file("user0002.dat", full_box);
+    text_list notice;
+    add_desc_line("#0000 `%Bank Notice", notice);
+    append_mailbox(2, notice);
+    EXPECT_EQ(read_file("user0002.dat"), full_box + "#0000 `%Bank Notice\n");
+    ::unlink("user0002.dat");
+    ASSERT_EQ(::symlink("/dev/full", "user0002.dat"), 0);
+    child_result r = run_in_child([&] { append_mailbox(2, notice); });
+    EXPECT_EQ(r.code, 5);
+    EXPECT_NE(r.out.find("Could not write user0002.dat : No space left on device"), std::string::npos) << r.out;
+}
+
+TEST_F(mail, a_letter_holds_at_most_200_typed_lines) {
+    std::string keys;
+    for (int i = 1; i <= 201; ++i) keys += "line " + std::to_string(i) + "\r";
+    std::string screen = send("Bob", keys + "k");
+    std::string box = read_file("user0002.dat");
+    EXPECT_NE(box.find("line 200\n~\nRESPONSE\n"), std::string::npos);
+    EXPECT_EQ(box.find("line 201"), std::string::npos);
+    EXPECT_NE(screen.find(": line 200\n  A letter holds at most 200 lines.\n Mail Sent to Bob.\n"), std::string::npos);
+}
