@@ -295,9 +295,12 @@ void log_on_case(int count) {
                  enter_realm();
                  std::string r = own_ms(p, t);
                  long hwm = counter("/proc/self/status", "VmHWM:");
-                 char buf[96];
-                 std::snprintf(buf, sizeof buf, ", peak memory %.1f MB (%.1f MB before the log-on)", hwm / 1024.0,
-                               base / 1024.0);
+                 // The program's code and libraries (file pages) are shared by every node; the
+                 // node's own memory is the anonymous part.
+                 long own = counter("/proc/self/status", "RssAnon:");
+                 char buf[128];
+                 std::snprintf(buf, sizeof buf, ", peak memory %.1f MB (%.1f MB before the log-on; own %.1f MB after)",
+                               hwm / 1024.0, base / 1024.0, own / 1024.0);
                  return r + buf;
              });
 }

@@ -48,10 +48,7 @@ bool write_all(int fd, std::string_view bytes) {
     return true;
 }
 
-bool read_all(int fd, std::string& out) {
-    out.clear();
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+bool read_pieces(int fd, const std::function<void(std::string_view piece)>& take) {
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
@@ -60,8 +57,15 @@ bool read_all(int fd, std::string& out) {
             return false;
         }
         if (n == 0) return true;
-        out.append(buf, static_cast<std::size_t>(n));
+        take(std::string_view(buf, static_cast<std::size_t>(n)));
     }
+}
+
+bool read_all(int fd, std::string& out) {
+    out.clear();
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+    return read_pieces(fd, [&out](std::string_view piece) { out.append(piece); });
 }
 
 file_stamp stamp_from(const struct stat& st) {
@@ -172,6 +176,16 @@ std::optional<file_stamp> stamp_of(const std::string& name) {
 
 file_status read_whole_file(const std::string& name, std::string& contents, file_stamp* stamp) {
     contents.clear();
+    file_stamp own;
+    file_stamp& s = stamp ? *stamp : own;
+    return read_file_pieces(name, [&contents, &s](std::string_view piece) {
+        if (contents.empty() && s.size > 0) contents.reserve(static_cast<std::size_t>(s.size));
+        contents.append(piece);
+    }, &s);
+}
+
+file_status read_file_pieces(const std::string& name, const std::function<void(std::string_view piece)>& take,
+                             file_stamp* stamp) {
     if (!wait_for_file(name)) return file_status::missing;
     int fd;
     do {
@@ -185,7 +199,7 @@ file_status read_whole_file(const std::string& name, std::string& contents, file
         if (::fstat(fd, &st) != 0) return file_status::corrupt;
         *stamp = stamp_from(st);
     }
-    return read_all(fd, contents) ? file_status::ok : file_status::corrupt;
+    return read_pieces(fd, take) ? file_status::ok : file_status::corrupt;
 }
 
 bool atomic_rewrite(const std::string& name, std::string_view contents, int new_mode) {
@@ -229,12 +243,29 @@ void rewrite_file(const std::string& name, const std::function<bool(const piece_
     if (!atomic_rewrite(name, fill)) file_write_failed(name);
 }
 
-bool locked_append(const std::string& name, std::string_view bytes) {
-    watch_write(name);
-    int fd = open_locked(name, O_WRONLY | O_APPEND);
+namespace {
+bool append_to(int fd, std::string_view bytes) {
     if (fd < 0) return false;
     fd_closer closer(fd);
     return write_all(fd, bytes);
+}
+}  // namespace
+
+bool locked_append(const std::string& name, std::string_view bytes) {
+    watch_write(name);
+    return append_to(open_locked(name, O_WRONLY | O_APPEND), bytes);
+}
+
+bool locked_append_when_free(const std::string& name, std::string_view bytes) {
+    watch_write(name);
+    int fd = open_locked(name, O_WRONLY | O_APPEND);
+    // Only a file that could not be opened goes through the wait (which ends the game when
+    // the file stays busy); a failed write is never repeated, or the lines would be doubled.
+    if (fd < 0) {
+        wait_for_file(name);
+        fd = open_locked(name, O_WRONLY | O_APPEND);
+    }
+    return append_to(fd, bytes);
 }
 
 bool locked_update(const std::string& name,

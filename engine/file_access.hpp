@@ -67,6 +67,11 @@ enum class file_status { ok, missing, corrupt };
 // corrupt here means only that reading failed part-way. stamp, when given, receives the
 // stamp of the file that was read.
 file_status read_whole_file(const std::string& name, std::string& contents, file_stamp* stamp = nullptr);
+// The same, handing the file to take in pieces of up to 64 KB in order instead of building
+// it whole: a reader that decodes as it goes needs no second copy of a large file. The
+// stamp is taken before the first piece (its size tells what is coming).
+file_status read_file_pieces(const std::string& name, const std::function<void(std::string_view piece)>& take,
+                             file_stamp* stamp = nullptr);
 
 // Replaces the file's contents through a temporary file + rename. False when the write
 // failed; the old file is then unchanged and no temporary file is left. A mode (0 to 07777)
@@ -88,6 +93,9 @@ void rewrite_file(const std::string& name, const std::function<bool(const piece_
 // re-opening when another node replaced or erased the file while we waited for the lock.
 // False when the file cannot be opened or written.
 bool locked_append(const std::string& name, std::string_view bytes);
+// The same after the busy-file wait of wait_for_file, which is only needed when the file
+// cannot be opened: a free file costs one open, not a test-open and an open.
+bool locked_append_when_free(const std::string& name, std::string_view bytes);
 
 // What locked_update does with the file once the change has run.
 enum class locked_action { keep, rewrite, erase };

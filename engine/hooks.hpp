@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/records.hpp"
+
 // Shows a text with colour codes and macros to the caller, with or without a line end.
 // The engine uses them for its own messages ("`9Player file `4CORRUPTED ...", the hold's
 // wait display, the exit handler's texts). The colour-code layer installs its disp_line and
@@ -22,8 +24,8 @@ using rankings_fn = void (*)();
 void set_rankings_hook(rankings_fn f);
 void hook_write_rankings();
 
-// Sends a one-line node message to the player with this number (appended to that player's
+// Sends a one-line node message to this player of char_list (appended to the player's
 // queue file). end_prog uses it for "LEAVEREALM <own number> <code>". Default: nothing.
-using node_message_fn = void (*)(std::int16_t to_player, std::string_view message);
+using node_message_fn = void (*)(const character_record& to_player, std::string_view message);
 void set_node_message_hook(node_message_fn f);
-void hook_send_node_message(std::int16_t to_player, std::string_view message);
+void hook_send_node_message(const character_record& to_player, std::string_view message);

@@ -2,6 +2,8 @@
 // "guilds.dat", "quorstat.dat", inventories, ...). A file whose size is not a whole number
 // of records is corrupt. Writes replace the whole file atomically (file_access.hpp).
 #pragma once
+#include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -10,16 +12,48 @@
 #include "engine/file_access.hpp"
 #include "engine/records.hpp"
 
+// Decodes records from a file image handed over in pieces, in file order; a record cut
+// between two pieces is put together first.
+template <class R>
+class record_decoder {
+public:
+    void expect(std::int64_t bytes) {
+        if (recs_.empty() && bytes > 0) recs_.reserve(static_cast<std::size_t>(bytes) / R::record_size);
+    }
+    void take(std::string_view piece) {
+        if (!part_.empty()) {
+            std::size_t need = std::min(R::record_size - part_.size(), piece.size());
+            part_.append(piece.substr(0, need));
+            piece.remove_prefix(need);
+            if (part_.size() < R::record_size) return;
+            decode_record(part_, recs_.emplace_back());
+            part_.clear();
+        }
+        for (; piece.size() >= R::record_size; piece.remove_prefix(R::record_size))
+            decode_record(piece.substr(0, R::record_size), recs_.emplace_back());
+        part_.assign(piece);
+    }
+    // False (out untouched) when the image was not a whole number of records.
+    bool finish(std::vector<R>& out) {
+        if (!part_.empty()) return false;
+        out = std::move(recs_);
+        return true;
+    }
+
+private:
+    std::vector<R> recs_;
+    std::string part_;
+};
+
 // Records from a whole file image, in file order. False (out untouched) when the image is
 // not a whole number of records.
 template <class R>
 bool parse_records(std::string_view image, std::vector<R>& out) {
     if (image.size() % R::record_size != 0) return false;
-    std::vector<R> recs(image.size() / R::record_size);
-    for (std::size_t i = 0; i < recs.size(); ++i)
-        decode_record(image.substr(i * R::record_size, R::record_size), recs[i]);
-    out = std::move(recs);
-    return true;
+    record_decoder<R> d;
+    d.expect(static_cast<std::int64_t>(image.size()));
+    d.take(image);
+    return d.finish(out);
 }
 
 // The file image of records in the order given.
@@ -37,10 +71,16 @@ std::string records_image(const Range& recs) {
 // stamp, when given, receives the stamp of the file read.
 template <class R>
 file_status read_record_file(const std::string& name, std::vector<R>& out, file_stamp* stamp = nullptr) {
-    std::string image;
-    file_status st = read_whole_file(name, image, stamp);
+    // Decoded as it is read: a file of many thousand characters is never held twice.
+    file_stamp own;
+    file_stamp& s = stamp ? *stamp : own;
+    record_decoder<R> d;
+    file_status st = read_file_pieces(name, [&d, &s](std::string_view piece) {
+        d.expect(s.size);
+        d.take(piece);
+    }, &s);
     if (st != file_status::ok) return st;
-    return parse_records<R>(image, out) ? file_status::ok : file_status::corrupt;
+    return d.finish(out) ? file_status::ok : file_status::corrupt;
 }
 
 // Rewrites a record file from recs in order (temporary file + rename); a failed write

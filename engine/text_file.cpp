@@ -152,10 +152,9 @@ void append_user_file(std::string_view player_name, const text_list& list) {
 
 namespace {
 bool try_append_mailbox(const std::string& file_name, const text_list& list) {
-    wait_for_file(file_name);
     std::string lines;
     add_desc_to_file(lines, list);
-    return locked_append(file_name, lines);
+    return locked_append_when_free(file_name, lines);
 }
 }  // namespace
 

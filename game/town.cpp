@@ -66,7 +66,7 @@ void list_characters() {
 void tell_others_we_arrived() {
     std::string message = "ENTERREALM " + int_to_str(cur_char->number);
     for (const character_record& c : char_list)
-        if (c.online && c.name.view() != cur_char->name.view()) hook_send_node_message(c.number, message);
+        if (c.online && c.name.view() != cur_char->name.view()) hook_send_node_message(c, message);
 }
 
 bool square_key(const square& sq, char k) {

@@ -308,8 +308,10 @@ struct hall_menu {
 bool raiders_answered() {
     std::vector<std::int16_t> raiders;
     for (const character_record& c : char_list)
-        if (&c != cur_char && c.online && raiding(c)) raiders.push_back(c.number);
-    for (std::int16_t n : raiders) hook_send_node_message(n, "GNUMQUERY " + int_to_str(me().number));
+        if (&c != cur_char && c.online && raiding(c)) {
+            raiders.push_back(c.number);
+            hook_send_node_message(c, "GNUMQUERY " + int_to_str(me().number));
+        }
     if (raiders.empty()) return true;
     disp_line("`9  Waiting for response from other node.  Hit `4X`9 to bail.");
     std::size_t answers = 0, waiting_for = raiders.size();

@@ -20,7 +20,7 @@
 
 void multi_init() {
     // The orderly exit's LEAVEREALM and the square's ENTERREALM.
-    set_node_message_hook(send_node_msg_to);
+    set_node_message_hook(send_node_msg_to_record);
     // The queue check of every menu loop's key wait and of a script's READMENUCOMMANDS.
     set_node_msg_waiting_hook(node_msg_waiting);
     set_check_node_messages_hook(check_node_messages);

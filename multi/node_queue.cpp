@@ -30,8 +30,7 @@ void write_failed(const std::string& file) {
 }
 
 void append_line(const std::string& file, std::string_view bytes) {
-    wait_for_file(file);
-    if (!locked_append(file, bytes)) write_failed(file);
+    if (!locked_append_when_free(file, bytes)) write_failed(file);
 }
 
 // The five lines of one sent message in "olmess.txt", as one append.
@@ -49,11 +48,6 @@ void log_message(const character_record& target, std::string_view line) {
     append_line(olmess_file_name, entry);
 }
 
-void deliver(const character_record& target, std::string_view line) {
-    std::string safe = queue_safe(line);
-    append_line(queue_file_name(target.number), safe + "\n");
-    log_message(target, safe);
-}
 
 // The character whose number stands in the word; null when it is none or not in the list.
 character_record* char_of_word(std::string_view word) {
@@ -122,14 +116,20 @@ std::string queue_safe(std::string_view line) {
     return controls_to_dots(line.substr(0, node_line_capacity));
 }
 
+void send_node_msg_to_record(const character_record& target, std::string_view line) {
+    std::string safe = queue_safe(line);
+    append_line(queue_file_name(target.number), safe + "\n");
+    log_message(target, safe);
+}
+
 void send_node_msg(std::string_view target_name, std::string_view line) {
     debug_enter("Entering send_node_msg");
-    if (const character_record* target = char_full_name_ptr(target_name)) deliver(*target, line);
+    if (const character_record* target = char_full_name_ptr(target_name)) send_node_msg_to_record(*target, line);
     debug_leave("Leaving send_node_msg");
 }
 
 void send_node_msg_to(std::int16_t target_number, std::string_view line) {
-    if (const character_record* target = char_num_ptr(target_number)) deliver(*target, line);
+    if (const character_record* target = char_num_ptr(target_number)) send_node_msg_to_record(*target, line);
 }
 
 bool node_msg_waiting() { return cur_char && file_exists(queue_file_name(cur_char->number)); }

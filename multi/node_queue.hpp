@@ -35,6 +35,8 @@ std::string queue_safe(std::string_view line);
 void send_node_msg(std::string_view target_name, std::string_view line);
 // The same for the character with this number.
 void send_node_msg_to(std::int16_t target_number, std::string_view line);
+// The same for this record of char_list (a loop over the list needs no look-up per message).
+void send_node_msg_to_record(const character_record& target, std::string_view line);
 
 // True when the playing character's queue file exists.
 bool node_msg_waiting();

@@ -96,7 +96,7 @@ void reader_node(clock_type::time_point until) {
 TEST(multi_node, eight_writers_and_a_reader_lose_nothing) {
     engine_state st;
     setup_players();
-    auto until = clock_type::now() + std::chrono::seconds(3);
+    auto until = clock_type::now() + std::chrono::milliseconds(race_rounds(3000));
     std::vector<pid_t> pids;
     for (int i = 1; i <= writers; ++i) pids.push_back(start_child([i, until] { writer_node(i, until); }));
     pids.push_back(start_child([until] { reader_node(until); }));

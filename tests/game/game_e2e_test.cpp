@@ -210,14 +210,14 @@ TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
 
 TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_waits_in_the_square) {
     // The sysop switches on the delivered example of events.dat for 12:01; the clock starts
-    // at 12:00:50 and runs on.
+    // at 12:00:56 (the newcomer is in the square a few seconds later) and runs on.
     std::string events = read_file(game.file("events.dat"));
     const std::string example = ";Fri * * * 18 30 \"crier.scr market\"";
     ASSERT_NE(events.find(example), std::string::npos);
     events.replace(events.find(example), example.size(), "* * * * 12 01 \"crier.scr market\"");
     write_file(game.file("events.dat"), events);
 
-    session p = newcomer("20260115120050");
+    session p = newcomer("20260115120056");
     EXPECT_NE(plain(p->output()).find("We have a winner!"), std::string::npos);
     std::size_t waiting_from = plain(p->output()).size();
     // No key: the square's poll runs the event when its minute comes, then prompts again.

@@ -227,6 +227,7 @@ TEST_F(new_char, the_save_settles_name_and_number_under_the_hold) {
 }
 
 TEST_F(new_char, two_nodes_creating_characters_at_once_never_share_a_name_or_number) {
+    constexpr int rounds = race_rounds(15);
     auto node = [](const std::string& prefix) {
         return start_child([prefix] {
             // Real pauses, shortened: the nodes really wait for each other's hold.
@@ -235,7 +236,7 @@ TEST_F(new_char, two_nodes_creating_characters_at_once_never_share_a_name_or_num
             } real_pauses;
             set_sys(&real_pauses);
             del_char_list();
-            for (int i = 0; i < 15; ++i) {
+            for (int i = 0; i < rounds; ++i) {
                 cur_char = nullptr;
                 character_record rec = new_character_record(prefix + std::to_string(i), 0, 1);
                 save_new_character(rec);
@@ -250,17 +251,18 @@ TEST_F(new_char, two_nodes_creating_characters_at_once_never_share_a_name_or_num
     EXPECT_EQ(wait_child(a).code, 0);
     EXPECT_EQ(wait_child(b).code, 0);
     std::vector<character_record> recs = file_chars();
-    ASSERT_EQ(recs.size(), 45u);
+    constexpr std::size_t made = 3 * rounds;
+    ASSERT_EQ(recs.size(), made);
     std::set<int> numbers;
     std::set<std::string> names;
     for (const auto& r : recs) {
         numbers.insert(r.number);
         names.insert(r.name.str());
     }
-    EXPECT_EQ(numbers.size(), 45u);
+    EXPECT_EQ(numbers.size(), made);
     EXPECT_EQ(*numbers.begin(), 1);
-    EXPECT_EQ(*numbers.rbegin(), 45);
-    EXPECT_EQ(names.size(), 45u);
+    EXPECT_EQ(*numbers.rbegin(), static_cast<int>(made));
+    EXPECT_EQ(names.size(), made);
 }
 
 TEST_F(new_char, declining_to_enter_makes_nothing) {
