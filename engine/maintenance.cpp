@@ -7,10 +7,12 @@
 #include <list>
 #include <map>
 #include <signal.h>
+#include <unistd.h>
 #include <vector>
 
 #include "door/file_forms.hpp"
 #include "door/sys.hpp"
+#include "engine/codec.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -35,33 +37,75 @@ random_news_event_fn news_event = no_news_event;
 
 // The day is written in two steps, so that a run killed or failing anywhere can be run again
 // and lands each change exactly once. First everything the day changes is written beside
-// the files it replaces (the letters one file per mailbox); the staged statistics, written
-// last, say that the day is complete. Then the staged files replace the real ones, each
-// letter file is appended to its mailbox and erased, and the statistics go last: only then
-// is the day marked done. A run that finds the staged statistics finishes that day first.
+// the files it replaces (the letters all in one file); the staged statistics, written last,
+// say that the day is complete. Then the staged files replace the real ones, the letters are
+// appended to their mailboxes, and the statistics go last: only then is the day marked done.
+// A run that finds the staged statistics finishes that day first.
 constexpr const char* staged_stats = "quorstat.day";
 constexpr const char* staged_players = "players.day";
 constexpr const char* staged_guilds = "guilds.day";
 // Present while the day's flags still have to expire and the news files move down a day.
 constexpr const char* staged_flags = "flags.day";
 constexpr const char* staged_news = "news.day";
-constexpr std::string_view letters_head = "user", letters_tail = ".day";
+// One record per mailbox file: its number (2 bytes), the letter's length (4 bytes), the letter.
+constexpr const char* staged_letters = "letters.day";
+constexpr std::size_t letter_head_size = 6;
 
-std::string staged_letters_name(std::int16_t number) {
-    return std::string(letters_head) + zero_pad(number, 4) + std::string(letters_tail);
+std::string staged_letters_image(const std::map<std::int16_t, std::string>& letters) {
+    std::string image;
+    for (const auto& [number, bytes] : letters) {
+        std::string head(letter_head_size, '\0');
+        put_i16(head, 0, number);
+        put_i32(head, 2, static_cast<std::int32_t>(bytes.size()));
+        image += head;
+        image += bytes;
+    }
+    return image;
 }
 
-// The number of a staged letter file's name; -1 for other names.
-int staged_letters_number(std::string_view name) {
-    if (name.size() != letters_head.size() + 4 + letters_tail.size() || !name.starts_with(letters_head) ||
-        !name.ends_with(letters_tail))
-        return -1;
-    int number = 0;
-    for (char c : name.substr(letters_head.size(), 4)) {
-        if (c < '0' || c > '9') return -1;
-        number = number * 10 + (c - '0');
+struct staged_letter {
+    std::size_t at;  // where its record starts
+    std::int16_t number;
+    std::string_view bytes;
+};
+
+// The whole records at the head of a staged letters file; a record cut short or naming no
+// mailbox file ends them.
+std::vector<staged_letter> staged_letter_records(std::string_view image) {
+    std::vector<staged_letter> records;
+    std::size_t at = 0;
+    while (image.size() - at >= letter_head_size) {
+        std::int16_t number = get_i16(image, at);
+        std::int32_t length = get_i32(image, at + 2);
+        if (number < 0 || number > 9999 || length < 0 ||
+            static_cast<std::size_t>(length) > image.size() - at - letter_head_size)
+            break;
+        records.push_back({at, number, image.substr(at + letter_head_size, static_cast<std::size_t>(length))});
+        at += letter_head_size + static_cast<std::size_t>(length);
     }
-    return number;
+    return records;
+}
+
+// The staged letters go to their mailboxes last first, the file cut back to the letters
+// still to go after each: a run killed on the way sends the rest, not what went. False when
+// an append or a cut failed (only while the program is already ending).
+bool deliver_staged_letters() {
+    std::string image;
+    if (read_whole_file(staged_letters, image) != file_status::ok) return true;
+    std::vector<staged_letter> records = staged_letter_records(image);
+    for (auto r = records.rbegin(); r != records.rend(); ++r) {
+        std::string mailbox = mailbox_file_name(r->number);
+        if (!locked_append(mailbox, r->bytes)) {
+            file_write_failed(mailbox);
+            return false;
+        }
+        if (::truncate(staged_letters, static_cast<off_t>(r->at)) != 0) {
+            file_write_failed(staged_letters);
+            return false;
+        }
+    }
+    ::unlink(staged_letters);
+    return true;
 }
 
 // While the day is being worked out, letters are gathered here by mailbox instead of sent.
@@ -241,13 +285,11 @@ void remove_dead_writers_files() {
 
 // What a run killed before its day was complete left staged: not part of any day.
 void discard_unfinished_day() {
-    for (const char* name : {staged_players, staged_guilds, staged_flags, staged_news}) ::unlink(name);
-    for (const std::string& name : file_names_in(""))
-        if (staged_letters_number(name) >= 0) ::unlink(name.c_str());
+    for (const char* name : {staged_players, staged_guilds, staged_flags, staged_news, staged_letters}) ::unlink(name);
 }
 
 void stage_day(const std::map<std::int16_t, std::string>& letters) {
-    for (const auto& [number, bytes] : letters) rewrite_file(staged_letters_name(number), bytes);
+    if (!letters.empty()) rewrite_file(staged_letters, staged_letters_image(letters));
     rewrite_file(staged_flags, "");
     rewrite_file(staged_news, "");
     if (!guild_list.empty()) write_record_file<guild_record>(staged_guilds, guild_list);
@@ -318,18 +360,7 @@ void finish_staged_day() {
         return replace_file(staged, real) || !file_exists(staged);
     };
     if (!put_in_place(staged_players, players_file_name) || !put_in_place(staged_guilds, guilds_file_name)) return;
-    for (const std::string& name : file_names_in("")) {
-        int number = staged_letters_number(name);
-        if (number < 0) continue;
-        std::string bytes;
-        if (read_whole_file(name, bytes) != file_status::ok) continue;
-        std::string mailbox = mailbox_file_name(static_cast<std::int16_t>(number));
-        if (!locked_append(mailbox, bytes)) {
-            file_write_failed(mailbox);
-            return;
-        }
-        ::unlink(name.c_str());
-    }
+    if (!deliver_staged_letters()) return;
     // Each marker is erased before its step: a step cut off is never made twice.
     if (file_exists(staged_flags)) {
         ::unlink(staged_flags);
