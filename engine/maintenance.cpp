@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cerrno>
 #include <csignal>
 #include <list>
-#include <map>
+#include <memory>
+#include <optional>
 #include <signal.h>
 #include <unistd.h>
 #include <vector>
@@ -47,78 +49,77 @@ constexpr const char* staged_guilds = "guilds.day";
 // Present while the day's flags still have to expire and the news files move down a day.
 constexpr const char* staged_flags = "flags.day";
 constexpr const char* staged_news = "news.day";
-// One record per mailbox file: its number (2 bytes), the letter's length (4 bytes), the letter.
+// The day's letters are staged in one file: a head saying where the next letter to send
+// starts, then one record per letter: the mailbox file's number (2 bytes), the letter's
+// length (4 bytes), the letter.
 constexpr const char* staged_letters = "letters.day";
-constexpr std::size_t letter_head_size = 6;
-
-std::string staged_letters_image(const std::map<std::int16_t, std::string>& letters) {
-    std::string image;
-    for (const auto& [number, bytes] : letters) {
-        std::string head(letter_head_size, '\0');
-        put_i16(head, 0, number);
-        put_i32(head, 2, static_cast<std::int32_t>(bytes.size()));
-        image += head;
-        image += bytes;
-    }
-    return image;
-}
+constexpr std::size_t letters_head_size = 4, letter_head_size = 6;
 
 struct staged_letter {
-    std::size_t at;  // where its record starts
+    std::size_t end;  // where the next record starts
     std::int16_t number;
     std::string_view bytes;
 };
 
-// The whole records at the head of a staged letters file; a record cut short or naming no
-// mailbox file ends them.
-std::vector<staged_letter> staged_letter_records(std::string_view image) {
-    std::vector<staged_letter> records;
-    std::size_t at = 0;
-    while (image.size() - at >= letter_head_size) {
-        std::int16_t number = get_i16(image, at);
-        std::int32_t length = get_i32(image, at + 2);
-        if (number < 0 || number > 9999 || length < 0 ||
-            static_cast<std::size_t>(length) > image.size() - at - letter_head_size)
-            break;
-        records.push_back({at, number, image.substr(at + letter_head_size, static_cast<std::size_t>(length))});
-        at += letter_head_size + static_cast<std::size_t>(length);
-    }
-    return records;
+// The whole record at the offset; nothing when it is cut short or names no mailbox file
+// (the records end there).
+std::optional<staged_letter> staged_letter_at(std::string_view image, std::size_t at) {
+    if (at > image.size() || image.size() - at < letter_head_size) return std::nullopt;
+    std::int16_t number = get_i16(image, at);
+    std::int32_t length = get_i32(image, at + 2);
+    if (number < 0 || number > 9999 || length < 0 || static_cast<std::size_t>(length) > image.size() - at - letter_head_size)
+        return std::nullopt;
+    std::size_t end = at + letter_head_size + static_cast<std::size_t>(length);
+    return staged_letter{end, number, image.substr(at + letter_head_size, end - at - letter_head_size)};
 }
 
-// The staged letters go to their mailboxes last first, the file cut back to the letters
-// still to go after each: a run killed on the way sends the rest, not what went. False when
-// an append or a cut failed (only while the program is already ending).
+// Each staged letter not yet sent goes to its mailbox, and the head then moves past it: a run
+// killed on the way sends the rest, not what went. False when a write failed (only while the
+// program is already ending).
 bool deliver_staged_letters() {
     std::string image;
     if (read_whole_file(staged_letters, image) != file_status::ok) return true;
-    std::vector<staged_letter> records = staged_letter_records(image);
-    for (auto r = records.rbegin(); r != records.rend(); ++r) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(staged_letters, "r+b"), std::fclose);
+    if (!file) {
+        file_write_failed(staged_letters);
+        return false;
+    }
+    std::int64_t next = get_i32(image, 0);
+    std::string head(letters_head_size, '\0');
+    std::size_t at = letters_head_size;
+    for (auto r = staged_letter_at(image, at); r; at = r->end, r = staged_letter_at(image, at)) {
+        if (std::int64_t(at) < next) continue;
         std::string mailbox = mailbox_file_name(r->number);
         if (!locked_append(mailbox, r->bytes)) {
             file_write_failed(mailbox);
             return false;
         }
-        if (::truncate(staged_letters, static_cast<off_t>(r->at)) != 0) {
+        put_i32(head, 0, static_cast<std::int32_t>(r->end));
+        if (::pwrite(::fileno(file.get()), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size())) {
             file_write_failed(staged_letters);
             return false;
         }
     }
+    file.reset();
     ::unlink(staged_letters);
     return true;
 }
 
-// While the day is being worked out, letters are gathered here by mailbox instead of sent.
-std::map<std::int16_t, std::string>* day_letters = nullptr;
+// While the day is being worked out, its letters' records are gathered here instead of sent.
+std::string* day_letters = nullptr;
 
 void send_letter(std::int16_t number, const text_list& lines) {
     if (!day_letters) {
         append_mailbox(number, lines);
         return;
     }
-    // Staged by mailbox file, which holds the number's last four digits: two characters
-    // sharing a mailbox each keep their letter.
-    add_desc_to_file((*day_letters)[static_cast<std::int16_t>(number % 10000)], lines);
+    // By mailbox file, which holds the number's last four digits: two characters sharing a
+    // mailbox each keep their letter.
+    std::size_t at = day_letters->size();
+    day_letters->append(letter_head_size, '\0');
+    add_desc_to_file(*day_letters, lines);
+    put_i16(*day_letters, at, static_cast<std::int16_t>(number % 10000));
+    put_i32(*day_letters, at + 2, static_cast<std::int32_t>(day_letters->size() - at - letter_head_size));
 }
 
 // The maintenance run from the command line has no caller whose hang-up the door kit would
@@ -288,8 +289,12 @@ void discard_unfinished_day() {
     for (const char* name : {staged_players, staged_guilds, staged_flags, staged_news, staged_letters}) ::unlink(name);
 }
 
-void stage_day(const std::map<std::int16_t, std::string>& letters) {
-    if (!letters.empty()) rewrite_file(staged_letters, staged_letters_image(letters));
+void stage_day(const std::string& letters) {
+    if (!letters.empty()) {
+        std::string head(letters_head_size, '\0');
+        put_i32(head, 0, static_cast<std::int32_t>(letters_head_size));
+        rewrite_file(staged_letters, [&](const piece_writer& put) { return put(head) && put(letters); });
+    }
     rewrite_file(staged_flags, "");
     rewrite_file(staged_news, "");
     if (!guild_list.empty()) write_record_file<guild_record>(staged_guilds, guild_list);
@@ -311,7 +316,7 @@ void run_day_steps(form f) {
     character_record* playing = f == form::in_play ? cur_char : nullptr;
     std::list<character_record> before = char_list;
     before.swap(char_list);
-    std::map<std::int16_t, std::string> letters;
+    std::string letters;
     day_letters = &letters;
     game_stats.last_maint_date = date_stamp();
     game_stats.day = clamp_to<std::int16_t>(std::int64_t(game_stats.day) + 1);
