@@ -61,14 +61,12 @@ struct staged_letter {
     std::string_view bytes;
 };
 
-// The whole record at the offset; nothing when it is cut short or names no mailbox file
-// (the records end there).
+// The whole record at the offset; nothing when it is cut short (the records end there).
 std::optional<staged_letter> staged_letter_at(std::string_view image, std::size_t at) {
     if (at > image.size() || image.size() - at < letter_head_size) return std::nullopt;
     std::int16_t number = get_i16(image, at);
     std::int32_t length = get_i32(image, at + 2);
-    if (number < 0 || number > 9999 || length < 0 || static_cast<std::size_t>(length) > image.size() - at - letter_head_size)
-        return std::nullopt;
+    if (length < 0 || static_cast<std::size_t>(length) > image.size() - at - letter_head_size) return std::nullopt;
     std::size_t end = at + letter_head_size + static_cast<std::size_t>(length);
     return staged_letter{end, number, image.substr(at + letter_head_size, end - at - letter_head_size)};
 }
@@ -88,7 +86,8 @@ bool deliver_staged_letters() {
     std::string head(letters_head_size, '\0');
     std::size_t at = letters_head_size;
     for (auto r = staged_letter_at(image, at); r; at = r->end, r = staged_letter_at(image, at)) {
-        if (std::int64_t(at) < next) continue;
+        // Sent already, or a number no letter is staged for (a damaged record).
+        if (std::int64_t(at) < next || r->number < -9999 || r->number > 9999) continue;
         std::string mailbox = mailbox_file_name(r->number);
         if (!locked_append(mailbox, r->bytes)) {
             file_write_failed(mailbox);

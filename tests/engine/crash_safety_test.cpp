@@ -176,7 +176,7 @@ TEST_F(maint_kill, a_staged_letters_file_cut_short_or_damaged_sends_only_its_who
                          row{"letter cut", from(4) + seven + eight.substr(0, 10), "seven\n", ""},
                          row{"length past the end", from(4) + seven + letter(8, "eight\n", 1 << 30), "seven\n", ""},
                          row{"negative length", from(4) + letter(8, "eight\n", -1) + seven, "", ""},
-                         row{"no such mailbox", from(4) + letter(10000, "x\n", 2) + seven, "", ""},
+                         row{"no such mailbox", from(4) + letter(10000, "x\n", 2) + seven, "seven\n", ""},
                          row{"head cut", "\x04\0", "", ""}, row{"empty", "", "", ""}}) {
         lay_out();
         write_file("quorstat.day", stat_bytes().day(35).b);
@@ -184,6 +184,7 @@ TEST_F(maint_kill, a_staged_letters_file_cut_short_or_damaged_sends_only_its_who
         EXPECT_EQ(run_in_child([] { finish_staged_day(); }).code, 0) << r.name;
         EXPECT_EQ(file_present("user0007.dat") ? read_file("user0007.dat") : "", r.to_7) << r.name;
         EXPECT_EQ(file_present("user0008.dat") ? read_file("user0008.dat") : "", r.to_8) << r.name;
+        EXPECT_FALSE(file_present("user0000.dat")) << r.name;
         EXPECT_FALSE(file_present("letters.day")) << r.name;
         EXPECT_EQ(i16_at(read_file("quorstat.dat"), 0), 35) << r.name;
     }
