@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cerrno>
 #include <csignal>
 #include <list>
-#include <map>
+#include <memory>
+#include <optional>
 #include <signal.h>
+#include <unistd.h>
 #include <vector>
 
 #include "door/file_forms.hpp"
 #include "door/sys.hpp"
+#include "engine/codec.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -35,46 +39,86 @@ random_news_event_fn news_event = no_news_event;
 
 // The day is written in two steps, so that a run killed or failing anywhere can be run again
 // and lands each change exactly once. First everything the day changes is written beside
-// the files it replaces (the letters one file per mailbox); the staged statistics, written
-// last, say that the day is complete. Then the staged files replace the real ones, each
-// letter file is appended to its mailbox and erased, and the statistics go last: only then
-// is the day marked done. A run that finds the staged statistics finishes that day first.
+// the files it replaces (the letters all in one file); the staged statistics, written last,
+// say that the day is complete. Then the staged files replace the real ones, the letters are
+// appended to their mailboxes, and the statistics go last: only then is the day marked done.
+// A run that finds the staged statistics finishes that day first.
 constexpr const char* staged_stats = "quorstat.day";
 constexpr const char* staged_players = "players.day";
 constexpr const char* staged_guilds = "guilds.day";
 // Present while the day's flags still have to expire and the news files move down a day.
 constexpr const char* staged_flags = "flags.day";
 constexpr const char* staged_news = "news.day";
-constexpr std::string_view letters_head = "user", letters_tail = ".day";
+// The day's letters are staged in one file: a head saying where the next letter to send
+// starts, then one record per letter: the mailbox file's number (2 bytes), the letter's
+// length (4 bytes), the letter.
+constexpr const char* staged_letters = "letters.day";
+constexpr std::size_t letters_head_size = 4, letter_head_size = 6;
 
-std::string staged_letters_name(std::int16_t number) {
-    return std::string(letters_head) + zero_pad(number, 4) + std::string(letters_tail);
+struct staged_letter {
+    std::size_t end;  // where the next record starts
+    std::int16_t number;
+    std::string_view bytes;
+};
+
+// The whole record at the offset; nothing when it is cut short (the records end there).
+std::optional<staged_letter> staged_letter_at(std::string_view image, std::size_t at) {
+    if (at > image.size() || image.size() - at < letter_head_size) return std::nullopt;
+    std::int16_t number = get_i16(image, at);
+    std::int32_t length = get_i32(image, at + 2);
+    if (length < 0 || static_cast<std::size_t>(length) > image.size() - at - letter_head_size) return std::nullopt;
+    std::size_t end = at + letter_head_size + static_cast<std::size_t>(length);
+    return staged_letter{end, number, image.substr(at + letter_head_size, end - at - letter_head_size)};
 }
 
-// The number of a staged letter file's name; -1 for other names.
-int staged_letters_number(std::string_view name) {
-    if (name.size() != letters_head.size() + 4 + letters_tail.size() || !name.starts_with(letters_head) ||
-        !name.ends_with(letters_tail))
-        return -1;
-    int number = 0;
-    for (char c : name.substr(letters_head.size(), 4)) {
-        if (c < '0' || c > '9') return -1;
-        number = number * 10 + (c - '0');
+// Each staged letter not yet sent goes to its mailbox, and the head then moves past it: a run
+// killed on the way sends the rest, not what went. False when a write failed (only while the
+// program is already ending).
+bool deliver_staged_letters() {
+    std::string image;
+    if (read_whole_file(staged_letters, image) != file_status::ok) return true;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(staged_letters, "r+b"), std::fclose);
+    if (!file) {
+        file_write_failed(staged_letters);
+        return false;
     }
-    return number;
+    std::int64_t next = get_i32(image, 0);
+    std::string head(letters_head_size, '\0');
+    std::size_t at = letters_head_size;
+    for (auto r = staged_letter_at(image, at); r; at = r->end, r = staged_letter_at(image, at)) {
+        // Sent already, or a number no letter is staged for (a damaged record).
+        if (std::int64_t(at) < next || r->number < -9999 || r->number > 9999) continue;
+        std::string mailbox = mailbox_file_name(r->number);
+        if (!locked_append(mailbox, r->bytes)) {
+            file_write_failed(mailbox);
+            return false;
+        }
+        put_i32(head, 0, static_cast<std::int32_t>(r->end));
+        if (::pwrite(::fileno(file.get()), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size())) {
+            file_write_failed(staged_letters);
+            return false;
+        }
+    }
+    file.reset();
+    ::unlink(staged_letters);
+    return true;
 }
 
-// While the day is being worked out, letters are gathered here by mailbox instead of sent.
-std::map<std::int16_t, std::string>* day_letters = nullptr;
+// While the day is being worked out, its letters' records are gathered here instead of sent.
+std::string* day_letters = nullptr;
 
 void send_letter(std::int16_t number, const text_list& lines) {
     if (!day_letters) {
         append_mailbox(number, lines);
         return;
     }
-    // Staged by mailbox file, which holds the number's last four digits: two characters
-    // sharing a mailbox each keep their letter.
-    add_desc_to_file((*day_letters)[static_cast<std::int16_t>(number % 10000)], lines);
+    // By mailbox file, which holds the number's last four digits: two characters sharing a
+    // mailbox each keep their letter.
+    std::size_t at = day_letters->size();
+    day_letters->append(letter_head_size, '\0');
+    add_desc_to_file(*day_letters, lines);
+    put_i16(*day_letters, at, static_cast<std::int16_t>(number % 10000));
+    put_i32(*day_letters, at + 2, static_cast<std::int32_t>(day_letters->size() - at - letter_head_size));
 }
 
 // The maintenance run from the command line has no caller whose hang-up the door kit would
@@ -241,13 +285,15 @@ void remove_dead_writers_files() {
 
 // What a run killed before its day was complete left staged: not part of any day.
 void discard_unfinished_day() {
-    for (const char* name : {staged_players, staged_guilds, staged_flags, staged_news}) ::unlink(name);
-    for (const std::string& name : file_names_in(""))
-        if (staged_letters_number(name) >= 0) ::unlink(name.c_str());
+    for (const char* name : {staged_players, staged_guilds, staged_flags, staged_news, staged_letters}) ::unlink(name);
 }
 
-void stage_day(const std::map<std::int16_t, std::string>& letters) {
-    for (const auto& [number, bytes] : letters) rewrite_file(staged_letters_name(number), bytes);
+void stage_day(const std::string& letters) {
+    if (!letters.empty()) {
+        std::string head(letters_head_size, '\0');
+        put_i32(head, 0, static_cast<std::int32_t>(letters_head_size));
+        rewrite_file(staged_letters, [&](const piece_writer& put) { return put(head) && put(letters); });
+    }
     rewrite_file(staged_flags, "");
     rewrite_file(staged_news, "");
     if (!guild_list.empty()) write_record_file<guild_record>(staged_guilds, guild_list);
@@ -269,7 +315,7 @@ void run_day_steps(form f) {
     character_record* playing = f == form::in_play ? cur_char : nullptr;
     std::list<character_record> before = char_list;
     before.swap(char_list);
-    std::map<std::int16_t, std::string> letters;
+    std::string letters;
     day_letters = &letters;
     game_stats.last_maint_date = date_stamp();
     game_stats.day = clamp_to<std::int16_t>(std::int64_t(game_stats.day) + 1);
@@ -318,18 +364,7 @@ void finish_staged_day() {
         return replace_file(staged, real) || !file_exists(staged);
     };
     if (!put_in_place(staged_players, players_file_name) || !put_in_place(staged_guilds, guilds_file_name)) return;
-    for (const std::string& name : file_names_in("")) {
-        int number = staged_letters_number(name);
-        if (number < 0) continue;
-        std::string bytes;
-        if (read_whole_file(name, bytes) != file_status::ok) continue;
-        std::string mailbox = mailbox_file_name(static_cast<std::int16_t>(number));
-        if (!locked_append(mailbox, bytes)) {
-            file_write_failed(mailbox);
-            return;
-        }
-        ::unlink(name.c_str());
-    }
+    if (!deliver_staged_letters()) return;
     // Each marker is erased before its step: a step cut off is never made twice.
     if (file_exists(staged_flags)) {
         ::unlink(staged_flags);

@@ -157,6 +157,39 @@ TEST_F(maint_kill, a_caller_ending_normally_finishes_a_day_cut_off_and_keeps_its
     EXPECT_EQ(i32_at(player_record(1), 159), 777);
 }
 
+TEST_F(maint_kill, a_staged_letters_file_cut_short_or_damaged_sends_only_its_whole_unsent_letters) {
+    auto letter = [](int number, const std::string& text, std::int64_t length) {
+        return golden(6).i16(0, number).i32(2, length).b + text;
+    };
+    auto from = [](int at) { return golden(4).i32(0, at).b; };
+    std::string seven = letter(7, "seven\n", 6), eight = letter(8, "eight\n", 6);
+    struct row {
+        const char* name;
+        std::string image, to_7, to_8;
+    };
+    for (const row& r : {row{"whole", from(4) + seven + eight, "seven\n", "eight\n"},
+                         row{"first sent", from(16) + seven + eight, "", "eight\n"},
+                         row{"head inside the first", from(9) + seven + eight, "", "eight\n"},
+                         row{"all sent", from(28) + seven + eight, "", ""},
+                         row{"head past the end", from(1 << 30) + seven + eight, "", ""},
+                         row{"record head cut", from(4) + seven + eight.substr(0, 4), "seven\n", ""},
+                         row{"letter cut", from(4) + seven + eight.substr(0, 10), "seven\n", ""},
+                         row{"length past the end", from(4) + seven + letter(8, "eight\n", 1 << 30), "seven\n", ""},
+                         row{"negative length", from(4) + letter(8, "eight\n", -1) + seven, "", ""},
+                         row{"no such mailbox", from(4) + letter(10000, "x\n", 2) + seven, "seven\n", ""},
+                         row{"head cut", "\x04\0", "", ""}, row{"empty", "", "", ""}}) {
+        lay_out();
+        write_file("quorstat.day", stat_bytes().day(35).b);
+        write_file("letters.day", r.image);
+        EXPECT_EQ(run_in_child([] { finish_staged_day(); }).code, 0) << r.name;
+        EXPECT_EQ(file_present("user0007.dat") ? read_file("user0007.dat") : "", r.to_7) << r.name;
+        EXPECT_EQ(file_present("user0008.dat") ? read_file("user0008.dat") : "", r.to_8) << r.name;
+        EXPECT_FALSE(file_present("user0000.dat")) << r.name;
+        EXPECT_FALSE(file_present("letters.day")) << r.name;
+        EXPECT_EQ(i16_at(read_file("quorstat.dat"), 0), 35) << r.name;
+    }
+}
+
 TEST_F(maint_kill, files_of_writers_that_are_gone_are_removed_by_the_day) {
     lay_out();
     pid_t dead = start_child([] {});
