@@ -70,6 +70,7 @@ namespace {
 // End-to-end tests drive the real program with a shifted clock, instant pauses or fixed
 // dice, through the environment: QV_TEST_CLOCK=YYYYMMDDHHMMSS, QV_TEST_NOSLEEP=1,
 // QV_TEST_SEED=n. Without them the real clock, real pauses and clock seeding are used.
+// A wait for another node is never made instant: that node needs the time to finish.
 class environment_seam : public system_seam {
 public:
     environment_seam() {
@@ -93,6 +94,7 @@ public:
     void sleep_ms(int ms) override {
         if (!nosleep_) system_seam::sleep_ms(ms);
     }
+    void wait_for_node_ms(int ms) override { system_seam::sleep_ms(ms); }
     void randomize() override {
         if (!fixed_seed_) system_seam::randomize();
     }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "maint_state.hpp"
+#include "support/live_hold.hpp"
 #include "support/pty.hpp"
 #include "support/temp_dir.hpp"
 
@@ -14,12 +16,16 @@ struct maint_run {
     std::string out;
 };
 
-maint_run run_maint(const temp_dir& game, const std::string& arg, const std::string& clock) {
+pty_process::options maint_options(const temp_dir& game, const std::string& arg, const std::string& clock) {
     pty_process::options o;
     o.dir = game.path();
     o.args = {arg};
     o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=" + clock};
-    pty_process p(qv_binary("quorvath"), o);
+    return o;
+}
+
+maint_run run_maint(const temp_dir& game, const std::string& arg, const std::string& clock) {
+    pty_process p(qv_binary("quorvath"), maint_options(game, arg, clock));
     maint_run r;
     r.status = p.wait_exit(10000).value_or(-1);
     r.out = p.output();
@@ -71,4 +77,19 @@ TEST(maint_e2e, a_new_game_directory_gets_its_statistics_from_the_first_maint) {
     EXPECT_EQ(i16_at(game_file(game, "quorstat.dat"), 0), 1);
     // The day's flags of the sysop's mainflag.dat are expired, the rest kept.
     EXPECT_NE(game_file(game, "mainflag.dat").find("CHECK_FREQUENCY 45 2\n"), std::string::npos);
+}
+
+// Instant pauses leave another node's hold its real time: a short one is waited out, not
+// taken for one held too long.
+TEST(maint_e2e, another_nodes_short_hold_is_waited_out_in_real_time) {
+    temp_dir game(false);
+    copy_tree(std::getenv("QV_DATA_DIR"), game.path());
+    const std::string hold = game.file("hold.dat");
+    std::optional<live_hold> other(std::in_place, hold.c_str());
+    pty_process p(qv_binary("quorvath"), maint_options(game, "MAINT", "20260115031500"));
+    ASSERT_TRUE(p.wait_for("WAITING", 10000)) << p.output();
+    ::unlink(hold.c_str());
+    other.reset();
+    EXPECT_EQ(p.wait_exit(10000), 0) << p.output();
+    EXPECT_EQ(i16_at(game_file(game, "quorstat.dat"), 0), 1);
 }

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 struct live_hold {
-    int fd = ::open("hold.dat", O_RDWR | O_CREAT | O_TRUNC, 0666);
-    live_hold() {
+    int fd;
+    explicit live_hold(const char* path = "hold.dat") : fd(::open(path, O_RDWR | O_CREAT | O_TRUNC, 0666)) {
         const char zero = 0;
         (void)!::write(fd, &zero, 1);
         ::flock(fd, LOCK_EX);
