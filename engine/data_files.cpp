@@ -31,37 +31,10 @@ std::int16_t count_of(std::size_t n) {
     return static_cast<std::int16_t>(std::min<std::size_t>(n, std::numeric_limits<std::int16_t>::max()));
 }
 
-// "players.dat" as this node last read or wrote it: the file's stamp and its records in
-// file order. A refresh that finds the file with the same stamp merges these instead of
-// reading and decoding the file again; the merge is the same either way.
-struct players_seen {
-    std::optional<file_stamp> stamp;
-    std::vector<character_record> records;
-};
-players_seen seen;
-
-void forget_seen() {
-    seen.stamp.reset();
-    std::vector<character_record>().swap(seen.records);
-}
-
 // Writes char_list to a character file; the caller holds the hold.
 void write_char_list_to(const std::string& name) {
     wait_for_file(name);
-    if (name != players_file_name) {
-        write_record_file<character_record>(name, char_list);
-        return;
-    }
-    std::optional<file_stamp> before = stamp_of(name);
     write_record_file<character_record>(name, char_list);
-    // A write that failed while the game was ending left the old file: nothing is kept.
-    std::optional<file_stamp> after = stamp_of(name);
-    if (after && after != before) {
-        seen.records.assign(char_list.begin(), char_list.end());
-        seen.stamp = after;
-    } else {
-        forget_seen();
-    }
 }
 
 // A record is the playing character's only when it is the same character, not another one
@@ -72,70 +45,140 @@ bool same_character(const character_record& a, const character_record& b) {
            (a.created_time != 0 || a.name.view() == b.name.view());
 }
 
-// Merges the records read from "players.dat" (in file order) into char_list in place. False
-// when the playing character is no longer in the file (deleted meanwhile): it is then
-// dropped from the list and cur_char is null, so nothing of it is written back.
-bool merge_char_records(const std::vector<character_record>& file_recs) {
-    // The playing character must be a node of the list, or the merge would drop it.
-    if (cur_char && std::none_of(char_list.begin(), char_list.end(),
-                                 [](const character_record& c) { return &c == cur_char; }))
-        cur_char = add_char(*cur_char);
-    // The other records by number, in list order within a number; taken[i] counts the
-    // records of the number starting at i that a file record has already claimed. A sorted
-    // table keeps the merge small beside a list of many thousand characters.
-    using node = std::pair<std::int16_t, std::list<character_record>::iterator>;
-    std::vector<node> by_number;
-    by_number.reserve(char_list.size());
-    for (auto it = char_list.begin(); it != char_list.end(); ++it)
-        if (&*it != cur_char) by_number.emplace_back(it->number, it);
-    auto number_less = [](const node& a, const node& b) { return a.first < b.first; };
-    // Stable: records of one number stay in list order.
-    std::stable_sort(by_number.begin(), by_number.end(), number_less);
-    std::vector<std::uint32_t> taken(by_number.size(), 0);
-    auto claim = [&](std::int16_t number) -> std::optional<std::list<character_record>::iterator> {
-        auto range = std::equal_range(by_number.begin(), by_number.end(), node{number, {}}, number_less);
-        if (range.first == range.second) return std::nullopt;
-        std::size_t first = static_cast<std::size_t>(range.first - by_number.begin());
-        std::size_t next = first + taken[first];
-        if (next >= static_cast<std::size_t>(range.second - by_number.begin())) return std::nullopt;
-        ++taken[first];
-        return by_number[next].second;
-    };
+// Merges the records of "players.dat", handed over in file order one at a time, into
+// char_list in place: no copy of the file is held beside the list. The result is that of
+// taking the records last first: the list is in that order, the playing character is the
+// last record that is the same character, and the records of a number claim the list's
+// other records of that number in list order. finish() is false when the playing character
+// is no longer in the file (deleted meanwhile): it is then dropped from the list and cur_char
+// is null, so nothing of it is written back.
+//
+// Taken once, the records are assumed to hold each number and the playing character once, as
+// a sound file does; when they do not, sound() is false and the records must be counted
+// first and taken again by a fresh merge.
+class char_merge {
+public:
+    char_merge() {
+        // The playing character must be a node of the list, or the merge would drop it.
+        if (cur_char && std::none_of(char_list.begin(), char_list.end(),
+                                     [](const character_record& c) { return &c == cur_char; }))
+            cur_char = add_char(*cur_char);
+        // The other records by number, in list order within a number (stable): a sorted table
+        // keeps the merge small beside a list of many thousand characters.
+        by_number_.reserve(char_list.size());
+        for (auto it = char_list.begin(); it != char_list.end(); ++it) {
+            if (&*it == cur_char)
+                own_ = it;
+            else
+                by_number_.emplace_back(it->number, it);
+        }
+        std::stable_sort(by_number_.begin(), by_number_.end(), number_less);
+        taken_.assign(by_number_.size(), 0);
+        order_.reserve(char_list.size());
+    }
 
-    // The file's records in list order (last record first), as a fresh read gives them.
-    std::list<character_record> merged;
-    bool own_found = false, own_taken = false;
-    for (auto rec = file_recs.rbegin(); rec != file_recs.rend(); ++rec) {
-        if (cur_char && !own_found && same_character(*rec, *cur_char)) {
-            // Other nodes' deposits into this character's bank are kept.
-            cur_char->bank_gold = std::max(cur_char->bank_gold, rec->bank_gold);
-            own_found = true;
-            continue;
+    // First run of a counted merge: how many records each number has.
+    void count(const character_record& rec) {
+        if (cur_char && same_character(rec, *cur_char)) own_at_ = at_;
+        ++at_;
+        if (std::size_t first = group_of(rec.number); first != npos) ++taken_[first];
+    }
+    // Ends the counting; the playing character's own record is no claimer.
+    void counted() {
+        if (own_at_ != npos)
+            if (std::size_t first = group_of(cur_char->number); first != npos) --taken_[first];
+        counts_.swap(taken_);
+        taken_.assign(by_number_.size(), 0);
+        at_ = 0;
+        counted_ = true;
+    }
+
+    void take(const character_record& rec) {
+        std::size_t at = at_++;
+        if (cur_char && same_character(rec, *cur_char) && (counted_ ? at == own_at_ : !own_found_)) {
+            own_found_ = true;
+            own_bank_ = rec.bank_gold;
+            return;
         }
-        if (cur_char && rec->number == cur_char->number) own_taken = true;
-        if (auto mine = claim(rec->number)) {
-            **mine = *rec;
-            merged.splice(merged.end(), char_list, *mine);
+        if (cur_char && same_character(rec, *cur_char) && !counted_) sound_ = false;
+        if (cur_char && rec.number == cur_char->number) own_taken_ = true;
+        std::size_t first = group_of(rec.number);
+        std::optional<node_it> mine;
+        if (first != npos) {
+            std::size_t size = group_end(first) - first, rank = taken_[first]++;
+            // Last first, the k-th record of a number claims its k-th list record.
+            std::size_t k = counted_ ? counts_[first] - 1 - rank : rank;
+            if (!counted_ && rank > 0) sound_ = false;
+            if (k < size) mine = by_number_[first + k].second;
+        }
+        if (mine) {
+            **mine = rec;
+            order_.emplace_back(false, *mine);
         } else {
-            merged.push_back(*rec);
+            fresh_.push_back(rec);
+            order_.emplace_back(true, std::prev(fresh_.end()));
         }
     }
-    // Its number held by another character: deleted, and the number given out again. A number
-    // nobody holds is a character not saved yet, which the write adds.
-    bool own_gone = cur_char && !own_found && own_taken;
-    if (own_gone) cur_char = nullptr;
-    if (cur_char) {
-        for (auto it = char_list.begin(); it != char_list.end(); ++it)
-            if (&*it == cur_char) {
-                merged.splice(merged.begin(), char_list, it);
-                break;
-            }
+
+    bool sound() const { return sound_; }
+
+    bool finish() {
+        // Its number held by another character: deleted, and the number given out again. A
+        // number nobody holds is a character not saved yet, which the write adds.
+        bool own_gone = cur_char && !own_found_ && own_taken_;
+        if (own_found_) cur_char->bank_gold = std::max(cur_char->bank_gold, own_bank_);  // other nodes' deposits
+        std::list<character_record> merged;
+        for (const auto& [is_fresh, it] : order_) merged.splice(merged.begin(), is_fresh ? fresh_ : char_list, it);
+        if (own_gone) cur_char = nullptr;
+        if (cur_char) merged.splice(merged.begin(), char_list, own_);
+        // What is left is gone from the file.
+        char_list.clear();
+        char_list.swap(merged);
+        char_count = count_of(char_list.size());
+        return !own_gone;
     }
-    // What is left is gone from the file.
-    char_list.clear();
-    char_list.swap(merged);
-    char_count = count_of(char_list.size());
-    return !own_gone;
+
+private:
+    using node_it = std::list<character_record>::iterator;
+    using node = std::pair<std::int16_t, node_it>;
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    static bool number_less(const node& a, const node& b) { return a.first < b.first; }
+
+    // Index of the first list record of the number, npos when none.
+    std::size_t group_of(std::int16_t number) const {
+        auto it = std::lower_bound(by_number_.begin(), by_number_.end(), node{number, {}}, number_less);
+        return it != by_number_.end() && it->first == number ? static_cast<std::size_t>(it - by_number_.begin()) : npos;
+    }
+    std::size_t group_end(std::size_t first) const {
+        return static_cast<std::size_t>(std::upper_bound(by_number_.begin() + static_cast<std::ptrdiff_t>(first),
+                                                         by_number_.end(), by_number_[first], number_less) -
+                                        by_number_.begin());
+    }
+
+    std::vector<node> by_number_;
+    std::vector<std::uint32_t> taken_, counts_;  // per number: records taken, records counted
+    std::vector<std::pair<bool, node_it>> order_;  // in file order: a list record or a fresh one
+    std::list<character_record> fresh_;
+    node_it own_{};
+    std::size_t at_ = 0, own_at_ = npos;
+    bool counted_ = false, own_found_ = false, own_taken_ = false, sound_ = true;
+    std::int32_t own_bank_ = 0;
+};
+
+// Reads "players.dat" into the merge; finish is left to the caller (not on a failed read).
+// Taken as read when the file holds each number once, else counted from a copy and taken again.
+file_status read_into_merge(std::optional<char_merge>& merge) {
+    merge.emplace();
+    file_status st = read_record_file<character_record>(players_file_name,
+                                                        [&merge](const character_record& r) { merge->take(r); });
+    if (st != file_status::ok || merge->sound()) return st;
+    std::vector<character_record> recs;
+    st = read_record_file(players_file_name, recs);
+    merge.emplace();
+    for (const auto& r : recs) merge->count(r);
+    merge->counted();
+    for (const auto& r : recs) merge->take(r);
+    return st;
 }
 
 // The playing character was deleted while this caller played or waited: the session ends
@@ -152,37 +195,33 @@ void merge_found_own(bool found) {
 
 void read_char_file() {
     debug_enter("Entering read_char_file");
-    std::vector<character_record> recs;
     file_status st;
-    file_stamp stamp;
+    std::size_t added = 0;
     if (chars_loaded)
         st = wait_for_file(players_file_name) ? file_status::ok : file_status::missing;
     else
-        st = read_record_file(players_file_name, recs, &stamp);
+        st = read_record_file<character_record>(players_file_name, [&added](const character_record& r) {
+            add_char(r);
+            ++added;
+        });
     if (st == file_status::missing) {
         hook_disp_line("`9Starting new Character `4FILE`9");
     } else if (st == file_status::corrupt) {
+        // Nothing of a file that could not be read stays in the list.
+        for (; added > 0; --added) char_list.pop_front();
+        char_count = count_of(char_list.size());
         hook_disp_line("`9Player file `4CORRUPTED `9Please inform SysOp");
         end_prog(exit_char_corrupt);
-    } else if (!chars_loaded) {
-        for (const auto& r : recs) add_char(r);
+    } else {
         chars_loaded = true;
-        seen = {stamp, std::move(recs)};
     }
     debug_leave("Leaving read_char_file");
 }
 
 void refresh_char_file() {
     debug_enter("Entering refresh_char_file");
-    if (seen.stamp && stamp_of(players_file_name) == seen.stamp) {
-        merge_found_own(merge_char_records(seen.records));
-        debug_leave("Leaving refresh_char_file");
-        return;
-    }
-    forget_seen();
-    std::vector<character_record> recs;
-    file_stamp stamp;
-    file_status st = read_record_file(players_file_name, recs, &stamp);
+    std::optional<char_merge> merge;
+    file_status st = read_into_merge(merge);
     if (st == file_status::missing && chars_loaded) {
         hook_disp_line("  `9Error : Character file missing.");
         end_prog(exit_char_corrupt);
@@ -192,11 +231,8 @@ void refresh_char_file() {
         end_prog(exit_char_corrupt);
     }
     // A file that was never there (a new game) merges as an empty one.
-    bool found = merge_char_records(recs);
-    if (st == file_status::ok) {
-        chars_loaded = true;
-        seen = {stamp, std::move(recs)};
-    }
+    bool found = merge->finish();
+    if (st == file_status::ok) chars_loaded = true;
     merge_found_own(found);
     debug_leave("Leaving refresh_char_file");
 }
@@ -238,7 +274,6 @@ void del_char_list() {
     char_list.clear();
     char_count = 0;
     cur_char = nullptr;
-    forget_seen();
 }
 
 // ---- Guilds ----

@@ -4,6 +4,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -12,36 +13,35 @@
 #include "engine/file_access.hpp"
 #include "engine/records.hpp"
 
-// Decodes records from a file image handed over in pieces, in file order; a record cut
-// between two pieces is put together first.
+// Decodes records from a file image handed over in pieces, in file order, handing each on
+// as it is complete; a record cut between two pieces is put together first.
 template <class R>
 class record_decoder {
 public:
-    void expect(std::int64_t bytes) {
-        if (recs_.empty() && bytes > 0) recs_.reserve(static_cast<std::size_t>(bytes) / R::record_size);
-    }
+    explicit record_decoder(std::function<void(const R&)> each) : each_(std::move(each)) {}
     void take(std::string_view piece) {
         if (!part_.empty()) {
             std::size_t need = std::min(R::record_size - part_.size(), piece.size());
             part_.append(piece.substr(0, need));
             piece.remove_prefix(need);
             if (part_.size() < R::record_size) return;
-            decode_record(part_, recs_.emplace_back());
+            hand_on(part_);
             part_.clear();
         }
         for (; piece.size() >= R::record_size; piece.remove_prefix(R::record_size))
-            decode_record(piece.substr(0, R::record_size), recs_.emplace_back());
+            hand_on(piece.substr(0, R::record_size));
         part_.assign(piece);
     }
-    // False (out untouched) when the image was not a whole number of records.
-    bool finish(std::vector<R>& out) {
-        if (!part_.empty()) return false;
-        out = std::move(recs_);
-        return true;
-    }
+    // False when the image ended inside a record.
+    bool finish() const { return part_.empty(); }
 
 private:
-    std::vector<R> recs_;
+    void hand_on(std::string_view image) {
+        R r;
+        decode_record(image, r);
+        each_(r);
+    }
+    std::function<void(const R&)> each_;
     std::string part_;
 };
 
@@ -50,10 +50,12 @@ private:
 template <class R>
 bool parse_records(std::string_view image, std::vector<R>& out) {
     if (image.size() % R::record_size != 0) return false;
-    record_decoder<R> d;
-    d.expect(static_cast<std::int64_t>(image.size()));
+    std::vector<R> recs;
+    recs.reserve(image.size() / R::record_size);
+    record_decoder<R> d([&recs](const R& r) { recs.push_back(r); });
     d.take(image);
-    return d.finish(out);
+    out = std::move(recs);
+    return true;
 }
 
 // The file image of records in the order given.
@@ -65,22 +67,38 @@ std::string records_image(const Range& recs) {
     return image;
 }
 
-// Reads a record file through the open rule: missing, corrupt (a failed read or a size
-// that is not a whole number of records) or ok with the records in file order.
-// A file that stays busy ends the game with its code.
+// Reads a record file through the open rule, handing each record to each in file order as
+// it is decoded: a file of many thousand characters is never held whole. Missing, corrupt (a
+// failed read or a size that is not a whole number of records; a size known to be wrong
+// hands on nothing) or ok. A file that stays busy ends the game with its code.
 // stamp, when given, receives the stamp of the file read.
 template <class R>
-file_status read_record_file(const std::string& name, std::vector<R>& out, file_stamp* stamp = nullptr) {
-    // Decoded as it is read: a file of many thousand characters is never held twice.
+file_status read_record_file(const std::string& name, const std::function<void(const R&)>& each,
+                             file_stamp* stamp = nullptr) {
     file_stamp own;
     file_stamp& s = stamp ? *stamp : own;
-    record_decoder<R> d;
-    file_status st = read_file_pieces(name, [&d, &s](std::string_view piece) {
-        d.expect(s.size);
-        d.take(piece);
+    record_decoder<R> d(each);
+    bool whole = true;
+    file_status st = read_file_pieces(name, [&](std::string_view piece) {
+        if (s.size % static_cast<std::int64_t>(R::record_size) != 0) whole = false;
+        if (whole) d.take(piece);
     }, &s);
     if (st != file_status::ok) return st;
-    return d.finish(out) ? file_status::ok : file_status::corrupt;
+    return whole && d.finish() ? file_status::ok : file_status::corrupt;
+}
+
+// The same, into out (untouched unless ok) in file order.
+template <class R>
+file_status read_record_file(const std::string& name, std::vector<R>& out, file_stamp* stamp = nullptr) {
+    file_stamp own;
+    file_stamp& s = stamp ? *stamp : own;
+    std::vector<R> recs;
+    file_status st = read_record_file<R>(name, [&recs, &s](const R& r) {
+        if (recs.empty() && s.size > 0) recs.reserve(static_cast<std::size_t>(s.size) / R::record_size);
+        recs.push_back(r);
+    }, &s);
+    if (st == file_status::ok) out = std::move(recs);
+    return st;
 }
 
 // Rewrites a record file from recs in order (temporary file + rename); a failed write
