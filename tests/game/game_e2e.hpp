@@ -85,13 +85,14 @@ struct session {
 
     bool wait_text(const std::string& text, int timeout_ms = wait_ms) {
         for (int waited = 0;; waited += 50) {
+            bool gone = !p->running();  // asked first: an ended program's last output is read by then
             std::string t = plain(p->output());
             std::size_t at = t.find(text, seen);
             if (at != std::string::npos) {
                 seen = at + text.size();
                 return true;
             }
-            if (waited >= timeout_ms || !p->running()) return false;
+            if (waited >= timeout_ms || gone) return false;
             p->read_for(50);
         }
     }

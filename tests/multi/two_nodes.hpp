@@ -29,13 +29,14 @@ struct caller {
     bool shows(const std::string& wanted) {
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
         for (;;) {
+            bool gone = !term->running();  // asked first: an ended program's last output is read by then
             std::string t = text();
             std::size_t at = t.find(wanted, read_up_to);
             if (at != std::string::npos) {
                 read_up_to = at + wanted.size();
                 return true;
             }
-            if (std::chrono::steady_clock::now() > until || !term->running()) return false;
+            if (std::chrono::steady_clock::now() > until || gone) return false;
             term->read_for(50);
         }
     }

@@ -91,6 +91,7 @@ pty_process::pty_process(const std::string& program, const options& opts) {
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
+    slave_ = open(slave_name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
 
@@ -101,6 +102,7 @@ pty_process::~pty_process() {
         waitpid(pid_, &st, 0);
     }
     if (master_ >= 0) close(master_);
+    if (slave_ >= 0) close(slave_);
 }
 
 void pty_process::send(std::string_view keys) {
@@ -121,18 +123,25 @@ void pty_process::send(std::string_view keys) {
 bool pty_process::pump(int ms) {
     if (master_ < 0) return false;
     struct pollfd p = {master_, POLLIN, 0};
-    if (poll(&p, 1, ms) <= 0) return true;
+    int ready = poll(&p, 1, ms);
+    // Asked before the read: a read hands over everything the terminal was still passing on
+    // (poll does not wait for that), so a program gone by now has all its output read below.
+    bool alive = ms > 0 && running();
+    bool got = false;
     char buf[4096];
     for (;;) {
         ssize_t n = read(master_, buf, sizeof buf);
         if (n > 0) {
             out_.append(buf, static_cast<std::size_t>(n));
+            got = true;
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return true;
-        return false;  // EIO: no program holds the terminal any more
+        if (n < 0 && errno == EAGAIN) break;
+        return got;  // EIO: no program holds the terminal any more
     }
+    // Quiet and the program gone: its output is all here.
+    return got || ready > 0 || ms == 0 || alive;
 }
 
 bool pty_process::wait_for(std::string_view text, int timeout_ms) {
@@ -177,7 +186,8 @@ void pty_process::signal(int sig) {
 
 void pty_process::close_master() {
     if (master_ >= 0) close(master_);
-    master_ = -1;
+    if (slave_ >= 0) close(slave_);
+    master_ = slave_ = -1;
 }
 
 std::optional<int> pty_process::wait_exit(int timeout_ms) {
@@ -196,7 +206,7 @@ std::optional<int> pty_process::wait_exit(int timeout_ms) {
     // The rest of what it wrote before it ended.
     for (int i = 0; i < 1000 && master_ >= 0; ++i) {
         std::size_t before = out_.size();
-        if (!pump(0) || out_.size() == before) break;
+        if (!pump(20) || out_.size() == before) break;
     }
     return status_;
 }
@@ -207,6 +217,7 @@ bool pty_process::running() {
     pid_t r = waitpid(pid_, &st, WNOHANG);
     if (r == pid_) {
         status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+        pump(0);  // what it wrote before it ended, so that a look after this one finds it
         return false;
     }
     return true;

@@ -84,6 +84,9 @@ private:
     bool pump(int ms);
 
     int master_ = -1;
+    // Our own hold on the terminal: the last bytes a program writes as it ends are still
+    // being passed to the master then, and with no holder left a read could end before them.
+    int slave_ = -1;
     pid_t pid_ = -1;
     std::optional<int> status_;
     std::string out_;
