@@ -97,7 +97,7 @@ std::string ask_guardian_name() {
         std::string name = typed_text(read_line()).substr(0, 20);
         if (name.empty()) return name;
         disp_lines({"", "  `3" + name});
-        if (ask_yes("  `9Is this what you want? (`3Y`9/`3N`9) [`%Y`9] :`% ", true)) return name;
+        if (ask_yes(confirm_prompt, true)) return name;
     }
 }
 

@@ -19,7 +19,6 @@
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 constexpr const char* aborted = "  `9Guild Creation : `4ABORTED`9.";
-constexpr const char* confirm_prompt = "  `9Is this what you want? (`3Y`9/`3N`9) [`%Y`9] :`% ";
 constexpr const char* sure_prompt = "  `9Are you Sure? (`3Y`9/`3N`9) [`%N`9] : `%";
 constexpr const char* not_in_guild = "`9  There is Noone by that name in your guild.";
 constexpr const char* master_line = "`9  You are the `4MASTER`9 of your current guild, you must transfer the";

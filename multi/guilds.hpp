@@ -22,6 +22,8 @@ std::string hall_board_name(std::int16_t guild);
 // A key answers the question: Enter takes the default; only Y is yes. Echoed "Yes" or "No",
 // then the mark.
 bool ask_yes(std::string_view prompt, bool enter_is_yes, std::string_view mark = "");
+// The question after a name is typed, Enter meaning yes.
+inline constexpr const char* confirm_prompt = "  `9Is this what you want? (`3Y`9/`3N`9) [`%Y`9] :`% ";
 // Text typed for others to read (a guild's or guardian's name, a credo): no control bytes
 // and no macro leaders, so it can never act on another caller's screen or pose as the game.
 std::string typed_text(std::string_view line);
