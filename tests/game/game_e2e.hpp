@@ -163,7 +163,10 @@ struct game_e2e : ::testing::Test {
     static std::optional<int> leave_game(session& s) {
         s.key("l", "[N] :");
         s->send("y");
-        return s->wait_exit(wait_ms);
+        std::optional<int> status = s->wait_exit(wait_ms);
+        // Its last line ended and the colour reset: what the terminal shows next starts clean.
+        EXPECT_TRUE(plain(s->output()).ends_with("\r\n") && s->output().ends_with("\x1b[0m")) << s->output();
+        return status;
     }
     // The first start in a new game directory loads the stock items, with a key wait of its
     // own before the intro.
