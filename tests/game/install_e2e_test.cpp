@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "game_e2e.hpp"
+#include "support/child.hpp"
 
 namespace {
 using namespace e2e;
@@ -39,7 +40,7 @@ TEST_F(readme_install, its_commands_as_written_give_a_game_a_caller_reaches) {
     std::vector<std::string> blocks = bbs_blocks();
     ASSERT_GE(blocks.size(), 2u);
     std::string source = std::getenv("QV_SOURCE_DIR") ? std::getenv("QV_SOURCE_DIR") : ".";
-    ASSERT_EQ(std::system(("cd '" + source + "' && /bin/sh -e -c '" + blocks[0] + "'").c_str()), 0) << blocks[0];
+    ASSERT_EQ(run_shell("cd '" + source + "' && /bin/sh -e -c '" + blocks[0] + "'").code, 0) << blocks[0];
     EXPECT_TRUE(file_present(game.file("items/stockitm.scr")));
     program = game.file("quorvath");
 

@@ -77,6 +77,13 @@ child_result run_in_child(const std::function<void()>& fn) {
     return r;
 }
 
+child_result run_shell(const std::string& command) {
+    return run_in_child([&] {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    });
+}
+
 pid_t start_child(const std::function<void()>& fn) {
     int fd = open("/dev/null", O_WRONLY);
     pid_t pid = fork_with_stdout(fd, fn);
