@@ -87,6 +87,14 @@ bool written_key(std::string_view k) {
     return false;
 }
 
+// ";COMPORT 1", ";FOSSIL" and the like: the writer's own comment forms of the keys it writes.
+bool writers_comment(std::string_view line) {
+    std::string_view rest = trim_blanks(line);
+    if (rest.empty() || rest[0] != ';') return false;
+    rest.remove_prefix(1);
+    return written_key(upper_case(rest.substr(0, rest.find_first_of(" \t"))));
+}
+
 door_stop apply_control_line(std::string_view raw) {
     control_line cl = split_control_line(raw);
     const std::string& k = cl.key;
@@ -241,10 +249,17 @@ door_stop load_door_config(std::string_view control_file_name) {
     if (door_stop s = parse_door_switches()) return s;
     std::string name = door_config_name(control_file_name);
     auto lines = read_text_lines(name);
-    if (!lines) lines = read_text_lines("vexlor.ctl");
+    door_cfg.file_name = name;
+    if (!lines) {
+        lines = read_text_lines(fallback_control_file_name);
+        door_cfg.file_name = fallback_control_file_name;
+    }
     if (!lines) return {exit_config_error, "Configuration file, " + name + ", is missing!"};
     for (const std::string& line : *lines) {
-        if (is_comment(line)) continue;
+        if (is_comment(line)) {
+            if (!writers_comment(line)) door_cfg.kept_comments.push_back(line);
+            continue;
+        }
         if (door_stop s = apply_control_line(line)) return s;
     }
     if (door_cfg.logon_switch != 0xFF) bbs_type = door_cfg.logon_switch;

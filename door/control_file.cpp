@@ -50,5 +50,6 @@ std::string control_file_text() {
         line(buf);
     }
     for (const std::string& kept : door_cfg.kept_lines) line(kept);
+    for (const std::string& kept : door_cfg.kept_comments) line(kept);
     return t;
 }

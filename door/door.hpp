@@ -43,6 +43,9 @@ extern bool debug_mode;
 // signal, end of input, I/O error). The exit chain reads it to save the character.
 extern bool carrier_lost;
 
+// The control file read when the one asked for is missing.
+constexpr const char* fallback_control_file_name = "vexlor.ctl";
+
 // ---- Control-file values (read by read_door_config; kept for the status screen) ----
 struct door_config_values {
     fstr<80> bbs_name;
@@ -69,6 +72,11 @@ struct door_config_values {
     // Lines whose keys the control-file writer does not write (MAXTIME, PAUSECODE, STATUS,
     // STATFORE, STATBACK, COLOR, MONO, COLOR1, DIGI, unknown keys), as read, in file order.
     std::vector<std::string> kept_lines;
+    // The sysop's comment and empty lines, as read, in file order (not the writer's own
+    // comment forms of the keys it writes, such as ";COMPORT 1").
+    std::vector<std::string> kept_comments;
+    // The control file read: the name asked for, or the fallback "vexlor.ctl".
+    std::string file_name;
 };
 extern door_config_values door_cfg;
 
