@@ -79,26 +79,9 @@ door_stop invalid_parameter(std::string_view what) {
     return {exit_config_error, "Invalid parameter " + std::string(what)};
 }
 
-// The keys the utility's writer writes itself; every other line is kept for it.
-bool written_key(std::string_view k) {
-    for (std::string_view w : {"SYSOPFIRST", "SYSOPLAST", "BBSNAME", "BBSTYPE", "FOSSIL", "XFOSSIL", "LOCKBAUD",
-                               "COMPORT", "DROPFILEPATH", "PORT1", "PORT2", "PORT3", "PORT4"})
-        if (k == w) return true;
-    return false;
-}
-
-// ";COMPORT 1", ";FOSSIL" and the like: the writer's own comment forms of the keys it writes.
-bool writers_comment(std::string_view line) {
-    std::string_view rest = trim_blanks(line);
-    if (rest.empty() || rest[0] != ';') return false;
-    rest.remove_prefix(1);
-    return written_key(upper_case(rest.substr(0, rest.find_first_of(" \t"))));
-}
-
 door_stop apply_control_line(std::string_view raw) {
     control_line cl = split_control_line(raw);
     const std::string& k = cl.key;
-    if (!written_key(k)) door_cfg.kept_lines.emplace_back(raw);
     if (k == "SYSOPFIRST") {
         sysop_first_name = cl.rest;
     } else if (k == "SYSOPLAST") {
@@ -255,11 +238,9 @@ door_stop load_door_config(std::string_view control_file_name) {
         door_cfg.file_name = fallback_control_file_name;
     }
     if (!lines) return {exit_config_error, "Configuration file, " + name + ", is missing!"};
+    door_cfg.lines = *lines;
     for (const std::string& line : *lines) {
-        if (is_comment(line)) {
-            if (!writers_comment(line)) door_cfg.kept_comments.push_back(line);
-            continue;
-        }
+        if (is_comment(line)) continue;
         if (door_stop s = apply_control_line(line)) return s;
     }
     if (door_cfg.logon_switch != 0xFF) bbs_type = door_cfg.logon_switch;
