@@ -59,10 +59,10 @@ bool same_character(const character_record& a, const character_record& b) {
 // last record that is the same character, and the records of a number claim the list's
 // other records of that number in list order. The playing character takes the file's record
 // merged with what this node changed since it last read or wrote it (its base); a node that
-// knows no base for it (it took the character up without telling) keeps its own copy whole.
-// finish() is false when the playing character
-// is no longer in the file (deleted meanwhile): it is then dropped from the list and cur_char
-// is null, so nothing of it is written back.
+// knows no base for it (it took the character up without set_own_base) keeps its own copy
+// whole. finish() is false when the playing character is no longer in the file (deleted
+// meanwhile): it is then dropped from the list and cur_char is null, so nothing of it is
+// written back.
 //
 // Taken once, the records are assumed to hold each number and the playing character once, as
 // a sound file does; when they do not, sound() is false and the records must be counted

@@ -61,13 +61,11 @@ TEST_F(sysop_e2e, options_set_while_a_node_plays_outlast_the_nodes_end) {
 }
 
 TEST_F(sysop_e2e, gold_set_for_a_player_who_came_on_line_after_the_editor_opened_outlasts_his_node) {
-    caller anna = start(1);
-    enter(anna, "Anna Berg", "Anna");
-    ASSERT_EQ(leave(anna), 0);
+    made_on(1, "Anna Berg", "Anna");
     caller cfg;
     open_utility(cfg);
     cfg.type("p", "(1 of 1)");
-    anna = start(1);
+    caller anna = start(1);
     come_back(anna, "Anna Berg");
     cfg.type("\x1b[A\r", "Go to Menu #1");
     cfg.type(downs(10) + "\r" + clear_to_end + "88888\r", "88,888");
@@ -88,11 +86,9 @@ TEST_F(sysop_e2e, sales_while_the_shop_editor_is_open_count_with_the_sysops_rest
     ASSERT_EQ(stock.at(0).name.view(), "Dagger");
     stock[0].count = 5;
     write_file(game.file("weapon.shp"), records_image<shop_entry>(stock));
-    caller anna = start(1);
-    enter(anna, "Anna Berg", "Anna");
-    ASSERT_EQ(leave(anna), 0);
+    made_on(1, "Anna Berg", "Anna");
     change_players([](const std::string&, std::string& rec) { set32(rec, 159, 5000); });
-    anna = start(1);
+    caller anna = start(1);
     come_back(anna, "Anna Berg");
     anna.type("w", "Command? [L] : ");
     auto buy_dagger = [&anna] {

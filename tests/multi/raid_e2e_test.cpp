@@ -21,15 +21,9 @@ struct raid_e2e : two_nodes {
     // Rhea (node 1) a strong raider; Mara (node 2, the leader) and Tess (node 3) frail members
     // of the Wolves, whose hall holds 5,000 gold behind a weak guardian.
     void found() {
-        rhea = start(1);
-        enter(rhea, "Anna Berg", "Rhea");
-        ASSERT_EQ(leave(rhea), 0);
-        mara = start(2);
-        enter(mara, "Carl Dorn", "Mara");
-        ASSERT_EQ(leave(mara), 0);
-        tess = start(3);
-        enter(tess, "Dana Kell", "Tess");
-        ASSERT_EQ(leave(tess), 0);
+        made_on(1, "Anna Berg", "Rhea");
+        made_on(2, "Carl Dorn", "Mara");
+        made_on(3, "Dana Kell", "Tess");
         int mara_number = 0;
         change_players([&](const std::string& name, std::string& rec) {
             if (name == "RHEA") {

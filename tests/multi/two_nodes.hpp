@@ -90,6 +90,12 @@ struct two_nodes : ::testing::Test {
         }
         write_file(game.file("players.dat"), players);
     }
+    // A newcomer made on the node, who leaves again at once.
+    void made_on(int node, const std::string& bbs_name, const std::string& name) {
+        caller c = start(node);
+        enter(c, bbs_name, name);
+        ASSERT_EQ(leave(c), 0);
+    }
     // A local log-on, up to the intro's key wait.
     void log_on(caller& c, const std::string& bbs_name) {
         ASSERT_TRUE(c.shows("(or leave blank for"));

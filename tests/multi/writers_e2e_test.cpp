@@ -18,12 +18,8 @@ struct writers_e2e : two_nodes {
     // and the guilds file as guilds makes it, before both come back.
     void make(const std::function<void(const std::string& name, std::string& rec)>& set,
               const std::function<std::string()>& guilds = nullptr) {
-        mara = start(1);
-        enter(mara, "Anna Berg", "Mara");
-        ASSERT_EQ(leave(mara), 0);
-        hugo = start(2);
-        enter(hugo, "Carl Dorn", "Hugo");
-        ASSERT_EQ(leave(hugo), 0);
+        made_on(1, "Anna Berg", "Mara");
+        made_on(2, "Carl Dorn", "Hugo");
         change_players([&](const std::string& name, std::string& rec) {
             if (name == "MARA") mara_number = e2e::i16_of(rec, number_at);
             set(name, rec);
