@@ -342,6 +342,8 @@ void run_day_steps(form f) {
     }
     before.swap(char_list);
     cur_char = playing;
+    // The file now holds the playing character as the day left it.
+    set_own_base();
     refresh_char_file();
     read_stat_file(game_stats);
     debug_log("About to remove hold");
