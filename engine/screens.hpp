@@ -58,7 +58,7 @@ void player_ranking_lines(const line_sink& put);
 void guild_ranking_lines(const guild_totals_table& totals, const line_sink& put);
 // Player rankings by mode: the character file is written with refresh first (when it
 // exists), then the list is ranked; mode 1 shows them, 2 and 3 write the files, any other
-// builds and discards them.
+// leaves them unseen.
 void display_ranks(int mode);
 // Guild rankings by mode, as display_ranks.
 void guild_rankings(int mode);
