@@ -212,7 +212,8 @@ void modify_ports() {
 
 void load_control_file() {
     com_port = 0;
-    if (file_exists(control_file_name)) {
+    // The file the game reads: "quorvath.dat", else the fallback name.
+    if (file_exists(control_file_name) || file_exists(fallback_control_file_name)) {
         if (door_stop stop = load_door_config(control_file_name)) door_error_stop(stop);
     } else {
         reset_door_config();
@@ -222,7 +223,10 @@ void load_control_file() {
     fill_default_ports();
 }
 
-void write_control_file() { rewrite_or_stop(control_file_name, control_file_text()); }
+// Back into the file that was read, so the game goes on reading what the sysop set.
+void write_control_file() {
+    rewrite_or_stop(door_cfg.file_name.empty() ? control_file_name : door_cfg.file_name, control_file_text());
+}
 
 void bbs_setup() {
     cursor_menu menu;

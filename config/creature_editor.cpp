@@ -289,7 +289,7 @@ std::string print_creature_list(const creature_list& list) {
 
 void edit_creature_file(const std::string& stem) {
     std::string name = stem + ".dat";
-    if (!file_there(name)) rewrite_or_stop(name, "");
+    create_if_missing(name);
     std::string image;
     creature_list list;
     if (read_whole_file(name, image) != file_status::ok ||

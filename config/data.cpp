@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <functional>
 #include <utility>
 
 #include "config/console.hpp"
@@ -15,6 +18,7 @@
 #include "engine/hold.hpp"
 #include "engine/maintenance.hpp"
 #include "engine/record_file.hpp"
+#include "engine/record_fields.hpp"
 
 namespace cfg {
 
@@ -23,18 +27,11 @@ std::list<race_node> race_list;
 
 namespace {
 // The statistics as read at start (or last written): what the utility changed is what differs.
-std::string stats_as_loaded;
-
-// Where each field of the statistics record lies: offset and size.
-constexpr std::pair<std::size_t, std::size_t> stat_fields[] = {
-    {0, 2},    {2, 256},  {258, 41}, {299, 2},  {301, 2},  {303, 95}, {398, 24}, {422, 87},
-    {509, 2},  {511, 2},  {513, 1},  {514, 4},  {518, 2},  {520, 8},  {528, 2},  {530, 2},
-    {532, 2},  {534, 4},  {538, 1},  {539, 8},  {547, 8},  {555, 2},  {557, 2},
-};
+stat_record stats_as_loaded;
 
 void default_stats() {
     create_stat_file(game_stats);
-    stats_as_loaded = encode_record(game_stats);
+    stats_as_loaded = game_stats;
 }
 }  // namespace
 
@@ -58,6 +55,23 @@ void rewrite_or_stop(const std::string& name, std::string_view contents) {
     end_prog(exit_stuck);
 }
 
+void create_if_missing(const std::string& name) {
+    if (file_there(name)) return;
+    // Created only where no file is: a node that made the file meanwhile keeps what it wrote.
+    int fd;
+    do {
+        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        ::close(fd);
+    } else if (errno != EEXIST) {
+        std::string reason = std::strerror(errno);
+        debug_log("FORCE:Could not write " + name + " : " + reason);
+        print_line("`9Could not write \"" + name + "\" : `4" + reason + "`9, Please inform SysOp");
+        end_prog(exit_stuck);
+    }
+}
+
 void read_stat_record(stat_record& record) {
     std::vector<stat_record> recs;
     if (!file_there(stat_file_name)) {
@@ -76,22 +90,23 @@ void read_stat_record(stat_record& record) {
         return;
     }
     record = recs.front();
-    stats_as_loaded = encode_record(record);
+    stats_as_loaded = record;
 }
 
-void write_stat_record() {
-    std::string mine = encode_record(game_stats);
-    if (mine == stats_as_loaded) return;
+void write_stat_record() { update_stat_record(nullptr); }
+
+void update_stat_record(const std::function<void(stat_record&)>& change) {
+    if (!change && same_fields(game_stats, stats_as_loaded)) return;
     hold_guard hold;
-    std::string merged = stats_as_loaded;
+    stat_record fresh = stats_as_loaded;
     std::vector<stat_record> recs;
     if (file_there(stat_file_name) && read_record_file(stat_file_name, recs) == file_status::ok && !recs.empty())
-        merged = encode_record(recs.front());
-    for (auto [at, size] : stat_fields)
-        if (mine.compare(at, size, stats_as_loaded, at, size) != 0) merged.replace(at, size, mine, at, size);
-    rewrite_or_stop(stat_file_name, merged);
-    decode_record(merged, game_stats);
-    stats_as_loaded = merged;
+        fresh = recs.front();
+    merge_fields(fresh, stats_as_loaded, game_stats);
+    if (change) change(fresh);
+    rewrite_or_stop(stat_file_name, encode_record(fresh));
+    game_stats = fresh;
+    stats_as_loaded = fresh;
 }
 
 void read_player_list() {

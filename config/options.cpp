@@ -10,6 +10,7 @@
 #include "engine/flags.hpp"
 #include "door/file_forms.hpp"
 #include "engine/lookups.hpp"
+#include "engine/record_fields.hpp"
 #include "engine/strings.hpp"
 
 namespace cfg {
@@ -41,59 +42,43 @@ const char* const labels[opt_leave] = {
     "Return to Main Menu",
 };
 
-// The whole-number rows: the field, its lowest value and its type's highest.
-struct whole_row {
+// The rows that edit a field of the statistics record, by the record's field list: the row, the
+// field, and for whole numbers the lowest value and the type's highest.
+struct field_row {
     int row;
-    std::int64_t lo, hi;
+    const char* field;
+    std::int64_t lo = 0, hi = 0;
 };
-constexpr whole_row whole_rows[] = {
-    {opt_grace, 0, max16},         {opt_resurrect, 0, max16},     {opt_creature_fights, 0, max16},
-    {opt_player_fights, 0, max16}, {opt_transfers_per_day, 0, max16}, {opt_transfer_max, 0, max32},
-    {opt_heal_cost, 0, max16},     {opt_room_cost, 0, max16},
+constexpr field_row field_rows[] = {
+    {opt_grace, "grace_days", 0, max16},
+    {opt_resurrect, "resurrect_days", 0, max16},
+    {opt_creature_fights, "creature_fights", 0, max16},
+    {opt_player_fights, "player_fights", 0, max16},
+    {opt_transfers_allowed, "transfers_allowed"},
+    {opt_transfers_per_day, "transfers_per_day", 0, max16},
+    {opt_transfer_max, "transfer_max", 0, max32},
+    {opt_interest, "interest_pct"},
+    {opt_heal_cost, "heal_cost", 0, max16},
+    {opt_room_cost, "room_cost", 0, max16},
     // The game divides experience by it.
-    {opt_death_divisor, 1, max16}, {opt_floating_gold, 0, max32}, {opt_max_guilds, 0, max16},
+    {opt_death_divisor, "death_loss_divisor", 1, max16},
+    {opt_floating_gold, "floating_gold", 0, max32},
+    {opt_data_version, "data_version"},
+    {opt_max_guilds, "max_guilds", 0, max16},
+    {opt_auto_calc, "auto_calc"},
+    {opt_gold_mult, "mob_gold_mult"},
+    {opt_exp_mult, "mob_exp_mult"},
 };
 
-const whole_row* whole_rule(int row) {
-    for (const whole_row& w : whole_rows)
-        if (w.row == row) return &w;
+const field_row* row_rule(int row) {
+    for (const field_row& r : field_rows)
+        if (r.row == row) return &r;
     return nullptr;
 }
 
-std::int64_t whole_value(int row) {
-    switch (row) {
-    case opt_grace: return game_stats.grace_days;
-    case opt_resurrect: return game_stats.resurrect_days;
-    case opt_creature_fights: return game_stats.creature_fights;
-    case opt_player_fights: return game_stats.player_fights;
-    case opt_transfers_per_day: return game_stats.transfers_per_day;
-    case opt_transfer_max: return game_stats.transfer_max;
-    case opt_heal_cost: return game_stats.heal_cost;
-    case opt_room_cost: return game_stats.room_cost;
-    case opt_death_divisor: return game_stats.death_loss_divisor;
-    case opt_floating_gold: return game_stats.floating_gold;
-    case opt_max_guilds: return game_stats.max_guilds;
-    default: return 0;
-    }
-}
-
-void set_whole(int row, std::int64_t v) {
-    auto i16 = static_cast<std::int16_t>(v);
-    auto i32 = static_cast<std::int32_t>(v);
-    switch (row) {
-    case opt_grace: game_stats.grace_days = i16; break;
-    case opt_resurrect: game_stats.resurrect_days = i16; break;
-    case opt_creature_fights: game_stats.creature_fights = i16; break;
-    case opt_player_fights: game_stats.player_fights = i16; break;
-    case opt_transfers_per_day: game_stats.transfers_per_day = i16; break;
-    case opt_transfer_max: game_stats.transfer_max = i32; break;
-    case opt_heal_cost: game_stats.heal_cost = i16; break;
-    case opt_room_cost: game_stats.room_cost = i16; break;
-    case opt_death_divisor: game_stats.death_loss_divisor = i16; break;
-    case opt_floating_gold: game_stats.floating_gold = i32; break;
-    case opt_max_guilds: game_stats.max_guilds = i16; break;
-    default: break;
-    }
+const record_field<stat_record>* stat_field(int row) {
+    const field_row* r = row_rule(row);
+    return r ? field_named<stat_record>(r->field) : nullptr;
 }
 
 std::string true_false(std::uint8_t v) { return v ? "TRUE" : "FALSE"; }
@@ -113,12 +98,9 @@ void draw_options(const cursor_menu& menu) {
 }
 
 void edit_option(int row) {
-    if (row == opt_transfers_allowed) {
-        game_stats.transfers_allowed = !game_stats.transfers_allowed;
-        return;
-    }
-    if (row == opt_auto_calc) {
-        game_stats.auto_calc = !game_stats.auto_calc;
+    if (row == opt_transfers_allowed || row == opt_auto_calc) {
+        const record_field<stat_record>* f = stat_field(row);
+        f->set_int(game_stats, !f->get_int(game_stats));
         return;
     }
     if (row == opt_data_version || row == opt_leave) return;
@@ -165,32 +147,28 @@ double difficulty_in_force() {
 }
 
 std::string option_value(int row) {
-    switch (row) {
-    case opt_transfers_allowed: return true_false(game_stats.transfers_allowed);
-    case opt_interest: return real_text(game_stats.interest_pct);
-    case opt_data_version: return int_to_str(game_stats.data_version);
-    case opt_auto_calc: return true_false(game_stats.auto_calc);
-    case opt_gold_mult: return real_text(game_stats.mob_gold_mult);
-    case opt_exp_mult: return real_text(game_stats.mob_exp_mult);
-    case opt_difficulty: return real_text(difficulty_in_force());
-    case opt_leave: return "";
-    default: return number_text(whole_value(row));
-    }
+    if (row == opt_difficulty) return real_text(difficulty_in_force());
+    const record_field<stat_record>* f = stat_field(row);
+    if (!f) return "";
+    if (row == opt_transfers_allowed || row == opt_auto_calc) return true_false(static_cast<std::uint8_t>(f->get_int(game_stats)));
+    if (row == opt_data_version) return int_to_str(f->get_int(game_stats));
+    if (f->type == field_type::f64) return real_text(f->get_real(game_stats));
+    return number_text(f->get_int(game_stats));
 }
 
 bool set_option(int row, std::string_view typed, std::string& why) {
     why.clear();
-    if (const whole_row* w = whole_rule(row)) {
-        auto v = typed_number(typed, true, w->lo, w->hi, why);
-        if (v) set_whole(row, *v);
+    const field_row* r = row_rule(row);
+    const record_field<stat_record>* f = stat_field(row);
+    if (f && r->hi > 0) {
+        auto v = typed_number(typed, true, r->lo, r->hi, why);
+        if (v) f->set_int(game_stats, *v);
         return v.has_value();
     }
-    if (row != opt_interest && row != opt_gold_mult && row != opt_exp_mult && row != opt_difficulty) return false;
+    if (row != opt_difficulty && (!f || f->type != field_type::f64)) return false;
     auto v = typed_real(typed, row != opt_interest, why);
     if (!v) return false;
-    if (row == opt_interest) game_stats.interest_pct = *v;
-    if (row == opt_gold_mult) game_stats.mob_gold_mult = *v;
-    if (row == opt_exp_mult) game_stats.mob_exp_mult = *v;
+    if (f) f->set_real(game_stats, *v);
     if (row == opt_difficulty) {
         // Class 2: a tuning the sysop set stays past the daily maintenance.
         add_flag(difficulty_flag, real_text(*v), flag_class_never, main_flag_file_name, flags_section_name);

@@ -3,6 +3,7 @@
 // difficulty flag of "mainflag.dat", written at once) and the Player Editor.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,13 +39,17 @@ void game_options();
 
 // Reset Daily Stats on one player, as the new day does it.
 void reset_daily_stats(character_record& c);
-// The editor's start: "players.dat" read afresh into char_list, and the records as read kept
-// to tell what the sysop changed.
+// The editor's start: "players.dat" read afresh into char_list.
 void begin_player_edit();
+// Takes a player of the list up for editing: its record as read is kept (once) to tell what
+// the sysop changed. Returns the player.
+character_record& edit_player(character_record& c);
 // Writes what the sysop changed under the hold on a fresh read: into each record, found by
-// number and creation time, only the changed fields (bank gold as the difference made, the
-// status and class bits by the bits changed). Gives the names of players gone meanwhile.
-std::vector<std::string> write_player_changes();
+// number and creation time, only the changed fields, as the record's field list merges them
+// (gold, bank gold and gems as the difference made, the status and class bits by the bits
+// changed). A player in play now (its lock held by a live node) is written only when ask says
+// so; without ask every change is written. Gives the names of players gone meanwhile.
+std::vector<std::string> write_player_changes(const std::function<bool(const character_record&)>& ask = nullptr);
 // The Player Editor (main-menu key P).
 void player_editor();
 

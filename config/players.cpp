@@ -1,5 +1,6 @@
 // The Player Editor: the sysop pages through the players and mends them. Nodes may be playing
-// meanwhile, so only what the sysop changed is written, under the hold, on a fresh read.
+// meanwhile, so only what the sysop changed is written, under the hold, on a fresh read; a
+// player in play then is written only when the sysop says so at the write.
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -10,9 +11,11 @@
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
 #include "door/keys.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/data_files.hpp"
 #include "engine/lookups.hpp"
 #include "engine/maintenance.hpp"
+#include "engine/record_fields.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
 
@@ -21,68 +24,35 @@ namespace {
 constexpr int first_row = 4;
 constexpr int message_row = 24;
 
-// The records as read at the editor's start, by player number.
-std::map<std::int16_t, character_record> as_read;
-// Players marked online whose change the sysop allowed (true) or declined (false).
-std::map<std::int16_t, bool> online_answer;
+// The players the sysop took up, as read: the bases of the write. Only these are kept beside
+// the list, so a game of many thousand players is not held twice.
+std::map<const character_record*, character_record> bases;
 
-// Where each field of a player record lies (offset, size). Bank gold and the class and status
-// bits are merged apart.
-constexpr std::pair<std::size_t, std::size_t> char_fields[] = {
-    {0, 21},   {21, 41},  {66, 2},   {68, 2},   {70, 2},   {72, 2},   {74, 2},   {76, 2},   {78, 2},
-    {80, 2},   {86, 2},   {88, 2},   {90, 2},   {92, 21},  {113, 2},  {115, 21}, {136, 2},  {138, 21},
-    {159, 4},  {167, 2},  {169, 2},  {171, 4},  {175, 2},  {177, 2},  {179, 2},  {181, 2},  {183, 2},
-    {185, 2},  {187, 2},  {189, 2},  {191, 2},  {193, 21}, {214, 41}, {255, 2},  {257, 2},  {259, 24},
-    {287, 2},  {289, 2},  {291, 1},  {292, 1},  {293, 1},  {294, 1},
-};
-
-template <class T>
-T merge_bits(T fresh, T before, T after) {
-    T changed = static_cast<T>(before ^ after);
-    return static_cast<T>((fresh & ~changed) | (after & changed));
-}
-
-void merge_player(character_record& fresh, const character_record& before, const character_record& after) {
-    std::string f = encode_record(fresh), b = encode_record(before), a = encode_record(after);
-    for (auto [at, size] : char_fields)
-        if (a.compare(at, size, b, at, size) != 0) f.replace(at, size, a, at, size);
-    std::int32_t bank = fresh.bank_gold;
-    decode_record(f, fresh);
-    fresh.bank_gold = bank;
-    // A transfer paid in meanwhile stays.
-    add_bank_gold(fresh, std::int64_t(after.bank_gold) - before.bank_gold);
-    fresh.status_bits = merge_bits(fresh.status_bits, before.status_bits, after.status_bits);
-    fresh.class_bits = merge_bits(fresh.class_bits, before.class_bits, after.class_bits);
-}
-
-// ---- Fields of the two menu pages ----
+// ---- Fields of the two menu pages, named as the record's field list names them ----
 enum class kind { text, toggle, sex, number, classes, status, skills, reset, page };
 struct field {
     const char* label;
     kind k;
+    const char* name = nullptr;  // the record's field
     std::int64_t lo = 0, hi = 0;
-    std::int16_t character_record::*i16 = nullptr;
-    std::int32_t character_record::*i32 = nullptr;
-    std::uint8_t character_record::*u8 = nullptr;
 };
-using cr = character_record;
 constexpr std::int64_t big16 = 32767;
 
 const std::vector<field> menu_one = {
-    {"Name              : ", kind::text},
-    {"BBS Name          : ", kind::text},
-    {"Sex               : ", kind::sex},
-    {"Dead              : ", kind::toggle, 0, 0, nullptr, nullptr, &cr::dead},
-    {"Sleeping in Inn   : ", kind::toggle, 0, 0, nullptr, nullptr, &cr::sleeping_inn},
-    {"Sleeping in Guild : ", kind::toggle, 0, 0, nullptr, nullptr, &cr::sleeping_guild},
-    {"Online            : ", kind::toggle, 0, 0, nullptr, nullptr, &cr::online},
-    {"Creature fights   : ", kind::number, 0, big16, &cr::creature_fights_left},
-    {"Player fights     : ", kind::number, 0, big16, &cr::player_fights_left},
-    {"Last day played   : ", kind::number, -1, big16, &cr::last_day},
-    {"Day of death      : ", kind::number, 0, big16, &cr::death_day},
-    {"Skill uses a day  : ", kind::number, 0, big16, &cr::skill_uses_per_day},
-    {"Skill uses left   : ", kind::number, 0, big16, &cr::skill_uses_left},
-    {"Net address       : ", kind::text},
+    {"Name              : ", kind::text, "name"},
+    {"BBS Name          : ", kind::text, "real_name"},
+    {"Sex               : ", kind::sex, "sex"},
+    {"Dead              : ", kind::toggle, "dead"},
+    {"Sleeping in Inn   : ", kind::toggle, "sleeping_inn"},
+    {"Sleeping in Guild : ", kind::toggle, "sleeping_guild"},
+    {"Online            : ", kind::toggle, "online"},
+    {"Creature fights   : ", kind::number, "creature_fights_left", 0, big16},
+    {"Player fights     : ", kind::number, "player_fights_left", 0, big16},
+    {"Last day played   : ", kind::number, "last_day", -1, big16},
+    {"Day of death      : ", kind::number, "death_day", 0, big16},
+    {"Skill uses a day  : ", kind::number, "skill_uses_per_day", 0, big16},
+    {"Skill uses left   : ", kind::number, "skill_uses_left", 0, big16},
+    {"Net address       : ", kind::text, "net_address"},
     {"`#  Class Screen", kind::classes},
     {"`#  Status Bits", kind::status},
     {"`#  Skill Percentages", kind::skills},
@@ -90,36 +60,32 @@ const std::vector<field> menu_one = {
     {"`#  Go to Menu #2", kind::page},
 };
 const std::vector<field> menu_two = {
-    {"Level             : ", kind::number, 1, 20, &cr::level},
-    {"Hit points        : ", kind::number, 0, big16, &cr::hit_points},
-    {"Max. hit points   : ", kind::number, 1, big16, &cr::max_hit_points},
-    {"Attack            : ", kind::number, 0, big16, &cr::attack},
-    {"Defence           : ", kind::number, 0, big16, &cr::defense},
-    {"Shield value      : ", kind::number, 1, 87, &cr::shield_value},
-    {"Charm             : ", kind::number, 0, big16, &cr::charm},
-    {"Shame             : ", kind::number, 0, big16, &cr::shame},
-    {"Luck              : ", kind::number, -30, 30, &cr::luck},
-    {"Gems              : ", kind::number, 0, big16, &cr::gems},
-    {"Gold              : ", kind::number, 0, max_gold, nullptr, &cr::gold},
-    {"Bank gold         : ", kind::number, 0, max_gold, nullptr, &cr::bank_gold},
-    {"Experience        : ", kind::number, 1, 100'000'000, nullptr, &cr::experience},
+    {"Level             : ", kind::number, "level", 1, 20},
+    {"Hit points        : ", kind::number, "hit_points", 0, big16},
+    {"Max. hit points   : ", kind::number, "max_hit_points", 1, big16},
+    {"Attack            : ", kind::number, "attack", 0, big16},
+    {"Defence           : ", kind::number, "defense", 0, big16},
+    {"Shield value      : ", kind::number, "shield_value", 1, 87},
+    {"Charm             : ", kind::number, "charm", 0, big16},
+    {"Shame             : ", kind::number, "shame", 0, big16},
+    {"Luck              : ", kind::number, "luck", -30, 30},
+    {"Gems              : ", kind::number, "gems", 0, big16},
+    {"Gold              : ", kind::number, "gold", 0, max_gold},
+    {"Bank gold         : ", kind::number, "bank_gold", 0, max_gold},
+    {"Experience        : ", kind::number, "experience", 1, 100'000'000},
     {"`#  Go to Menu #1", kind::page},
 };
 
 bool labelled(const field& f) { return f.label[0] != '`'; }
 
-std::string text_of(const character_record& c, int index) {
-    if (index == 0) return std::string(c.name.view());
-    if (index == 1) return std::string(c.real_name.view());
-    return std::string(c.net_address.view());
-}
+const record_field<character_record>& record_field_of(const field& f) { return *field_named<character_record>(f.name); }
 
-std::string value_of(const character_record& c, const field& f, int index) {
+std::string value_of(const character_record& c, const field& f) {
     switch (f.k) {
-    case kind::text: return text_of(c, index);
-    case kind::toggle: return c.*f.u8 ? "TRUE" : "FALSE";
+    case kind::text: return std::string(record_field_of(f).get_text(c));
+    case kind::toggle: return record_field_of(f).get_int(c) ? "TRUE" : "FALSE";
     case kind::sex: return c.sex == 1 ? "Male" : c.sex == 2 ? "Female" : c.sex == 3 ? "Neither" : int_to_str(c.sex);
-    case kind::number: return number_text(f.i16 ? c.*f.i16 : c.*f.i32);
+    case kind::number: return number_text(record_field_of(f).get_int(c));
     default: return "";
     }
 }
@@ -129,18 +95,6 @@ void message(const std::string& text) {
     print_text(text + "`9  [ Hit any key ]");
     bool extended;
     get_key(extended);
-}
-
-// The first change to a player in play asks first: their game may write over it.
-bool may_change(const character_record& c) {
-    if (!c.online) return true;
-    auto it = online_answer.find(c.number);
-    if (it != online_answer.end()) return it->second;
-    goto_xy_console(1, message_row);
-    print_text("`%" + std::string(c.name.view()) + "`9 is playing now; the game may undo changes. Go on? ");
-    bool yes = yes_no(false) == 'Y';
-    online_answer[c.number] = yes;
-    return yes;
 }
 
 // ---- The list screens (class, status bits, skills) ----
@@ -274,43 +228,38 @@ void skill_screen(character_record& c) {
     run_list_screen(c, s);
 }
 
-void edit_text(character_record& c, int index, int row) {
-    std::string text = text_of(c, index), initial = text;
+void edit_text(character_record& c, const field& f, int row) {
+    const record_field<character_record>& rf = record_field_of(f);
+    std::string text(rf.get_text(c)), initial = text;
     bool abort = false;
-    std::size_t max = index == 0 ? 20 : index == 1 ? 40 : 23;
-    edit_field(text, initial, 23, max, row, 0, abort);
+    edit_field(text, initial, 23, rf.size, row, 0, abort);
     if (abort || text == initial) return;
-    if (index == 1) {
-        c.real_name = controls_to_dots(text);
-    } else if (index == 2) {
-        c.net_address = controls_to_dots(text);
-    } else {
-        std::string name = upcase_str(std::string(trim_blanks(text)));
-        // The player's own name is no clash.
-        std::vector<std::string> why;
-        if (char_full_name_ptr(name) != &c) why = name_refusal(name);
-        if (!why.empty()) return message(why.front() + (why.size() > 1 ? " " + why[1] : ""));
-        c.name = name;
+    if (rf.name != "name") {
+        rf.set_text(c, controls_to_dots(text));
+        return;
     }
+    std::string name = upcase_str(std::string(trim_blanks(text)));
+    // The player's own name is no clash.
+    std::vector<std::string> why;
+    if (char_full_name_ptr(name) != &c) why = name_refusal(name);
+    if (!why.empty()) return message(why.front() + (why.size() > 1 ? " " + why[1] : ""));
+    c.name = name;
 }
 
-void edit_item(character_record& c, const field& f, int index, int row, bool& page_two) {
+void edit_item(character_record& c, const field& f, int row, bool& page_two) {
     if (f.k == kind::page) {
         page_two = !page_two;
         return;
     }
-    if (!may_change(c)) return;
+    edit_player(c);
     switch (f.k) {
-    case kind::text: edit_text(c, index, row); break;
-    case kind::toggle: c.*f.u8 = !(c.*f.u8); break;
+    case kind::text: edit_text(c, f, row); break;
+    case kind::toggle: record_field_of(f).set_int(c, !record_field_of(f).get_int(c)); break;
     case kind::sex: c.sex = static_cast<std::int16_t>(c.sex >= 1 && c.sex < 3 ? c.sex + 1 : 1); break;
     case kind::number: {
-        std::int64_t v = f.i16 ? c.*f.i16 : c.*f.i32;
+        std::int64_t v = record_field_of(f).get_int(c);
         edit_number(v, f.lo, f.hi, 23, row);
-        if (f.i16)
-            c.*f.i16 = static_cast<std::int16_t>(v);
-        else
-            c.*f.i32 = static_cast<std::int32_t>(v);
+        record_field_of(f).set_int(c, v);
         break;
     }
     case kind::classes: class_screen(c); break;
@@ -333,7 +282,7 @@ void draw_page(const std::vector<character_record*>& players, std::size_t at, bo
     for (std::size_t i = 0; i < items.size(); ++i) {
         goto_xy_console(1, first_row + static_cast<int>(i));
         const field& f = items[i];
-        print_text(labelled(f) ? "  `3" + std::string(f.label) + "`%" + value_of(c, f, static_cast<int>(i)) : f.label);
+        print_text(labelled(f) ? "  `3" + std::string(f.label) + "`%" + value_of(c, f) : f.label);
     }
     draw_menu_arrow(menu);
 }
@@ -346,11 +295,19 @@ std::vector<character_record*> players_in_order() {
 }
 
 bool anything_changed() {
-    for (const character_record& c : char_list) {
-        auto it = as_read.find(c.number);
-        if (it == as_read.end() || encode_record(it->second) != encode_record(c)) return true;
-    }
+    for (const auto& [c, base] : bases)
+        if (!same_fields(*c, base)) return true;
     return false;
+}
+
+// The question at the write for a player in play now.
+bool write_in_play(const character_record& c) {
+    clear_console();
+    frame_line("`!  Player Editor");
+    goto_xy_console(1, 3);
+    print_line("`%" + std::string(c.name.view()) + "`9 is playing now: the game keeps what it changes meanwhile,");
+    print_text("`9  and your changes to the other fields reach it. Write them? ");
+    return yes_no(false) == 'Y';
 }
 }  // namespace
 
@@ -374,28 +331,33 @@ void begin_player_edit() {
     del_char_list();
     players_loaded = false;
     read_player_list();
-    as_read.clear();
-    online_answer.clear();
-    for (const character_record& c : char_list) as_read[c.number] = c;
+    bases.clear();
 }
 
-std::vector<std::string> write_player_changes() {
-    std::vector<character_record> edited(char_list.begin(), char_list.end());
+character_record& edit_player(character_record& c) {
+    bases.try_emplace(&c, c);
+    return c;
+}
+
+std::vector<std::string> write_player_changes(const std::function<bool(const character_record&)>& ask) {
+    // Only the players the sysop changed, each with its record as read.
+    std::vector<std::pair<character_record, character_record>> changes;
+    for (const auto& [c, base] : bases)
+        if (!same_fields(*c, base) && (!ask || !character_in_play(c->number) || ask(*c))) changes.emplace_back(base, *c);
     std::vector<std::string> gone;
-    update_under_hold([&] {
-        for (const character_record& after : edited) {
-            auto it = as_read.find(after.number);
-            if (it == as_read.end() || encode_record(it->second) == encode_record(after)) continue;
-            character_record* fresh = player_by_number(after.number);
-            if (!fresh || fresh->created_time != it->second.created_time) {
-                gone.push_back(std::string(it->second.name.view()));
-                continue;
+    if (!changes.empty()) {
+        update_under_hold([&] {
+            for (const auto& [base, mine] : changes) {
+                character_record* fresh = char_num_ptr(base.number);
+                if (!fresh || fresh->created_time != base.created_time) {
+                    gone.push_back(std::string(base.name.view()));
+                    continue;
+                }
+                merge_fields(*fresh, base, mine);
             }
-            merge_player(*fresh, it->second, after);
-        }
-    });
-    as_read.clear();
-    for (const character_record& c : char_list) as_read[c.number] = c;
+        });
+    }
+    bases.clear();
     return gone;
 }
 
@@ -431,13 +393,13 @@ void player_editor() {
         if (in.event != menu_event::enter) continue;
         std::size_t item = static_cast<std::size_t>(menu.selected - 1);
         bool was_two = page_two;
-        edit_item(*players[at], items[item], static_cast<int>(item), first_row + static_cast<int>(item), page_two);
+        edit_item(*players[at], items[item], first_row + static_cast<int>(item), page_two);
         if (was_two != page_two) menu.selected = 1;
     }
     goto_xy_console(1, message_row);
     print_text("`9Write Changes? ");
     if (yes_no(true) != 'Y' || !anything_changed()) return;
-    std::vector<std::string> gone = write_player_changes();
+    std::vector<std::string> gone = write_player_changes(write_in_play);
     for (const std::string& name : gone) {
         clear_console();
         message("`%" + name + "`9 left the game meanwhile: not written.");

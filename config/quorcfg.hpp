@@ -5,6 +5,7 @@
 // Exit codes: 0 quit, 3 "players.dat" unreadable, 5 a file stuck open or a write that failed,
 // 18 a control file the door kit's reader refuses, 19 "guilds.dat" unreadable.
 #pragma once
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ extern std::list<race_node> race_list;
 void file_busy_wait(const std::string& name, int& result);
 // Test-opens the file, waiting while it is busy: true when it is there.
 bool file_there(const std::string& name);
+// Creates the file empty when there is none (never over a file another program made
+// meanwhile); one that cannot be made shows the file and the reason and ends with code 5.
+void create_if_missing(const std::string& name);
 // Replaces a file's contents atomically; a failed write keeps the old file, shows the file and
 // the reason, and ends with code 5.
 void rewrite_or_stop(const std::string& name, std::string_view contents);
@@ -39,9 +43,12 @@ void rewrite_or_stop(const std::string& name, std::string_view contents);
 // is kept as "quorstat.bad" and the default record created.
 void read_stat_record(stat_record& record);
 // Writes game_stats only when the utility changed it: under the hold the file is re-read and
-// only the fields changed since loading are set, so a day rolled over by a node meanwhile
-// stands.
+// only the fields changed since loading are set (the pot as a difference), so a day rolled over
+// or a pot fed by a node meanwhile stands.
 void write_stat_record();
+// The same write, after which change sets fields on the fresh record whatever the utility
+// loaded (the reset's day, dates and pot); written even when nothing else changed.
+void update_stat_record(const std::function<void(stat_record&)>& change);
 // "players.dat" into char_list once (pushed at the head); corrupt: code 3, file untouched.
 void read_player_list();
 // "guilds.dat" into guild_list (pushed at the head); corrupt: code 19.
@@ -62,10 +69,12 @@ void write_armour_table();
 void write_shield_table();
 
 // ---- The door control file ----
-// Reads "quorvath.dat" with the door kit's reader when it exists (a refused file ends as the
-// game ends, code 18), else sets the utility's defaults; ports the file leaves unset get
-// their defaults.
+// Reads the control file the game reads ("quorvath.dat", else "vexlor.ctl") with the door
+// kit's reader when one exists (a refused file ends as the game ends, code 18), else sets the
+// utility's defaults; ports the file leaves unset get their defaults.
 void load_control_file();
+// Writes the settings back into the file read ("quorvath.dat" when there was none), keeping
+// every line of it the writer does not write itself: other keys, then the sysop's comments.
 void write_control_file();
 // The BBS Setup screen.
 void bbs_setup();
@@ -96,7 +105,9 @@ std::string shell_word(const std::string& text);
 // Asks for the name and writes the start script (mode 0555) in program_directory().
 void make_shell_script();
 // Asks [N], then erases the players, news, mail, flags, inventories, queues, guilds and
-// halls, and puts the game day back to 0 (written at once).
+// halls, and puts the game day back to 0 (written at once). Under the hold, so a day a
+// maintenance staged is finished first and erased with the rest. Refused, with a line that
+// says so, while a node has a character in play.
 void reset_game();
 
 // ---- Program ----

@@ -141,7 +141,7 @@ std::string shop_name_refusal(std::string_view name) {
 }
 
 void item_browser(const std::string& file_name) {
-    if (!file_there(file_name)) rewrite_or_stop(file_name, "");
+    create_if_missing(file_name);
     item_list registry = read_itreg_file(file_name);
     int count = static_cast<int>(registry.size());
     int on = count > 0 ? 1 : 0;
@@ -159,7 +159,7 @@ void item_browser(const std::string& file_name) {
 }
 
 void shop_editor(const std::string& file_name) {
-    if (!file_there(file_name)) rewrite_or_stop(file_name, "");
+    create_if_missing(file_name);
     item_list registry = read_itreg_file(registry_file_name);
     if (registry.empty()) {
         clear_console();
@@ -169,6 +169,8 @@ void shop_editor(const std::string& file_name) {
         return;
     }
     shop_list shop = read_shop_file(file_name, registry_keep(registry));
+    // As read: a sale on a node while the editor is open counts with the sysop's changes.
+    const shop_list as_read = shop;
     // Entries of items no longer registered are dropped; the sysop sees how many.
     std::size_t dropped = read_shop_file(file_name, [](const shop_entry&) { return true; }).size() - shop.size();
     int on = shop.empty() ? 0 : 1;
@@ -209,7 +211,7 @@ void shop_editor(const std::string& file_name) {
         default: leave = true; break;
         }
     }
-    ask_write_changes(prompt_row + 3, [&] { write_shop_file(file_name, shop); });
+    ask_write_changes(prompt_row + 3, [&] { merge_shop_file(file_name, as_read, shop, registry_keep(registry)); });
     del_shop_list(shop);
     del_itreg_list(registry);
 }

@@ -6,6 +6,7 @@
 
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/data_files.hpp"
 #include "engine/file_access.hpp"
 #include "engine/game_path.hpp"
@@ -33,11 +34,44 @@ void reload_lists() {
     }
 }
 
-bool game_running() {
-    if (file_exists(hold_file_name)) return true;
-    for (const character_record& c : char_list)
-        if (c.online) return true;
-    return false;
+// A node playing a character holds its lock: a reset then would leave a half-reset game that
+// the node writes back into.
+void refuse_in_play() {
+    print_line("`4  The game is in play: a node has a character on line. Reset only while nobody plays.");
+    print_line();
+    print_line("`9  Nothing Done.");
+    hit_any_key();
+}
+
+// Erases the players, guilds and news and sets the day back; false (nothing done) when a node
+// came into play meanwhile.
+bool erase_game() {
+    // Taking the hold finishes a day a maintenance staged and was cut off from: its players are
+    // then in the lists and erased with the rest, never put back afterwards.
+    hold_guard hold;
+    if (any_character_in_play()) return false;
+    reload_lists();
+    remove_file(players_file_name);
+    for (int n = 0; n <= 7; ++n) remove_file("news" + int_to_str(n) + ".dat");
+    for (const guild_record& g : guild_list) {
+        remove_file("hall" + zero_pad(g.number, 4) + ".dat");
+        remove_file("hall" + zero_pad(g.number, 4) + ".msg");
+    }
+    del_guild_list();
+    remove_file(guilds_file_name);
+    for (const character_record& c : char_list) {
+        clear_leftover_files(c.number);
+        remove_file(inventory_file_name(c.number));
+    }
+    del_char_list();
+    // Every field the reset sets is written, whatever the utility loaded.
+    update_stat_record([](stat_record& s) {
+        s.day = 0;
+        s.last_maint_date = "19800101";
+        s.started_text = date_time_text();
+        s.floating_gold = 0;
+    });
+    return true;
 }
 }  // namespace
 
@@ -137,7 +171,7 @@ void reset_game() {
     print_line("`4  ALL`9 inventory files will be erased.");
     print_line("`4  ALL`9 guilds/guild halls will be erased.");
     print_line();
-    if (game_running()) print_line("`4  WARNING : a node seems to be playing now; reset only while nobody plays.");
+    if (any_character_in_play()) return refuse_in_play();
     print_text("`9  Are you sure ? : ");
     if (yes_no(false) != 'Y') {
         print_line("N");
@@ -147,26 +181,8 @@ void reset_game() {
         return;
     }
     print_line("Y");
-    reload_lists();
-    remove_file(players_file_name);
-    for (int n = 0; n <= 7; ++n) remove_file("news" + int_to_str(n) + ".dat");
-    for (const guild_record& g : guild_list) {
-        remove_file("hall" + zero_pad(g.number, 4) + ".dat");
-        remove_file("hall" + zero_pad(g.number, 4) + ".msg");
-    }
-    del_guild_list();
-    remove_file(guilds_file_name);
+    if (!erase_game()) return refuse_in_play();
     print_line();
-    for (const character_record& c : char_list) {
-        clear_leftover_files(c.number);
-        remove_file(inventory_file_name(c.number));
-    }
-    del_char_list();
-    game_stats.day = 0;
-    game_stats.last_maint_date = "19800101";
-    game_stats.started_text = date_time_text();
-    game_stats.floating_gold = 0;
-    write_stat_record();
     print_line("`!  Game Reset!");
     hit_any_key();
 }

@@ -79,18 +79,9 @@ door_stop invalid_parameter(std::string_view what) {
     return {exit_config_error, "Invalid parameter " + std::string(what)};
 }
 
-// The keys the utility's writer writes itself; every other line is kept for it.
-bool written_key(std::string_view k) {
-    for (std::string_view w : {"SYSOPFIRST", "SYSOPLAST", "BBSNAME", "BBSTYPE", "FOSSIL", "XFOSSIL", "LOCKBAUD",
-                               "COMPORT", "DROPFILEPATH", "PORT1", "PORT2", "PORT3", "PORT4"})
-        if (k == w) return true;
-    return false;
-}
-
 door_stop apply_control_line(std::string_view raw) {
     control_line cl = split_control_line(raw);
     const std::string& k = cl.key;
-    if (!written_key(k)) door_cfg.kept_lines.emplace_back(raw);
     if (k == "SYSOPFIRST") {
         sysop_first_name = cl.rest;
     } else if (k == "SYSOPLAST") {
@@ -241,8 +232,13 @@ door_stop load_door_config(std::string_view control_file_name) {
     if (door_stop s = parse_door_switches()) return s;
     std::string name = door_config_name(control_file_name);
     auto lines = read_text_lines(name);
-    if (!lines) lines = read_text_lines("vexlor.ctl");
+    door_cfg.file_name = name;
+    if (!lines) {
+        lines = read_text_lines(fallback_control_file_name);
+        door_cfg.file_name = fallback_control_file_name;
+    }
     if (!lines) return {exit_config_error, "Configuration file, " + name + ", is missing!"};
+    door_cfg.lines = *lines;
     for (const std::string& line : *lines) {
         if (is_comment(line)) continue;
         if (door_stop s = apply_control_line(line)) return s;

@@ -44,6 +44,9 @@ extern bool debug_mode;
 // signal, end of input, I/O error). The exit chain reads it to save the character.
 extern bool carrier_lost;
 
+// The control file read when the one asked for is missing.
+constexpr const char* fallback_control_file_name = "vexlor.ctl";
+
 // ---- Control-file values (read by read_door_config; kept for the status screen) ----
 struct door_config_values {
     fstr<80> bbs_name;
@@ -67,9 +70,11 @@ struct door_config_values {
     bool path_switch_given = false;     // switch /P (wins over DROPFILEPATH)
     bool ansi = false;                  // the caller's graphics mode is ANSI or better
     fstr<80> drop_file_name;            // the drop file read (status screen)
-    // Lines whose keys the control-file writer does not write (MAXTIME, PAUSECODE, STATUS,
-    // STATFORE, STATBACK, COLOR, MONO, COLOR1, DIGI, unknown keys), as read, in file order.
-    std::vector<std::string> kept_lines;
+    // Every line of the control file read, as read, in file order: the writer keeps each line
+    // that is none of its own.
+    std::vector<std::string> lines;
+    // The control file read: the name asked for, or the fallback "vexlor.ctl".
+    std::string file_name;
 };
 extern door_config_values door_cfg;
 
@@ -168,8 +173,10 @@ constexpr std::uint8_t default_port_irq[4] = {4, 3, 4, 3};
 void fill_default_ports();
 // The control file's text from the settings the reader fills: DROPFILEPATH (door_cfg's),
 // SYSOPFIRST, SYSOPLAST, BBSNAME, BBSTYPE (type 9 as CALLINFO; none for a type without a
-// word), COMPORT, FOSSIL, LOCKBAUD and the four ports, each line ending in LF, then the kept
-// lines. Read back, it gives the same settings.
+// word), COMPORT, FOSSIL, LOCKBAUD and the four ports, each line ending in LF. Each stands
+// where the file read had it (its key line or its commented form), the others after the
+// file's lines in that order; every other line of the file read stays as it stood. Read back,
+// it gives the same settings.
 std::string control_file_text();
 
 // ---- Drop files ----

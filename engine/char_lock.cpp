@@ -20,7 +20,36 @@ bool set_lock(short type, std::int16_t number) {
     } while (r != 0 && errno == EINTR);
     return r == 0;
 }
+// Whether another process holds a lock on the bytes from start (length 0: to the end of the file).
+bool locked_by_other(off_t start, off_t length) {
+    // This node's own descriptor when it has one: closing another descriptor of the file would
+    // drop this process's lock.
+    int fd = lock_fd;
+    bool own_fd = fd >= 0;
+    if (!own_fd) {
+        do {
+            fd = ::open(char_lock_file_name, O_RDONLY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        // No lock file: no character was ever taken up in this game directory.
+        if (fd < 0) return false;
+    }
+    struct flock l = {};
+    l.l_type = F_WRLCK;
+    l.l_whence = SEEK_SET;
+    l.l_start = start;
+    l.l_len = length;
+    int r;
+    do {
+        r = ::fcntl(fd, F_GETLK, &l);
+    } while (r != 0 && errno == EINTR);
+    if (!own_fd) ::close(fd);
+    return r == 0 && l.l_type != F_UNLCK;
+}
 }  // namespace
+
+bool character_in_play(std::int16_t number) { return locked_by_other(number, 1); }
+
+bool any_character_in_play() { return locked_by_other(0, 0); }
 
 bool lock_character(std::int16_t number) {
     // The game directory is the current one; a test or a new session may have moved it.

@@ -10,3 +10,8 @@ constexpr const char* char_lock_file_name = "players.lck";
 // Takes this node's lock on the character of the number (a node holds one at a time: the
 // lock of another character it held goes). False while another live node holds it.
 bool lock_character(std::int16_t number);
+// True while a live process (another node) holds the lock of the character of the number: the
+// character is in play. This node's own lock does not count.
+bool character_in_play(std::int16_t number);
+// True while a live process holds the lock of any character: the game is in play.
+bool any_character_in_play();

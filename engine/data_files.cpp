@@ -12,6 +12,7 @@
 #include "engine/hold.hpp"
 #include "engine/hooks.hpp"
 #include "engine/record_file.hpp"
+#include "engine/record_fields.hpp"
 #include "engine/strings.hpp"
 
 std::list<character_record> char_list;
@@ -23,9 +24,10 @@ std::int16_t guild_count = 0;
 stat_record game_stats;
 
 namespace {
-// The lottery pot as this node last read or wrote it: what the node changed since is
-// applied to the pot in the file, so two nodes' changes add up instead of one winning.
-std::int32_t stat_gold_base = 0;
+// The statistics and the playing character as this node last read or wrote them in their
+// files: what differs from them is what this node changed, and only that is written back.
+stat_record stat_base;
+std::optional<character_record> own_base;
 
 std::int16_t count_of(std::size_t n) {
     return static_cast<std::int16_t>(std::min<std::size_t>(n, std::numeric_limits<std::int16_t>::max()));
@@ -35,6 +37,12 @@ std::int16_t count_of(std::size_t n) {
 void write_char_list_to(const std::string& name) {
     wait_for_file(name);
     write_record_file<character_record>(name, char_list);
+}
+
+// Writes char_list to "players.dat"; the playing character now stands there as this node has it.
+void write_players() {
+    write_char_list_to(players_file_name);
+    if (cur_char) own_base = *cur_char;
 }
 
 // A record is the playing character's only when it is the same character, not another one
@@ -49,9 +57,12 @@ bool same_character(const character_record& a, const character_record& b) {
 // char_list in place: no copy of the file is held beside the list. The result is that of
 // taking the records last first: the list is in that order, the playing character is the
 // last record that is the same character, and the records of a number claim the list's
-// other records of that number in list order. finish() is false when the playing character
-// is no longer in the file (deleted meanwhile): it is then dropped from the list and cur_char
-// is null, so nothing of it is written back.
+// other records of that number in list order. The playing character takes the file's record
+// merged with what this node changed since it last read or wrote it (its base); a node that
+// knows no base for it (it took the character up without set_own_base) keeps its own copy
+// whole. finish() is false when the playing character is no longer in the file (deleted
+// meanwhile): it is then dropped from the list and cur_char is null, so nothing of it is
+// written back.
 //
 // Taken once, the records are assumed to hold each number and the playing character once, as
 // a sound file does; when they do not, sound() is false and the records must be counted
@@ -97,7 +108,7 @@ public:
         std::size_t at = at_++;
         if (cur_char && same_character(rec, *cur_char) && (counted_ ? at == own_at_ : !own_found_)) {
             own_found_ = true;
-            own_bank_ = rec.bank_gold;
+            own_fresh_ = rec;
             return;
         }
         if (cur_char && same_character(rec, *cur_char) && !counted_) sound_ = false;
@@ -126,7 +137,13 @@ public:
         // Its number held by another character: deleted, and the number given out again. A
         // number nobody holds is a character not saved yet, which the write adds.
         bool own_gone = cur_char && !own_found_ && own_taken_;
-        if (own_found_) cur_char->bank_gold = std::max(cur_char->bank_gold, own_bank_);  // other nodes' deposits
+        if (own_found_) {
+            character_record merged = own_fresh_;
+            bool known = own_base && same_character(*own_base, *cur_char);
+            merge_fields(merged, known ? *own_base : own_fresh_, *cur_char);
+            *cur_char = merged;
+            own_base = own_fresh_;
+        }
         std::list<character_record> merged;
         for (const auto& [is_fresh, it] : order_) merged.splice(merged.begin(), is_fresh ? fresh_ : char_list, it);
         if (own_gone) cur_char = nullptr;
@@ -162,7 +179,7 @@ private:
     node_it own_{};
     std::size_t at_ = 0, own_at_ = npos;
     bool counted_ = false, own_found_ = false, own_taken_ = false, sound_ = true;
-    std::int32_t own_bank_ = 0;
+    character_record own_fresh_;
 };
 
 // Reads "players.dat" into the merge; finish is left to the caller (not on a failed read).
@@ -242,7 +259,7 @@ void write_char_file(bool refresh) {
     place_hold();
     wait_for_file(players_file_name);
     if (refresh) refresh_char_file();
-    write_char_list_to(players_file_name);
+    write_players();
     remove_hold();
     debug_leave("Leaving write_char_file");
 }
@@ -260,8 +277,15 @@ void update_under_hold(const std::function<void()>& change) {
     wait_for_file(players_file_name);
     refresh_char_file();
     change();
-    write_char_list_to(players_file_name);
+    write_players();
     remove_hold();
+}
+
+void set_own_base() {
+    if (cur_char)
+        own_base = *cur_char;
+    else
+        own_base.reset();
 }
 
 character_record* add_char(const character_record& r) {
@@ -353,7 +377,7 @@ void read_stat_file(stat_record& r) {
         end_prog(exit_stat_corrupt);
     } else {
         r = recs.front();
-        if (&r == &game_stats) stat_gold_base = r.floating_gold;
+        if (&r == &game_stats) stat_base = r;
     }
     debug_leave("Leaving read_stat_file");
 }
@@ -363,16 +387,15 @@ void write_stat_file() {
     std::vector<stat_record> recs;
     if (read_record_file(stat_file_name, recs) == file_status::ok && !recs.empty()) {
         const stat_record& file = recs.front();
+        stat_record merged = file;
+        merge_fields(merged, stat_base, game_stats);
         // Another node may have run the daily maintenance since we read the file.
-        if (file.day > game_stats.day) game_stats.day = file.day;
-        if (file.last_maint_date.view() > game_stats.last_maint_date.view())
-            game_stats.last_maint_date = file.last_maint_date;
-        std::int64_t pot = std::int64_t(file.floating_gold) + game_stats.floating_gold - stat_gold_base;
-        game_stats.floating_gold = static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(pot, 0, std::numeric_limits<std::int32_t>::max()));
+        if (file.day > merged.day) merged.day = file.day;
+        if (file.last_maint_date.view() > merged.last_maint_date.view()) merged.last_maint_date = file.last_maint_date;
+        game_stats = merged;
     }
     rewrite_file(stat_file_name, encode_record(game_stats));
-    stat_gold_base = game_stats.floating_gold;
+    stat_base = game_stats;
     remove_hold();
 }
 
@@ -401,7 +424,7 @@ void create_stat_file(stat_record& r) {
     r.max_guilds = 5;
     r.data_version = static_cast<std::int16_t>(round_half_even(1.07 * 100));
     rewrite_file(stat_file_name, encode_record(r));
-    if (&r == &game_stats) stat_gold_base = r.floating_gold;
+    if (&r == &game_stats) stat_base = r;
 }
 
 // ---- Inventories ----

@@ -43,10 +43,13 @@ constexpr const char* stat_file_name = "quorstat.dat";
 void read_char_file();
 // Rewrites "players.dat" from char_list under the hold, merging first when refresh is set.
 void write_char_file(bool refresh);
-// Re-reads "players.dat" into char_list in place. The playing character keeps every field
-// from memory except bank_gold, which takes the larger of the two; every other character
-// comes from the file; characters new in the file are added, characters gone from it
-// removed (never cur_char). Without a playing character it is a plain re-read.
+// Re-reads "players.dat" into char_list in place. The playing character takes the file's
+// record with this node's changes since it last read or wrote it (record_fields.hpp: what the
+// node changed wins, gold, bank gold and gems add up, status and class bits merge bit by
+// bit), so another writer's change to a field the node left alone (a kick, a sysop's edit, a
+// mark) reaches the node here; every other character comes from the file; characters new in
+// the file are added, characters gone from it removed (never cur_char). Without a playing
+// character it is a plain re-read.
 // "players.dat" gone after it was read this run: "  `9Error : Character file missing." and
 // code 3.
 void refresh_char_file();
@@ -57,6 +60,11 @@ void write_char_backup();
 // "players.dat" and releases the hold. For gold, bank gold, other players' records and new
 // player numbers (lowest_free_char_number in lookups.hpp).
 void update_under_hold(const std::function<void()>& change);
+
+// The playing character as it stands now is what this node last read of it: called when a
+// node takes up its character from the list as loaded. Without it the node's first save
+// writes its copy whole.
+void set_own_base();
 
 // Pushes a copy at the head of char_list; char_count + 1. Returns the node.
 character_record* add_char(const character_record& r);
@@ -87,9 +95,10 @@ void del_guild_list();
 // Loads "quorstat.dat" into r. Missing: "`9Stat File Not Found : `4HOLD" and
 // create_stat_file(r). Corrupt: "`9Stat file `4CORRUPTED `9Please inform SysOp" and code 2.
 void read_stat_file(stat_record& r);
-// Writes game_stats to "quorstat.dat" under the hold, re-reading the file first: the game
-// day and the last maintenance date never move backwards, and the lottery pot gets this
-// node's change to it since it last read or wrote the file. game_stats takes the result.
+// Writes game_stats to "quorstat.dat" under the hold on a fresh read, taking only the fields
+// this node changed since it last read or wrote the file (the lottery pot as a difference):
+// a sysop's option set meanwhile stays. The game day and the last maintenance date never move
+// backwards. game_stats takes the result.
 void write_stat_file();
 // Fills r with the defaults of a new game and writes it to "quorstat.dat".
 void create_stat_file(stat_record& r);

@@ -259,7 +259,7 @@ void rotate_news() {
     }
     // Another node may add an item between the rename and this: it has started the file
     // with the same header, and it is kept.
-    update_todays_news([](std::string&) {});
+    append_todays_news("");
     hook_random_news_event();
 }
 
@@ -342,6 +342,8 @@ void run_day_steps(form f) {
     }
     before.swap(char_list);
     cur_char = playing;
+    // The file now holds the playing character as the day left it.
+    set_own_base();
     refresh_char_file();
     read_stat_file(game_stats);
     debug_log("About to remove hold");

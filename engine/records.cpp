@@ -1,223 +1,160 @@
-// Byte images of the game's records, field by field at their documented offsets.
+// The game's records field by field: each field once, at its documented offset. The codec and
+// the merge between writers walk these lists.
 #include "engine/records.hpp"
 
-#include "engine/codec.hpp"
+#include <limits>
 
-std::string encode_record(const character_record& r) {
-    std::string b(character_record::record_size, '\0');
-    put_fstr(b, 0, r.name);
-    put_fstr(b, 21, r.real_name);
-    put_i16(b, 62, r.number);
-    put_i16(b, 64, r.class_bits);
-    put_i16(b, 66, r.sex);
-    put_i16(b, 68, r.attack);
-    put_i16(b, 70, r.defense);
-    put_i16(b, 72, r.shield_value);
-    put_i16(b, 74, r.charm);
-    put_i16(b, 76, r.shame);
-    put_i16(b, 78, r.luck);
-    put_i16(b, 80, r.guild);
-    put_i32(b, 82, r.status_bits);
-    put_i16(b, 86, r.hit_points);
-    put_i16(b, 88, r.max_hit_points);
-    put_i16(b, 90, r.weapon_power);
-    put_fstr(b, 92, r.weapon_name);
-    put_i16(b, 113, r.armour_power);
-    put_fstr(b, 115, r.armour_name);
-    put_i16(b, 136, r.shield_power);
-    put_fstr(b, 138, r.shield_name);
-    put_i32(b, 159, r.gold);
-    put_i32(b, 163, r.bank_gold);
-    put_i16(b, 167, r.gems);
-    put_i16(b, 169, r.transfers_today);
-    put_i32(b, 171, r.experience);
-    put_i16(b, 175, r.level);
-    put_i16(b, 177, r.skill_uses_per_day);
-    put_i16(b, 179, r.skill_uses_left);
-    for (std::size_t i = 0; i < r.skill_percent.size(); ++i) put_i16(b, 181 + 2 * i, r.skill_percent[i]);
-    put_fstr(b, 193, r.location);
-    put_fstr(b, 214, r.created_text);
-    put_i16(b, 255, r.last_day);
-    put_i16(b, 257, r.death_day);
-    put_fstr(b, 259, r.net_address);
-    put_i32(b, 283, r.created_time);
-    put_i16(b, 287, r.creature_fights_left);
-    put_i16(b, 289, r.player_fights_left);
-    put_u8(b, 291, r.dead);
-    put_u8(b, 292, r.sleeping_inn);
-    put_u8(b, 293, r.sleeping_guild);
-    put_u8(b, 294, r.online);
-    return b;
+#include "engine/record_fields.hpp"
+
+namespace {
+using cr = character_record;
+constexpr std::int64_t max16 = std::numeric_limits<std::int16_t>::max();
+constexpr std::int64_t max32 = std::numeric_limits<std::int32_t>::max();
+
+// Gold and gems in hand and in the bank are added to by several writers (a transfer, a theft,
+// the sysop); the class and status bits are changed one by one by different writers (a mark
+// from the shady character, the day's reset).
+constexpr record_field<cr> character_list[] = {
+    text_field<&cr::name>("name", 0),
+    text_field<&cr::real_name>("real_name", 21),
+    number_field<&cr::number>("number", 62),
+    bit_set(number_field<&cr::class_bits>("class_bits", 64)),
+    number_field<&cr::sex>("sex", 66),
+    number_field<&cr::attack>("attack", 68),
+    number_field<&cr::defense>("defense", 70),
+    number_field<&cr::shield_value>("shield_value", 72),
+    number_field<&cr::charm>("charm", 74),
+    number_field<&cr::shame>("shame", 76),
+    number_field<&cr::luck>("luck", 78),
+    number_field<&cr::guild>("guild", 80),
+    bit_set(number_field<&cr::status_bits>("status_bits", 82)),
+    number_field<&cr::hit_points>("hit_points", 86),
+    number_field<&cr::max_hit_points>("max_hit_points", 88),
+    number_field<&cr::weapon_power>("weapon_power", 90),
+    text_field<&cr::weapon_name>("weapon_name", 92),
+    number_field<&cr::armour_power>("armour_power", 113),
+    text_field<&cr::armour_name>("armour_name", 115),
+    number_field<&cr::shield_power>("shield_power", 136),
+    text_field<&cr::shield_name>("shield_name", 138),
+    amount(number_field<&cr::gold>("gold", 159), 0, max_gold),
+    amount(number_field<&cr::bank_gold>("bank_gold", 163), 0, max_gold),
+    amount(number_field<&cr::gems>("gems", 167), 0, max16),
+    number_field<&cr::transfers_today>("transfers_today", 169),
+    number_field<&cr::experience>("experience", 171),
+    number_field<&cr::level>("level", 175),
+    number_field<&cr::skill_uses_per_day>("skill_uses_per_day", 177),
+    number_field<&cr::skill_uses_left>("skill_uses_left", 179),
+    element_field<&cr::skill_percent, 0>("skill_warrior", 181),
+    element_field<&cr::skill_percent, 1>("skill_mage", 183),
+    element_field<&cr::skill_percent, 2>("skill_thief", 185),
+    element_field<&cr::skill_percent, 3>("skill_healer", 187),
+    element_field<&cr::skill_percent, 4>("skill_ranger", 189),
+    element_field<&cr::skill_percent, 5>("skill_paladin", 191),
+    text_field<&cr::location>("location", 193),
+    text_field<&cr::created_text>("created_text", 214),
+    number_field<&cr::last_day>("last_day", 255),
+    number_field<&cr::death_day>("death_day", 257),
+    text_field<&cr::net_address>("net_address", 259),
+    number_field<&cr::created_time>("created_time", 283),
+    number_field<&cr::creature_fights_left>("creature_fights_left", 287),
+    number_field<&cr::player_fights_left>("player_fights_left", 289),
+    number_field<&cr::dead>("dead", 291),
+    number_field<&cr::sleeping_inn>("sleeping_inn", 292),
+    number_field<&cr::sleeping_guild>("sleeping_guild", 293),
+    number_field<&cr::online>("online", 294),
+    // 295..298: four reserved bytes, written as zeros, ignored on reading.
+};
+
+using gr = guild_record;
+// The treasury is paid into and taken from by every member's node.
+constexpr record_field<gr> guild_list_fields[] = {
+    number_field<&gr::number>("number", 0),
+    text_field<&gr::name>("name", 2),
+    number_field<&gr::leader>("leader", 23),
+    number_field<&gr::has_hall>("has_hall", 25),
+    text_field<&gr::password>("password", 26),
+    text_field<&gr::credo>("credo", 47),
+    amount(number_field<&gr::treasury_gold>("treasury_gold", 134), 0, max32),
+    amount(number_field<&gr::treasury_gems>("treasury_gems", 138), 0, max16),
+    number_field<&gr::guard_level>("guard_level", 140),
+    text_field<&gr::guard_name>("guard_name", 142),
+    number_field<&gr::guard_attack>("guard_attack", 163),
+    number_field<&gr::guard_defense>("guard_defense", 165),
+    number_field<&gr::guard_shield>("guard_shield", 167),
+    number_field<&gr::guard_hit_points>("guard_hit_points", 169),
+    text_field<&gr::guard_weapon>("guard_weapon", 171),
+    text_field<&gr::guard_armour>("guard_armour", 192),
+    // 213..216: four reserved bytes, written as zeros, ignored on reading.
+};
+
+using sr = stat_record;
+// The lottery pot is fed by every node's game.
+constexpr record_field<sr> stat_list[] = {
+    number_field<&sr::day>("day", 0),
+    text_field<&sr::last_maint_date>("last_maint_date", 2),
+    text_field<&sr::started_text>("started_text", 258),
+    number_field<&sr::grace_days>("grace_days", 299),
+    number_field<&sr::resurrect_days>("resurrect_days", 301),
+    raw_field<&sr::reserved>("reserved", 303),
+    text_field<&sr::net_address>("net_address", 398),
+    text_field<&sr::mail_dir>("mail_dir", 422),
+    number_field<&sr::creature_fights>("creature_fights", 509),
+    number_field<&sr::player_fights>("player_fights", 511),
+    number_field<&sr::transfers_allowed>("transfers_allowed", 513),
+    number_field<&sr::transfer_max>("transfer_max", 514),
+    number_field<&sr::transfers_per_day>("transfers_per_day", 518),
+    real_field<&sr::interest_pct>("interest_pct", 520),
+    number_field<&sr::heal_cost>("heal_cost", 528),
+    number_field<&sr::room_cost>("room_cost", 530),
+    number_field<&sr::death_loss_divisor>("death_loss_divisor", 532),
+    amount(number_field<&sr::floating_gold>("floating_gold", 534), 0, max32),
+    number_field<&sr::auto_calc>("auto_calc", 538),
+    real_field<&sr::mob_gold_mult>("mob_gold_mult", 539),
+    real_field<&sr::mob_exp_mult>("mob_exp_mult", 547),
+    number_field<&sr::max_guilds>("max_guilds", 555),
+    number_field<&sr::data_version>("data_version", 557),
+};
+
+using ir = item_record;
+constexpr record_field<ir> item_list[] = {
+    text_field<&ir::name>("name", 0),
+    number_field<&ir::power>("power", 21),
+    number_field<&ir::max_power>("max_power", 23),
+    number_field<&ir::cost>("cost", 25),
+    number_field<&ir::charges>("charges", 29),
+    number_field<&ir::position>("position", 31),
+    number_field<&ir::required_level>("required_level", 33),
+    number_field<&ir::flags>("flags", 35),
+    number_field<&ir::identified>("identified", 39),
+    number_field<&ir::equipped>("equipped", 40),
+    number_field<&ir::script_events>("script_events", 41),
+    text_field<&ir::script_id>("script_id", 45),
+    // 66..69: the list link of old, written as zeros, ignored on reading.
+};
+}  // namespace
+
+template <>
+std::span<const record_field<character_record>> record_fields<character_record>() {
+    return character_list;
+}
+template <>
+std::span<const record_field<guild_record>> record_fields<guild_record>() {
+    return guild_list_fields;
+}
+template <>
+std::span<const record_field<stat_record>> record_fields<stat_record>() {
+    return stat_list;
+}
+template <>
+std::span<const record_field<item_record>> record_fields<item_record>() {
+    return item_list;
 }
 
-void decode_record(std::string_view b, character_record& r) {
-    r.name = get_fstr<20>(b, 0);
-    r.real_name = get_fstr<40>(b, 21);
-    r.number = get_i16(b, 62);
-    r.class_bits = get_i16(b, 64);
-    r.sex = get_i16(b, 66);
-    r.attack = get_i16(b, 68);
-    r.defense = get_i16(b, 70);
-    r.shield_value = get_i16(b, 72);
-    r.charm = get_i16(b, 74);
-    r.shame = get_i16(b, 76);
-    r.luck = get_i16(b, 78);
-    r.guild = get_i16(b, 80);
-    r.status_bits = get_i32(b, 82);
-    r.hit_points = get_i16(b, 86);
-    r.max_hit_points = get_i16(b, 88);
-    r.weapon_power = get_i16(b, 90);
-    r.weapon_name = get_fstr<20>(b, 92);
-    r.armour_power = get_i16(b, 113);
-    r.armour_name = get_fstr<20>(b, 115);
-    r.shield_power = get_i16(b, 136);
-    r.shield_name = get_fstr<20>(b, 138);
-    r.gold = get_i32(b, 159);
-    r.bank_gold = get_i32(b, 163);
-    r.gems = get_i16(b, 167);
-    r.transfers_today = get_i16(b, 169);
-    r.experience = get_i32(b, 171);
-    r.level = get_i16(b, 175);
-    r.skill_uses_per_day = get_i16(b, 177);
-    r.skill_uses_left = get_i16(b, 179);
-    for (std::size_t i = 0; i < r.skill_percent.size(); ++i) r.skill_percent[i] = get_i16(b, 181 + 2 * i);
-    r.location = get_fstr<20>(b, 193);
-    r.created_text = get_fstr<40>(b, 214);
-    r.last_day = get_i16(b, 255);
-    r.death_day = get_i16(b, 257);
-    r.net_address = get_fstr<23>(b, 259);
-    r.created_time = get_i32(b, 283);
-    r.creature_fights_left = get_i16(b, 287);
-    r.player_fights_left = get_i16(b, 289);
-    r.dead = get_u8(b, 291);
-    r.sleeping_inn = get_u8(b, 292);
-    r.sleeping_guild = get_u8(b, 293);
-    r.online = get_u8(b, 294);
-}
-
-std::string encode_record(const guild_record& g) {
-    std::string b(guild_record::record_size, '\0');
-    put_i16(b, 0, g.number);
-    put_fstr(b, 2, g.name);
-    put_i16(b, 23, g.leader);
-    put_u8(b, 25, g.has_hall);
-    put_fstr(b, 26, g.password);
-    put_fstr(b, 47, g.credo);
-    put_i32(b, 134, g.treasury_gold);
-    put_i16(b, 138, g.treasury_gems);
-    put_i16(b, 140, g.guard_level);
-    put_fstr(b, 142, g.guard_name);
-    put_i16(b, 163, g.guard_attack);
-    put_i16(b, 165, g.guard_defense);
-    put_i16(b, 167, g.guard_shield);
-    put_i16(b, 169, g.guard_hit_points);
-    put_fstr(b, 171, g.guard_weapon);
-    put_fstr(b, 192, g.guard_armour);
-    return b;
-}
-
-void decode_record(std::string_view b, guild_record& g) {
-    g.number = get_i16(b, 0);
-    g.name = get_fstr<20>(b, 2);
-    g.leader = get_i16(b, 23);
-    g.has_hall = get_u8(b, 25);
-    g.password = get_fstr<20>(b, 26);
-    g.credo = get_fstr<86>(b, 47);
-    g.treasury_gold = get_i32(b, 134);
-    g.treasury_gems = get_i16(b, 138);
-    g.guard_level = get_i16(b, 140);
-    g.guard_name = get_fstr<20>(b, 142);
-    g.guard_attack = get_i16(b, 163);
-    g.guard_defense = get_i16(b, 165);
-    g.guard_shield = get_i16(b, 167);
-    g.guard_hit_points = get_i16(b, 169);
-    g.guard_weapon = get_fstr<20>(b, 171);
-    g.guard_armour = get_fstr<20>(b, 192);
-}
-
-std::string encode_record(const stat_record& s) {
-    std::string b(stat_record::record_size, '\0');
-    put_i16(b, 0, s.day);
-    put_fstr(b, 2, s.last_maint_date);
-    put_fstr(b, 258, s.started_text);
-    put_i16(b, 299, s.grace_days);
-    put_i16(b, 301, s.resurrect_days);
-    put_bytes(b, 303, std::string_view(reinterpret_cast<const char*>(s.reserved.data()), s.reserved.size()));
-    put_fstr(b, 398, s.net_address);
-    put_fstr(b, 422, s.mail_dir);
-    put_i16(b, 509, s.creature_fights);
-    put_i16(b, 511, s.player_fights);
-    put_u8(b, 513, s.transfers_allowed);
-    put_i32(b, 514, s.transfer_max);
-    put_i16(b, 518, s.transfers_per_day);
-    put_f64(b, 520, s.interest_pct);
-    put_i16(b, 528, s.heal_cost);
-    put_i16(b, 530, s.room_cost);
-    put_i16(b, 532, s.death_loss_divisor);
-    put_i32(b, 534, s.floating_gold);
-    put_u8(b, 538, s.auto_calc);
-    put_f64(b, 539, s.mob_gold_mult);
-    put_f64(b, 547, s.mob_exp_mult);
-    put_i16(b, 555, s.max_guilds);
-    put_i16(b, 557, s.data_version);
-    return b;
-}
-
-void decode_record(std::string_view b, stat_record& s) {
-    s.day = get_i16(b, 0);
-    s.last_maint_date = get_fstr<255>(b, 2);
-    s.started_text = get_fstr<40>(b, 258);
-    s.grace_days = get_i16(b, 299);
-    s.resurrect_days = get_i16(b, 301);
-    std::string reserved = get_bytes(b, 303, stat_record::reserved_size);
-    for (std::size_t i = 0; i < s.reserved.size(); ++i) s.reserved[i] = static_cast<std::uint8_t>(reserved[i]);
-    s.net_address = get_fstr<23>(b, 398);
-    s.mail_dir = get_fstr<86>(b, 422);
-    s.creature_fights = get_i16(b, 509);
-    s.player_fights = get_i16(b, 511);
-    s.transfers_allowed = get_u8(b, 513);
-    s.transfer_max = get_i32(b, 514);
-    s.transfers_per_day = get_i16(b, 518);
-    s.interest_pct = get_f64(b, 520);
-    s.heal_cost = get_i16(b, 528);
-    s.room_cost = get_i16(b, 530);
-    s.death_loss_divisor = get_i16(b, 532);
-    s.floating_gold = get_i32(b, 534);
-    s.auto_calc = get_u8(b, 538);
-    s.mob_gold_mult = get_f64(b, 539);
-    s.mob_exp_mult = get_f64(b, 547);
-    s.max_guilds = get_i16(b, 555);
-    s.data_version = get_i16(b, 557);
-}
-
-std::string encode_record(const item_record& it) {
-    std::string b(item_record::record_size, '\0');
-    put_fstr(b, 0, it.name);
-    put_i16(b, 21, it.power);
-    put_i16(b, 23, it.max_power);
-    put_i32(b, 25, it.cost);
-    put_i16(b, 29, it.charges);
-    put_i16(b, 31, it.position);
-    put_i16(b, 33, it.required_level);
-    put_i32(b, 35, it.flags);
-    put_u8(b, 39, it.identified);
-    put_u8(b, 40, it.equipped);
-    put_i32(b, 41, it.script_events);
-    put_fstr(b, 45, it.script_id);
-    return b;
-}
-
-void decode_record(std::string_view b, item_record& it) {
-    it.name = get_fstr<20>(b, 0);
-    it.power = get_i16(b, 21);
-    it.max_power = get_i16(b, 23);
-    it.cost = get_i32(b, 25);
-    it.charges = get_i16(b, 29);
-    it.position = get_i16(b, 31);
-    it.required_level = get_i16(b, 33);
-    it.flags = get_i32(b, 35);
-    it.identified = get_u8(b, 39);
-    it.equipped = get_u8(b, 40);
-    it.script_events = get_i32(b, 41);
-    it.script_id = get_fstr<20>(b, 45);
-}
+std::string encode_record(const character_record& r) { return encode_fields(r); }
+std::string encode_record(const guild_record& r) { return encode_fields(r); }
+std::string encode_record(const stat_record& r) { return encode_fields(r); }
+std::string encode_record(const item_record& r) { return encode_fields(r); }
+void decode_record(std::string_view image, character_record& r) { decode_fields(image, r); }
+void decode_record(std::string_view image, guild_record& r) { decode_fields(image, r); }
+void decode_record(std::string_view image, stat_record& r) { decode_fields(image, r); }
+void decode_record(std::string_view image, item_record& r) { decode_fields(image, r); }

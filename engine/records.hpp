@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@
 // Classes: current-class bits, and the mastered-class bit of each (current << 6).
 constexpr std::int16_t class_warrior = 1, class_mage = 2, class_thief = 4, class_healer = 8,
                        class_ranger = 16, class_paladin = 32;
+
+// The most gold a character holds in hand and in the bank.
+constexpr std::int32_t max_gold = 199'999'999;
 
 // Status bits of character_record::status_bits.
 constexpr std::int32_t status_shamed_master = 1, status_master_avoids = 2, status_expert = 4,
@@ -150,7 +154,22 @@ struct item_record {
     // 66..69: list link of old, written as zeros, ignored on reading.
 };
 
-// Images of exactly record_size bytes, and records from images (short images zero-filled).
+// Each record's field list (record_fields.hpp): offsets, types, and how writers' changes meet.
+template <class R>
+struct record_field;
+template <class R>
+std::span<const record_field<R>> record_fields();
+template <>
+std::span<const record_field<character_record>> record_fields<character_record>();
+template <>
+std::span<const record_field<guild_record>> record_fields<guild_record>();
+template <>
+std::span<const record_field<stat_record>> record_fields<stat_record>();
+template <>
+std::span<const record_field<item_record>> record_fields<item_record>();
+
+// Images of exactly record_size bytes, and records from images (short images zero-filled);
+// both walk the record's field list (record_fields.hpp).
 std::string encode_record(const character_record& r);
 std::string encode_record(const guild_record& r);
 std::string encode_record(const stat_record& r);

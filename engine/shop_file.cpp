@@ -3,14 +3,45 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <map>
+#include <tuple>
 
 #include "engine/codec.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
 #include "engine/file_access.hpp"
 #include "engine/record_file.hpp"
+#include "engine/record_fields.hpp"
 
 namespace {
+using se = shop_entry;
+constexpr record_field<se> shop_fields[] = {
+    text_field<&se::name>("name", 0),
+    text_field<&se::script_id>("script_id", 21),
+    number_field<&se::cost>("cost", 42),
+    amount(number_field<&se::count>("count", 46), 0, std::numeric_limits<std::int16_t>::max()),
+    // 48..51: the list link of old, written as zeros, ignored on reading.
+};
+
+// Each entry with its key: the item's name and ScriptID and its place among that item's entries.
+using entry_key = std::tuple<std::string_view, std::string_view, int>;
+std::vector<std::pair<entry_key, const shop_entry*>> keyed(const shop_list& list) {
+    std::vector<std::pair<entry_key, const shop_entry*>> out;
+    std::map<std::pair<std::string_view, std::string_view>, int> seen;
+    for (const shop_entry& e : list) {
+        int& k = seen[{e.name.view(), e.script_id.view()}];
+        out.emplace_back(entry_key{e.name.view(), e.script_id.view(), k++}, &e);
+    }
+    return out;
+}
+
+const shop_entry* entry_of(const std::vector<std::pair<entry_key, const shop_entry*>>& keys, const entry_key& k) {
+    for (const auto& [key, e] : keys)
+        if (key == k) return e;
+    return nullptr;
+}
+
 shop_list kept_entries(std::string_view image, const shop_keep& keep) {
     shop_list list;
     for (const shop_entry& e : parse_shop_image(image))
@@ -19,21 +50,13 @@ shop_list kept_entries(std::string_view image, const shop_keep& keep) {
 }
 }  // namespace
 
-std::string encode_record(const shop_entry& e) {
-    std::string b(shop_entry::record_size, '\0');
-    put_fstr(b, 0, e.name);
-    put_fstr(b, 21, e.script_id);
-    put_i32(b, 42, e.cost);
-    put_i16(b, 46, e.count);
-    return b;
+template <>
+std::span<const record_field<shop_entry>> record_fields<shop_entry>() {
+    return shop_fields;
 }
 
-void decode_record(std::string_view image, shop_entry& e) {
-    e.name = get_fstr<20>(image, 0);
-    e.script_id = get_fstr<20>(image, 21);
-    e.cost = get_i32(image, 42);
-    e.count = get_i16(image, 46);
-}
+std::string encode_record(const shop_entry& e) { return encode_fields(e); }
+void decode_record(std::string_view image, shop_entry& e) { decode_fields(image, e); }
 
 std::vector<shop_entry> parse_shop_image(std::string_view image) {
     constexpr std::size_t size = shop_entry::record_size;
@@ -71,6 +94,38 @@ void write_shop_file(const std::string& name, const shop_list& list) {
     std::string image = records_image<shop_entry>(list);
     update_locked_file(name, [&](std::string& contents) {
         contents = image;
+        return locked_action::rewrite;
+    });
+    debug_leave("Leaving write_shop_file");
+}
+
+void merge_shop_file(const std::string& name, const shop_list& base, const shop_list& mine, const shop_keep& keep) {
+    debug_enter("Entering write_shop_file");
+    wait_for_file(name);
+    auto base_keys = keyed(base), mine_keys = keyed(mine);
+    update_locked_file(name, [&](std::string& contents) {
+        shop_list fresh = kept_entries(contents, keep), merged;
+        auto fresh_keys = keyed(fresh);
+        for (const auto& [key, f] : fresh_keys) {
+            const shop_entry* was = entry_of(base_keys, key);
+            const shop_entry* now = entry_of(mine_keys, key);
+            if (was && !now) continue;  // the sysop removed it
+            merged.push_back(*f);
+            if (was) merge_fields(merged.back(), *was, *now);
+        }
+        for (const auto& [key, was] : base_keys) {
+            const shop_entry* now = entry_of(mine_keys, key);
+            // Gone from the file meanwhile (sold out and dropped by a node): it stays gone unless
+            // the sysop changed it, and then it counts from none left.
+            if (!now || entry_of(fresh_keys, key) || same_fields(*was, *now)) continue;
+            shop_entry gone = *was;
+            gone.count = 0;
+            merge_fields(gone, *was, *now);
+            merged.push_back(gone);
+        }
+        for (const auto& [key, now] : mine_keys)
+            if (!entry_of(base_keys, key)) merged.push_back(*now);
+        contents = records_image<shop_entry>(merged);
         return locked_action::rewrite;
     });
     debug_leave("Leaving write_shop_file");

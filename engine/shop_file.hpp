@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,14 @@ struct shop_entry {
 
 using shop_list = std::list<shop_entry>;
 
+template <class R>
+struct record_field;
+template <class R>
+std::span<const record_field<R>> record_fields();
+// The count is an amount: a sale on a node and the sysop's change both count.
+template <>
+std::span<const record_field<shop_entry>> record_fields<shop_entry>();
+
 std::string encode_record(const shop_entry& e);
 void decode_record(std::string_view image, shop_entry& e);
 
@@ -53,6 +62,13 @@ shop_list read_shop_file(const std::string& name, const shop_keep& keep);
 // Rewrites the stock file from the list, in list order. A failed write keeps the old file
 // and ends with code 5.
 void write_shop_file(const std::string& name, const shop_list& list);
+// Writes the sysop's stock list back under the file's lock on a fresh read, taking from it only
+// what the sysop changed since base (the list as read): entries are matched by name, ScriptID
+// and their place among the entries of that item; an entry the sysop removed goes, one added
+// is appended, and a count both the sysop and a sale changed gets both changes. What another
+// writer added meanwhile stays; the fresh read keeps the entries the rule keeps. A write that
+// fails ends with code 5.
+void merge_shop_file(const std::string& name, const shop_list& base, const shop_list& mine, const shop_keep& keep);
 // Frees every entry.
 void del_shop_list(shop_list& list);
 

@@ -12,7 +12,6 @@
 
 // Limits of the fields.
 constexpr std::int32_t max_luck = 30;
-constexpr std::int32_t max_gold = 199'999'999;         // gold and bank gold
 constexpr std::int32_t max_experience = 100'000'000;
 constexpr std::int32_t max_combat_value = 32000;       // attack, defense, hit points
 constexpr std::int32_t max_shield_value = 87;

@@ -48,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fuzzing::slurp("weapon.shp").size() != all.size() * shop_entry::record_size) std::abort();
     if (records_image<shop_entry>(read_shop_file("weapon.shp", everything)) != records_image<shop_entry>(all)) std::abort();
 
+    // The sysop's write with nothing changed leaves the file as it stands.
+    merge_shop_file("weapon.shp", all, all, everything);
+    if (fuzzing::slurp("weapon.shp") != records_image<shop_entry>(all)) std::abort();
+
     show_shop_list(for_sale);
     for (int n = -1; n <= static_cast<int>(for_sale.size()) + 1; ++n) {
         bool listed = n >= 1 && n <= static_cast<int>(for_sale.size());

@@ -108,13 +108,16 @@ void claim_character() {
 
 void enter_realm() {
     debug_enter("Entering enter_realm");
+    // As loaded: what the sysop or another node writes from here on reaches this node's copy.
     cur_char = find_caller();
+    set_own_base();
     read_stat_file(game_stats);
     if (game_stats.last_maint_date.view() < std::string_view(date_stamp())) {
         wait_for_hold();
         game_hooks.daily_maintenance();
         // The maintenance may have removed a character that stayed away too long.
         cur_char = find_caller();
+        set_own_base();
     }
     if (!cur_char && !new_character()) {
         debug_leave("Leaving enter_realm");
@@ -142,6 +145,7 @@ void enter_realm() {
 void enter_game() {
     debug_enter("Entering enter_game");
     cur_char = find_caller();
+    set_own_base();
     std::string handoff = handoff_file_name();
     if (file_exists(handoff)) {
         // Back from an external module: resumed only when the file names this caller's

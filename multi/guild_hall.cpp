@@ -7,6 +7,7 @@
 #include "door/halt.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
+#include "engine/record_fields.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
 #include "engine/flags.hpp"
@@ -40,6 +41,8 @@ const guild_record* fresh_hall(std::int16_t guild) {
 }
 
 bool leads(const guild_record& g) { return g.has_hall && g.leader == me().number && me().guild == g.number; }
+// As this node last merged "players.dat": a kick reaches the member at its next refresh.
+bool member_of(const guild_record& g) { return me().guild == g.number; }
 
 // Under one hold, on fresh reads of both files: deal decides and changes the guild's record
 // and the playing character (false: nothing is written). Then both are written, the giving
@@ -49,11 +52,13 @@ bool guild_deal(std::int16_t guild, bool character_gives, const std::function<bo
     refresh_char_file();
     load_guild_file();
     guild_record* g = guild_num_ptr(guild);
-    if (!g || !deal(*g)) return false;
+    if (!g) return false;
+    const guild_record before = *g;
+    if (!deal(*g)) return false;
     const guild_record changed = *g;
     auto write_guild = [&] {
         update_guilds_under_hold([&] {
-            if (guild_record* f = guild_num_ptr(guild)) *f = changed;
+            if (guild_record* f = guild_num_ptr(guild)) merge_fields(*f, before, changed);
         });
     };
     if (!character_gives) write_guild();
@@ -147,8 +152,9 @@ const treasury_key treasury_keys[] = {
      "`9  You have taken `%", "`9 gold from the guild hall.", false, false},
 };
 
-// One move of the treasury; false when the hall is gone.
-bool move_treasure(std::int16_t guild, const treasury_key& t) {
+// One move of the treasury, by a member or a raider who beat the hall; false when the hall is
+// gone or the player is no longer a member.
+bool move_treasure(std::int16_t guild, const treasury_key& t, bool raiding) {
     disp_line("");
     disp_text(t.question);
     std::int32_t n = read_longint();
@@ -156,7 +162,7 @@ bool move_treasure(std::int16_t guild, const treasury_key& t) {
     bool refused = false, moved_any = false;
     std::int64_t moved = 0;
     bool dealt = guild_deal(guild, t.to_hall, [&](guild_record& g) {
-        if (!g.has_hall) return false;
+        if (!g.has_hall || (!raiding && !member_of(g))) return false;
         std::int64_t hall_has = t.gems ? g.treasury_gems : g.treasury_gold;
         std::int64_t mine = t.gems ? me().gems : me().gold;
         std::int64_t hall_cap = t.gems ? gems_cap : treasury_gold_cap;
@@ -454,6 +460,11 @@ void guild_hall() {
     }
     me().location = hall_location;
     write_char_file(true);
+    // Kicked out meanwhile: the merge has brought the guild number of the file.
+    if (me().guild != guild) {
+        debug_leave("Leaving guild_hall");
+        return;
+    }
     if (!raiders_answered()) {
         flee_hall();
         debug_leave("Leaving guild_hall");
@@ -472,7 +483,7 @@ void guild_hall() {
     m.level = 3;
     m.default_key = [] { return 'L'; };
     m.on_result = on_member_result;
-    follow_hall(m, guild, 2, "`9   Guild Hall of ");
+    follow_hall(m, guild, 2, "`9   Guild Hall of ", member_of);
     m.on_key = [&](char k) {
         const guild_record* now = fresh_hall(guild);
         const bool leader = now && leads(*now);
@@ -526,7 +537,7 @@ void hall_sleeping_quarters() {
     hall_submenu sub("hall_sleep", 4);
     menu_loop& m = sub.loop;
     const text_list& menu = sub.text;
-    follow_hall(m, guild, 3, "`9   Sleeping Quarters for ");
+    follow_hall(m, guild, 3, "`9   Sleeping Quarters for ", member_of);
     m.on_key = [&](char k) {
         if (hall_common_key(k, menu)) return true;
         switch (k) {
@@ -562,7 +573,7 @@ void guild_treasury(std::int16_t guild, const menu_loop* raid_loop) {
         m.raided_guild = raid_loop->raided_guild;
         m.on_result = raid_loop->on_result;
     }
-    follow_hall(m, guild, parent, "`9   Treasury of ");
+    follow_hall(m, guild, parent, "`9   Treasury of ", raid_loop ? nullptr : member_of);
     m.before_title = [guild] {
         const guild_record* g = guild_num_ptr(guild);
         if (!g) return;
@@ -576,7 +587,7 @@ void guild_treasury(std::int16_t guild, const menu_loop* raid_loop) {
             return false;
         }
         for (const treasury_key& t : treasury_keys)
-            if (t.key == k && !move_treasure(guild, t)) sub_location = parent;
+            if (t.key == k && !move_treasure(guild, t, raid_loop != nullptr)) sub_location = parent;
         return true;
     };
     run_menu_loop(m);

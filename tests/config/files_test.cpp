@@ -63,9 +63,11 @@ TEST_F(cfg_files, control_file_round_trips_every_setting) {
         cfg::write_control_file();
         std::string first = read_file("quorvath.dat");
         EXPECT_NE(first.find(r.expect), std::string::npos) << first;
-        EXPECT_NE(first.find("\nPORT2 03E0 5\n;PORT3 03E8 4\n;PORT4 02E8 3\nMAXTIME 45\nSTATFORE 3\nWHATEVER  x  Y z\n"),
-                  std::string::npos)
+        // The sysop's lines stay where they stood; the settings the file lacked follow them.
+        EXPECT_EQ(first.rfind("DROPFILEPATH /bbs/Drop Files\nMAXTIME 45\n ;comment\nSTATFORE 3\nWHATEVER  x  Y z\nSYSOPFIRST ", 0),
+                  0u)
             << first;
+        EXPECT_TRUE(first.ends_with("\nPORT2 03E0 5\n;PORT3 03E8 4\n;PORT4 02E8 3\n")) << first;
         door_reset_session();
         cfg::load_control_file();
         EXPECT_EQ(bbs_type, r.type);
@@ -80,6 +82,35 @@ TEST_F(cfg_files, control_file_round_trips_every_setting) {
         if (!(r.ext && !r.fossil)) {
             EXPECT_EQ(read_file("quorvath.dat"), first);
         }
+    }
+}
+
+TEST_F(cfg_files, the_control_file_read_is_written_back_with_the_sysops_lines_in_place) {
+    struct row {
+        const char* file;  // the one file there is
+        std::string before, after;
+    };
+    const std::string rest = "DROPFILEPATH \nSYSOPFIRST Local\nSYSOPLAST Sysop\nBBSNAME Local BBS\n;FOSSIL\n;XFOSSIL\n"
+                             ";LOCKBAUD 19200\n;PORT1 03F8 4\n;PORT2 02F8 3\n;PORT3 03E8 4\n;PORT4 02E8 3\n";
+    const row rows[] = {
+        // The game reads "vexlor.ctl" when "quorvath.dat" is missing: so does the utility.
+        {"vexlor.ctl", "; header\nBBSTYPE LOCAL\n\n; the port\n;COMPORT 1\nMAXTIME 77\n",
+         "; header\nBBSTYPE LOCAL\n\n; the port\nCOMPORT 2\nMAXTIME 77\n" + rest},
+        // A key twice: the writer's line stands at the first, the second goes.
+        {"quorvath.dat", "BBSTYPE DOORSYS\n;COMPORT 1\n; note\nBBSTYPE LOCAL\nCOMPORT 3\n",
+         "BBSTYPE LOCAL\nCOMPORT 2\n; note\n" + rest},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.file);
+        ::unlink("quorvath.dat");
+        ::unlink("vexlor.ctl");
+        write_file(r.file, r.before);
+        door_reset_session();
+        cfg::load_control_file();
+        com_port = 2;
+        cfg::write_control_file();
+        EXPECT_EQ(read_file(r.file), r.after);
+        EXPECT_EQ(file_present("quorvath.dat"), std::string(r.file) == "quorvath.dat");
     }
 }
 

@@ -58,11 +58,11 @@ TEST_F(cfg_players, write_keeps_what_another_node_saved_meanwhile) {
     put_chars(start);
 
     cfg::begin_player_edit();
-    cfg::player_by_number(3)->attack = 99;
+    cfg::edit_player(*cfg::player_by_number(3)).attack = 99;
     cfg::player_by_number(3)->bank_gold += 100;
     cfg::player_by_number(3)->status_bits = 4;
-    cfg::player_by_number(1)->name = "ZORA";
-    cfg::player_by_number(4)->gems = 9;
+    cfg::edit_player(*cfg::player_by_number(1)).name = "ZORA";
+    cfg::edit_player(*cfg::player_by_number(4)).gems = 9;
     // Another node: a transfer to player 3, player 5 saved, player 4 deleted.
     child_result other = run_in_child([] {
         del_char_list();

@@ -148,6 +148,7 @@ TEST_F(maint_kill, a_caller_ending_normally_finishes_a_day_cut_off_and_keeps_its
                   read_stat_file(game_stats);
                   read_char_file();
                   cur_char = char_full_name_ptr("A");
+                  set_own_base();
                   cur_char->gold = 777;
                   end_prog(exit_normal);
               }).code,

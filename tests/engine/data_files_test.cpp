@@ -86,21 +86,22 @@ TEST_F(data_files, corrupt_files_end_with_their_codes) {
     EXPECT_EQ(run_in_child([] { read_stat_file(game_stats); }).code, 2);
 }
 
-TEST_F(data_files, merge_keeps_the_larger_bank_gold_and_takes_others_from_the_file) {
+TEST_F(data_files, merge_adds_bank_gold_as_a_difference_and_takes_others_from_the_file) {
     put_chars({make_char(1, "Me", 250), make_char(2, "Other")});
     read_char_file();
     cur_char = char_num_ptr(1);
-    cur_char->bank_gold = 100;
+    set_own_base();
+    cur_char->bank_gold = 100;  // 150 taken out here, while another node pays 50 in
     cur_char->gold = 7;
     character_record* other = char_num_ptr(2);
     other->gold = 999999;   // a stale change of another player's record in memory
 
     character_record newer = make_char(2, "Other");
     newer.gold = 42;
-    put_chars({make_char(1, "Me", 250), newer, make_char(3, "Newcomer")});
+    put_chars({make_char(1, "Me", 300), newer, make_char(3, "Newcomer")});
     write_char_file(true);
 
-    EXPECT_EQ(cur_char->bank_gold, 250);
+    EXPECT_EQ(cur_char->bank_gold, 150);
     EXPECT_EQ(cur_char->gold, 7);
     EXPECT_EQ(other, char_num_ptr(2)) << "pointers into the list survive a refresh";
     EXPECT_EQ(other->gold, 42);
@@ -108,7 +109,7 @@ TEST_F(data_files, merge_keeps_the_larger_bank_gold_and_takes_others_from_the_fi
     auto recs = file_chars();
     ASSERT_EQ(recs.size(), 3u);
     EXPECT_EQ(names_of(recs), (std::vector<std::string>{"Me", "Newcomer", "Other"}));
-    EXPECT_EQ(recs[0].bank_gold, 250);
+    EXPECT_EQ(recs[0].bank_gold, 150);
     EXPECT_EQ(recs[0].gold, 7);
 
     cur_char->bank_gold = 300;

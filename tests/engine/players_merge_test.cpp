@@ -20,6 +20,7 @@ TEST_F(players_merge, records_of_one_number_claim_the_list_records_last_first) {
     put_chars({me_with(10), make_char(2, "B1"), make_char(2, "B2")});
     read_char_file();
     cur_char = &*std::next(char_list.begin(), 2);
+    set_own_base();
     character_record* first_two = &char_list.front();
     character_record* second_two = &*std::next(char_list.begin());
     ASSERT_EQ(first_two->name.str(), "B2");

@@ -30,11 +30,12 @@ struct text_state : ::testing::Test, engine_state {
     text_state() { reset_text_globals(); }
     ~text_state() { reset_text_globals(); }
 
-    // Adds a character to char_list and makes it the playing one.
+    // Adds a character to char_list (in place of one of that number) and makes it the playing one.
     character_record& play_as(const std::string& name, std::int16_t sex = 1, std::int16_t number = 1) {
         character_record c = make_char(number, name);
         c.sex = sex;
-        cur_char = add_char(c);
+        character_record* same = char_num_ptr(number);
+        cur_char = same ? &(*same = c) : add_char(c);
         return *cur_char;
     }
 };

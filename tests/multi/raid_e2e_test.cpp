@@ -15,43 +15,15 @@ constexpr std::size_t number_at = 62, attack_at = 68, defense_at = 70, guild_at 
                       max_hit_points_at = 88, gold_at = 159, location_at = 193, dead_at = 291, sleeping_guild_at = 293,
                       online_at = 294, treasury_gold_at = 134;
 
-void set16(std::string& rec, std::size_t at, int v) {
-    rec[at] = static_cast<char>(v & 0xFF);
-    rec[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-
 struct raid_e2e : two_nodes {
     caller rhea, mara, tess;
 
-    static std::string record(const std::string& players, const std::string& name) {
-        for (std::size_t at = 0; at + 299 <= players.size(); at += 299)
-            if (players.substr(at + 1, static_cast<unsigned char>(players[at])) == name) return players.substr(at, 299);
-        ADD_FAILURE() << name;
-        return std::string(299, '\0');
-    }
-    std::string stored(const std::string& name) { return record(read_file(game.file("players.dat")), name); }
-    // Rewrites the named records of "players.dat" as change makes them.
-    void change_players(const std::function<void(const std::string& name, std::string& rec)>& change) {
-        std::string players = read_file(game.file("players.dat"));
-        for (std::size_t at = 0; at + 299 <= players.size(); at += 299) {
-            std::string rec = players.substr(at, 299);
-            change(rec.substr(1, static_cast<unsigned char>(rec[0])), rec);
-            players.replace(at, 299, rec);
-        }
-        write_file(game.file("players.dat"), players);
-    }
     // Rhea (node 1) a strong raider; Mara (node 2, the leader) and Tess (node 3) frail members
     // of the Wolves, whose hall holds 5,000 gold behind a weak guardian.
     void found() {
-        rhea = start(1);
-        enter(rhea, "Anna Berg", "Rhea");
-        ASSERT_EQ(leave(rhea), 0);
-        mara = start(2);
-        enter(mara, "Carl Dorn", "Mara");
-        ASSERT_EQ(leave(mara), 0);
-        tess = start(3);
-        enter(tess, "Dana Kell", "Tess");
-        ASSERT_EQ(leave(tess), 0);
+        made_on(1, "Anna Berg", "Rhea");
+        made_on(2, "Carl Dorn", "Mara");
+        made_on(3, "Dana Kell", "Tess");
         int mara_number = 0;
         change_players([&](const std::string& name, std::string& rec) {
             if (name == "RHEA") {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -47,6 +48,14 @@ struct caller {
     }
 };
 
+inline void set16(std::string& rec, std::size_t at, int v) {
+    rec[at] = static_cast<char>(v & 0xFF);
+    rec[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+inline void set32(std::string& rec, std::size_t at, std::int64_t v) {
+    for (int i = 0; i < 4; ++i) rec[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
 struct two_nodes : ::testing::Test {
     temp_dir game{false};
     two_nodes() {
@@ -62,6 +71,30 @@ struct two_nodes : ::testing::Test {
         o.args = std::move(args);
         o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=20260115120000", "QV_TEST_SEED=" + std::to_string(seed)};
         return caller{std::make_unique<pty_process>(qv_binary("quorvath"), o)};
+    }
+    // The 299-byte record of the named character (upper case) in a players file image.
+    static std::string record(const std::string& players, const std::string& name) {
+        for (std::size_t at = 0; at + 299 <= players.size(); at += 299)
+            if (players.substr(at + 1, static_cast<unsigned char>(players[at])) == name) return players.substr(at, 299);
+        ADD_FAILURE() << name;
+        return std::string(299, '\0');
+    }
+    std::string stored(const std::string& name) { return record(read_file(game.file("players.dat")), name); }
+    // Rewrites the named records of "players.dat" as change makes them.
+    void change_players(const std::function<void(const std::string& name, std::string& rec)>& change) {
+        std::string players = read_file(game.file("players.dat"));
+        for (std::size_t at = 0; at + 299 <= players.size(); at += 299) {
+            std::string rec = players.substr(at, 299);
+            change(rec.substr(1, static_cast<unsigned char>(rec[0])), rec);
+            players.replace(at, 299, rec);
+        }
+        write_file(game.file("players.dat"), players);
+    }
+    // A newcomer made on the node, who leaves again at once.
+    void made_on(int node, const std::string& bbs_name, const std::string& name) {
+        caller c = start(node);
+        enter(c, bbs_name, name);
+        ASSERT_EQ(leave(c), 0);
     }
     // A local log-on, up to the intro's key wait.
     void log_on(caller& c, const std::string& bbs_name) {
