@@ -61,7 +61,10 @@ void follow_cursor(char c) {
         escape_state = 1;
         return;
     }
-    if (end_prompt_line && !at_line_start) out_buf += "\r\n";
+    if (end_prompt_line && !at_line_start) {
+        out_buf += "\r\n";
+        at_line_start = true;
+    }
     end_prompt_line = false;
     if (c == '\n')
         at_line_start = true;
@@ -118,6 +121,7 @@ void reset_cursor() {
 }
 
 void end_screen() {
+    end_prompt_line = false;
     if (!any_output || lost_output()) return;
     if (!at_line_start) {
         send_char('\r');

@@ -1,5 +1,5 @@
-// Where the cursor stands: a fresh line only where none is, output that comes while a prompt
-// waits starts below it, and the last line of a session is ended and its colour reset.
+// Where the cursor stands: output that comes while a prompt waits starts below it, and the last
+// line of a session is ended and its colour reset.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -17,26 +17,6 @@ struct line_ends : door_fixture {
     }
 };
 }  // namespace
-
-TEST_F(line_ends, fresh_line_ends_only_an_open_line) {
-    struct row {
-        std::function<void()> before;
-        const char* sent;
-    } rows[] = {
-        {[] {}, ""},
-        {[] { write_str("Command  : "); }, "Command  : \r\n"},
-        {[] { write_line("done"); }, "done\r\n"},
-        {[] { write_line("done"); set_fore_colour(9); }, "done\r\n\x1b[1;34m"},
-        {[] { write_str("typed"); clear_screen(); }, "typed\x1b[2J\x1b[H"},
-    };
-    for (const row& r : rows) {
-        door_reset_session();
-        graphics_mode = 3;
-        r.before();
-        fresh_line();
-        EXPECT_EQ(out.take(), r.sent);
-    }
-}
 
 TEST_F(line_ends, what_comes_while_a_prompt_waits_starts_below_it) {
     struct row {
