@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
+#include "engine/data_files.hpp"
+#include "engine/file_access.hpp"
+#include "engine/records.hpp"
 #include "engine/flags.hpp"
 #include "engine/items_init.hpp"
 #include "engine/script_runner.hpp"
@@ -24,6 +27,27 @@ inline void game_setup() {
     multi_init();
     graphics_mode = 1;
     set_default_tunables();
+}
+
+// Character n of a realm: "PLAYER<n>" of the caller "CALLER NUMBER <n>", level 1 to 20.
+inline character_record realm_character(int n) {
+    character_record c;
+    c.number = static_cast<std::int16_t>(n);
+    c.name = "PLAYER" + std::to_string(n);
+    c.real_name = "CALLER NUMBER " + std::to_string(n);
+    c.level = static_cast<std::int16_t>(1 + n % 20);
+    c.hit_points = c.max_hit_points = 20;
+    c.location = "tTown Square";
+    return c;
+}
+
+// "quorstat.dat" of a game on day 5 whose maintenance has run.
+inline void realm_stat_file() {
+    stat_record s;
+    create_stat_file(s);
+    s.day = 5;
+    s.last_maint_date = "20991231";
+    rewrite_file(stat_file_name, encode_record(s));
 }
 
 // Keys waiting on standard input, as a caller who types ahead.
