@@ -45,7 +45,7 @@ TEST_F(cfg_files, control_file_round_trips_every_setting) {
     };
     std::vector<row> rows;
     for (int type = 1; type <= 15; ++type)
-        if (type != 2) rows.push_back({type, false, false, 0, 0, type == 9 ? "BBSTYPE CALLINFO\n" : "BBSTYPE "});
+        if (type != 2) rows.push_back({type, false, false, 0, 0, type == 9 ? "BBSTYPE DORINFO1\n" : "BBSTYPE "});
     rows.push_back({11, true, false, 2, 19200, "\nFOSSIL\nLOCKBAUD 19200\n"});
     rows.push_back({11, true, true, 255, 0, "\nCOMPORT 255\nXFOSSIL\n;LOCKBAUD"});
     rows.push_back({11, false, true, 4, 57600, "COMPORT 4\nLOCKBAUD 57600\n;PORT1"});
