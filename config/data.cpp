@@ -97,7 +97,7 @@ bool hold_for_sysop() {
     while (!try_place_hold()) {
         goto_xy_console(1, 3);
         print_line("`4  Another program has held file activity (\"hold.dat\") too long.");
-        print_line("`9  Nothing has been written yet; what you set is kept.");
+        print_line("`9  Nothing has been written yet.");
         print_text("`9  Try again? ");
         if (yes_no(true) == 'N') return false;
         clear_console();

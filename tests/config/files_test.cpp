@@ -10,8 +10,11 @@
 #include "engine/equipment.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/game_path.hpp"
+#include "engine/strings.hpp"
 #include "support/child.hpp"
+#include "support/capture.hpp"
 #include "support/input_feed.hpp"
+#include "support/live_hold.hpp"
 
 namespace {
 struct cfg_files : ::testing::Test {
@@ -209,4 +212,74 @@ TEST_F(cfg_files, a_node_rolls_the_day_while_the_utility_changes_grace_days) {
     EXPECT_EQ(after.last_maint_date.view(), "20261209");
     EXPECT_EQ(after.grace_days, 40);
     EXPECT_FALSE(file_present("hold.dat"));
+}
+
+TEST_F(cfg_files, bbs_type_9_keeps_the_word_its_file_had) {
+    struct row {
+        const char* file;
+        int pick;
+        const char* written;
+    };
+    const row rows[] = {{"BBSTYPE CALLINFO\n", 9, "BBSTYPE CALLINFO\n"},
+                        {"BBSTYPE DORINFO1\n", 9, "BBSTYPE DORINFO1\n"},
+                        {"BBSTYPE DOORSYS\n", 9, "BBSTYPE DORINFO1\n"},
+                        {"bbstype callinfo\n", 11, "BBSTYPE DOORSYS\n"}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.file);
+        write_file("quorvath.dat", r.file);
+        door_reset_session();
+        cfg::load_control_file();
+        EXPECT_EQ(bbs_type, std::string_view(r.file).find("DOORSYS") == std::string_view::npos ? 9 : 11);
+        bbs_type = static_cast<std::uint8_t>(r.pick);
+        cfg::write_control_file();
+        EXPECT_EQ(read_file("quorvath.dat").rfind(r.written, 0), 0u) << read_file("quorvath.dat");
+        door_reset_session();
+        cfg::load_control_file();
+        EXPECT_EQ(bbs_type, r.pick);
+    }
+}
+
+namespace {
+// Another node's hold, let go of after a number of pauses.
+struct releasing_seam : fake_seam {
+    int release_after = -1;
+    void sleep_ms(int ms) override {
+        fake_seam::sleep_ms(ms);
+        if (static_cast<int>(sleeps.size()) == release_after) ::unlink("hold.dat");
+    }
+};
+}  // namespace
+
+TEST_F(cfg_files, a_hold_held_too_long_is_waited_for_again_or_left_with_the_options_kept) {
+    struct row {
+        const char* keys;
+        bool written;
+    };
+    for (row r : {row{"n", false}, row{"\x1b", false}, row{"y", true}, row{"\r", true}}) {
+        SCOPED_TRACE(r.keys);
+        create_stat_file(game_stats);
+        cfg::read_stat_record(game_stats);
+        game_stats.grace_days = 40;
+        output_capture out;
+        {
+            live_hold node;
+            releasing_seam seam;
+            seam.release_after = 45;  // four checks after the sysop's answer
+            input_feed keys(r.keys);
+            reset_console_keys();
+            EXPECT_EQ(cfg::write_stat_record(), r.written);
+            reset_console_keys();
+        }
+        EXPECT_NE(out.take().find("too long"), std::string::npos);
+        EXPECT_EQ(game_stats.grace_days, 40);
+        stat_record file;
+        decode_record(read_file("quorstat.dat"), file);
+        EXPECT_EQ(file.grace_days, r.written ? 40 : 15);
+        // Left: the node lets go later, and the next write (the quit's) sets what was kept.
+        ::unlink("hold.dat");
+        EXPECT_TRUE(cfg::write_stat_record());
+        decode_record(read_file("quorstat.dat"), file);
+        EXPECT_EQ(file.grace_days, 40);
+        EXPECT_FALSE(file_present("hold.dat"));
+    }
 }
