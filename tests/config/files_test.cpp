@@ -239,17 +239,6 @@ TEST_F(cfg_files, bbs_type_9_keeps_the_word_its_file_had) {
     }
 }
 
-namespace {
-// Another node's hold, let go of after a number of pauses.
-struct releasing_seam : fake_seam {
-    int release_after = -1;
-    void sleep_ms(int ms) override {
-        fake_seam::sleep_ms(ms);
-        if (static_cast<int>(sleeps.size()) == release_after) ::unlink("hold.dat");
-    }
-};
-}  // namespace
-
 TEST_F(cfg_files, a_hold_held_too_long_is_waited_for_again_or_left_with_the_options_kept) {
     struct row {
         const char* keys;
@@ -263,8 +252,8 @@ TEST_F(cfg_files, a_hold_held_too_long_is_waited_for_again_or_left_with_the_opti
         output_capture out;
         {
             live_hold node;
-            releasing_seam seam;
-            seam.release_after = 45;  // four checks after the sysop's answer
+            clearing_seam seam;
+            seam.clear_after = 45;  // four checks after the sysop's answer
             input_feed keys(r.keys);
             reset_console_keys();
             EXPECT_EQ(cfg::write_stat_record(), r.written);

@@ -75,13 +75,22 @@ std::string module_file(const std::string& command, const std::string& name, int
     for (int i = 1; i <= desc_lines; ++i) text += (i == 1 ? "`cLine " : "Line ") + std::to_string(i) + "\n";
     return text + "~\n";
 }
+
+// The module browser on the modules of an "exmods.dat".
+struct browser {
+    temp_dir dir{false};
+    std::optional<console> cfg;
+    explicit browser(const std::string& modules) {
+        write_file(dir.file("exmods.dat"), modules);
+        cfg.emplace(dir);
+        cfg->type("i", "Return to Previous Menu");
+    }
+};
 }  // namespace
 
 TEST(sysop_screens_e2e, a_module_with_codes_in_its_fields_is_edited_where_the_cursor_stands) {
-    temp_dir dir(false);
-    write_file(dir.file("exmods.dat"), module_file("plain.sh `* go", "Mod `5Name", 1));
-    console cfg(dir);
-    cfg.type("i", "Return to Previous Menu");
+    browser b(module_file("plain.sh `* go", "Mod `5Name", 1));
+    console& cfg = *b.cfg;
     ansi_screen s = cfg.screen();
     EXPECT_EQ(s.row(5), "->Module Name         : Mod `5Name");
     EXPECT_EQ(s.row(6), "  Command Line        : plain.sh `* go");
@@ -102,14 +111,12 @@ TEST(sysop_screens_e2e, a_module_with_codes_in_its_fields_is_edited_where_the_cu
     cfg.type("\r", "Changes saved");
     cfg.type("x", "uit and Save");
     cfg.quit();
-    EXPECT_EQ(read_file(dir.file("exmods.dat")), module_file("plain.sh `* Go", "Mod `5Game", 1));
+    EXPECT_EQ(read_file(b.dir.file("exmods.dat")), module_file("plain.sh `* Go", "Mod `5Game", 1));
 }
 
 TEST(sysop_screens_e2e, a_long_description_leaves_the_frame_and_the_menu_on_screen) {
-    temp_dir dir(false);
-    write_file(dir.file("exmods.dat"), module_file("long.sh", "Long One", 16));
-    console cfg(dir);
-    cfg.type("i", "Return to Previous Menu");
+    browser b(module_file("long.sh", "Long One", 16));
+    console& cfg = *b.cfg;
     ansi_screen s = cfg.screen();
     EXPECT_EQ(s.scrolls(), 0);
     EXPECT_NE(s.row(1).find("ExMod Maintenance for The Quorvath v1.10"), std::string::npos) << s.row(1);
