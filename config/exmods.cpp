@@ -12,7 +12,7 @@ namespace cfg {
 namespace {
 constexpr int first_item_row = 5;
 constexpr int desc_row = 12;
-constexpr int desc_rows = 10;  // rows 13 to 22: above the write question and its answer
+constexpr std::size_t desc_rows = 10;  // rows 13 to 22: above the write question and its answer
 constexpr int prompt_row = 23;
 constexpr int desc_edit_first_row = 3, desc_edit_last_row = 22;
 enum exmod_item { name_item = 1, command_item, desc_item, install_item, remove_item, leave_item };
@@ -23,22 +23,6 @@ const char* const item_labels[] = {"`3  Module Name         `%: ", "`3  Command 
 // The name's and command line's field: its first quote stands on the blank after the label's
 // colon, so the text stays where the value was drawn.
 const int value_column = static_cast<int>(strip_codes(item_labels[0]).size());
-
-// A description as the browser shows it: as many lines as fit above the write question; a
-// longer one ends in a line that says how many more there are.
-void show_description(const text_list& lines) {
-    int shown = 0;
-    int total = static_cast<int>(lines.size());
-    for (const text_line& l : lines) {
-        if (total > desc_rows && shown == desc_rows - 1) {
-            print_line("`9  ... " + int_to_str(total - shown) + " more lines: Enter on Description shows them all.");
-            return;
-        }
-        print_labelled("", l.view());
-        print_line();
-        ++shown;
-    }
-}
 
 void draw_browser(std::list<exmod_entry>& list, int current, const cursor_menu& menu) {
     exmod_entry* e = exmod_by_index(list, current);
@@ -56,7 +40,7 @@ void draw_browser(std::list<exmod_entry>& list, int current, const cursor_menu& 
     }
     goto_xy_console(1, desc_row);
     print_line("`9  Description:`3");
-    if (e) show_description(e->description);
+    if (e) print_desc_lines(e->description, desc_rows);
     draw_menu_arrow(menu);
 }
 
@@ -102,10 +86,17 @@ void remove_current(std::list<exmod_entry>& list, int& current) {
 std::string file_stem(const std::string& name) { return name.substr(0, name.rfind('.')); }
 }  // namespace
 
-void print_desc_lines(const text_list& lines) {
+void print_desc_lines(const text_list& lines, std::size_t most) {
+    std::size_t shown = 0;
     for (const text_line& l : lines) {
+        if (lines.size() > most && shown + 1 == most) {
+            print_line("`9  ... " + int_to_str(static_cast<std::int64_t>(lines.size() - shown)) +
+                       " more lines: Enter on Description shows them all.");
+            return;
+        }
         print_labelled("", l.view());
         print_line();
+        ++shown;
     }
 }
 

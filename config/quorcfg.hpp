@@ -107,7 +107,9 @@ void install_exmod(std::list<exmod_entry>& list);
 void edit_exmod_desc(exmod_entry& e);
 // Rewrites "exmods.dat" atomically (code 5 and the reason when it cannot be written).
 void write_exmod_file(const std::list<exmod_entry>& list);
-void print_desc_lines(const text_list& lines);
+// Prints description lines as they are, one a row (cut to the row); more than most lines end
+// in a line that says how many more there are.
+void print_desc_lines(const text_list& lines, std::size_t most = static_cast<std::size_t>(-1));
 void free_desc_lines(text_list& head);
 
 // ---- Start script and reset (main-menu keys M and R) ----
