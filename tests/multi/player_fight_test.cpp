@@ -161,9 +161,10 @@ TEST_F(pfight, the_wait_takes_only_its_own_fight_and_leaves_the_rest_in_order) {
     EXPECT_EQ(queue(1), "LEAVEREALM 2 0\n");
     std::remove("node0001.msg");
 
-    // A hit, then this side's turn: it runs.
+    // A hit, then this side's turn: it runs. The wait takes a key typed before the turn (not X:
+    // nothing happens); the turn takes the next.
     write_file("node0001.msg", "DAMAGE 5 2\n");
-    input_feed keys("r");
+    input_feed keys(" r");
     EXPECT_FALSE(online_fight_wait("Bob"));
     EXPECT_EQ(cur_char->hit_points, 35);
     EXPECT_EQ(queue(2), "ATTACK 0 1\nRUN 0 1\n");
@@ -192,8 +193,12 @@ TEST_F(pfight, a_wait_ends_by_x_or_by_silence_and_a_late_blow_still_lands) {
     }
     // Outside a fight a blow is taken without a turn, and can kill.
     write_file("node0001.msg", "DAMAGE 99 2\n");
-    child_result r = run_in_child([] { check_node_messages(0); });
+    child_result r = run_in_child([] {
+        input_feed keys(" ");
+        check_node_messages(0);
+    });
     EXPECT_EQ(r.code, 0);
+    EXPECT_NE(plain(r.out).find("Bob hits you for 99 points of damage."), std::string::npos) << r.out;
     for (const character_record& c : file_chars())
         if (c.number == 1) {
             EXPECT_EQ(c.dead, 1);
