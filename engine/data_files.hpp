@@ -70,7 +70,8 @@ void update_under_hold(const std::function<void()>& change);
 void set_own_base();
 
 // char_list is about to change other than through the reads, merges and writes here (the
-// daily maintenance's work on its records): the next refresh reads "players.dat" again.
+// daily maintenance's work on its records, the rankings' sort): the next refresh reads
+// "players.dat" again.
 // Until then a refresh of a file that no node has written since this node last read or wrote
 // it reads nothing.
 void char_list_changing();

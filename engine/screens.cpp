@@ -245,6 +245,8 @@ void display_non_inn() {
 void rank_players() {
     debug_enter("Entering rank_players");
     // A stable sort: equal experience keeps the list's order; nodes are relinked, not copied.
+    // The list is then no longer in the file's order, which a refresh without a read keeps.
+    char_list_changing();
     char_list.sort([](const character_record& a, const character_record& b) { return a.experience > b.experience; });
     debug_leave("Leaving rank_players");
 }

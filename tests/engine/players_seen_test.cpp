@@ -4,6 +4,7 @@
 
 #include "engine/file_access.hpp"
 #include "engine/lookups.hpp"
+#include "engine/screens.hpp"
 #include "engine_state.hpp"
 
 namespace {
@@ -99,11 +100,14 @@ TEST_F(players_seen, a_refresh_that_reads_nothing_orders_the_list_as_one_that_re
         for (const character_record& c : char_list) v.push_back(c.name.str());
         return v;
     };
-    // After the first read, after a write without and with a merge, after a refresh.
-    for (int before = 0; before < 4; ++before) {
+    // After the first read, after a write without and with a merge, after a refresh, after
+    // the rankings sorted the list.
+    for (int before = 0; before < 5; ++before) {
         del_char_list();
         chars_loaded = false;
-        put_chars({make_char(1, "A"), make_char(2, "B"), make_char(3, "Me"), make_char(4, "D")});
+        character_record high = make_char(1, "A");
+        high.experience = 9000;
+        put_chars({high, make_char(2, "B"), make_char(3, "Me"), make_char(4, "D")});
         read_char_file();
         cur_char = char_num_ptr(3);
         set_own_base();
@@ -113,6 +117,7 @@ TEST_F(players_seen, a_refresh_that_reads_nothing_orders_the_list_as_one_that_re
             write_char_file(true);
         }
         if (before == 3) refresh_char_file();
+        if (before == 4) rank_players();
         refresh_char_file();
         std::vector<std::string> unread = names();
         char_list_changing();
