@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+struct character_record;
+
 constexpr const char* char_lock_file_name = "players.lck";
 
 // Takes this node's lock on the character of the number (a node holds one at a time: the
@@ -15,3 +17,9 @@ bool lock_character(std::int16_t number);
 bool character_in_play(std::int16_t number);
 // True while a live process holds the lock of any character: the game is in play.
 bool any_character_in_play();
+// Whether the character is playing: this node's own character, or one whose lock a live
+// process holds. The online byte alone proves nothing (a node that was killed leaves it set);
+// it is taken as it stands only where locks cannot be seen (no lock file in the game
+// directory, a file system without locks). Every place that decides whether another
+// character is on line asks this.
+bool character_on_line(const character_record& c);

@@ -1,3 +1,4 @@
+#include "engine/char_lock.hpp"
 #include "engine/exit.hpp"
 
 #include <csignal>
@@ -42,7 +43,7 @@ void tell_others_we_left(int code) {
     if (!cur_char) return;
     std::string message = "LEAVEREALM " + int_to_str(cur_char->number) + " " + int_to_str(code);
     for (const auto& c : char_list)
-        if (c.online && c.name.view() != cur_char->name.view()) hook_send_node_message(c, message);
+        if (c.name.view() != cur_char->name.view() && character_on_line(c)) hook_send_node_message(c, message);
 }
 
 // The playing character offline in "players.dat" (with refresh).

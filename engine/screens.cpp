@@ -1,3 +1,4 @@
+#include "engine/char_lock.hpp"
 #include "engine/screens.hpp"
 
 #include <cstdio>
@@ -147,7 +148,7 @@ void list_players_online() {
     disp_line("`9      Players in the Realm :");
     disp_line(long_rule);
     for (const character_record& c : char_list) {
-        if (!c.online) continue;
+        if (!character_on_line(c)) continue;
         std::string_view where = c.location.view();
         if (!where.empty()) where.remove_prefix(1);
         disp_line("  `3" + pad_visible(proper_case(c.name.view()), 28) + "`% :    `9" + std::string(where));
@@ -195,7 +196,7 @@ void display_non_inn() {
     disp_line(" `9Class    Name                    Level    Experience     Master  Guild");
     disp_line(long_rule);
     for (const character_record& c : char_list) {
-        if (!out_in_realm(c) || c.dead || c.online) continue;
+        if (!out_in_realm(c) || c.dead || character_on_line(c)) continue;
         disp_text(class_column_text(c) + "   ");
         disp_text("`9" + pad_visible(proper_case(c.name.view()), 24) + "`! " + pad_left(int_to_str(c.level), 3));
         disp_text(" `3" + pad_left(comma_number(c.experience), 14));

@@ -4,16 +4,19 @@
 #include <initializer_list>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/creatures.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/flags.hpp"
+#include "engine/hold.hpp"
 #include "engine/lookups.hpp"
 #include "engine/screens.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
 #include "multi/node_queue.hpp"
+#include "multi/player_fight.hpp"
 
 namespace {
 constexpr const char* square_location = "tTown Square";
@@ -65,7 +68,7 @@ std::string text_after_name(const std::string& line) {
 
 void page(const std::string& line) {
     const character_record* t = find_target(target_name(line));
-    if (!t || !t->online) return disp_line(not_on);
+    if (!t || !character_on_line(*t)) return disp_line(not_on);
     if (is_me(*t)) return disp_line("`4Now why would you want to page yourself to the chat room?");
     if (in_chat_room(*t)) return disp_line("`4That person is already in the chat room.");
     std::string name = name_of(*t);
@@ -188,7 +191,7 @@ bool fight_step(chat_state& room, const std::string& result) {
 
 bool in_chat_room(const character_record& c) {
     char first = c.location.view().empty() ? '\0' : c.location.view()[0];
-    return c.online && (first == 'Z' || first == 'z');
+    return (first == 'Z' || first == 'z') && character_on_line(c);
 }
 
 void list_chat_room() {

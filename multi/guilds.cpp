@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -118,7 +119,7 @@ std::string member_line(const character_record& c) {
     line += " `3" + pad_left(comma_number(c.experience), 14);
     line += pad_left(c.dead ? "`4Dead " : "`0Alive", 12);
     line += "`%" + guild_cell(c.guild);
-    if (c.online) line += "`@`bOn!";
+    if (character_on_line(c)) line += "`@`bOn!";
     return line;
 }
 

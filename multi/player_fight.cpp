@@ -4,11 +4,13 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/creatures.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/flags.hpp"
+#include "engine/hold.hpp"
 #include "engine/items.hpp"
 #include "engine/lookups.hpp"
 #include "engine/macros.hpp"
@@ -201,7 +203,7 @@ void scout(const character_record& target, bool in_hall) {
 // May still be fought, on the fresh read just before the fight: a sleeper of the raided
 // guild in its hall, or (no raid) anyone away who is not asleep or dead.
 bool still_fair_game(const character_record& c, std::int16_t raided_guild) {
-    if (c.online || c.dead || c.sleeping_inn) return false;
+    if (character_on_line(c) || c.dead || c.sleeping_inn) return false;
     if (raided_guild != 0) return c.sleeping_guild && c.guild == raided_guild;
     return can_be_attacked(c);
 }

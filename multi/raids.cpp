@@ -2,6 +2,7 @@
 
 #include "door/door.hpp"
 #include "door/sys.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -75,7 +76,7 @@ void attack_sleeper(std::int16_t guild) {
     }
     const character_record* target = ask_attack_target();
     if (!target) return;
-    if (target == cur_char || target->online || target->dead || target->sleeping_inn || !target->sleeping_guild ||
+    if (target == cur_char || character_on_line(*target) || target->dead || target->sleeping_inn || !target->sleeping_guild ||
         target->guild != guild) {
         refuse_attack();
         return;
