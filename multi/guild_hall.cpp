@@ -372,6 +372,16 @@ void follow_hall(menu_loop& m, std::int16_t guild, std::int16_t parent, const st
         }
         m.title = with_name ? head + g->name.str() + "`%:" : head;
     };
+    if (!allowed) return;
+    // A key acts only for a member still allowed on fresh reads of both files: a kick or a
+    // disband on another node takes the hall away at once.
+    m.before_key = [guild, parent, allowed] {
+        refresh_char_file();
+        const guild_record* g = fresh_hall(guild);
+        if (g && allowed(*g)) return true;
+        sub_location = parent;
+        return false;
+    };
 }
 
 bool hall_common_key(char k, const text_list& menu) {
@@ -492,7 +502,10 @@ void guild_hall() {
         switch (k) {
         case 'L': sub_location = 1; return false;
         case 'M':
-            message_board_menu(hall_board_name(guild), now ? now->name.str() : "", guild);
+            message_board_menu(hall_board_name(guild), now ? now->name.str() : "", guild, [guild](menu_loop& b) {
+                follow_hall(b, guild, 2, "`9   Messages for ", member_of);
+                b.on_result = on_member_result;
+            });
             if (sub_location >= 3) show_menu_text(menu.text);
             break;
         case 'I':

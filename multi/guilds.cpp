@@ -432,11 +432,16 @@ void disband_guild() {
         });
         if (!disbanded) return;
         cur_char->guild = 0;
-        // Members playing elsewhere clear it themselves from their mail; the others now.
+        // Every member now, as the kick does: a node playing one takes it in at its next
+        // refresh, so nobody is a member of the guild that takes the number next.
         for (character_record& c : char_list) {
             if (&c == cur_char || c.guild != guild) continue;
             members.push_back(c.name.str());
-            if (!c.online) c.guild = 0;
+            c.guild = 0;
+            if (c.sleeping_guild) {
+                c.sleeping_guild = 0;
+                c.location = "tTown Square";
+            }
         }
     });
     if (!disbanded) return;
@@ -508,6 +513,13 @@ void guild_area() {
     m.level = 2;
     m.default_key = [] { return 'L'; };
     m.each_turn = [&] { m.keys = menu.keys; };
+    // Who the player is in the guilds is decided on fresh reads: a kick or a disband on
+    // another node counts at once.
+    m.before_key = [] {
+        refresh_char_file();
+        load_guild_file();
+        return true;
+    };
     m.on_key = [&](char k) {
         // Who may do what is decided here, whatever keys the sysop's sections offer.
         const bool member = own_guild() != nullptr;

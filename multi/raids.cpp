@@ -191,8 +191,10 @@ void raided_guild_hall(std::int16_t guild) {
         switch (k) {
         case 'L': sub_location = 2; return false;
         case 'M': {
+            // The board answers a member who comes in as the conquered hall does.
             const guild_record* g = guild_num_ptr(guild);
-            message_board_menu(hall_board_name(guild), g ? g->name.str() : "", guild);
+            message_board_menu(hall_board_name(guild), g ? g->name.str() : "", guild,
+                               [guild](menu_loop& b) { raid_loop(b, guild, "`9   Messages for "); });
             break;
         }
         case 'G': guild_treasury(guild, &m); break;
