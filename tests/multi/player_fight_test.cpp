@@ -2,6 +2,8 @@
 // against lines appended as the other node would, and the menu's refusals and rules.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "engine/data_files.hpp"
 #include "engine/lookups.hpp"
 #include "multi/node_queue.hpp"
@@ -115,6 +117,9 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
         if (c.number == 1) saved = c;
     EXPECT_EQ(saved.gold, 1000);
     EXPECT_EQ(saved.experience, 550);
+    // Taken out of Bob's record in the same write, before his node hears of the blow.
+    for (const character_record& c : file_chars())
+        if (c.number == 2) EXPECT_EQ(c.gold, 0);
     EXPECT_EQ(queue(1), "VICTORY 0 2\n");
     EXPECT_EQ(queue(2), "DAMAGE 31 1\n");
     std::string news = read_file("news0.dat");
@@ -147,6 +152,8 @@ TEST_F(pfight, an_opponent_that_left_gets_no_blow_and_yields_nothing) {
 }
 
 TEST_F(pfight, the_wait_takes_only_its_own_fight_and_leaves_the_rest_in_order) {
+    // The caller types nothing meanwhile.
+    std::optional<input_feed> quiet(std::in_place);
     write_file("node0001.msg", "PAGE 3\nATTACK 0 7\nCRECEIVE 2\nMESSAGE hi\nCRECEIVE 2\nRUN 0 2\n");
     seam.rolls = {99};
     EXPECT_TRUE(online_fight_wait("Bob"));
@@ -161,9 +168,11 @@ TEST_F(pfight, the_wait_takes_only_its_own_fight_and_leaves_the_rest_in_order) {
     EXPECT_EQ(queue(1), "LEAVEREALM 2 0\n");
     std::remove("node0001.msg");
 
-    // A hit, then this side's turn: it runs.
+    // A hit, then this side's turn: it runs. The wait reads a key that waits before the hit
+    // (not X: it goes on), the turn the next.
+    quiet.reset();
     write_file("node0001.msg", "DAMAGE 5 2\n");
-    input_feed keys("r");
+    input_feed keys("rr");
     EXPECT_FALSE(online_fight_wait("Bob"));
     EXPECT_EQ(cur_char->hit_points, 35);
     EXPECT_EQ(queue(2), "ATTACK 0 1\nRUN 0 1\n");
@@ -186,6 +195,7 @@ TEST_F(pfight, a_wait_ends_by_x_or_by_silence_and_a_late_blow_still_lands) {
     }
     {
         ticking_seam clock;
+        input_feed quiet;
         EXPECT_FALSE(online_fight_wait("Bob"));
         EXPECT_NE(plain(out.take()).find("\n  Bob does not answer.\n"), std::string::npos);
         EXPECT_EQ(queue(2), "RUN 0 1\n");
