@@ -10,13 +10,29 @@ NODE ?= 1
 RUN_NODE = cd "$(DIR)" && while :; do "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE); s=$$?; \
 	[ $$s -eq 254 ] || exit $$s; ./ext$(NODE).sh; done
 
-.PHONY: all build test test-plain test-san play node quorcfg bench fuzz clean
+.PHONY: all build configure programs test test-plain test-san play node quorcfg bench fuzz clean
 
 all: build
 
-build:
+configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+# Everything: the programs, the tools and every test program.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Only the programs a target runs (PROGRAMS), so that a first play does not wait for the tests.
+PROGRAMS = quorvath
+programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(PROGRAMS)
+
+# make node and make quorcfg play in the game directory that make play made: without it they
+# say so in one line before anything is built.
+ifneq ($(filter node quorcfg,$(MAKECMDGOALS)),)
+ifeq ($(wildcard $(DIR)/.),)
+$(error No game directory $(DIR): make play DIR=$(DIR) makes one from data/)
+endif
+endif
 
 # Every test, then every test again under AddressSanitizer and UndefinedBehaviorSanitizer
 # (with the fuzz targets' kept inputs replayed).
@@ -34,7 +50,7 @@ test-san:
 # A local log-on into the game directory DIR, made from data/ on the first play and kept
 # afterwards, as a game keeps its players. FRESH=1 makes it again from data/, but never
 # while a process (a node playing, a shell) is in it.
-play: build
+play: programs
 	@if [ "$(FRESH)" = "1" ] && [ -d "$(DIR)" ]; then \
 		d=$$(cd "$(DIR)" && pwd -P); \
 		for p in /proc/[0-9]*; do \
@@ -47,13 +63,13 @@ play: build
 	@[ -d "$(DIR)" ] || cp -r data "$(DIR)"
 	$(RUN_NODE)
 
-# The sysop's utility in the game directory of make play (made from data/ when there is none).
-quorcfg: build
-	@if [ ! -d "$(DIR)" ]; then cp -r data "$(DIR)"; fi
+# The sysop's utility in the game directory of make play.
+quorcfg: PROGRAMS = quorcfg
+quorcfg: programs
 	cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorcfg"
 
 # A second caller on the same game directory: make node NODE=2 (in another terminal).
-node: build
+node: programs
 	$(RUN_NODE)
 
 bench:

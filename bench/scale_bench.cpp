@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/bench_support.hpp"
 #include "door/door.hpp"
 #include "door/sys.hpp"
 #include "engine/data_files.hpp"
@@ -78,44 +79,10 @@ void stat_file(const char* last_maint) {
     rewrite_file(stat_file_name, encode_record(game_stats));
 }
 
-long counter(const char* file, const char* key) {
-    std::ifstream in(file);
-    std::string k;
-    long v = 0;
-    while (in >> k) {
-        if (k == key) {
-            in >> v;
-            return v;
-        }
-    }
-    return -1;
-}
-
 // Bytes the process wrote to files: every write, less what went to standard output.
 long file_bytes_written(const std::string& out_file) {
     std::ifstream out(out_file, std::ios::ate | std::ios::binary);
-    return counter("/proc/self/io", "wchar:") - static_cast<long>(out.tellg());
-}
-
-// Keys waiting on standard input, as a caller who types ahead.
-void type_ahead(const std::string& keys) {
-    int p[2];
-    if (pipe(p) != 0) _exit(90);
-    fcntl(p[1], F_SETPIPE_SZ, 1 << 20);
-    if (write(p[1], keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) _exit(91);
-    close(p[1]);
-    dup2(p[0], 0);
-    close(p[0]);
-}
-
-void game_setup() {
-    engine_text_init();
-    engine_items_init();
-    engine_scripts_init();
-    game_init();
-    multi_init();
-    graphics_mode = 1;
-    set_default_tunables();
+    return bench::counter("/proc/self/io", "wchar:") - static_cast<long>(out.tellg());
 }
 
 // Runs the case in a child in a fresh game directory (a copy of the default data when
@@ -179,7 +146,7 @@ void start(counted_pauses& p, clock_type::time_point& t) {
 void new_character_case(int count) {
     run_case(("new character among " + std::to_string(count)).c_str(), false,
              [count](counted_pauses& p, clock_type::time_point& t) {
-                 game_setup();
+                 bench::game_setup();
                  players_file(count, false);
                  read_char_file();
                  start(p, t);
@@ -201,7 +168,7 @@ void maintenance_case(int count, bool online, int flag_sections) {
     if (flag_sections) title += ", " + std::to_string(flag_sections) + " flag sections";
     run_case(title.c_str(), false,
              [=](counted_pauses& p, clock_type::time_point& t) {
-                 game_setup();
+                 bench::game_setup();
                  stat_file("20000101");
                  players_file(count, online);
                  std::string flags = "@#FLAGS\n";
@@ -220,7 +187,7 @@ void maintenance_case(int count, bool online, int flag_sections) {
 void mail_case(int messages) {
     run_case((std::to_string(messages) + " bank notices read").c_str(), false,
              [messages](counted_pauses& p, clock_type::time_point& t) {
-                 game_setup();
+                 bench::game_setup();
                  stat_file("20991231");
                  players_file(2, false);
                  read_char_file();
@@ -230,7 +197,7 @@ void mail_case(int messages) {
                      box += "#0000 `%Bank Notice.\nYour account has earned interest!\n60 has been added to your account.\n~\n"
                             "ADD BNK 60\nREFRESH\n";
                  rewrite_file(mailbox_file_name(1), box);
-                 type_ahead(std::string(messages + 10, 'x'));
+                 bench::type_ahead(std::string(messages + 10, 'x'));
                  p.real = false;  // a hold check for every deposit
                  start(p, t);
              },
@@ -247,7 +214,7 @@ void mail_case(int messages) {
 void flags_case(int flags) {
     run_case(("read back " + std::to_string(flags) + " flags").c_str(), false,
              [flags](counted_pauses& p, clock_type::time_point& t) {
-                 game_setup();
+                 bench::game_setup();
                  std::string image = "@#FLAGS\n";
                  for (int f = 0; f < flags; ++f) image += "FLAG" + std::to_string(f) + " " + std::to_string(f) + " 2\n";
                  image += "@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
@@ -278,15 +245,15 @@ void log_on_case(int count) {
                      }
                      waitpid(maker, nullptr, 0);
                  }
-                 game_setup();
+                 bench::game_setup();
                  user_first_name = "CALLER";
                  user_last_name = "NUMBER " + std::to_string(count / 2);
                  // Through the entry menu and the day's report into the square, then out.
-                 type_ahead("xExxxxxxxxLY");
+                 bench::type_ahead("xExxxxxxxxLY");
                  start(p, t);
              },
              [](counted_pauses& p, clock_type::time_point t) {
-                 long base = counter("/proc/self/status", "VmHWM:");
+                 long base = bench::counter("/proc/self/status", "VmHWM:");
                  read_stat_file(game_stats);
                  game_hooks.update_item_data();
                  read_char_file();
@@ -294,10 +261,10 @@ void log_on_case(int count) {
                  read_standard_flags();
                  enter_realm();
                  std::string r = own_ms(p, t);
-                 long hwm = counter("/proc/self/status", "VmHWM:");
+                 long hwm = bench::counter("/proc/self/status", "VmHWM:");
                  // The program's code and libraries (file pages) are shared by every node; the
                  // node's own memory is the anonymous part.
-                 long own = counter("/proc/self/status", "RssAnon:");
+                 long own = bench::counter("/proc/self/status", "RssAnon:");
                  char buf[128];
                  std::snprintf(buf, sizeof buf, ", peak memory %.1f MB (%.1f MB before the log-on; own %.1f MB after)",
                                hwm / 1024.0, base / 1024.0, own / 1024.0);

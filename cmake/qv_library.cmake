@@ -28,7 +28,7 @@ function(qv_test_folder name)
     return()
   endif()
   add_executable(${name}_tests ${srcs})
-  target_link_libraries(${name}_tests PRIVATE testsupport ${ARGN} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name}_tests PRIVATE testmain testsupport ${ARGN} GTest::gtest)
   # The environment the tests need. A list in the ENVIRONMENT property is split apart by test
   # discovery, so the variables are set by a launcher in front of the test binary instead.
   set_target_properties(${name}_tests PROPERTIES CROSSCOMPILING_EMULATOR

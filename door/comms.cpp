@@ -50,6 +50,7 @@ void install_fatal_handlers() {
 // Runs after the whole exit chain: what later exit procedures wrote still reaches the caller
 // (unless the carrier is gone), and the terminal gets its settings back.
 void final_exit() {
+    door_state::end_screen();
     flush_output();
     door_state::restore_terminal();
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <csignal>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,6 +96,12 @@ void set_back_colour(int b);
 void set_colours(int c, int b);
 // Sends everything buffered for the caller now.
 void flush_output();
+// Ends the line the cursor stands on, unless it stands at the start of one.
+void fresh_line();
+// Runs show while a prompt waits for a key (a message from another node, mail, an event):
+// what it sends starts on a line of its own, the prompt's line ended before the first
+// character; when it sends nothing, the prompt's line stays as it is.
+void below_prompt(const std::function<void()>& show);
 
 // ---- Input ----
 char read_key();

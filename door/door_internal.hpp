@@ -28,6 +28,11 @@ bool locale_is_utf8();
 void write_direct(std::string_view s);
 // Drops everything buffered for the caller.
 void discard_output();
+// A new session: the cursor at the start of a line, nothing sent yet.
+void reset_cursor();
+// At the very end of a session that sent anything: the last line ended and the colours reset,
+// so what the terminal shows next (the shell's or the BBS's prompt) starts clean.
+void end_screen();
 
 // True while the caller is there. When the carrier is gone it marks the loss and ends the
 // program through carrier_lost_exit, unless the exit must wait (a hold is raised, the exit

@@ -84,6 +84,7 @@ void door_reset_session() {
     door_state::in_carrier_exit = false;
     door_state::utf8_console = false;
     door_state::discard_output();
+    door_state::reset_cursor();
 }
 
 void door_init(std::string_view control_file_name) {

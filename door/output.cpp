@@ -40,6 +40,38 @@ std::string class_prefix(int new_class, int old_class) {
 // Output after carrier loss is dropped.
 bool lost_output() { return !carrier_present || carrier_lost; }
 
+// Where the cursor stands, followed through the text sent (escape sequences do not move it).
+bool at_line_start = true;
+int escape_state = 0;          // 0 text, 1 after ESC, 2 inside ESC "[" ... up to its final byte
+bool end_prompt_line = false;  // output interrupting a prompt: its line is ended first
+bool any_output = false;       // the session has sent something
+
+// Called before c goes into the buffer.
+void follow_cursor(char c) {
+    any_output = true;
+    if (escape_state == 1) {
+        escape_state = c == '[' ? 2 : 0;
+        return;
+    }
+    if (escape_state == 2) {
+        if (c >= 0x40 && c <= 0x7e) escape_state = 0;
+        return;
+    }
+    if (c == '\x1b') {
+        escape_state = 1;
+        return;
+    }
+    if (end_prompt_line && !at_line_start) {
+        out_buf += "\r\n";
+        at_line_start = true;
+    }
+    end_prompt_line = false;
+    if (c == '\n')
+        at_line_start = true;
+    else if (c != '\r')
+        at_line_start = false;
+}
+
 // The PC character set's upper half (128-255) as the same characters in Unicode.
 constexpr char16_t cp437_upper[128] = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
@@ -80,6 +112,27 @@ void write_direct(std::string_view s) {
 }
 
 void discard_output() { out_buf.clear(); }
+
+void reset_cursor() {
+    at_line_start = true;
+    escape_state = 0;
+    end_prompt_line = false;
+    any_output = false;
+}
+
+void end_screen() {
+    end_prompt_line = false;
+    if (!any_output || lost_output()) return;
+    if (!at_line_start) {
+        send_char('\r');
+        send_char('\n');
+    }
+    if (ansi_allowed()) {
+        for (char c : std::string_view("\x1b[0m")) send_char(c);
+        cur_colour = 7;
+        cur_back_colour = 0;
+    }
+}
 }  // namespace door_state
 
 void flush_output() {
@@ -115,6 +168,7 @@ void flush_output() {
 
 void send_char(char c) {
     if (lost_output()) return;
+    follow_cursor(c);
     // The game's screens are drawn in the PC character set; a console that reads UTF-8
     // shows them as the same characters only when they are sent as UTF-8.
     if (door_state::utf8_console && static_cast<unsigned char>(c) >= 128)
@@ -137,11 +191,22 @@ void write_line(std::string_view s) {
     ++door_state::line_counter;
 }
 
+void fresh_line() {
+    if (!at_line_start) write_line();
+}
+
+void below_prompt(const std::function<void()>& show) {
+    end_prompt_line = true;
+    show();
+    end_prompt_line = false;
+}
+
 void clear_screen() {
     // Only ANSI-BBS terminals home the cursor on a clear; the others would draw the next
     // screen from where the cursor was.
     send_sequence("2J");
     send_sequence("H");
+    if (ansi_allowed()) at_line_start = true;
     door_state::line_counter = 1;
 }
 

@@ -257,6 +257,10 @@ bool locked_append(const std::string& name, std::string_view bytes) {
 }
 
 bool locked_append_when_free(const std::string& name, std::string_view bytes) {
+    return locked_append_when_free(name, [bytes](std::int64_t) { return std::string(bytes); });
+}
+
+bool locked_append_when_free(const std::string& name, const std::function<std::string(std::int64_t size)>& bytes) {
     watch_write(name);
     int fd = open_locked(name, O_WRONLY | O_APPEND);
     // Only a file that could not be opened goes through the wait (which ends the game when
@@ -265,7 +269,10 @@ bool locked_append_when_free(const std::string& name, std::string_view bytes) {
         wait_for_file(name);
         fd = open_locked(name, O_WRONLY | O_APPEND);
     }
-    return append_to(fd, bytes);
+    if (fd < 0) return false;
+    fd_closer closer(fd);
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && write_all(fd, bytes(static_cast<std::int64_t>(st.st_size)));
 }
 
 bool locked_update(const std::string& name,
@@ -285,6 +292,9 @@ bool locked_update(const std::string& name,
         return atomic_rewrite(name, contents);
     case locked_action::erase:
         return ::unlink(name.c_str()) == 0 || errno == ENOENT;
+    case locked_action::append:
+        watch_write(name);
+        return ::lseek(fd, 0, SEEK_END) >= 0 && write_all(fd, contents);
     }
     return true;
 }

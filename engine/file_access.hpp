@@ -96,12 +96,16 @@ bool locked_append(const std::string& name, std::string_view bytes);
 // The same after the busy-file wait of wait_for_file, which is only needed when the file
 // cannot be opened: a free file costs one open, not a test-open and an open.
 bool locked_append_when_free(const std::string& name, std::string_view bytes);
+// The same, with the bytes chosen under the lock from the file's size then (0 for a file that
+// was missing): what opens a file can go in only when it is empty.
+bool locked_append_when_free(const std::string& name, const std::function<std::string(std::int64_t size)>& bytes);
 
 // What locked_update does with the file once the change has run.
-enum class locked_action { keep, rewrite, erase };
+enum class locked_action { keep, rewrite, erase, append };
 // Takes the same lock as locked_append on the file (a missing file reads as empty), reads it
 // whole, lets change edit the contents and choose: keep the file as it is, rewrite it with
-// the edited contents (temporary file + rename, still under the lock), or erase it. No
+// the edited contents (temporary file + rename, still under the lock), erase it, or append:
+// the contents as edited are added at the file's end, the file itself left as it was. No
 // append can slip in between the read and the rewrite. A file left empty with keep is
 // erased, so a look at a missing file leaves none behind. False when the file cannot be
 // opened or read or the rewrite fails (the old file is then kept).

@@ -260,7 +260,7 @@ void rotate_news() {
     }
     // Another node may add an item between the rename and this: it has started the file
     // with the same header, and it is kept.
-    update_todays_news([](std::string&) {});
+    append_todays_news("");
     hook_random_news_event();
 }
 

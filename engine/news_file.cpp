@@ -11,12 +11,10 @@ std::string news_header() {
     return "`c  `!The News of the Realm       " + pad_left(today_string(), 44) + "\n" + divider + "\n";
 }
 
-void update_todays_news(const std::function<void(std::string& contents)>& add) {
+void append_todays_news(std::string_view item) {
     std::string name = news_file_name(0);
-    wait_for_file(name);
-    update_locked_file(name, [&add](std::string& contents) {
-        if (contents.empty()) contents = news_header();
-        add(contents);
-        return locked_action::rewrite;
+    bool ok = locked_append_when_free(name, [item](std::int64_t size) {
+        return size == 0 ? news_header() + std::string(item) : std::string(item);
     });
+    if (!ok) file_write_failed(name);
 }

@@ -31,7 +31,10 @@ char menu_poll_key(std::int32_t& polls, bool random_events) {
         // The caller is gone while a hold is raised: read_key gives Enter at once.
         if (carrier_lost || !carrier_present) break;
         ++polls;
-        if (hook_menu_poll(polls, random_events)) return 0;
+        // What the poll shows comes below the waiting prompt, which is drawn again after it.
+        bool shown = false;
+        below_prompt([&] { shown = hook_menu_poll(polls, random_events); });
+        if (shown) return 0;
     }
     char k = read_key();
     return k == 0 ? '\r' : k;

@@ -65,14 +65,46 @@ std::string class_column_text(const character_record& c) {
 
 bool out_in_realm(const character_record& c) { return !c.sleeping_inn && !c.sleeping_guild; }
 
-// Shows, writes or discards the lines by mode.
-void output_lines(int mode, const text_list& lines, const char* ansi_file, const char* plain_file) {
-    if (mode == ranks_show)
-        dispdesc(lines);
-    else if (mode == ranks_ansi_file)
-        writedesc(writedesc_ansi, ansi_file, lines);
-    else if (mode == ranks_plain_file)
-        writedesc(writedesc_strip, plain_file, lines);
+// Shows or writes the lines by mode; any other mode has nothing to show them to.
+void output_lines(int mode, const line_source& lines, const char* ansi_file, const char* plain_file) {
+    if (mode == ranks_show) {
+        text_list list;
+        lines([&list](std::string_view l) { add_desc_line(l, list); });
+        dispdesc(list);
+    } else if (mode == ranks_ansi_file) {
+        writedesc_lines(writedesc_ansi, ansi_file, lines);
+    } else if (mode == ranks_plain_file) {
+        writedesc_lines(writedesc_strip, plain_file, lines);
+    }
+}
+
+// The rankings' level and member columns hold 16 bits: a sum beyond shows the bound.
+std::int16_t ranking_figure(std::int64_t sum) {
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(sum, -32768, 32767));
+}
+
+void add_member(guild_totals& t, const character_record& c) {
+    t.experience += c.experience;
+    t.levels += c.level;
+    ++t.members;
+}
+
+// One guild's totals, for the callers that ask about a single guild.
+guild_totals totals_of(std::int16_t guild) {
+    guild_totals t;
+    for (const character_record& c : char_list)
+        if (c.guild == guild) add_member(t, c);
+    return t;
+}
+
+void sort_guilds(const guild_totals_table& totals) {
+    auto experience = [&totals](std::int16_t number) {
+        auto it = totals.find(number);
+        return it == totals.end() ? 0 : it->second.experience;
+    };
+    guild_list.sort([&](const guild_record& a, const guild_record& b) {
+        return experience(a.number) > experience(b.number);
+    });
 }
 
 // Ranks char_list around a write of the character file, which may bring other nodes' changes.
@@ -218,46 +250,34 @@ void rank_players() {
     debug_leave("Leaving rank_players");
 }
 
-void sort_guilds() {
-    std::unordered_map<std::int16_t, std::int64_t> sums;
-    for (const guild_record& g : guild_list) sums.emplace(g.number, guild_exp_sum(g.number));
-    guild_list.sort([&](const guild_record& a, const guild_record& b) { return sums[a.number] > sums[b.number]; });
+void sort_guilds() { sort_guilds(guild_totals_by_number()); }
+
+std::int64_t guild_exp_sum(std::int16_t guild) { return totals_of(guild).experience; }
+
+std::int16_t guild_level_sum(std::int16_t guild) { return ranking_figure(totals_of(guild).levels); }
+
+std::int16_t guild_member_count(std::int16_t guild) { return ranking_figure(totals_of(guild).members); }
+
+guild_totals_table guild_totals_by_number() {
+    guild_totals_table table;
+    table.reserve(guild_list.size());
+    for (const character_record& c : char_list) add_member(table[c.guild], c);
+    return table;
 }
 
-std::int64_t guild_exp_sum(std::int16_t guild) {
-    std::int64_t sum = 0;
-    for (const character_record& c : char_list)
-        if (c.guild == guild) sum += c.experience;
-    return sum;
-}
-
-std::int16_t guild_level_sum(std::int16_t guild) {
-    std::int64_t sum = 0;
-    for (const character_record& c : char_list)
-        if (c.guild == guild) sum += c.level;
-    return static_cast<std::int16_t>(std::clamp<std::int64_t>(sum, -32768, 32767));
-}
-
-std::int16_t guild_member_count(std::int16_t guild) {
-    std::int64_t n = 0;
-    for (const character_record& c : char_list)
-        if (c.guild == guild) ++n;
-    return static_cast<std::int16_t>(std::min<std::int64_t>(n, 32767));
-}
-
-text_list player_ranking_lines() {
-    text_list lines;
-    add_desc_line(player_title, lines);
-    add_desc_line("", lines);
-    add_desc_line(" `9Class  Sex Name                 Level   Experience   Status  Guild", lines);
-    add_desc_line(long_rule, lines);
+void player_ranking_lines(const line_sink& put) {
+    put(player_title);
+    put("");
+    put(" `9Class  Sex Name                 Level   Experience   Status  Guild");
+    put(long_rule);
     if (char_count == 0 || char_list.empty()) {
-        add_desc_line("`9                   There are `4NO`9 heroes in the realm.", lines);
-        add_desc_line("", lines);
-        return lines;
+        put("`9                   There are `4NO`9 heroes in the realm.");
+        put("");
+        return;
     }
+    std::string line;
     for (const character_record& c : char_list) {
-        std::string line = class_column_text(c) + "  " + (c.sex == 1 ? "`1M  " : "`@F  ");
+        line = class_column_text(c) + "  " + (c.sex == 1 ? "`1M  " : "`@F  ");
         line += "`9" + pad_right(strip_codes(proper_case(c.name.view())), 21);
         line += "`! " + pad_left(int_to_str(c.level), 3);
         line += " `3" + pad_left(comma_number(c.experience), 13);
@@ -265,57 +285,70 @@ text_list player_ranking_lines() {
         line += "`%";
         line += c.guild == 0 ? std::string(9, ' ') : pad_right(pad_left(int_to_str(c.guild), 6), 9);
         if (c.online) line += "`@`bOn!";
-        add_desc_line(line, lines);
+        put(line);
     }
+}
+
+void guild_ranking_lines(const guild_totals_table& totals, const line_sink& put) {
+    if (guild_count == 0) {
+        put("");
+        put("`9There are `4NO`9 guilds in the realm.");
+        return;
+    }
+    put("`c             `%Guild Rankings for `9T`%he `9Q`%uorvath `%v1.10");
+    put("");
+    put("  `9Name                     Levels      Experience   Guild  # Chars   Hall?");
+    put(long_rule);
+    for (const guild_record& g : guild_list) {
+        auto it = totals.find(g.number);
+        guild_totals t = it == totals.end() ? guild_totals{} : it->second;
+        std::string line = "  `9" + pad_visible(g.name.view(), 25);
+        line += "`!" + pad_left(int_to_str(ranking_figure(t.levels)), 4);
+        line += "`3" + pad_left(comma_number(t.experience), 18);
+        line += "`%" + pad_left(int_to_str(g.number), 7);
+        line += "`8" + pad_left(int_to_str(ranking_figure(t.members)), 8);
+        line += g.has_hall ? "`%      Yes" : "`%      No";
+        put(line);
+    }
+}
+
+text_list player_ranking_lines() {
+    text_list lines;
+    player_ranking_lines([&lines](std::string_view l) { add_desc_line(l, lines); });
     return lines;
 }
 
 text_list guild_ranking_lines() {
     text_list lines;
-    if (guild_count == 0) {
-        add_desc_line("", lines);
-        add_desc_line("`9There are `4NO`9 guilds in the realm.", lines);
-        return lines;
-    }
-    add_desc_line("`c             `%Guild Rankings for `9T`%he `9Q`%uorvath `%v1.10", lines);
-    add_desc_line("", lines);
-    add_desc_line("  `9Name                     Levels      Experience   Guild  # Chars   Hall?", lines);
-    add_desc_line(long_rule, lines);
-    for (const guild_record& g : guild_list) {
-        std::string line = "  `9" + pad_visible(g.name.view(), 25);
-        line += "`!" + pad_left(int_to_str(guild_level_sum(g.number)), 4);
-        line += "`3" + pad_left(comma_number(guild_exp_sum(g.number)), 18);
-        line += "`%" + pad_left(int_to_str(g.number), 7);
-        line += "`8" + pad_left(int_to_str(guild_member_count(g.number)), 8);
-        line += g.has_hall ? "`%      Yes" : "`%      No";
-        add_desc_line(line, lines);
-    }
+    guild_ranking_lines(guild_totals_by_number(), [&lines](std::string_view l) { add_desc_line(l, lines); });
     return lines;
 }
+
+namespace {
+void player_lines(const line_sink& put) { player_ranking_lines(put); }
+}  // namespace
 
 void display_ranks(int mode) {
     debug_enter("Entering display_ranks");
     if (file_exists(players_file_name)) rank_with_refresh();
-    text_list lines = player_ranking_lines();
-    output_lines(mode, lines, "prank.ans", "prank.asc");
-    deldesc(lines);
+    output_lines(mode, player_lines, "prank.ans", "prank.asc");
     debug_leave("Leaving display_ranks");
 }
 
 void guild_rankings(int mode) {
-    sort_guilds();
-    text_list lines = guild_ranking_lines();
-    output_lines(mode, lines, "grank.ans", "grank.asc");
-    deldesc(lines);
+    guild_totals_table totals = guild_totals_by_number();
+    sort_guilds(totals);
+    output_lines(mode, [&totals](const line_sink& put) { guild_ranking_lines(totals, put); }, "grank.ans",
+                 "grank.asc");
 }
 
 void write_ranking_files() {
     rank_players();
-    text_list players = player_ranking_lines();
-    output_lines(ranks_ansi_file, players, "prank.ans", "prank.asc");
-    output_lines(ranks_plain_file, players, "prank.ans", "prank.asc");
-    sort_guilds();
-    text_list guilds = guild_ranking_lines();
-    output_lines(ranks_ansi_file, guilds, "grank.ans", "grank.asc");
-    output_lines(ranks_plain_file, guilds, "grank.ans", "grank.asc");
+    output_lines(ranks_ansi_file, player_lines, "prank.ans", "prank.asc");
+    output_lines(ranks_plain_file, player_lines, "prank.ans", "prank.asc");
+    guild_totals_table totals = guild_totals_by_number();
+    sort_guilds(totals);
+    auto guild_lines = [&totals](const line_sink& put) { guild_ranking_lines(totals, put); };
+    output_lines(ranks_ansi_file, guild_lines, "grank.ans", "grank.asc");
+    output_lines(ranks_plain_file, guild_lines, "grank.ans", "grank.asc");
 }

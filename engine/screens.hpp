@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "engine/text_file.hpp"
 
@@ -38,12 +39,26 @@ std::int64_t guild_exp_sum(std::int16_t guild);
 std::int16_t guild_level_sum(std::int16_t guild);
 std::int16_t guild_member_count(std::int16_t guild);
 
+// A guild's members summed: experience, levels and count, as the rankings show them.
+struct guild_totals {
+    std::int64_t experience = 0;
+    std::int64_t levels = 0;
+    std::int64_t members = 0;
+};
+using guild_totals_table = std::unordered_map<std::int16_t, guild_totals>;
+// The totals of every guild that a character names, from one pass over char_list: the
+// rankings look guilds up here instead of walking the characters once per guild.
+guild_totals_table guild_totals_by_number();
+
 // The lines of the player rankings and of the guild rankings from the lists as they stand.
 text_list player_ranking_lines();
 text_list guild_ranking_lines();
+// The same lines one at a time (the guild lines from the table given).
+void player_ranking_lines(const line_sink& put);
+void guild_ranking_lines(const guild_totals_table& totals, const line_sink& put);
 // Player rankings by mode: the character file is written with refresh first (when it
 // exists), then the list is ranked; mode 1 shows them, 2 and 3 write the files, any other
-// builds and discards them.
+// leaves them unseen.
 void display_ranks(int mode);
 // Guild rankings by mode, as display_ranks.
 void guild_rankings(int mode);

@@ -299,12 +299,14 @@ private:
             if (caller_gone()) return;
             if (++polls >= std::max<std::int32_t>(1, check_frequency)) {
                 polls = 0;
-                if (hook_node_msg_waiting()) {
-                    hook_check_node_messages(0);
-                    due = true;
-                } else {
-                    due = hook_check_for_random_event();
-                }
+                below_prompt([&] {
+                    if (hook_node_msg_waiting()) {
+                        hook_check_node_messages(0);
+                        due = true;
+                    } else {
+                        due = hook_check_for_random_event();
+                    }
+                });
             }
         }
         store_key(key, expanded_default());

@@ -115,19 +115,35 @@ void retrieve_headers(const std::string& file_name, std::string_view filter, tex
 }
 
 void writedesc(int mode, const std::string& file_name, const text_list& list) {
+    writedesc_lines(mode, file_name, [&list](const line_sink& put) {
+        for (const text_line& l : list) put(l.view());
+    });
+}
+
+void writedesc_lines(int mode, const std::string& file_name, const line_source& lines) {
     debug_enter("Entering writedesc " + int_to_str(mode) + " " + file_name);
     wait_for_file(file_name);
-    std::string image;
-    for (const text_line& l : list) {
-        if (mode == writedesc_ansi)
-            image += codes_to_ansi(l);
-        else if (mode == writedesc_strip)
-            image += strip_codes(l);
-        else
-            image += l.view();
-        image += '\n';
-    }
-    rewrite_file(file_name, image);
+    constexpr std::size_t piece_size = 64 * 1024;
+    rewrite_file(file_name, [&](const piece_writer& write) {
+        std::string piece;
+        piece.reserve(piece_size + 1024);
+        bool ok = true;
+        lines([&](std::string_view line) {
+            line = line.substr(0, text_line::capacity);
+            if (mode == writedesc_ansi)
+                piece += codes_to_ansi(line);
+            else if (mode == writedesc_strip)
+                piece += strip_codes(line);
+            else
+                piece += line;
+            piece += '\n';
+            if (piece.size() >= piece_size) {
+                ok = ok && write(piece);
+                piece.clear();
+            }
+        });
+        return ok && write(piece);
+    });
     debug_leave("Leaving writedesc");
 }
 

@@ -10,6 +10,7 @@
 // empty list is the "nil" of the game's texts (no section, or an empty one).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <string>
 #include <string_view>
@@ -68,6 +69,13 @@ constexpr int writedesc_strip = 3;  // colour codes removed
 // an empty list leaves an empty file. The rewrite goes through a temporary file and a
 // rename, so another node sees the old file or the new one.
 void writedesc(int mode, const std::string& file_name, const text_list& list);
+// Lines made one at a time: a source hands each line to the sink it is given.
+using line_sink = std::function<void(std::string_view line)>;
+using line_source = std::function<void(const line_sink& put)>;
+// writedesc for lines that are never held as a list: each is cut to a text line's 100
+// characters as a list would, and they go to the file in pieces as they come, so a listing
+// of thousands of lines costs a small buffer instead of the whole file in memory.
+void writedesc_lines(int mode, const std::string& file_name, const line_source& lines);
 // Adds every line of the list, one LF-ended line each, to a file image being built (written
 // whole afterwards with atomic_rewrite or rewrite_file).
 void add_desc_to_file(std::string& file_image, const text_list& list);

@@ -47,13 +47,15 @@ board parse_board(std::string_view contents) {
     return b;
 }
 
-std::string board_image(const board& b) {
+std::string lines_image(const std::vector<std::string>& lines) {
     std::string image;
-    for (const std::string& l : b.before) image += l + "\n";
-    for (const board_post& p : b.posts) {
-        image += p.header + "\n";
-        for (const std::string& l : p.lines) image += l + "\n";
-    }
+    for (const std::string& l : lines) image += l + "\n";
+    return image;
+}
+
+std::string board_image(const board& b) {
+    std::string image = lines_image(b.before);
+    for (const board_post& p : b.posts) image += p.header + "\n" + lines_image(p.lines);
     return image;
 }
 
@@ -80,10 +82,36 @@ std::string board_text(std::string_view typed) {
     return s;
 }
 
-// Adds the post (its lines after the header) as the newest, making room first; all under
-// the board's lock, so two nodes posting at once each keep their post.
+// True when the board reads back exactly as it is stored (plain line ends, a line end after
+// the last line, no end-of-text byte, no line cut on reading) and, when numbered is asked
+// for, its posts are numbered 1, 2, 3 in file order: lines appended to such a board read
+// as the board rewritten with them would. posts receives the number of posts.
+bool board_as_stored(std::string_view contents, bool numbered, std::size_t& posts) {
+    posts = 0;
+    if (!contents.empty() && contents.back() != '\n') return false;
+    if (contents.find_first_of("\r\x1a") != std::string_view::npos) return false;
+    while (!contents.empty()) {
+        std::size_t end = contents.find('\n');
+        std::string_view line = contents.substr(0, end);
+        contents.remove_prefix(end + 1);
+        if (line.size() > 255) return false;
+        if (!line.starts_with("@#")) continue;
+        ++posts;
+        if (numbered && line.substr(2) != int_to_str(posts)) return false;
+    }
+    return true;
+}
+
+// Adds the post (its lines after the header) as the newest, under the board's lock, so two
+// nodes posting at once each keep their post. It is appended; only a full board (the
+// oldest make room) or one that does not read back as stored is rewritten, once.
 void post_to_board(const std::string& file, const std::vector<std::string>& lines) {
     update_locked_file(file, [&](std::string& contents) {
+        std::size_t posts = 0;
+        if (board_as_stored(contents, true, posts) && posts + 1 <= board_limit()) {
+            contents = "@#" + int_to_str(posts + 1) + "\n" + lines_image(lines);
+            return locked_action::append;
+        }
         board b = parse_board(contents);
         make_room(b);
         b.posts.push_back({"@#" + int_to_str(b.posts.size() + 1), lines});
@@ -168,10 +196,16 @@ void enter_post(const std::string& file) {
 
 void append_board_post(const std::string& file, const text_list& lines) {
     update_locked_file(file, [&](std::string& contents) {
+        std::string added;
+        for (const text_line& l : lines) added += l.str() + "\n";
+        std::size_t posts = 0;
+        if (board_as_stored(contents, false, posts)) {
+            contents = added;
+            return locked_action::append;
+        }
         // Written back as it reads: a board cut short by an end-of-text byte or an open last
         // line would otherwise hide what is appended.
-        contents = board_image(parse_board(contents));
-        for (const text_line& l : lines) contents += l.str() + "\n";
+        contents = board_image(parse_board(contents)) + added;
         return locked_action::rewrite;
     });
 }

@@ -9,8 +9,9 @@
 //   the body lines, each typed line behind two blanks
 // A board keeps at most max_board_messages posts (below 1 counts as 1): a post that would
 // pass it drops the oldest and numbers the rest from 1. Every change to a board is made
-// under the board's lock and replaces the file whole, so posts from several nodes are never
-// lost, torn or numbered twice.
+// under the board's lock, so posts from several nodes are never lost, torn or numbered
+// twice: a post is appended, and only making room (or mending a board that does not read
+// back as it is stored) replaces the file whole.
 #pragma once
 #include <functional>
 #include <string>

@@ -293,10 +293,11 @@ void chat_line(chat_state& room, const std::string& line) {
 
 void chat_message(chat_state& room) {
     // Whatever comes starts below the prompt and the typed text.
-    write_line();
-    std::string result = check_node_messages(0);
-    if (!fight_step(room, result) && !result.empty()) disp_line(result);
-    end_gone_fights(room);
+    below_prompt([&] {
+        std::string result = check_node_messages(0);
+        if (!fight_step(room, result) && !result.empty()) disp_line(result);
+        end_gone_fights(room);
+    });
 }
 
 void chat_room() {
@@ -316,7 +317,11 @@ void chat_room() {
     std::int32_t polls = 0;
     bool due = true;
     while (!room.leave) {
-        if (due) disp_text("`9>`!" + room.line);
+        if (due) {
+            // Below whatever ended on the prompt's line (a message, a key prompt).
+            fresh_line();
+            disp_text("`9>`!" + room.line);
+        }
         due = false;
         if (!key_waiting()) {
             if (carrier_lost || !carrier_present) read_key();  // the door kit ends the session

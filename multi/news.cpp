@@ -92,7 +92,7 @@ void add_news(const text_list& lines) {
     }
     item += news_short_divider;
     item += '\n';
-    update_todays_news([&item](std::string& contents) { contents += item; });
+    append_todays_news(item);
     debug_leave("Leaving add_news");
 }
 

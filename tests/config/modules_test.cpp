@@ -13,6 +13,7 @@
 #include "engine/record_file.hpp"
 #include "engine/strings.hpp"
 #include "support/capture.hpp"
+#include "support/child.hpp"
 #include "support/input_feed.hpp"
 
 namespace {
@@ -36,13 +37,7 @@ struct cfg_modules : ::testing::Test, engine_state {
 
 std::string shell_pwd(const std::string& dir) {
     std::string command = "cd " + cfg::shell_word(dir) + " && pwd";
-    std::string quoted = cfg::shell_word(command);
-    FILE* p = ::popen(("/bin/sh -c " + quoted).c_str(), "r");
-    std::string got;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) got += buf;
-    ::pclose(p);
-    return got;
+    return run_shell(command).out;
 }
 
 int file_mode(const std::string& name) {

@@ -6,6 +6,7 @@
 
 #include "door/door.hpp"
 #include "config/console_pty.hpp"
+#include "support/child.hpp"
 #include "support/pty.hpp"
 #include "support/screen.hpp"
 #include "support/temp_dir.hpp"
@@ -88,9 +89,9 @@ TEST(quorcfg_e2e, piped_input_quits_and_a_refused_control_file_stops_first) {
         temp_dir dir(false);
         if (r.control) write_file(dir.file("quorvath.dat"), r.control);
         std::string cmd = "cd '" + dir.path() + "' && printf q | QV_TEST_NOSLEEP=1 '" + qv_binary("quorcfg") + "' > /dev/null";
-        int status = std::system(cmd.c_str());
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), r.code);
+        child_result run = run_shell(cmd);
+        ASSERT_TRUE(run.exited);
+        EXPECT_EQ(run.code, r.code);
         EXPECT_TRUE(file_present(dir.file("quorvath.dat")));
         EXPECT_EQ(file_present(dir.file("forest.dat")), r.code == 0);
     }

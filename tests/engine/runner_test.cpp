@@ -136,7 +136,7 @@ TEST_F(runner, nested_encoded_runs_each_decode_into_their_own_copy) {
     });
     run_script("outer.scc", "");
     std::string pid = std::to_string(::getpid());
-    EXPECT_EQ(out.take(), "outer temp.001." + pid + ".1\r\n  (?)\r\n\r\n  Command? [] : inner temp.001." + pid +
+    EXPECT_EQ(out.take(), "outer temp.001." + pid + ".1\r\n  (?)\r\n\r\n  Command? [] : \r\ninner temp.001." + pid +
                               ".2\r\n  (?)\r\n\r\n  Command? [] : still here\r\n");
     EXPECT_TRUE(temp_files().empty());
     fake().keys = nullptr;

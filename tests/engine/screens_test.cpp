@@ -2,10 +2,13 @@
 // equal experience) and two guilds, on the caller's screen and in the four report files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 
 #include "engine/hooks.hpp"
 #include "engine/screens.hpp"
+#include "engine/strings.hpp"
 #include "item_state.hpp"
 
 namespace {
@@ -304,4 +307,118 @@ TEST_F(screens, the_game_settings) {
     EXPECT_EQ(shown.substr(0, expect.size()), expect);
     EXPECT_EQ(shown.substr(shown.size() - 2), "\r\n");
     EXPECT_EQ(file_chars().size(), 3u);
+}
+
+namespace {
+// A guild's sums the old way: one walk over every character for each guild.
+struct walked {
+    std::int64_t experience = 0, levels = 0, members = 0;
+};
+walked walk_for(std::int16_t guild) {
+    walked w;
+    for (const character_record& c : char_list)
+        if (c.guild == guild) {
+            w.experience += c.experience;
+            w.levels += c.level;
+            ++w.members;
+        }
+    return w;
+}
+std::int16_t to_column(std::int64_t v) { return static_cast<std::int16_t>(std::clamp<std::int64_t>(v, -32768, 32767)); }
+
+strings as_strings(const text_list& list) {
+    strings s;
+    for (const text_line& l : list) s.push_back(l.str());
+    return s;
+}
+}  // namespace
+
+TEST_F(screens, the_guild_table_agrees_with_a_walk_per_guild_on_random_realms) {
+    std::mt19937 rng(38);
+    auto pick = [&rng](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+    for (int round = 0; round < 25; ++round) {
+        del_char_list();
+        del_guild_list();
+        // Guild records (numbers 1-60, some with no members) and characters naming them, no
+        // guild, or a guild that is gone; one round in five has a guild whose levels pass 16 bits.
+        std::vector<std::int16_t> numbers;
+        for (int g = pick(1, 30); g > 0; --g) {
+            auto n = static_cast<std::int16_t>(pick(1, 60));
+            if (std::find(numbers.begin(), numbers.end(), n) != numbers.end()) continue;
+            numbers.push_back(n);
+            guild_record r;
+            r.number = n;
+            r.name = "Guild" + std::to_string(n);
+            add_guild(r);
+        }
+        int members = round % 5 == 0 ? 2500 : pick(0, 400);
+        for (int k = 1; k <= members; ++k) {
+            character_record c = make_char(static_cast<std::int16_t>(k), "P" + std::to_string(k));
+            int kind = pick(0, 9);
+            c.guild = kind == 0 ? 0 : kind == 1 ? static_cast<std::int16_t>(pick(61, 70)) : numbers[pick(0, int(numbers.size()) - 1)];
+            if (round % 5 == 0 && k % 2) c.guild = numbers.front();
+            c.experience = pick(1, 100'000'000);
+            c.level = static_cast<std::int16_t>(pick(-2, 25));
+            add_char(c);
+        }
+        guild_totals_table table = guild_totals_by_number();
+        for (std::int16_t n = 0; n <= 70; ++n) {
+            walked w = walk_for(n);
+            auto it = table.find(n);
+            guild_totals t = it == table.end() ? guild_totals{} : it->second;
+            EXPECT_EQ(t.experience, w.experience) << round << " " << n;
+            EXPECT_EQ(t.levels, w.levels) << round << " " << n;
+            EXPECT_EQ(t.members, w.members) << round << " " << n;
+            EXPECT_EQ(guild_exp_sum(n), w.experience);
+            EXPECT_EQ(guild_level_sum(n), to_column(w.levels));
+            EXPECT_EQ(guild_member_count(n), to_column(w.members));
+        }
+        // The order: by the walked sums, highest first, equal sums in the list's order.
+        std::vector<std::int16_t> order;
+        for (const guild_record& g : guild_list) order.push_back(g.number);
+        std::stable_sort(order.begin(), order.end(),
+                         [](std::int16_t a, std::int16_t b) { return walk_for(a).experience > walk_for(b).experience; });
+        guild_rankings(ranks_plain_file);
+        std::vector<std::int16_t> sorted;
+        for (const guild_record& g : guild_list) sorted.push_back(g.number);
+        EXPECT_EQ(sorted, order) << round;
+        // Each guild's line in the file carries its walked figures.
+        std::string file = read_file("grank.asc");
+        for (std::int16_t n : numbers) {
+            walked w = walk_for(n);
+            std::string figures = pad_left(std::to_string(to_column(w.levels)), 4) + pad_left(comma_number(w.experience), 18) +
+                                  pad_left(std::to_string(n), 7) + pad_left(std::to_string(to_column(w.members)), 8);
+            EXPECT_NE(file.find(pad_right("Guild" + std::to_string(n), 25) + figures), std::string::npos) << round << " " << n;
+        }
+    }
+}
+
+TEST_F(screens, ranking_files_of_thousands_are_what_the_listed_lines_give) {
+    // Files many pieces long; a guild line past a text line's 100 characters is cut as the
+    // listed line is.
+    std::mt19937 rng(7);
+    for (int k = 10; k < 3000; ++k) {
+        character_record c = make_char(static_cast<std::int16_t>(k), "Hero" + std::to_string(k));
+        c.experience = static_cast<std::int32_t>(rng() % 5'000'000);
+        c.level = static_cast<std::int16_t>(rng() % 20);
+        c.class_bits = static_cast<std::int16_t>(rng() % 4096);
+        c.online = rng() % 7 == 0;
+        c.dead = rng() % 9 == 0;
+        c.guild = static_cast<std::int16_t>(rng() % 6);
+        add_char(c);
+    }
+    guild_record loud;
+    loud.number = 4;
+    loud.name = "`1`2`3`4`5`6`7`8`9`0";
+    add_guild(loud);
+    write_ranking_files();
+    EXPECT_EQ(read_file("prank.ans"), file_of(as_strings(player_ranking_lines()), true));
+    EXPECT_EQ(read_file("prank.asc"), file_of(as_strings(player_ranking_lines()), false));
+    strings guilds = as_strings(guild_ranking_lines());
+    auto cut = std::find_if(guilds.begin(), guilds.end(), [](const std::string& l) { return l.find("`1`2") != l.npos; });
+    ASSERT_NE(cut, guilds.end());
+    EXPECT_EQ(cut->size(), 100u);
+    EXPECT_EQ(read_file("grank.ans"), file_of(guilds, true));
+    EXPECT_EQ(read_file("grank.asc"), file_of(guilds, false));
+    EXPECT_GT(read_file("prank.ans").size(), 4u * 65536);
 }

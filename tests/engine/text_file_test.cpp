@@ -250,3 +250,31 @@ TEST_F(text_files, read_file_number_takes_the_last_group_of_three) {
     EXPECT_EQ(read_file_number("e.scc"), 0);
     EXPECT_EQ(read_file_number("none.scc"), 0);
 }
+
+// A screen of the default texts may follow a key wait, whose prompt ends no line: each starts
+// on a line of its own (an empty first line, a clear, or a raw screen that clears or homes).
+// The numbered parts (guild_1 ...) and the inventory's commands are lines shown below others
+// (a menu, the inventory's list), not screens.
+TEST_F(text_files, every_default_screen_starts_on_a_line_of_its_own) {
+    const char* data = std::getenv("QV_DATA_DIR");
+    std::string file = std::string(data ? data : "data") + "/quortext.dat";
+    text_list names;
+    retrieve_headers(file, names);
+    ASSERT_GT(names.size(), 40u);
+    const std::vector<std::string> without_keys = {"CHAT_HELP"};  // read whole, not as a menu
+    for (const text_line& n : names) {
+        std::string name = n.str();
+        bool ansi = name.find("_ANSI_") != std::string::npos;
+        bool part = name == "ITEM_MENU" || (name.size() > 2 && name[name.size() - 2] == '_' &&
+                                            std::isdigit(static_cast<unsigned char>(name.back())));
+        if (part && !ansi) continue;
+        strings lines = lines_of(read(name, file));
+        bool menu = !ansi && std::find(without_keys.begin(), without_keys.end(), name) == without_keys.end();
+        if (menu && !lines.empty()) lines.erase(lines.begin());  // the key string
+        if (lines.empty()) continue;
+        const std::string& first = lines.front();
+        bool fresh = ansi ? first.starts_with("\x1b[2J") || first.starts_with("\x1b[H")
+                          : first.empty() || first.starts_with("`c");
+        EXPECT_TRUE(fresh) << name << " starts: " << first;
+    }
+}

@@ -106,17 +106,22 @@ struct session {
 
 struct game_e2e : ::testing::Test {
     temp_dir game{false};
-    game_e2e() {
+    std::string program = qv_binary("quorvath");
+    // The game directory a copy of the default data set, unless the test makes it itself.
+    explicit game_e2e(bool copy_data = true) {
         const char* data = std::getenv("QV_DATA_DIR");
-        copy_tree(data ? data : "data", game.path());
+        if (copy_data) copy_tree(data ? data : "data", game.path());
+    }
+    static std::vector<std::string> test_env(const std::string& clock) {
+        return {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=" + clock, "QV_TEST_SEED=11"};
     }
     std::unique_ptr<pty_process> start(std::vector<std::string> args = {"/L", "/N1"},
                                        const std::string& clock = "20260115120000") {
         pty_process::options o;
         o.dir = game.path();
         o.args = std::move(args);
-        o.env = {"QV_TEST_NOSLEEP=1", "QV_TEST_CLOCK=" + clock, "QV_TEST_SEED=11"};
-        return std::make_unique<pty_process>(qv_binary("quorvath"), o);
+        o.env = test_env(clock);
+        return std::make_unique<pty_process>(program, o);
     }
     // The local log-on, up to the intro's key wait.
     session log_on(const std::string& clock = "20260115120000") {
@@ -163,7 +168,10 @@ struct game_e2e : ::testing::Test {
     static std::optional<int> leave_game(session& s) {
         s.key("l", "[N] :");
         s->send("y");
-        return s->wait_exit(wait_ms);
+        std::optional<int> status = s->wait_exit(wait_ms);
+        // Its last line ended and the colour reset: what the terminal shows next starts clean.
+        EXPECT_TRUE(plain(s->output()).ends_with("\r\n") && s->output().ends_with("\x1b[0m")) << s->output();
+        return status;
     }
     // The first start in a new game directory loads the stock items, with a key wait of its
     // own before the intro.

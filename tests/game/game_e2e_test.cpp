@@ -406,6 +406,8 @@ TEST_F(forest_e2e, a_player_killed_in_the_forest_stays_dead_until_the_next_day) 
     ASSERT_TRUE(p.wait_text("[ Hit any key ]"));
     p->send("x");
     EXPECT_EQ(p->wait_exit(wait_ms), 0);
+    // The last screen's key prompt is ended and the colour reset before the game is gone.
+    EXPECT_TRUE(p->output().ends_with("[ Hit any key ]\r\n\x1b[0m")) << p->output();
 
     players = read_file(game.file("players.dat"));
     ASSERT_EQ(players.size(), 299u);

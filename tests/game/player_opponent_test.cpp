@@ -39,8 +39,12 @@ TEST_F(player_opponent, a_win_over_a_player_back_on_line_moves_nothing) {
 }
 
 TEST_F(player_opponent, a_player_back_on_line_is_paid_for_a_killing_by_mail_commands) {
-    child_result r = run_in_child([&] { player_attacked_message(bob); });
+    child_result r = run_in_child([&] {
+        input_feed keys(" ");  // the dead character's last key
+        player_attacked_message(bob);
+    });
     EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("You have been killed!"), std::string::npos) << r.out;
     EXPECT_EQ(read_file("user0002.dat"),
               "#0000 `%System Message\n  `4Hero has attacked you!\n  `3You have killed Hero in self defense.\n"
               "  You have gained `4100`3 experience.\n  You have taken `4100`3 gold from the corpse.\n~\n"

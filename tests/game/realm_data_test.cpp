@@ -6,6 +6,7 @@
 #include <map>
 
 #include "combat_state.hpp"
+#include "support/child.hpp"
 #include "support/pty.hpp"
 
 namespace {
@@ -20,7 +21,7 @@ std::string env(const char* name) {
 TEST_F(realm_data, the_committed_files_are_what_the_table_builds) {
     std::string cmd = qv_binary("mkcreatures") + " " + env("QV_SOURCE_DIR") + "/apps/tools/creatures.txt " + dir.path() +
                       " >/dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_EQ(run_shell(cmd).code, 0);
     for (const char* realm : {"forest.dat", "valley.dat", "mountain.dat"})
         EXPECT_EQ(read_file(realm), read_file(env("QV_DATA_DIR") + "/" + realm)) << realm << ": run mkcreatures";
 }

@@ -8,6 +8,7 @@
 #include "engine/golden.hpp"
 #include "game/shops.hpp"
 #include "game_state.hpp"
+#include "support/child.hpp"
 #include "support/pty.hpp"
 
 namespace {
@@ -176,7 +177,7 @@ TEST_F(shops, the_game_keeps_what_it_can_sell_and_the_editor_what_the_registry_h
 TEST_F(shops, the_default_stock_files_are_what_mkshops_builds) {
     std::string data = std::getenv("QV_DATA_DIR");
     std::string cmd = qv_binary("mkshops") + " " + data + "/items/stockitm.scr " + dir.path() + " >/dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_EQ(run_shell(cmd).code, 0);
     for (const char* f : {"weapon.shp", "armor.shp", "shield.shp"}) {
         EXPECT_EQ(read_file(f), read_file(data + "/" + f)) << f << ": run mkshops";
         // A newcomer's 500 gold buys the cheapest of every shop.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sys/stat.h>
 
+#include "engine/file_access.hpp"
 #include "engine/flags.hpp"
 #include "engine/strings.hpp"
 #include "multi/boards.hpp"
@@ -62,6 +64,107 @@ TEST_F(boards, a_post_past_the_limit_drops_the_oldest_and_numbers_from_one) {
     EXPECT_EQ(v.subjects.front(), "Subject 2");
     EXPECT_TRUE(text.ends_with("@#14\nAnna Smith\n" + date_time_str() + "\nHello\n  line one\n")) << text;
     EXPECT_EQ(count_board_msgs(board_name), 14);
+}
+
+namespace {
+// A post the old way: the board read back as it reads (an end-of-text byte ends it, any
+// line end ends a line, lines cut at 255), the oldest posts dropped while one more would
+// pass the limit, the rest numbered by position, the post added, the whole written again.
+std::string rewritten(std::string before, const std::string& post_lines, std::size_t limit) {
+    before = before.substr(0, before.find('\x1a'));
+    std::vector<std::string> head;
+    std::vector<std::vector<std::string>> posts;
+    std::string line;
+    auto take = [&] {
+        line.resize(std::min<std::size_t>(line.size(), 255));
+        if (line.starts_with("@#"))
+            posts.push_back({});
+        else
+            (posts.empty() ? head : posts.back()).push_back(line);
+        line.clear();
+    };
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (before[i] != '\r' && before[i] != '\n') {
+            line += before[i];
+            continue;
+        }
+        take();
+        if (before[i] == '\r' && i + 1 < before.size() && before[i + 1] == '\n') ++i;
+    }
+    if (!line.empty()) take();
+    if (posts.size() + 1 > limit) posts.erase(posts.begin(), posts.begin() + long(posts.size() + 1 - limit));
+    std::string out;
+    for (const std::string& l : head) out += l + "\n";
+    for (std::size_t p = 0; p < posts.size(); ++p) {
+        out += "@#" + std::to_string(p + 1) + "\n";
+        for (const std::string& l : posts[p]) out += l + "\n";
+    }
+    return out + "@#" + std::to_string(posts.size() + 1) + "\n" + post_lines;
+}
+
+int board_writes = 0;
+void count_board_write(const std::string& name) {
+    if (name == board_name) ++board_writes;
+}
+
+std::string posts_of(int from, int to) {
+    std::string b;
+    for (int i = from; i <= to; ++i) b += post(i, "Bob", "Subject " + std::to_string(i), "  body\n");
+    return b;
+}
+}  // namespace
+
+TEST_F(boards, a_post_is_appended_as_the_rewrite_gave_it_and_a_full_board_is_rewritten_once) {
+    struct row {
+        const char* what;
+        bool present;
+        std::string before;
+        int limit;
+        bool appended;
+    } rows[] = {
+        {"missing", false, "", 14, true},
+        {"three posts", true, posts_of(1, 3), 14, true},
+        {"lines before the first post", true, "Welcome\n\n" + posts_of(1, 2), 14, true},
+        {"one short of the limit", true, posts_of(1, 13), 14, true},
+        {"at the limit", true, posts_of(1, 14), 14, false},
+        {"past a lowered limit", true, posts_of(1, 20), 14, false},
+        {"a limit of one", true, posts_of(1, 1), 1, false},
+        {"numbers out of step", true, posts_of(1, 2) + posts_of(5, 5), 14, false},
+        {"DOS line ends", true, "@#1\r\nBob\r\nT\r\nS\r\n", 14, false},
+        {"an end-of-text byte", true, posts_of(1, 2) + "\x1a" + posts_of(3, 3), 14, false},
+        {"no line end at its end", true, posts_of(1, 2) + "  open", 14, false},
+        {"a line past 255", true, posts_of(1, 1) + std::string(300, 'x') + "\n", 14, false},
+    };
+    const std::string post_lines = "Anna Smith\n" + date_time_str() + "\nHello\n  line one\n";
+    set_write_watch(count_board_write);
+    for (const row& r : rows) {
+        ::unlink(board_name.c_str());
+        if (r.present) write_file(board_name, r.before);
+        max_board_messages = r.limit;
+        struct stat was {};
+        ::stat(board_name.c_str(), &was);
+        board_writes = 0;
+        post_keys("Hello\rline one\r\rx");
+        EXPECT_EQ(read_file(board_name), rewritten(r.before, post_lines, std::size_t(r.limit))) << r.what;
+        EXPECT_EQ(board_writes, 1) << r.what;
+        struct stat now {};
+        ::stat(board_name.c_str(), &now);
+        if (r.present) {
+            EXPECT_EQ(now.st_ino == was.st_ino, r.appended) << r.what;
+        }
+    }
+    // The lines a script appends go in the same way.
+    write_file(board_name, posts_of(1, 2));
+    struct stat was {};
+    ::stat(board_name.c_str(), &was);
+    text_list added;
+    for (const char* l : {"@#3", "Anna", "T", "S"}) add_desc_line(l, added);
+    append_board_post(board_name, added);
+    EXPECT_EQ(read_file(board_name), posts_of(1, 2) + "@#3\nAnna\nT\nS\n");
+    struct stat now {};
+    ::stat(board_name.c_str(), &now);
+    EXPECT_EQ(now.st_ino, was.st_ino);
+    set_write_watch(nullptr);
 }
 
 TEST_F(boards, typed_text_never_becomes_structure_and_bad_posts_are_refused) {

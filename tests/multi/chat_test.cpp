@@ -111,8 +111,8 @@ TEST_F(chat, each_dispatched_fight_step_tells_the_room_and_keeps_the_fight_state
         {"CHAT_DAMAGE 0 2", {2}, {2}, "\n  Bob misses you completely.\n", "MESSAGE `2[Bob misses Anna]\n", "-1"},
         {"CHAT_DDAMAGE 5 2", {2}, {2}, "\n\n  Bob hits you with BRUTAL FORCE.\n\n  Bob hits you for 5 points of damage.\n",
          "MESSAGE `4[Bob slashes Anna]\n", "-1"},
-        {"CHAT_VICTORY 0 2", {2, 4}, {4}, "\n", "MESSAGE `4[Anna has defeated Bob]\n", "-1"},
-        {"CHAT_VICTORY 0 2", {2}, {}, "\n", "MESSAGE `4[Anna has defeated Bob]\n", "FALSE"},
+        {"CHAT_VICTORY 0 2", {2, 4}, {4}, "", "MESSAGE `4[Anna has defeated Bob]\n", "-1"},
+        {"CHAT_VICTORY 0 2", {2}, {}, "", "MESSAGE `4[Anna has defeated Bob]\n", "FALSE"},
         {"CHAT_FLEE 0 2", {2}, {}, "\n  You run for your LIFE.  What a coward.\n", "MESSAGE `4[Anna has fled from Bob]\n",
          "FALSE"},
         {"CHAT_RUN 0 2", {2}, {}, "\n  Bob has FLED!  What a coward.\n", "", "FALSE"},
@@ -124,8 +124,9 @@ TEST_F(chat, each_dispatched_fight_step_tells_the_room_and_keeps_the_fight_state
         room.foes = r.foes_before;
         seam.rolls = {3};
         write_file("node0001.msg", r.line + "\n");
+        write_str(">");  // the room's prompt, waiting: what is shown comes below it
         chat_message(room);
-        EXPECT_EQ(plain(out.take()), r.screen) << r.line;
+        EXPECT_EQ(plain(out.take()), ">" + r.screen) << r.line;
         EXPECT_EQ(queue(4), r.dora) << r.line;
         EXPECT_EQ(queue(2), "") << r.line;
         EXPECT_EQ(room.foes, r.foes_after) << r.line;
@@ -173,5 +174,25 @@ TEST_F(chat, entering_typing_and_leaving_tell_the_room_and_save_the_place_first)
             EXPECT_EQ(c.location.str(), "tTown Square");
         }
     EXPECT_EQ(flag(1, "CHAT_FIGHTING"), "FALSE");
+}
+
+input_feed* turn_keys = nullptr;
+
+// A fight turn that ended on a key prompt ("[ Hit any key ]" after a win): the room's prompt
+// comes on the next line, not glued to it.
+TEST_F(chat, the_prompt_comes_below_a_fight_turn_that_ended_on_a_key_prompt) {
+    cur_char->location = "tTown Square";
+    check_frequency = 1;
+    input_feed keys;
+    turn_keys = &keys;
+    set_online_fight_round_hook([](std::string_view, bool) {
+        disp_text("`9      [ Hit any key ]");
+        turn_keys->send("L\r");
+    });
+    write_file("node0001.msg", "CHAT_ATTACK 2\n");
+    chat_room();
+    std::string seen = plain(out.take());
+    EXPECT_TRUE(seen.ends_with("\nDora\n>\n      [ Hit any key ]\n>L\n")) << seen;
+    set_online_fight_round_hook(nullptr);
 }
 }  // namespace

@@ -2,6 +2,7 @@
 // screens, bad input, and two nodes writing at once.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "engine/news_file.hpp"
@@ -67,8 +68,46 @@ TEST_F(news, an_item_is_expanded_coloured_and_closed_and_the_day_starts_with_one
     // A rotation whose header step comes after another node's first item keeps that item.
     std::rename("news0.dat", "news1.dat");
     add_news(lines({"early"}));
-    update_todays_news([](std::string&) {});
+    append_todays_news("");
     EXPECT_EQ(read_file("news0.dat"), header + "`3early\n" + divider);
+}
+
+TEST_F(news, an_item_is_appended_as_the_rewrite_of_the_day_gave_it) {
+    // What the day's file held before, and whether the item went in by an append: the file
+    // then stays the same file. Whatever it held, the result is the old contents (or the
+    // header, for none) followed by the item, a file edited by hand included.
+    struct row {
+        const char* what;
+        bool present;
+        std::string before;
+    } rows[] = {
+        {"missing", false, ""},
+        {"empty", true, ""},
+        {"header only", true, header},
+        {"items", true, header + "`3one\n" + divider + "`3two\n" + divider},
+        {"no line end at its end", true, header + "`3edited"},
+        {"DOS line ends", true, "title\r\nrule\r\n"},
+    };
+    const std::string item = "`3Anna Smith fell\n" + divider;
+    for (const row& r : rows) {
+        std::remove("news0.dat");
+        if (r.present) write_file("news0.dat", r.before);
+        struct stat was {};
+        ::stat("news0.dat", &was);
+        add_news(lines({"^CA fell"}));
+        EXPECT_EQ(read_file("news0.dat"), (r.before.empty() ? header : r.before) + item) << r.what;
+        struct stat now {};
+        ::stat("news0.dat", &now);
+        if (r.present) {
+            EXPECT_EQ(now.st_ino, was.st_ino) << r.what;
+        }
+        // The rotation's start of the day writes nothing into a day that has begun.
+        append_todays_news("");
+        EXPECT_EQ(read_file("news0.dat"), (r.before.empty() ? header : r.before) + item) << r.what;
+    }
+    std::remove("news0.dat");
+    append_todays_news("");
+    EXPECT_EQ(read_file("news0.dat"), header);
 }
 
 TEST_F(news, the_town_story_is_told_word_for_word) {

@@ -2,8 +2,6 @@
 // against lines appended as the other node would, and the menu's refusals and rules.
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "engine/data_files.hpp"
 #include "engine/lookups.hpp"
 #include "multi/node_queue.hpp"
@@ -152,8 +150,6 @@ TEST_F(pfight, an_opponent_that_left_gets_no_blow_and_yields_nothing) {
 }
 
 TEST_F(pfight, the_wait_takes_only_its_own_fight_and_leaves_the_rest_in_order) {
-    // The caller types nothing meanwhile.
-    std::optional<input_feed> quiet(std::in_place);
     write_file("node0001.msg", "PAGE 3\nATTACK 0 7\nCRECEIVE 2\nMESSAGE hi\nCRECEIVE 2\nRUN 0 2\n");
     seam.rolls = {99};
     EXPECT_TRUE(online_fight_wait("Bob"));
@@ -168,11 +164,10 @@ TEST_F(pfight, the_wait_takes_only_its_own_fight_and_leaves_the_rest_in_order) {
     EXPECT_EQ(queue(1), "LEAVEREALM 2 0\n");
     std::remove("node0001.msg");
 
-    // A hit, then this side's turn: it runs. The wait reads a key that waits before the hit
-    // (not X: it goes on), the turn the next.
-    quiet.reset();
+    // A hit, then this side's turn: it runs. The wait takes a key typed before the turn (not X:
+    // nothing happens); the turn takes the next.
     write_file("node0001.msg", "DAMAGE 5 2\n");
-    input_feed keys("rr");
+    input_feed keys(" r");
     EXPECT_FALSE(online_fight_wait("Bob"));
     EXPECT_EQ(cur_char->hit_points, 35);
     EXPECT_EQ(queue(2), "ATTACK 0 1\nRUN 0 1\n");
@@ -195,15 +190,18 @@ TEST_F(pfight, a_wait_ends_by_x_or_by_silence_and_a_late_blow_still_lands) {
     }
     {
         ticking_seam clock;
-        input_feed quiet;
         EXPECT_FALSE(online_fight_wait("Bob"));
         EXPECT_NE(plain(out.take()).find("\n  Bob does not answer.\n"), std::string::npos);
         EXPECT_EQ(queue(2), "RUN 0 1\n");
     }
     // Outside a fight a blow is taken without a turn, and can kill.
     write_file("node0001.msg", "DAMAGE 99 2\n");
-    child_result r = run_in_child([] { check_node_messages(0); });
+    child_result r = run_in_child([] {
+        input_feed keys(" ");
+        check_node_messages(0);
+    });
     EXPECT_EQ(r.code, 0);
+    EXPECT_NE(plain(r.out).find("Bob hits you for 99 points of damage."), std::string::npos) << r.out;
     for (const character_record& c : file_chars())
         if (c.number == 1) {
             EXPECT_EQ(c.dead, 1);

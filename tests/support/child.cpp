@@ -1,10 +1,12 @@
 #include "support/child.hpp"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,9 +16,11 @@ namespace {
 pid_t fork_with_stdout(int out_fd, const std::function<void()>& fn) {
     flush_output();
     std::fflush(nullptr);
+    pid_t parent = getpid();
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
+        die_with_parent(parent);
         dup2(out_fd, 1);
         fn();
         flush_output();
@@ -48,6 +52,12 @@ child_result status_of(int status) {
 }
 }  // namespace
 
+void die_with_parent(pid_t parent) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // A parent that ended before the call above sends no signal: end at once.
+    if (getppid() != parent) _exit(1);
+}
+
 child_result run_in_child(const std::function<void()>& fn) {
     char name[] = "/tmp/qvchild.XXXXXX";
     int fd = mkstemp(name);
@@ -65,6 +75,13 @@ child_result run_in_child(const std::function<void()>& fn) {
     }
     close(fd);
     return r;
+}
+
+child_result run_shell(const std::string& command) {
+    return run_in_child([&] {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    });
 }
 
 pid_t start_child(const std::function<void()>& fn) {

@@ -30,3 +30,11 @@ child_result run_in_child(const std::function<void()>& fn);
 pid_t start_child(const std::function<void()>& fn);
 // Waits for a child started with start_child.
 child_result wait_child(pid_t pid);
+
+// A shell command line (/bin/sh -c) run by run_in_child: its standard output, its status.
+child_result run_shell(const std::string& command);
+
+// Called in a child right after the fork from parent: the child is killed when the test
+// program ends, however it ends (a time-out's kill included), so nothing a test started
+// outlives it. Only system calls: safe between fork and exec.
+void die_with_parent(pid_t parent);

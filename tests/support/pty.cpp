@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/child.hpp"
+
 extern char** environ;
 
 namespace {
@@ -67,9 +69,11 @@ pty_process::pty_process(const std::string& program, const options& opts) {
     std::vector<char*> argv = c_strings(argv_s);
     std::vector<char*> envp = c_strings(env_s);
 
+    pid_t parent = getpid();
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
+        die_with_parent(parent);
         setsid();
         int slave = open(slave_name.c_str(), O_RDWR);
         if (slave < 0) _exit(126);

@@ -1,0 +1,49 @@
+// What the benchmarks share: the game set up as it starts, keys typed ahead, and the
+// kernel's counters of the process.
+#pragma once
+#include <fcntl.h>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "door/door.hpp"
+#include "engine/flags.hpp"
+#include "engine/items_init.hpp"
+#include "engine/script_runner.hpp"
+#include "engine/text_init.hpp"
+#include "game/game_init.hpp"
+#include "multi/multi_init.hpp"
+
+namespace bench {
+// The game's units wired as the game wires them, for an ASCII caller.
+inline void game_setup() {
+    engine_text_init();
+    engine_items_init();
+    engine_scripts_init();
+    game_init();
+    multi_init();
+    graphics_mode = 1;
+    set_default_tunables();
+}
+
+// Keys waiting on standard input, as a caller who types ahead.
+inline void type_ahead(const std::string& keys) {
+    int p[2];
+    if (pipe(p) != 0) _exit(90);
+    fcntl(p[1], F_SETPIPE_SZ, 1 << 20);
+    if (write(p[1], keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) _exit(91);
+    close(p[1]);
+    dup2(p[0], 0);
+    close(p[0]);
+}
+
+// The number after key in a /proc file of "key value" words; -1 when it is not there.
+inline long counter(const char* file, const char* key) {
+    std::ifstream in(file);
+    std::string k;
+    long v = 0;
+    while (in >> k)
+        if (k == key && in >> v) return v;
+    return -1;
+}
+}  // namespace bench
