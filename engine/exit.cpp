@@ -1,4 +1,3 @@
-#include "engine/char_lock.hpp"
 #include "engine/exit.hpp"
 
 #include <csignal>
@@ -8,6 +7,7 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/hold.hpp"

@@ -1,4 +1,3 @@
-#include "engine/char_lock.hpp"
 #include "engine/maintenance.hpp"
 
 #include <algorithm>
@@ -15,6 +14,7 @@
 
 #include "door/file_forms.hpp"
 #include "door/sys.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/codec.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
@@ -205,7 +205,8 @@ void interest_and_revival(form f) {
         if (f == form::console) debug_log(c.name + "  On_now : " + yes_no_text(c.online));
         // A character in play on another node keeps its record in memory: its interest
         // travels by mail. The playing character of this node is paid directly.
-        bool elsewhere = (f == form::console || (cur_char && c.name.view() != cur_char->name.view())) && character_on_line(c);
+        bool elsewhere =
+            (f == form::console || (cur_char && c.name.view() != cur_char->name.view())) && character_on_line(c);
         if (elsewhere)
             mail_interest(c);
         else

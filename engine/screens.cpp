@@ -1,4 +1,3 @@
-#include "engine/char_lock.hpp"
 #include "engine/screens.hpp"
 
 #include <cstdio>
@@ -6,6 +5,7 @@
 #include <unordered_map>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"

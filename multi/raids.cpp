@@ -76,8 +76,8 @@ void attack_sleeper(std::int16_t guild) {
     }
     const character_record* target = ask_attack_target();
     if (!target) return;
-    if (target == cur_char || character_on_line(*target) || target->dead || target->sleeping_inn || !target->sleeping_guild ||
-        target->guild != guild) {
+    if (target == cur_char || character_on_line(*target) || target->dead || target->sleeping_inn ||
+        !target->sleeping_guild || target->guild != guild) {
         refuse_attack();
         return;
     }

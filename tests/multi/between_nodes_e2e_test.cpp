@@ -41,7 +41,9 @@ struct between_nodes : two_nodes {
     }
     // The three callers of nodes 1 to 3 back in the town square.
     void all_back() {
-        for (auto [c, node, bbs_name] : {std::tuple{&n1, 1, "Anna Berg"}, {&n2, 2, "Carl Dorn"}, {&n3, 3, "Dana Kell"}}) {
+        const std::tuple<caller*, int, const char*> callers[] = {
+            {&n1, 1, "Anna Berg"}, {&n2, 2, "Carl Dorn"}, {&n3, 3, "Dana Kell"}};
+        for (auto [c, node, bbs_name] : callers) {
             *c = start(node);
             come_back(*c, bbs_name);
         }
