@@ -13,7 +13,7 @@
 namespace {
 using namespace two_node;
 
-constexpr std::size_t number_at = 62, attack_at = 68, defense_at = 70, guild_at = 80, hit_points_at = 86,
+constexpr std::size_t number_at = 62, attack_at = 68, guild_at = 80, hit_points_at = 86,
                       max_hit_points_at = 88, gold_at = 159, level_at = 175, dead_at = 291, online_at = 294,
                       has_hall_at = 25, treasury_gold_at = 134;
 constexpr const char* turn_prompt = "Command? [A] : ";
@@ -36,7 +36,9 @@ struct between_nodes : two_nodes {
                 if (c->text().find(text, c->read_up_to) != std::string::npos) found = c;
             return found != nullptr;
         });
-        if (found) EXPECT_TRUE(found->shows(text));
+        if (found) {
+            EXPECT_TRUE(found->shows(text));
+        }
         return found;
     }
     // The three callers of nodes 1 to 3 back in the town square.
