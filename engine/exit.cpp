@@ -42,8 +42,9 @@ void out_line(std::string_view text) {
 void tell_others_we_left(int code) {
     if (!cur_char) return;
     std::string message = "LEAVEREALM " + int_to_str(cur_char->number) + " " + int_to_str(code);
+    const on_line_now on_line;
     for (const auto& c : char_list)
-        if (c.name.view() != cur_char->name.view() && character_on_line(c)) hook_send_node_message(c, message);
+        if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);
 }
 
 // The playing character offline in "players.dat" (with refresh).

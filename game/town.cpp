@@ -66,8 +66,9 @@ void list_characters() {
 
 void tell_others_we_arrived() {
     std::string message = "ENTERREALM " + int_to_str(cur_char->number);
+    const on_line_now on_line;
     for (const character_record& c : char_list)
-        if (c.name.view() != cur_char->name.view() && character_on_line(c)) hook_send_node_message(c, message);
+        if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);
 }
 
 bool square_key(const square& sq, char k) {

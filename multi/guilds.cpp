@@ -108,7 +108,7 @@ std::string guild_cell(std::int16_t guild) {
     return pad_right(guild == 0 ? "" : pad_left(int_to_str(guild), 6), 9);
 }
 
-std::string member_line(const character_record& c) {
+std::string member_line(const character_record& c, bool on_line) {
     std::string line = " ";
     for (char letter : {'W', 'M', 'T', 'H', 'P', 'R'}) {
         const char* code = class_bit_set(c, letter) ? "`%" : master_bit_set(c, letter) ? "`1" : "`8";
@@ -119,7 +119,7 @@ std::string member_line(const character_record& c) {
     line += " `3" + pad_left(comma_number(c.experience), 14);
     line += pad_left(c.dead ? "`4Dead " : "`0Alive", 12);
     line += "`%" + guild_cell(c.guild);
-    if (character_on_line(c)) line += "`@`bOn!";
+    if (on_line) line += "`@`bOn!";
     return line;
 }
 
@@ -480,8 +480,9 @@ void display_guild_members(std::int16_t guild) {
     const guild_record* g = guild_num_ptr(guild);
     disp_lines({"`c                       `%Members of `4" + (g ? g->name.str() : std::string()), "",
                 " `9Class    Name                    Level    Experience    Status  Guild", long_rule});
+    const on_line_now on_line;
     for (const character_record& c : char_list)
-        if (c.guild == guild) disp_line(member_line(c));
+        if (c.guild == guild) disp_line(member_line(c, on_line(c)));
 }
 
 void read_guild_menu(std::int16_t guild, text_list& list) {

@@ -10,50 +10,51 @@
 #include "support/child.hpp"
 
 namespace {
-struct on_line : ::testing::Test, engine_state {};
+struct on_line : ::testing::Test, engine_state {
+    // A node playing the character of that number: a live process holding its lock.
+    static pid_t node_playing(std::int16_t number) {
+        pid_t pid = start_child([number] {
+            lock_character(number);
+            for (;;) ::pause();
+        });
+        for (int i = 0; i < 500 && !character_in_play(number); ++i) ::usleep(10'000);
+        EXPECT_TRUE(character_in_play(number)) << number;
+        return pid;
+    }
+    static bool on(std::int16_t number, int byte) {
+        character_record c = make_char(number, "Dora");
+        c.online = static_cast<std::uint8_t>(byte);
+        return character_on_line(c) && on_line_now()(c);
+    }
+};
 
 TEST_F(on_line, a_live_lock_decides_and_the_byte_alone_proves_nothing) {
-    character_record dora = make_char(7, "Dora");
     // No lock file in the game directory: no node here locks, and the byte is all there is.
-    for (int byte : {0, 1}) {
-        dora.online = static_cast<std::uint8_t>(byte);
-        EXPECT_EQ(character_on_line(dora), byte == 1) << byte;
-    }
-    // Dora's node: a live process holding her lock.
-    pid_t node = start_child([] {
-        lock_character(7);
-        for (;;) ::pause();
-    });
-    for (int i = 0; i < 500 && !character_in_play(7); ++i) ::usleep(10'000);
-    ASSERT_TRUE(character_in_play(7));
-    character_record gwen = make_char(8, "Gwen");
+    EXPECT_TRUE(on(7, 1));
+    EXPECT_FALSE(on(7, 0));
+    pid_t dora = node_playing(7), eve = node_playing(300);
     struct row {
-        const character_record* c;
+        std::int16_t number;
         int byte;
         bool on;
     } rows[] = {
-        {&dora, 1, true},   // byte set, lock held
-        {&dora, 0, true},   // byte clear, lock held: a live node holds her (at log-on, or after
-                            // another node's write cleared the byte)
-        {&gwen, 1, false},  // byte set, lock free: a node that is gone
-        {&gwen, 0, false},
+        {7, 1, true},     // byte set, lock held
+        {300, 0, true},   // byte clear, lock held: a live node holds it (at log-on, or after
+                          // another node's write cleared the byte)
+        {8, 1, false},    // byte set, lock free: a node that is gone
+        {8, 0, false},
+        {0, 1, false},    // no character
     };
-    for (const row& r : rows) {
-        character_record c = *r.c;
-        c.online = static_cast<std::uint8_t>(r.byte);
-        EXPECT_EQ(character_on_line(c), r.on) << c.name.str() << " byte " << r.byte;
-    }
-    // Her node is killed: the byte stays set, and she is off line.
-    ::kill(node, SIGKILL);
-    wait_child(node);
-    dora.online = 1;
-    EXPECT_FALSE(character_on_line(dora));
+    for (const row& r : rows) EXPECT_EQ(on(r.number, r.byte), r.on) << r.number << " byte " << r.byte;
+    // Dora's node is killed: her byte stays set, and she is off line; Eve's node plays on.
+    ::kill(dora, SIGKILL);
+    wait_child(dora);
+    EXPECT_FALSE(on(7, 1));
+    EXPECT_TRUE(on(300, 1));
+    ::kill(eve, SIGKILL);
+    wait_child(eve);
     // The playing character of this node is on line whatever its byte and lock.
-    character_record* me = add_char(make_char(9, "Anna"));
-    cur_char = me;
-    EXPECT_TRUE(character_on_line(*me));
-    character_record invalid = make_char(0, "Nobody");
-    invalid.online = 1;
-    EXPECT_FALSE(character_on_line(invalid));
+    cur_char = add_char(make_char(9, "Anna"));
+    EXPECT_TRUE(on(9, 0));
 }
 }  // namespace
