@@ -1,10 +1,14 @@
 #include "door/sys.hpp"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <string>
 #include <sys/time.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 // The local clock, shifted by offset seconds.
@@ -71,6 +75,8 @@ namespace {
 // dice, through the environment: QV_TEST_CLOCK=YYYYMMDDHHMMSS, QV_TEST_NOSLEEP=1,
 // QV_TEST_SEED=n. Without them the real clock, real pauses and clock seeding are used.
 // A wait for another node is never made instant: that node needs the time to finish.
+// QV_TEST_STOP_AT names a file a test may put a count n in: the n-th moment after that
+// removes the file and stops the program (SIGSTOP), for the test to end it there.
 class environment_seam : public system_seam {
 public:
     environment_seam() {
@@ -89,6 +95,24 @@ public:
             fixed_seed_ = true;
             seed(static_cast<std::uint32_t>(std::strtoul(s, nullptr, 10)));
         }
+        if (const char* s = std::getenv("QV_TEST_STOP_AT")) stop_file_ = s;
+    }
+    void moment() override {
+        if (stop_file_.empty()) return;
+        int fd = ::open(stop_file_.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) return;
+        char count[16] = {};
+        long n = ::read(fd, count, sizeof count - 1) > 0 ? std::strtol(count, nullptr, 10) : 0;
+        if (n > 1) {
+            std::string left = std::to_string(n - 1);
+            (void)!::ftruncate(fd, 0);
+            (void)!::pwrite(fd, left.data(), left.size(), 0);
+            ::close(fd);
+            return;
+        }
+        ::close(fd);
+        ::unlink(stop_file_.c_str());
+        ::raise(SIGSTOP);
     }
     local_time now() override { return local_clock(offset_); }
     void sleep_ms(int ms) override {
@@ -101,6 +125,7 @@ public:
 
 private:
     long offset_ = 0;
+    std::string stop_file_;
     bool nosleep_ = false;
     bool fixed_seed_ = false;
 };

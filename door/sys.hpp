@@ -20,6 +20,9 @@ public:
     virtual void randomize();                  // reseed from the clock's whole seconds and a count
     virtual void seed(std::uint32_t s);
     virtual int random(int n);                 // 0 .. n-1; 0 when n < 1
+    // A moment a test may stop the program at to end it there: every pause of the game, and
+    // every write of a game file about to begin. The running game goes straight on.
+    virtual void moment() {}
 protected:
     std::uint64_t state_ = 0x2545F4914F6CDD1DULL;
 };
@@ -31,6 +34,9 @@ system_seam* set_sys(system_seam* s);
 
 // Convenience wrappers used throughout the code.
 inline local_time clock_now() { return sys().now(); }
-inline void delay_ms(int ms) { sys().sleep_ms(ms); }
+inline void delay_ms(int ms) {
+    sys().moment();
+    sys().sleep_ms(ms);
+}
 inline int random_n(int n) { return sys().random(n); }
 inline void randomize() { sys().randomize(); }

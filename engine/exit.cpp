@@ -13,6 +13,7 @@
 #include "engine/hold.hpp"
 #include "engine/hooks.hpp"
 #include "engine/lookups.hpp"
+#include "engine/stats.hpp"
 #include "engine/strings.hpp"
 
 namespace {
@@ -47,9 +48,11 @@ void tell_others_we_left(int code) {
         if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);
 }
 
-// The playing character offline in "players.dat" (with refresh).
+// The playing character offline in "players.dat" (with refresh); a fatal blow not yet
+// settled is settled first, so the character is saved as the blow left it.
 void save_character() {
     if (!cur_char) return;
+    settle_armed_death();
     cur_char->online = 0;
     write_char_file(true);
 }
@@ -147,6 +150,7 @@ void end_prog(int code) {
     release_own_hold();
     debug_enter("FORCE:Entering end_prog Error Code :" + int_to_str(code));
     if (cur_char) {
+        if (code != exit_players_stuck && code != exit_char_corrupt && code != exit_hold_too_long) settle_armed_death();
         cur_char->online = 0;
         if (code != exit_players_stuck && code != exit_char_corrupt && code != exit_hold_too_long) {
             debug_log(date_time_str() + " Writing char file");

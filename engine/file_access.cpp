@@ -108,8 +108,12 @@ int open_locked(const std::string& name, int flags) {
 
 write_watch_fn write_watch = nullptr;
 
+// Without a watch of its own, a write is one of the moments a test may stop the game at.
 void watch_write(const std::string& name) {
-    if (write_watch) write_watch(name);
+    if (write_watch)
+        write_watch(name);
+    else
+        sys().moment();
 }
 }  // namespace
 

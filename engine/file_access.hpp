@@ -123,7 +123,7 @@ void file_write_failed(const std::string& name);
 bool replace_file(const std::string& from, const std::string& to);
 
 // Called with the file's name before every write of a game file (atomic_rewrite,
-// locked_append, replace_file); null for none. For tests that stop a process after its
-// k-th write.
+// locked_append, replace_file); null for none, when the write is one of the seam's moments
+// (door/sys.hpp). For tests that stop a process after its k-th write.
 using write_watch_fn = void (*)(const std::string& name);
 void set_write_watch(write_watch_fn watch);

@@ -9,6 +9,7 @@
 #include "engine/colour.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/exit.hpp"
+#include "engine/hold.hpp"
 #include "engine/item_hooks.hpp"
 #include "engine/item_registry.hpp"
 #include "engine/play_hooks.hpp"
@@ -360,9 +361,12 @@ void identify_item(item_record* item) {
     }
     add_gold(*cur_char, -identify_cost);
     item->identified = 1;
-    write_own_inventory();
-    // The gold is spent: the character file follows at once, as every place that takes gold.
-    write_char_file(true);
+    {
+        // The price is on file before the item is marked known; a hang-up waits for both.
+        hold_guard hold;
+        write_char_file(true);
+        write_own_inventory();
+    }
     disp_line("`%  Item Identified");
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
@@ -78,26 +79,61 @@ std::int32_t death_experience_loss(std::int32_t experience) {
     return to_i32(round_half_even(static_cast<double>(experience) / divisor));
 }
 
+namespace {
+std::optional<death_loss> fallen;
+bool fall_saved = false;
+std::function<void()> armed_settle;
+}  // namespace
+
+death_loss fall_in_memory() {
+    if (fallen || !cur_char) return fallen.value_or(death_loss{});
+    character_record& c = *cur_char;
+    death_loss loss{death_experience_loss(c.experience), std::max<std::int32_t>(c.gold, 0)};
+    add_experience(c, -std::int64_t(loss.experience));
+    c.gold = 0;
+    c.dead = 1;
+    c.hit_points = 0;
+    add_shm(c, 1);
+    c.online = 0;
+    c.location = "tTown Square";
+    c.death_day = game_stats.day;
+    fallen = loss;
+    return loss;
+}
+
+death_loss save_fall(const std::function<void(const death_loss&)>& change) {
+    death_loss loss = fall_in_memory();
+    if (fall_saved || !cur_char) return loss;
+    // The merge keeps the fall: this node's changes to its own character win.
+    update_under_hold([&] {
+        if (change) change(loss);
+    });
+    fall_saved = true;
+    return loss;
+}
+
+void arm_death(std::function<void()> settle) { armed_settle = std::move(settle); }
+
+void disarm_death() { armed_settle = nullptr; }
+
+void settle_armed_death() {
+    if (!armed_settle) return;
+    // Taken out first: the settle may end the program, and that exit must not run it again.
+    std::function<void()> settle = std::move(armed_settle);
+    armed_settle = nullptr;
+    settle();
+}
+
 void player_killed() {
     if (!cur_char) end_prog(exit_normal);
+    settle_armed_death();
+    death_loss loss = fall_in_memory();
     disp_line("");
     disp_line("`%  You have been killed!");
     disp_line("");
-    std::int32_t loss = death_experience_loss(cur_char->experience);
-    disp_line("  `4You lose " + comma_number(loss) + " experience.");
+    disp_line("  `4You lose " + comma_number(loss.experience) + " experience.");
     disp_line("  You lose all gold in hand.");
-    // Merge, change and write under the hold, so no other node's change slips in between.
-    update_under_hold([loss] {
-        character_record& c = *cur_char;
-        add_experience(c, -std::int64_t(loss));
-        c.gold = 0;
-        c.dead = 1;
-        c.hit_points = 0;
-        add_shm(c, 1);
-        c.online = 0;
-        c.location = "tTown Square";
-        c.death_day = game_stats.day;
-    });
+    save_fall();
     write_stat_file();
     hit_any_key();
     end_prog(exit_normal);

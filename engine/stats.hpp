@@ -7,6 +7,7 @@
 // And the death of the playing character.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "engine/records.hpp"
 
@@ -41,9 +42,32 @@ void add_hit_points(character_record& c, std::int64_t amount);
 // halves to even. A divisor below 1 counts as the default 10.
 std::int32_t death_experience_loss(std::int32_t experience);
 
-// The death of the playing character: shows the loss, then under the hold merges the
-// character file and takes the experience share and all gold in hand, marks it dead until
-// the next game day (shame + 1, offline, hit points 0, back in the town square), writes
-// the character and statistics files, waits for a key and ends the game with code 0.
-// The caller writes any news of the killing first.
+// What a death took from the playing character.
+struct death_loss {
+    std::int32_t experience = 0;
+    std::int32_t gold = 0;
+};
+
+// The playing character falls, in memory: the experience share and all gold in hand go,
+// it is dead until the next game day (shame + 1, offline, hit points 0, back in the town
+// square). Nothing is written and nothing shown, so every way out of the program from here
+// on (a hang-up, a kill after the next save) finds it fallen, never standing with its gold.
+// Once: a later call changes nothing and gives the first fall's loss.
+death_loss fall_in_memory();
+// The fall saved: fall_in_memory, then under the hold on a fresh read the character file is
+// written with what change does inside the same write (what a winner takes), so that the
+// loss and the gain land in one write. Once: a later call writes nothing.
+death_loss save_fall(const std::function<void(const death_loss&)>& change = {});
+
+// A fatal blow that the player's own items may still undo (their death scripts run first):
+// until it is settled or undone, the orderly exit and a hang-up settle it before they save,
+// so that no exit saves a fallen character standing. settle must fall first of all.
+void arm_death(std::function<void()> settle);
+void disarm_death();
+// Runs the armed settle, if any, once.
+void settle_armed_death();
+
+// The death of the playing character: falls (settling an armed death first), shows the
+// loss, saves the fall, writes the statistics, waits for a key and ends the game with
+// code 0. The caller writes any news of the killing first.
 [[noreturn]] void player_killed();

@@ -63,8 +63,11 @@ void sack_of_gold() {
     std::int64_t most = level() * 400;
     std::int64_t g = random_n(clamp_to<std::int32_t>(most)) + 1;
     disp_line("`9  You find a sack containing " + comma_number(g) + " gold pieces in it.");
-    if (game_stats.floating_gold >= most)
+    // Gold out of the pot leaves it on file before the player holds it.
+    if (game_stats.floating_gold >= most) {
         game_stats.floating_gold = clamp_to<std::int32_t>(std::int64_t(game_stats.floating_gold) - g);
+        write_stat_file();
+    }
     add_gold(me(), g);
     hit_any_key();
 }

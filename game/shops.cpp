@@ -5,6 +5,7 @@
 
 #include "door/door.hpp"
 #include "engine/colour.hpp"
+#include "engine/hold.hpp"
 #include "engine/data_files.hpp"
 #include "engine/item_registry.hpp"
 #include "engine/items.hpp"
@@ -140,17 +141,26 @@ void buy(const shop_texts& t, shop_list& stock) {
         return;
     }
     disp_line("`%Yes!");
-    stock_take took = take_one_from_stock(t.stock_file, item->name.view(), item->script_id.view(), shop_entry_for_sale);
+    bool sold = false;
+    {
+        // The stock, the purse and the inventory in that order, giving before taking: an end
+        // between them costs the item, never gives it for nothing; a hang-up waits for all.
+        hold_guard hold;
+        sold = take_one_from_stock(t.stock_file, item->name.view(), item->script_id.view(), shop_entry_for_sale) ==
+               stock_take::sold;
+        if (sold) {
+            add_gold(me(), -std::int64_t(price));
+            add_to_inv(cur_inventory, *item);
+            write_char_file(true);
+            write_own_inventory();
+        }
+    }
     stock = read_shop_file(t.stock_file, shop_entry_for_sale);
-    if (took == stock_take::gone) {
+    if (!sold) {
         disp_line(t.just_sold);
         return;
     }
     disp_line(t.pays + comma_number(price) + t.new_item + item->name.str());
-    add_gold(me(), -std::int64_t(price));
-    add_to_inv(cur_inventory, *item);
-    write_own_inventory();
-    write_char_file(true);
 }
 
 void sell(const shop_texts& t) {
@@ -186,8 +196,9 @@ void sell(const shop_texts& t) {
     disp_line(t.thanks.with(name));
     disp_line("");
     disp_line(t.sold_to + name + " and gives you " + comma_number(offer) + " gold.");
-    add_gold(me(), offer);
+    // The item leaves the inventory file before the gold reaches the character file.
     drop_unequipped_item_num(cur_inventory, n);
+    add_gold(me(), offer);
     write_char_file(true);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/exit.hpp"
 #include "engine/hooks.hpp"
 #include "engine/lookups.hpp"
+#include "engine/stats.hpp"
 #include "engine_state.hpp"
 #include "support/child.hpp"
 
@@ -208,6 +209,49 @@ TEST_F(exits, carrier_loss_while_holding_the_hold_finishes_the_write_first) {
     EXPECT_EQ(me_in_file().gems, 9);
     EXPECT_EQ(me_in_file().online, 0);
     EXPECT_FALSE(file_present("hold.dat"));
+}
+
+TEST_F(exits, a_fatal_blow_not_yet_settled_is_settled_before_every_save) {
+    struct way {
+        const char* name;
+        void (*end)();
+        int code;
+    };
+    const way ways[] = {
+        {"a hang-up", [] {
+             carrier_present = 0;
+             write_str("the death scripts' text");
+         }, 0},
+        {"the orderly exit", [] { end_prog(exit_critical_missing); }, exit_critical_missing},
+        {"a hang-up while the death is shown", [] {
+             disarm_death();
+             fall_in_memory();
+             carrier_present = 0;
+             player_killed();
+         }, 0},
+    };
+    for (const way& w : ways) {
+        clear_marks();
+        child_result res = run_in_child([&w] {
+            start_playing();
+            cur_char->hit_points = -3;
+            // The winner's share, in the same write as the fall.
+            arm_death([] {
+                save_fall([](const death_loss& lost) { add_gold(*char_full_name_ptr("Other"), lost.gold); });
+            });
+            w.end();
+        });
+        EXPECT_EQ(res.code, w.code) << w.name;
+        character_record me = me_in_file();
+        EXPECT_EQ(me.dead, 1) << w.name;
+        EXPECT_EQ(me.gold, 0) << w.name;
+        EXPECT_EQ(me.hit_points, 0) << w.name;
+        // The settle ran where the blow was still armed; a fall shown already was saved alone.
+        std::int32_t other_gold = 0;
+        for (const auto& c : file_chars())
+            if (c.number == 2) other_gold = c.gold;
+        EXPECT_EQ(other_gold, make_char(2, "Other").gold + (std::string(w.name).ends_with("shown") ? 0 : 777)) << w.name;
+    }
 }
 
 TEST_F(exits, end_prog_releases_the_nodes_own_hold_first) {

@@ -162,6 +162,10 @@ TEST_F(forest_test, the_sack_of_gold_comes_out_of_the_floating_gold) {
     EXPECT_EQ(seam.random_ranges.back(), 800);
     EXPECT_EQ(me.gold, 200);
     EXPECT_EQ(game_stats.floating_gold, 900);
+    // The pot gives first: it is on file before the gold is the player's.
+    stat_record on_file;
+    decode_record(read_file("quorstat.dat"), on_file);
+    EXPECT_EQ(on_file.floating_gold, 900);
 
     // A pot below L x 400 is left alone; the purse stops at its limit.
     me.level = 10;

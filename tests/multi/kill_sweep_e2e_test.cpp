@@ -1,0 +1,182 @@
+// The work that moves gold, gems or items between records and files, killed at each of its
+// moments by each signal (kill_sweep.hpp): a fatal blow in a fight against a player who is
+// away and in a creature fight, a purchase and a sale, a take from the guild treasury.
+#include "kill_sweep.hpp"
+
+namespace {
+using namespace kill_sweep;
+using two_node::set16;
+using two_node::set32;
+
+// Fields of the records, at their offsets.
+constexpr std::size_t attack_at = 68, defense_at = 70, shield_at = 72, guild_at = 80, hit_points_at = 86,
+                      max_hit_points_at = 88, gold_at = 159, level_at = 175, dead_at = 291;
+
+void set_text(std::string& rec, std::size_t at, const std::string& text) {
+    rec[at] = static_cast<char>(text.size());
+    rec.replace(at + 1, text.size(), text);
+}
+
+// Guild 1 with its hall, led by the character of that number, its treasury holding gold and gems.
+std::string guild_with_hall(int leader) {
+    std::string g(217, '\0');
+    set16(g, 0, 1);
+    set_text(g, 2, "Gilders");
+    set16(g, 23, leader);
+    g[25] = 1;
+    set_text(g, 26, "pass");
+    set32(g, 134, 3000);
+    set16(g, 138, 7);
+    set16(g, 140, 8);
+    set_text(g, 142, "Brutus");
+    return g;
+}
+
+// The game every trial starts from, after today's maintenance: Bess (Anna Berg, node 1)
+// carries a dagger she bought, 5,000 gold and leads guild 1, whose hall's treasury holds
+// 3,000 gold and 7 gems; Dora (Carl Dorn, node 2) is away with 2,000 gold; every weapon of
+// the shop is in stock five times.
+void lay_out(const std::string& dir) {
+    const char* data = std::getenv("QV_DATA_DIR");
+    copy_tree(data ? data : "data", dir);
+    ASSERT_EQ(two_node::start_game(dir, {"MAINT"}).term->wait_exit(two_node::wait_ms), 0);
+    caller bess = two_node::start_game(dir, {"/L", "/N1"}, 1);
+    two_node::enter(bess, "Anna Berg", "Bess");
+    for (auto [keys, wanted] : {std::pair{"w", "Command? [L] : "}, {"b", "Choice : "}, {"1\r", "[Y] :"},
+                                {"y", "Command? [L] : "}, {"l", "Command  : "}})
+        bess.type(keys, wanted);
+    ASSERT_EQ(two_node::leave(bess), 0);
+    caller dora = two_node::start_game(dir, {"/L", "/N2"}, 2);
+    two_node::enter(dora, "Carl Dorn", "Dora");
+    ASSERT_EQ(two_node::leave(dora), 0);
+    int bess_number = 0;
+    two_node::change_players(dir + "/players.dat", [&](const std::string& name, std::string& r) {
+        if (name == "BESS") {
+            bess_number = static_cast<int>(le_at(r, 62, 2));
+            set32(r, gold_at, 5000);
+            set16(r, guild_at, 1);
+        }
+        if (name == "DORA") set32(r, gold_at, 2000);
+    });
+    write_file(dir + "/guilds.dat", guild_with_hall(bess_number));
+    std::string stock = read_file(dir + "/weapon.shp");
+    for (std::size_t at = 0; at + 52 <= stock.size(); at += 52) set16(stock, at + 46, 5);
+    write_file(dir + "/weapon.shp", stock);
+}
+
+using record_change = std::function<void(const std::string& name, std::string& rec)>;
+using dialogue = std::vector<std::pair<std::string, std::string>>;
+
+// Bess's work: the records changed as given, Bess back in the town square, the keys that
+// bring her up to the key of the work (each with the text it brings up), and the text that
+// shows the work over.
+std::function<void(trial&)> bess_at(record_change change, dialogue keys, std::string key, std::string end_text) {
+    return [=](trial& t) {
+        if (change) t.change_players(change);
+        caller& b = t.start(1);
+        two_node::come_back(b, "Anna Berg");
+        for (const auto& [k, wanted] : keys) b.type(k, wanted);
+        t.typed = &b;
+        t.key = key;
+        t.end_text = end_text;
+    };
+}
+
+// Bess at one hit point, her shield and defense gone: the next blow kills her.
+void bess_at_death_door(std::string& r, int level) {
+    set16(r, hit_points_at, 1);
+    set16(r, shield_at, 0);
+    set16(r, level_at, level);
+    set16(r, defense_at, -500);
+}
+
+std::int64_t gold_of(trial& t, const std::string& name) { return le_at(t.stored(name), gold_at, 4); }
+
+// Daggers in Bess's inventory file.
+int daggers(trial& t) {
+    int n = 0;
+    each_record(t.game.file("invt0001.dat"), 70, [&](const std::string& i) { n += i.substr(1, 6) == "Dagger"; });
+    return n;
+}
+
+// A hang-up or a terminate after the blow leaves Bess saved dead, her gold gone; so does the
+// end of the work.
+void bess_saved_dead(trial& t, int sig, bool at_the_end) {
+    if (sig == SIGKILL && !at_the_end) return;
+    EXPECT_EQ(t.stored("BESS")[dead_at], 1);
+    EXPECT_EQ(gold_of(t, "BESS"), 0);
+}
+
+const operation operations[] = {
+    {"a fatal blow from a player who is away",
+     bess_at(
+         [](const std::string& name, std::string& r) {
+             if (name == "BESS") bess_at_death_door(r, 20);
+             if (name != "DORA") return;
+             // Dora, stronger than Bess can hurt, hits whatever she aims at.
+             for (std::size_t at : {attack_at, hit_points_at, max_hit_points_at}) set16(r, at, 30000);
+             set16(r, level_at, 20);
+         },
+         {{"p", "Command? [L] : "}, {"a", "Who do you wish to attack : "}, {"dora\r", "[Y] :"},
+          {"y", "Attack Dora? (Y/N) [Y] :"}, {"y", "Command? [A] : "}},
+         "a", "[ Hit any key ]"),
+     [](trial& t, int sig, bool at_the_end) {
+         bess_saved_dead(t, sig, at_the_end);
+         if (at_the_end) EXPECT_EQ(gold_of(t, "DORA"), 7000);
+     },
+     {}},
+    {"a fatal blow from a creature",
+     bess_at([](const std::string& name, std::string& r) { if (name == "BESS") bess_at_death_door(r, 3); },
+             {{"e", "Command? ["}, {"f", "Command? [S] : "}, {"s", "Command? [A] : "}}, "a", "[ Hit any key ]"),
+     bess_saved_dead, {}},
+    {"a purchase", bess_at({}, {{"w", "Command? [L] : "}, {"b", "Choice : "}, {"1\r", "[Y] :"}}, "y", "Command? [L] : "),
+     [](trial& t, int, bool at_the_end) {
+         if (!at_the_end) return;
+         EXPECT_EQ(gold_of(t, "BESS"), 4700);
+         EXPECT_EQ(daggers(t), 2);
+     },
+     {}},
+    {"a sale",
+     bess_at({}, {{"w", "Command? [L] : "}, {"s", "Sell which Item #? : "}, {"1\r", "[N] : "}}, "y", "Command? [L] : "),
+     [](trial& t, int, bool at_the_end) {
+         if (!at_the_end) return;
+         EXPECT_EQ(gold_of(t, "BESS"), 5108);
+         EXPECT_EQ(daggers(t), 0);
+     },
+     {}},
+    {"a take from the guild treasury",
+     bess_at({},
+             {{"g", "Command? [L] : "}, {"e", "Command? [L] : "}, {"g", "Command? [L] : "}, {"4", "take? : "},
+              {"1000", "1000"}},
+             "\r", "Command? [L] : "),
+     [](trial& t, int, bool at_the_end) {
+         if (!at_the_end) return;
+         EXPECT_EQ(gold_of(t, "BESS"), 6000);
+         EXPECT_EQ(le_at(read_file(t.game.file("guilds.dat")), 134, 4), 2000);
+     },
+     {}},
+};
+
+// One test for each row, by each signal in turn, on one layout.
+struct kill_sweep_e2e : ::testing::TestWithParam<int> {
+    static inline std::unique_ptr<temp_dir> layout;
+    static void SetUpTestSuite() {
+        layout = std::make_unique<temp_dir>(false);
+        lay_out(layout->path());
+    }
+    static void TearDownTestSuite() { layout.reset(); }
+};
+
+TEST_P(kill_sweep_e2e, never_more_gold_gems_or_items_after) {
+    for (int sig : ending_signals()) sweep(operations[GetParam()], sig, layout->path());
+}
+
+std::string row_name(const ::testing::TestParamInfo<int>& p) {
+    std::string name = operations[p.param].name;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(work, kill_sweep_e2e, ::testing::Range(0, int(std::size(operations))), row_name);
+}  // namespace
