@@ -16,11 +16,13 @@ constexpr int first_item_row = 6;
 constexpr int value_column = 28;  // where each row's value (and its field) starts
 constexpr int prompt_row = 17;
 
-const char* const software_labels[16] = {"",         "Local",       "N/A",      "QuickBBS",    "PCBoard v12", "WWIV BBS",
-                                         "PCBoard v15", "RBBS",     "Phoenix",  "Wildcat 2.x", "PCBoard v14", "DOOR.SYS",
+// Type 9 reads DORINFO1.DEF whatever the node: it is shown by the file it reads.
+const char* const software_labels[16] = {"",         "Local",       "N/A",      "QuickBBS",     "PCBoard v12", "WWIV BBS",
+                                         "PCBoard v15", "RBBS",     "Phoenix",  "DORINFO1.DEF", "PCBoard v14", "DOOR.SYS",
                                          "Spitfire", "2AM",         "TRIBBS",   "SRDOOR"};
 const char* const fossil_labels[3] = {"Internal Com Routines", "Regular Fossil Driver", "Extended Fossil Driver"};
 constexpr std::int32_t baud_choices[6] = {2400, 9600, 14400, 19200, 38400, 57600};
+constexpr int pick_column_width = 30;
 
 enum setup_item { sysop = 1, net_address, mail_dir, software, drop_path_row, fossil, port, baud, port_settings, leave };
 constexpr int item_count = leave;
@@ -58,20 +60,27 @@ void draw_setup(const cursor_menu& menu) {
     clear_console();
     frame_line("`!  BBS Setup");
     goto_xy_console(1, 3);
-    print_line("`9Game was started on   : `%" + std::string(game_stats.started_text.view()));
+    print_labelled("`9Game was started on   : `%", game_stats.started_text.view());
+    print_line();
     print_line("`9Game currently on day : `%" + std::to_string(game_stats.day));
     for (int item = 1; item <= item_count; ++item) {
         goto_xy_console(1, first_item_row + item - 1);
-        print_text("  `3" + std::string(item_labels[item - 1]) + "`%" + item_value(item));
+        print_labelled("  `3" + std::string(item_labels[item - 1]) + "`%", item_value(item));
     }
     draw_menu_arrow(menu);
 }
 
 // A refused value: the line that says why, seen before the screen is drawn again.
-void refuse(const std::string& why) {
-    goto_xy_console(1, screen_rows - 1);
-    print_line(why);
-    hit_any_key();
+void refuse(const std::string& why) { foot_message({why}); }
+
+// Choices below the prompt row in columns of rows lines each, so that every pick list fits
+// the screen with its prompt.
+void show_choices(const std::vector<std::string>& lines, int rows) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        int index = static_cast<int>(i);
+        goto_xy_console(1 + (index / rows) * pick_column_width, prompt_row + 1 + index % rows);
+        print_text(lines[i]);
+    }
 }
 
 // Edits a row's value in place; false when the sysop left with Escape or typed nothing.
@@ -132,14 +141,13 @@ void edit_mail_dir() {
 }
 
 void pick_software() {
-    goto_xy_console(1, prompt_row);
+    std::vector<std::string> lines;
     for (int type = 1; type <= 15; ++type) {
         if (type == 2) continue;
         char letter = type == 1 ? 'A' : static_cast<char>(type + 63);
-        int index = type == 1 ? 0 : type - 2;  // A to N in two columns of seven
-        goto_xy_console(1 + (index / 7) * 30, prompt_row + 1 + index % 7);
-        print_text("`3(`#" + std::string(1, letter) + "`3) " + software_labels[type]);
+        lines.push_back("`3(`#" + std::string(1, letter) + "`3) " + software_labels[type]);
     }
+    show_choices(lines, 7);  // A to N in two columns of seven
     char k = upcase_str(std::string(1, pick("`9Which BBS software (`3A`9-`3N`9) : `%", 'A', 'z')))[0];
     if (k == 'A')
         bbs_type = 1;
@@ -154,21 +162,23 @@ void cycle_fossil() {
 }
 
 void pick_port() {
-    goto_xy_console(1, prompt_row + 1);
+    std::vector<std::string> lines;
     for (int n = 0; n < 4; ++n)
-        print_line("`3" + std::to_string(n + 1) + "`9) Com " + std::to_string(n + 1) + "   ADDRESS : `%" +
-                   hex_word(door_cfg.port_address[n]) + "`9   IRQ : `%" + std::to_string(door_cfg.port_irq[n]));
-    print_line("`35`9) Read port from drop file");
+        lines.push_back("`3" + std::to_string(n + 1) + "`9) Com " + std::to_string(n + 1) + "   ADDRESS : `%" +
+                        hex_word(door_cfg.port_address[n]) + "`9   IRQ : `%" + std::to_string(door_cfg.port_irq[n]));
+    lines.push_back("`35`9) Read port from drop file");
+    show_choices(lines, 5);
     char k = pick("`9Which port (`31`9-`35`9) : `%", '1', '5');
     if (k == 0) return;
     com_port = static_cast<std::uint8_t>(k == '5' ? 0 : k - '0');
 }
 
 void pick_baud() {
-    goto_xy_console(1, prompt_row + 1);
-    for (int i = 0; i < 6; ++i) print_line("`3" + std::to_string(i + 1) + "`9) " + std::to_string(baud_choices[i]));
-    print_line("`37`9) Other");
-    print_line("`38`9) Port not Locked.");
+    std::vector<std::string> lines;
+    for (int i = 0; i < 6; ++i) lines.push_back("`3" + std::to_string(i + 1) + "`9) " + std::to_string(baud_choices[i]));
+    lines.push_back("`37`9) Other");
+    lines.push_back("`38`9) Port not Locked.");
+    show_choices(lines, 4);  // eight choices in two columns of four
     char k = pick("`9Which rate (`31`9-`38`9) : `%", '1', '8');
     if (k == 0) return;
     if (k <= '6') {

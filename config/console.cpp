@@ -12,6 +12,7 @@
 #include "engine/file_access.hpp"
 #include "engine/hold.hpp"
 #include "engine/hooks.hpp"
+#include "engine/lookups.hpp"
 #include "engine/strings.hpp"
 
 namespace cfg {
@@ -52,6 +53,26 @@ void console_open() {
 void print_text(std::string_view s) { disp_codes(s); }
 
 void print_line(std::string_view s) { disp_codes_line(s); }
+
+void print_literal(std::string_view s) {
+    std::string shown(s);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '.';
+    write_str(shown);
+}
+
+std::string literal_codes(std::string_view s) {
+    std::string out;
+    for (char c : s) out += c == '`' ? std::string("``") : std::string(1, c);
+    return out;
+}
+
+void print_labelled(std::string_view label, std::string_view value) {
+    print_text(label);
+    std::size_t used = strip_codes(label).size();
+    std::size_t room = used + 1 < screen_columns ? screen_columns - 1 - used : 0;
+    print_literal(value.substr(0, room));
+}
 
 void clear_console() {
     clear_screen();
@@ -106,17 +127,25 @@ char yes_no(bool default_yes) {
     return upcase_str(std::string(1, k))[0];
 }
 
-void ask_write_changes(int row, const std::function<void()>& write) {
-    goto_xy_console(1, row);
-    print_text("`9  Write Changes? ");
-    bool keep = yes_no(true) == 'N';
-    print_line();
-    if (keep) {
-        print_line("`4  Changes not saved");
-    } else {
-        write();
-        print_line("`!  Changes saved");
+void foot_message(const std::vector<std::string>& lines) {
+    int row = screen_rows - static_cast<int>(lines.size()) + 1;
+    for (std::size_t i = 0; i < lines.size(); ++i, ++row) {
+        goto_xy_console(1, row);
+        clear_to_eol();
+        print_text(lines[i] + (i + 1 == lines.size() ? "`9  [ Hit any key ]" : ""));
     }
+    bool extended;
+    get_key(extended);
+}
+
+void ask_write_changes(int row, const std::function<std::string()>& write) {
+    goto_xy_console(1, row);
+    clear_to_eol();
+    print_text("`9  Write Changes? ");
+    std::string said = yes_no(true) == 'N' ? "`4  Changes not saved" : write();
+    goto_xy_console(1, row + 1);
+    clear_to_eol();
+    print_text(said.empty() ? "`!  Changes saved" : said);
     hit_any_key();
 }
 

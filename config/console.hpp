@@ -28,6 +28,14 @@ void console_open();
 // Writes s at the cursor with its colour codes carried out ("^" and "&" are plain text).
 void print_text(std::string_view s);
 void print_line(std::string_view s = {});
+// Writes a value's characters as they are: a backquote, caret or ampersand is shown, never
+// acted on; a control byte shows as "." so that every character stands in one place.
+void print_literal(std::string_view s);
+// The text with each backquote doubled, so that print_text shows it as it is inside a line.
+std::string literal_codes(std::string_view s);
+// A label (its codes carried out) and a value shown literally, cut to what fits on the row
+// before the last column; the label starts at column 1.
+void print_labelled(std::string_view label, std::string_view value);
 // Clears the console and puts the cursor at the top left.
 void clear_console();
 void goto_xy_console(int column, int row);
@@ -49,9 +57,13 @@ void frame_line(std::string_view editor_name);
 // Prints the prompt's tail "(`3Y`9/`3N`9) [`%Y`9] : `%" (or [N]), reads one key and gives it
 // upper-cased; Enter gives the default, Escape (also the end of piped input) "N".
 char yes_no(bool default_yes);
-// The end of an editor: "`9  Write Changes? " [Y] on the row; N or Escape: "`4  Changes not
-// saved"; any other key runs write and shows "`!  Changes saved"; then a key.
-void ask_write_changes(int row, const std::function<void()>& write);
+// Lines at the foot of the screen, the last on the bottom row followed by "[ Hit any key ]",
+// and one key: refusals and notices that never scroll the screen.
+void foot_message(const std::vector<std::string>& lines);
+// The end of every editor: "`9  Write Changes? " [Y] on the row; N or Escape: "`4  Changes
+// not saved"; any other key runs write and shows "`!  Changes saved", or the line write gives
+// when it could not write everything. The line stands on the row below until a key.
+void ask_write_changes(int row, const std::function<std::string()>& write);
 // "`9  Enter the name of the file, do not include an extension : `%" on the row and the
 // prompt "  `9>`3" below it; the typed name without outer blanks, or nothing on Escape or
 // when refusal gives a reason (shown, then a key).

@@ -85,7 +85,7 @@ std::string item_value(const monster_record& m, int item) {
     case experience_item: return number_text(m.experience);
     case race_item: return race_name_by_number(m.race);
     case verification_item: return number_text(m.strength);
-    case death_item: return m.death_text.str() + "`9\"";
+    case death_item: return m.death_text.str();
     default: return "";
     }
 }
@@ -93,7 +93,7 @@ std::string item_value(const monster_record& m, int item) {
 void draw_counts(const std::string& stem, std::string_view banner, int count, int on) {
     clear_console();
     frame_line("`!  Mobile Editor");
-    print_line(std::string(banner) + "`0   Editing \"" + upcase_str(stem) + ".DAT\"");
+    print_line(std::string(banner) + "`0   Editing \"" + literal_codes(upcase_str(stem)) + ".DAT\"");
     print_line("`2                                                        # of Creatures : " + int_to_str(count));
     print_line("`2                                                         On Creature # : " + int_to_str(on));
 }
@@ -103,9 +103,11 @@ void draw_creature(const std::string& stem, const creature_list& list, const mon
     draw_counts(stem, "`4Use the Left and Right Arrow Keys to Change Creatures", static_cast<int>(list.size()), on);
     for (int item = 1; item <= item_count; ++item) {
         goto_xy_console(1, first_item_row + item - 1);
-        bool shows_value = item <= death_item;
-        print_text(item_labels[item - 1] + (shows_value && m ? item_value(*m, item) : std::string()));
-        if (item == death_item && !m) print_text("`9\"");
+        bool shows_value = item <= death_item && m;
+        // Values as they are; the death text between its quotes, cut to the row.
+        print_labelled(item_labels[item - 1], shows_value ? item_value(*m, item).substr(0, item == death_item ? 75 : 80)
+                                                          : std::string());
+        if (item == death_item) print_text("`9\"");
     }
     draw_menu_arrow(menu);
 }
@@ -121,13 +123,16 @@ bool edit_item_text(int item, std::string& text, std::size_t width) {
     return !abort;
 }
 
-// A typed number for the item, or nothing (empty, refused or Escape: the value stays).
+// A typed number for the item, or nothing (empty, refused or Escape: the value stays); a
+// refused one says why.
 std::optional<std::int64_t> edit_item_number(const monster_record& m, int item, std::size_t width, std::int64_t lo,
                                              std::int64_t hi) {
     std::string text = item_value(m, item);
     if (!edit_item_text(item, text, width)) return std::nullopt;
     std::string why;
-    return typed_number(text, false, lo, hi, why);
+    std::optional<std::int64_t> n = typed_number(text, false, lo, hi, why);
+    if (!why.empty()) foot_message({why});
+    return n;
 }
 
 // A name field: it starts blank while it holds its placeholder; an empty result keeps the old.
@@ -140,7 +145,7 @@ void edit_name(int item, auto& field, std::string_view placeholder, std::size_t 
 
 // Above 0; above 32000 becomes 32000.
 void edit_points(monster_record& m, int item, std::int16_t& value) {
-    if (auto n = edit_item_number(m, item, 6, 1, std::numeric_limits<std::int64_t>::max() / 2))
+    if (auto n = edit_item_number(m, item, 6, 1, 999999))
         value = static_cast<std::int16_t>(std::min<std::int64_t>(*n, most_points));
 }
 
@@ -190,9 +195,9 @@ void print_listing(const creature_list& list, const std::string& stem) {
     std::string name = stem + ".lst";
     goto_xy_console(1, prompt_row);
     if (atomic_rewrite(name, print_creature_list(sorted)))
-        print_line("`9  Listing written to `%\"" + name + "\"");
+        print_line("`9  Listing written to `%\"" + literal_codes(name) + "\"");
     else
-        print_line("`9  Could not write `4\"" + name + "\"");
+        print_line("`9  Could not write `4\"" + literal_codes(name) + "\"");
     hit_any_key();
 }
 
@@ -239,7 +244,7 @@ std::int16_t pick_creature_race(const std::string& stem, std::int16_t current, i
         for (int i = 1; i <= shown; ++i) {
             menu.rows.push_back(first_item_row + i - 1);
             goto_xy_console(1, first_item_row + i - 1);
-            print_text("  `3" + race_name_by_index(first + i - 1));
+            print_labelled("  `3", race_name_by_index(first + i - 1));
         }
         const char* const page_lines[] = {"`!  Next Page", "`!  Previous Page", "`#  Return to Previous Menu"};
         for (const char* line : page_lines) {
@@ -296,7 +301,7 @@ void edit_creature_file(const std::string& stem) {
         parse_creature_image(image, list, true, 0) == creature_form::torn) {
         // The game would stop on it; the sysop may still mend it from a copy.
         clear_console();
-        print_line("`c`9\"" + upcase_str(name) + "\" is `4CORRUPTED`9, Please inform SysOp");
+        print_line("`c`9\"" + literal_codes(upcase_str(name)) + "\" is `4CORRUPTED`9, Please inform SysOp");
         hit_any_key();
         return;
     }
@@ -352,7 +357,10 @@ void edit_creature_file(const std::string& stem) {
             }
         }
     }
-    ask_write_changes(prompt_row, [&] { write_creature_file(list, stem); });
+    ask_write_changes(prompt_row, [&] {
+        write_creature_file(list, stem);
+        return std::string();
+    });
     del_creature_list(list);
 }
 

@@ -51,7 +51,7 @@ void rewrite_or_stop(const std::string& name, std::string_view contents) {
     if (atomic_rewrite(name, contents)) return;
     std::string reason = std::strerror(errno);
     debug_log("FORCE:Could not write " + name + " : " + reason);
-    print_line("`9Could not write \"" + name + "\" : `4" + reason + "`9, Please inform SysOp");
+    print_line("`9Could not write \"" + literal_codes(name) + "\" : `4" + reason + "`9, Please inform SysOp");
     end_prog(exit_stuck);
 }
 
@@ -67,7 +67,7 @@ void create_if_missing(const std::string& name) {
     } else if (errno != EEXIST) {
         std::string reason = std::strerror(errno);
         debug_log("FORCE:Could not write " + name + " : " + reason);
-        print_line("`9Could not write \"" + name + "\" : `4" + reason + "`9, Please inform SysOp");
+        print_line("`9Could not write \"" + literal_codes(name) + "\" : `4" + reason + "`9, Please inform SysOp");
         end_prog(exit_stuck);
     }
 }
@@ -93,11 +93,28 @@ void read_stat_record(stat_record& record) {
     stats_as_loaded = record;
 }
 
-void write_stat_record() { update_stat_record(nullptr); }
+bool hold_for_sysop() {
+    while (!try_place_hold()) {
+        goto_xy_console(1, 3);
+        print_line("`4  Another program has held file activity (\"hold.dat\") too long.");
+        print_line("`9  Nothing has been written yet.");
+        print_text("`9  Try again? ");
+        if (yes_no(true) == 'N') return false;
+        clear_console();
+    }
+    return true;
+}
 
-void update_stat_record(const std::function<void(stat_record&)>& change) {
-    if (!change && same_fields(game_stats, stats_as_loaded)) return;
-    hold_guard hold;
+sysop_hold::~sysop_hold() {
+    if (taken) remove_hold();
+}
+
+bool write_stat_record() { return update_stat_record(nullptr); }
+
+bool update_stat_record(const std::function<void(stat_record&)>& change) {
+    if (!change && same_fields(game_stats, stats_as_loaded)) return true;
+    sysop_hold hold;
+    if (!hold.taken) return false;
     stat_record fresh = stats_as_loaded;
     std::vector<stat_record> recs;
     if (file_there(stat_file_name) && read_record_file(stat_file_name, recs) == file_status::ok && !recs.empty())
@@ -107,6 +124,7 @@ void update_stat_record(const std::function<void(stat_record&)>& change) {
     rewrite_or_stop(stat_file_name, encode_record(fresh));
     game_stats = fresh;
     stats_as_loaded = fresh;
+    return true;
 }
 
 void read_player_list() {
@@ -146,12 +164,18 @@ void read_races() {
     read_race_file(race_list);
 }
 
-item_list read_itreg_file(const std::string& name) {
+item_list read_itreg_file(const std::string& name, bool* damaged) {
     debug_enter("Entering read_itreg_file");
     item_list list;
-    if (file_there(name) && read_registry(list, name) != file_status::ok) {
-        print_line("`9\"" + name + "\" is `4CORRUPTED`9, Please inform SysOp");
+    bool torn = file_there(name) && read_registry(list, name) != file_status::ok;
+    if (damaged) *damaged = torn;
+    if (torn) {
         list.clear();
+        // The game ends with status 20 on it: the sysop must hear of it here, not later.
+        clear_console();
+        print_line("`9\"" + literal_codes(name) + "\" is `4DAMAGED`9: the game stops on it (status 20).");
+        print_line("`9  Restore it from a copy before the game is played again.");
+        hit_any_key();
     }
     debug_leave("Leaving read_itreg_file");
     return list;

@@ -5,19 +5,24 @@
 #include "door/keys.hpp"
 #include "engine/game_path.hpp"
 #include "engine/lookups.hpp"
+#include "engine/script_runner.hpp"
 #include "engine/strings.hpp"
 
 namespace cfg {
 namespace {
 constexpr int first_item_row = 5;
-constexpr int value_column = 27;
 constexpr int desc_row = 12;
+constexpr std::size_t desc_rows = 10;  // rows 13 to 22: above the write question and its answer
 constexpr int prompt_row = 23;
+constexpr int desc_edit_first_row = 3, desc_edit_last_row = 22;
 enum exmod_item { name_item = 1, command_item, desc_item, install_item, remove_item, leave_item };
 
 const char* const item_labels[] = {"`3  Module Name         `%: ", "`3  Command Line        `%: ",
                                    "`3  Description         `%: See Below", "`@  Install a new ExMod",
                                    "`4  Remove this ExMod", "`#  Return to Previous Menu"};
+// The name's and command line's field: its first quote stands on the blank after the label's
+// colon, so the text stays where the value was drawn.
+const int value_column = static_cast<int>(strip_codes(item_labels[0]).size());
 
 void draw_browser(std::list<exmod_entry>& list, int current, const cursor_menu& menu) {
     exmod_entry* e = exmod_by_index(list, current);
@@ -31,11 +36,11 @@ void draw_browser(std::list<exmod_entry>& list, int current, const cursor_menu& 
         std::string value;
         if (e && item == name_item) value = e->name.str();
         if (e && item == command_item) value = e->command.str();
-        print_text(std::string(item_labels[item - 1]) + value);
+        print_labelled(item_labels[item - 1], value);
     }
     goto_xy_console(1, desc_row);
     print_line("`9  Description:`3");
-    if (e) print_desc_lines(e->description);
+    if (e) print_desc_lines(e->description, desc_rows);
     draw_menu_arrow(menu);
 }
 
@@ -46,9 +51,7 @@ bool storable(std::string_view text, bool description) {
     if (text.starts_with("@#")) why = "`4  A line may not begin with \"@#\".";
     if (description && text.starts_with("~")) why = "`4  A description line may not begin with \"~\".";
     if (!why) return true;
-    goto_xy_console(1, prompt_row);
-    print_line(why);
-    hit_any_key();
+    foot_message({why});
     return false;
 }
 
@@ -61,9 +64,7 @@ void edit_value(exmod_entry& e, int item) {
     if (item == name_item) {
         e.name = text;
     } else if (trim_leading(text).empty()) {
-        goto_xy_console(1, prompt_row);
-        print_line("`4  A module needs a command line.");
-        hit_any_key();
+        foot_message({"`4  A module needs a command line."});
     } else {
         e.command = text;
     }
@@ -85,8 +86,18 @@ void remove_current(std::list<exmod_entry>& list, int& current) {
 std::string file_stem(const std::string& name) { return name.substr(0, name.rfind('.')); }
 }  // namespace
 
-void print_desc_lines(const text_list& lines) {
-    for (const text_line& l : lines) print_line(l.view());
+void print_desc_lines(const text_list& lines, std::size_t most) {
+    std::size_t shown = 0;
+    for (const text_line& l : lines) {
+        if (lines.size() > most && shown + 1 == most) {
+            print_line("`9  ... " + int_to_str(static_cast<std::int64_t>(lines.size() - shown)) +
+                       " more lines: Enter on Description shows them all.");
+            return;
+        }
+        print_labelled("", l.view());
+        print_line();
+        ++shown;
+    }
 }
 
 void free_desc_lines(text_list& head) { deldesc(head); }
@@ -94,12 +105,17 @@ void free_desc_lines(text_list& head) { deldesc(head); }
 void write_exmod_file(const std::list<exmod_entry>& list) { rewrite_or_stop(exmods_file_name, exmods_image(list)); }
 
 void edit_exmod_desc(exmod_entry& e) {
-    clear_console();
-    print_line("`9  Description of `%" + e.name.str() + "`9 (Enter keeps a line, Escape stops; a new line is added at the end):");
-    int row = 3;
+    int row = desc_edit_last_row + 1;
     auto it = e.description.begin();
     for (;; ++row) {
-        if (row > screen_rows - 2) break;
+        // A long description goes on over as many pages as it needs.
+        if (row > desc_edit_last_row) {
+            clear_console();
+            print_labelled("`9  Description of `%", e.name.view());
+            print_line();
+            print_line("`9  Enter keeps a line, Escape stops; a new line is added at the end.");
+            row = desc_edit_first_row;
+        }
         bool adding = it == e.description.end();
         std::string text = adding ? std::string() : it->str();
         bool abort = false;
@@ -141,7 +157,8 @@ void install_exmod(std::list<exmod_entry>& list) {
         return;
     }
     if (name.find('.') == std::string::npos) name = name.substr(0, 8) + ".scr";
-    bool script = upcase_str(name.substr(name.rfind('.') + 1)) == "SCR";
+    // The game's own test: what it runs as a script is installed as one.
+    bool script = is_script_module(name);
     // Only a file of the game directory: the game resolves module files the same way.
     std::optional<std::string> path = name.starts_with("@#") ? std::nullopt : game_path(name);
     if (!path || !is_plain_file(*path)) {
@@ -163,7 +180,7 @@ void install_exmod(std::list<exmod_entry>& list) {
     std::optional<std::string> desc_file = path;
     if (!script) {
         std::string dsc = file_stem(*path) + ".dsc";
-        print_line("  `4Installing Non-Script, looking for `%" + dsc + "`4 file :");
+        print_line("  `4Installing Non-Script, looking for `%" + literal_codes(dsc) + "`4 file :");
         desc_file = game_path(dsc);
         if (desc_file && is_plain_file(*desc_file)) {
             print_line("`!  File Found!");
@@ -172,7 +189,7 @@ void install_exmod(std::list<exmod_entry>& list) {
             desc_file.reset();
         }
     }
-    if (desc_file) read_menu_text(*desc_file, "Install", e.description);
+    if (desc_file) read_script_section(*desc_file, "Install", e.description);
     print_line(e.description.empty() ? "`4  WARNING : No Install section found" : "`!  Description Added");
     e.name = e.description.empty() ? std::string("(Unknown)") : e.description.front().str();
     list.push_back(std::move(e));
@@ -214,14 +231,10 @@ void exmod_maintenance() {
         default: done = true; break;
         }
     }
-    goto_xy_console(1, prompt_row);
-    print_text("`9  Write Changes? ");
-    if (yes_no(true) == 'Y') {
+    ask_write_changes(prompt_row, [&] {
         write_exmod_file(list);
-        print_text("`!  Changes saved                    ");
-    } else {
-        print_text("`4  Changes not saved                ");
-    }
+        return std::string();
+    });
 }
 
 }  // namespace cfg

@@ -8,15 +8,19 @@
 
 namespace cfg {
 namespace {
-// Draws the field: a quote, the part of the text that fits, a quote, then blanks over what an
-// earlier, longer text left. first is the first character shown (long fields scroll).
+// Draws the field: a quote, the part of the text that fits as it is, a quote, then blanks over
+// what an earlier, longer text left. first is the first character shown (long fields scroll).
 void draw_field(const field_state& f, int column, int row, std::size_t width, std::size_t& first) {
     std::size_t at = f.cursor - 1;
     if (at < first) first = at;
     if (at >= first + width) first = at - width + 1;
     std::string shown = f.text.substr(std::min(first, f.text.size()), width);
     goto_xy(column, row);
-    print_text("`9\"`7" + shown + "`9\"" + std::string(width - shown.size(), ' '));
+    // The value's own characters, codes included: one screen place each, so the cursor stands
+    // on the character it edits.
+    print_text("`9\"`7");
+    print_literal(shown);
+    print_text("`9\"" + std::string(width - shown.size(), ' '));
     goto_xy(column + 1 + static_cast<int>(at - first), row);
 }
 

@@ -34,6 +34,14 @@ void run_action(char key) {
     if (key == 'G') game_options();
     if (key == 'P') player_editor();
 }
+// The options could not be written at quit (the sysop left a hold held too long): quit only
+// when the sysop says so, else back to the main menu with every setting still in hand.
+bool quit_unsaved() {
+    goto_xy_console(1, 7);
+    print_line("`4  The game options were not written.");
+    print_text("`9  Quit without them? ");
+    return yes_no(false) == 'Y';
+}
 }  // namespace
 
 void title_box() {
@@ -42,7 +50,8 @@ void title_box() {
     print_line("   `9T`1he `9Q`1uorvath `9C`1onfiguration `9U`1tility");
     print_line();
     print_line("   `9Version     : `$" + std::string(utility_version));
-    print_line("   `9Game was Started               : `%" + std::string(game_stats.started_text.view()));
+    print_labelled("   `9Game was Started               : `%", game_stats.started_text.view());
+    print_line();
     print_line("   `9Days actually played           : `%" + int_to_str(game_stats.day));
     print_line("   `9Number of characters in game   : `%" + int_to_str(static_cast<std::int64_t>(char_list.size())));
     print_line("   `9Inactive days before deletion  : `%" + int_to_str(game_stats.grace_days));
@@ -93,8 +102,9 @@ void quorcfg_main() {
     read_player_list();
     read_guild_list();
     read_races();
-    main_menu();
-    write_stat_record();
+    do {
+        main_menu();
+    } while (!write_stat_record() && !quit_unsaved());
     write_control_file();
     cursor_visible(true);
     goto_xy_console(1, 24);

@@ -87,7 +87,8 @@ void draw_options(const cursor_menu& menu) {
     clear_console();
     frame_line("`!  Game Options Editor");
     goto_xy_console(1, 2);
-    print_line("`9Game was started on   : `%" + std::string(game_stats.started_text.view()));
+    print_labelled("`9Game was started on   : `%", game_stats.started_text.view());
+    print_line();
     print_line("`9Game currently on day : `%" + int_to_str(game_stats.day));
     for (int row = 1; row <= opt_leave; ++row) {
         goto_xy_console(1, first_row + row - 1);

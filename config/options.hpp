@@ -48,8 +48,16 @@ character_record& edit_player(character_record& c);
 // number and creation time, only the changed fields, as the record's field list merges them
 // (gold, bank gold and gems as the difference made, the status and class bits by the bits
 // changed). A player in play now (its lock held by a live node) is written only when ask says
-// so; without ask every change is written. Gives the names of players gone meanwhile.
-std::vector<std::string> write_player_changes(const std::function<bool(const character_record&)>& ask = nullptr);
+// so; without ask every change is written. Nothing is written when the sysop leaves a hold
+// held too long.
+struct player_write {
+    bool written = true;
+    std::vector<std::string> declined;  // in play, and the sysop said no
+    std::vector<std::string> gone;      // gone meanwhile: not written
+};
+player_write write_player_changes(const std::function<bool(const character_record&)>& ask = nullptr);
+// The line that closes the write: empty when every change was written.
+std::string player_write_line(const player_write& w);
 // The Player Editor (main-menu key P).
 void player_editor();
 

@@ -22,7 +22,7 @@
 namespace cfg {
 namespace {
 constexpr int first_row = 4;
-constexpr int message_row = 24;
+constexpr int write_row = 23;  // below the longest page (rows 4 to 22)
 
 // The players the sysop took up, as read: the bases of the write. Only these are kept beside
 // the list, so a game of many thousand players is not held twice.
@@ -90,12 +90,7 @@ std::string value_of(const character_record& c, const field& f) {
     }
 }
 
-void message(const std::string& text) {
-    goto_xy_console(1, message_row);
-    print_text(text + "`9  [ Hit any key ]");
-    bool extended;
-    get_key(extended);
-}
+void message(const std::string& text) { foot_message({text}); }
 
 // ---- The list screens (class, status bits, skills) ----
 struct list_screen {
@@ -115,7 +110,7 @@ void run_list_screen(const character_record& c, const list_screen& s) {
         clear_console();
         frame_line("`!  Player Editor");
         goto_xy_console(1, 2);
-        print_text("`9  Player #" + int_to_str(c.number) + " : `%" + std::string(c.name.view()));
+        print_labelled("`9  Player #" + int_to_str(c.number) + " : `%", c.name.view());
         goto_xy_console(1, first_row);
         for (const std::string& h : s.heading) print_line(h);
         for (std::size_t i = 0; i < s.labels.size(); ++i) {
@@ -242,7 +237,7 @@ void edit_text(character_record& c, const field& f, int row) {
     // The player's own name is no clash.
     std::vector<std::string> why;
     if (char_full_name_ptr(name) != &c) why = name_refusal(name);
-    if (!why.empty()) return message(why.front() + (why.size() > 1 ? " " + why[1] : ""));
+    if (!why.empty()) return foot_message(why);
     c.name = name;
 }
 
@@ -282,7 +277,10 @@ void draw_page(const std::vector<character_record*>& players, std::size_t at, bo
     for (std::size_t i = 0; i < items.size(); ++i) {
         goto_xy_console(1, first_row + static_cast<int>(i));
         const field& f = items[i];
-        print_text(labelled(f) ? "  `3" + std::string(f.label) + "`%" + value_of(c, f) : f.label);
+        if (labelled(f))
+            print_labelled("  `3" + std::string(f.label) + "`%", value_of(c, f));
+        else
+            print_text(f.label);
     }
     draw_menu_arrow(menu);
 }
@@ -294,18 +292,14 @@ std::vector<character_record*> players_in_order() {
     return players;
 }
 
-bool anything_changed() {
-    for (const auto& [c, base] : bases)
-        if (!same_fields(*c, base)) return true;
-    return false;
-}
-
 // The question at the write for a player in play now.
 bool write_in_play(const character_record& c) {
     clear_console();
     frame_line("`!  Player Editor");
     goto_xy_console(1, 3);
-    print_line("`%" + std::string(c.name.view()) + "`9 is playing now: the game keeps what it changes meanwhile,");
+    print_text("`%");
+    print_literal(c.name.view());
+    print_line("`9 is playing now: the game keeps what it changes meanwhile,");
     print_text("`9  and your changes to the other fields reach it. Write them? ");
     return yes_no(false) == 'Y';
 }
@@ -339,26 +333,47 @@ character_record& edit_player(character_record& c) {
     return c;
 }
 
-std::vector<std::string> write_player_changes(const std::function<bool(const character_record&)>& ask) {
+player_write write_player_changes(const std::function<bool(const character_record&)>& ask) {
     // Only the players the sysop changed, each with its record as read.
     std::vector<std::pair<character_record, character_record>> changes;
-    for (const auto& [c, base] : bases)
-        if (!same_fields(*c, base) && (!ask || !character_in_play(c->number) || ask(*c))) changes.emplace_back(base, *c);
-    std::vector<std::string> gone;
-    if (!changes.empty()) {
-        update_under_hold([&] {
-            for (const auto& [base, mine] : changes) {
-                character_record* fresh = char_num_ptr(base.number);
-                if (!fresh || fresh->created_time != base.created_time) {
-                    gone.push_back(std::string(base.name.view()));
-                    continue;
-                }
-                merge_fields(*fresh, base, mine);
-            }
-        });
+    player_write w;
+    for (const auto& [c, base] : bases) {
+        if (same_fields(*c, base)) continue;
+        if (!ask || !character_in_play(c->number) || ask(*c))
+            changes.emplace_back(base, *c);
+        else
+            w.declined.push_back(std::string(c->name.view()));
     }
     bases.clear();
-    return gone;
+    if (changes.empty()) return w;
+    // Asked before the hold is taken: the nodes never wait on the sysop's answers.
+    sysop_hold hold;
+    if (!hold.taken) {
+        w.written = false;
+        return w;
+    }
+    update_under_hold([&] {
+        for (const auto& [base, mine] : changes) {
+            character_record* fresh = char_num_ptr(base.number);
+            if (!fresh || fresh->created_time != base.created_time) {
+                w.gone.push_back(std::string(base.name.view()));
+                continue;
+            }
+            merge_fields(*fresh, base, mine);
+        }
+    });
+    return w;
+}
+
+std::string player_write_line(const player_write& w) {
+    if (!w.written) return "`4  Changes not saved";
+    std::string names;
+    for (const std::vector<std::string>* list : {&w.declined, &w.gone})
+        for (const std::string& name : *list) names += (names.empty() ? "" : ", ") + name;
+    if (names.empty()) return "";
+    // The names are the players' own text: shown as typed, never acted on.
+    std::string said = "`!  Changes saved`4, not for " + literal_codes(names);
+    return said.size() > 75 ? "`!  Changes saved`4, not for every player" : said;
 }
 
 void player_editor() {
@@ -396,14 +411,7 @@ void player_editor() {
         edit_item(*players[at], items[item], first_row + static_cast<int>(item), page_two);
         if (was_two != page_two) menu.selected = 1;
     }
-    goto_xy_console(1, message_row);
-    print_text("`9Write Changes? ");
-    if (yes_no(true) != 'Y' || !anything_changed()) return;
-    std::vector<std::string> gone = write_player_changes(write_in_play);
-    for (const std::string& name : gone) {
-        clear_console();
-        message("`%" + name + "`9 left the game meanwhile: not written.");
-    }
+    ask_write_changes(write_row, [] { return player_write_line(write_player_changes(write_in_play)); });
 }
 
 }  // namespace cfg

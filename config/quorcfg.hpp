@@ -39,16 +39,29 @@ void create_if_missing(const std::string& name);
 // the reason, and ends with code 5.
 void rewrite_or_stop(const std::string& name, std::string_view contents);
 
+// The hold for a write of the sysop's. A node that keeps it too long is not the end of the
+// run: the sysop is told and may wait again or leave the write (false: nothing taken, nothing
+// to be written). Re-entrant as the hold is.
+bool hold_for_sysop();
+struct sysop_hold {
+    bool taken = hold_for_sysop();
+    sysop_hold() = default;
+    ~sysop_hold();
+    sysop_hold(const sysop_hold&) = delete;
+    sysop_hold& operator=(const sysop_hold&) = delete;
+};
+
 // "quorstat.dat" into game_stats. Missing: the default record is created. Corrupt: the file
 // is kept as "quorstat.bad" and the default record created.
 void read_stat_record(stat_record& record);
 // Writes game_stats only when the utility changed it: under the hold the file is re-read and
 // only the fields changed since loading are set (the pot as a difference), so a day rolled over
-// or a pot fed by a node meanwhile stands.
-void write_stat_record();
+// or a pot fed by a node meanwhile stands. False when the sysop left a hold held too long:
+// game_stats keeps every change for a later write.
+bool write_stat_record();
 // The same write, after which change sets fields on the fresh record whatever the utility
 // loaded (the reset's day, dates and pot); written even when nothing else changed.
-void update_stat_record(const std::function<void(stat_record&)>& change);
+bool update_stat_record(const std::function<void(stat_record&)>& change);
 // "players.dat" into char_list once (pushed at the head); corrupt: code 3, file untouched.
 void read_player_list();
 // "guilds.dat" into guild_list (pushed at the head); corrupt: code 19.
@@ -58,7 +71,9 @@ void read_races();
 
 // The item registry: the records in file order.
 using item_list = std::vector<registry_record>;
-item_list read_itreg_file(const std::string& name);
+// A file the game could not read (torn) is reported to the sysop as damaged, with a key, and
+// gives no items; damaged, when given, tells the caller.
+item_list read_itreg_file(const std::string& name, bool* damaged = nullptr);
 const registry_record* item_by_index(const item_list& list, int n);
 void del_itreg_list(item_list& list);
 
@@ -92,7 +107,9 @@ void install_exmod(std::list<exmod_entry>& list);
 void edit_exmod_desc(exmod_entry& e);
 // Rewrites "exmods.dat" atomically (code 5 and the reason when it cannot be written).
 void write_exmod_file(const std::list<exmod_entry>& list);
-void print_desc_lines(const text_list& lines);
+// Prints description lines as they are, one a row (cut to the row); more than most lines end
+// in a line that says how many more there are.
+void print_desc_lines(const text_list& lines, std::size_t most = static_cast<std::size_t>(-1));
 void free_desc_lines(text_list& head);
 
 // ---- Start script and reset (main-menu keys M and R) ----

@@ -20,7 +20,7 @@ constexpr int prompt_row = 17;
 void pager_frame(std::string_view editor_name, const std::string& file_name, int count, int on) {
     clear_console();
     frame_line(editor_name);
-    print_line("`4Use the Left and Right Arrow Keys to Change Items    `0   Editing \"" + file_name + "\"");
+    print_line("`4Use the Left and Right Arrow Keys to Change Items    `0   Editing \"" + literal_codes(file_name) + "\"");
     print_line("`2                                                        # of Weapons   : " + int_to_str(count));
     print_line("`2                                                         On Weapon   # : " + int_to_str(on));
 }
@@ -73,9 +73,12 @@ void show_registry_record(const registry_record* r) {
                   int_to_str(it.charges), wear_name(it.position),     int_to_str(it.required_level),
                   int_to_str(it.flags),   int_to_str(it.script_events)};
     }
-    goto_xy_console(1, first_value_row);
-    for (std::size_t i = 0; i < values.size(); ++i) print_line(labels[i] + values[i]);
-    if (r) print_line("`3  " + event_names(r->item.script_events));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        goto_xy_console(1, first_value_row + static_cast<int>(i));
+        print_labelled(labels[i], values[i]);
+    }
+    goto_xy_console(1, first_value_row + static_cast<int>(values.size()));
+    if (r) print_text("`3  " + event_names(r->item.script_events));
 }
 
 void show_shop_entry(const shop_entry* e) {
@@ -86,9 +89,12 @@ void show_shop_entry(const shop_entry* e) {
         print_text("`3  Quantity          : `%N/A");
         return;
     }
-    print_line("`3  Name              : `%" + e->name.str());
-    print_line("`3  ScriptID          : `%" + e->script_id.str());
-    print_line("`3  Cost              : `%" + comma_number(e->cost));
+    print_labelled("`3  Name              : `%", e->name.view());
+    goto_xy_console(1, first_value_row + 1);
+    print_labelled("`3  ScriptID          : `%", e->script_id.view());
+    goto_xy_console(1, first_value_row + 2);
+    print_text("`3  Cost              : `%" + comma_number(e->cost));
+    goto_xy_console(1, first_value_row + 3);
     print_text("`3  Quantity          : `%" + int_to_str(e->count));
 }
 
@@ -104,6 +110,7 @@ void edit_quantity(shop_entry& e) {
     if (auto n = typed_number(text, true, std::numeric_limits<std::int16_t>::min(),
                               std::numeric_limits<std::int16_t>::max(), why))
         e.count = static_cast<std::int16_t>(*n);
+    if (!why.empty()) foot_message({why});
 }
 
 void add_to_shop(shop_list& shop, const item_list& registry, int& on) {
@@ -142,7 +149,9 @@ std::string shop_name_refusal(std::string_view name) {
 
 void item_browser(const std::string& file_name) {
     create_if_missing(file_name);
-    item_list registry = read_itreg_file(file_name);
+    bool damaged = false;
+    item_list registry = read_itreg_file(file_name, &damaged);
+    if (damaged) return;
     int count = static_cast<int>(registry.size());
     int on = count > 0 ? 1 : 0;
     cursor_menu menu{{19}};
@@ -160,7 +169,9 @@ void item_browser(const std::string& file_name) {
 
 void shop_editor(const std::string& file_name) {
     create_if_missing(file_name);
-    item_list registry = read_itreg_file(registry_file_name);
+    bool damaged = false;
+    item_list registry = read_itreg_file(registry_file_name, &damaged);
+    if (damaged) return;
     if (registry.empty()) {
         clear_console();
         print_line("`9  You need to run `1T`9he `1Q`9uorvath at least `4ONCE`9 before");
@@ -211,7 +222,10 @@ void shop_editor(const std::string& file_name) {
         default: leave = true; break;
         }
     }
-    ask_write_changes(prompt_row + 3, [&] { merge_shop_file(file_name, as_read, shop, registry_keep(registry)); });
+    ask_write_changes(prompt_row + 3, [&] {
+        merge_shop_file(file_name, as_read, shop, registry_keep(registry));
+        return std::string();
+    });
     del_shop_list(shop);
     del_itreg_list(registry);
 }

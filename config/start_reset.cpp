@@ -10,7 +10,6 @@
 #include "engine/data_files.hpp"
 #include "engine/file_access.hpp"
 #include "engine/game_path.hpp"
-#include "engine/hold.hpp"
 #include "engine/player_files.hpp"
 #include "engine/record_file.hpp"
 #include "engine/strings.hpp"
@@ -43,13 +42,16 @@ void refuse_in_play() {
     hit_any_key();
 }
 
-// Erases the players, guilds and news and sets the day back; false (nothing done) when a node
-// came into play meanwhile.
-bool erase_game() {
+enum class reset_result { done, in_play, left };
+
+// Erases the players, guilds and news and sets the day back; nothing is done when a node came
+// into play meanwhile or the sysop left a hold held too long.
+reset_result erase_game() {
     // Taking the hold finishes a day a maintenance staged and was cut off from: its players are
     // then in the lists and erased with the rest, never put back afterwards.
-    hold_guard hold;
-    if (any_character_in_play()) return false;
+    sysop_hold hold;
+    if (!hold.taken) return reset_result::left;
+    if (any_character_in_play()) return reset_result::in_play;
     reload_lists();
     remove_file(players_file_name);
     for (int n = 0; n <= 7; ++n) remove_file("news" + int_to_str(n) + ".dat");
@@ -71,7 +73,7 @@ bool erase_game() {
         s.started_text = date_time_text();
         s.floating_gold = 0;
     });
-    return true;
+    return reset_result::done;
 }
 }  // namespace
 
@@ -141,7 +143,9 @@ void make_shell_script() {
         return;
     }
     std::string path = program_directory() + name;
-    print_line("  " + path);
+    print_text("  ");
+    print_literal(path);
+    print_line();
     if (file_exists(path)) {
         print_line("`4  That file already exists!");
         print_text("`9  Overwrite? ");
@@ -155,7 +159,7 @@ void make_shell_script() {
     }
     // Written whole and executable before it takes the name: a BBS never starts half a script.
     if (!atomic_rewrite(path, start_script_text(program_directory(), date_time_text()), 0555)) {
-        print_line("`4  Could not write " + path + " : " + std::strerror(errno));
+        print_line("`4  Could not write " + literal_codes(path) + " : " + std::strerror(errno));
     }
     hit_any_key();
 }
@@ -181,7 +185,14 @@ void reset_game() {
         return;
     }
     print_line("Y");
-    if (!erase_game()) return refuse_in_play();
+    reset_result r = erase_game();
+    if (r == reset_result::in_play) return refuse_in_play();
+    if (r == reset_result::left) {
+        print_line();
+        print_line("`9  Nothing Done.");
+        hit_any_key();
+        return;
+    }
     print_line();
     print_line("`!  Game Reset!");
     hit_any_key();

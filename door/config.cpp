@@ -18,7 +18,7 @@ struct type_word {
     const char* word;
     std::uint8_t type;
 };
-// CALLINFO is the word the configuration utility writes for type 9.
+// CALLINFO is the word the configuration utility has long written for type 9.
 constexpr type_word type_words[] = {
     {"LOCAL", 1},  {"QUICK", 3},    {"PCB12", 4},     {"WWIV", 5},  {"PCB15", 6},
     {"RBBS", 7},   {"PHOENIX", 8},  {"DORINFO1", 9},  {"CALLINFO", 9}, {"PCB14", 10},
@@ -94,6 +94,7 @@ door_stop apply_control_line(std::string_view raw) {
         for (const auto& tw : type_words) {
             if (cl.word2 == tw.word) {
                 bbs_type = tw.type;
+                door_cfg.type_word = tw.word;
                 return {};
             }
         }

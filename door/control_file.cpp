@@ -33,8 +33,8 @@ std::vector<setting> settings() {
     s.push_back({{"BBSNAME"}, {"BBSNAME " + std::string(door_cfg.bbs_name.view())}});
     setting type{{"BBSTYPE"}, {}};
     if (bbs_type >= written_types_from && bbs_type <= written_types_to) {
-        // The reader knows type 9 by both words; the utility has always written CALLINFO.
-        std::string_view word = bbs_type == 9 ? "CALLINFO" : bbs_type_word(bbs_type);
+        // The reader knows type 9 by both words: the file keeps the one it had.
+        std::string_view word = bbs_type == 9 && door_cfg.type_word == "CALLINFO" ? "CALLINFO" : bbs_type_word(bbs_type);
         if (!word.empty()) type.lines.push_back("BBSTYPE " + std::string(word));
     }
     s.push_back(type);

@@ -75,6 +75,8 @@ struct door_config_values {
     std::vector<std::string> lines;
     // The control file read: the name asked for, or the fallback "vexlor.ctl".
     std::string file_name;
+    // The BBSTYPE word the file gave (type 9 has two: DORINFO1 and CALLINFO).
+    std::string type_word;
 };
 extern door_config_values door_cfg;
 
@@ -172,8 +174,8 @@ constexpr std::uint8_t default_port_irq[4] = {4, 3, 4, 3};
 // Gives each port the control file left unset (address and IRQ 0) its default.
 void fill_default_ports();
 // The control file's text from the settings the reader fills: DROPFILEPATH (door_cfg's),
-// SYSOPFIRST, SYSOPLAST, BBSNAME, BBSTYPE (type 9 as CALLINFO; none for a type without a
-// word), COMPORT, FOSSIL, LOCKBAUD and the four ports, each line ending in LF. Each stands
+// SYSOPFIRST, SYSOPLAST, BBSNAME, BBSTYPE (type 9 under the word the file had, else DORINFO1;
+// none for a type without a word), COMPORT, FOSSIL, LOCKBAUD and the four ports, each line ending in LF. Each stands
 // where the file read had it (its key line or its commented form), the others after the
 // file's lines in that order; every other line of the file read stays as it stood. Read back,
 // it gives the same settings.

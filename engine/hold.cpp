@@ -197,10 +197,12 @@ bool wait_for_hold() {
     return false;
 }
 
-void place_hold() {
+namespace {
+// Takes the hold (re-entrant); false when another node kept it past the last check.
+bool take_hold() {
     if (depth > 0) {
         ++depth;
-        return;
+        return true;
     }
     wait_display display;
     stale_watch watch;
@@ -216,10 +218,10 @@ void place_hold() {
             if (r == create_result::failed) {
                 // Ends the program; while it is already ending, the saves go on without a hold.
                 file_write_failed(hold_file_name);
-                return;
+                return true;
             }
         }
-        if (count >= hold_checks) held_too_long();
+        if (count >= hold_checks) return false;
     }
     depth = 1;
     // While the program is already ending the kit's carrier handling is over.
@@ -230,7 +232,15 @@ void place_hold() {
     // A daily maintenance that was cut off after its day was complete is finished before
     // anything else is written, so nothing written meanwhile is overwritten by it.
     finish_staged_day();
+    return true;
 }
+}  // namespace
+
+void place_hold() {
+    if (!take_hold()) held_too_long();
+}
+
+bool try_place_hold() { return take_hold(); }
 
 void remove_hold() {
     if (depth == 0) return;

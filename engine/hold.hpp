@@ -29,6 +29,9 @@ bool wait_for_hold();
 // reason (no permission, read-only or full disk, too many files) is file_write_failed at
 // once; while the program is already ending it returns without a hold.
 void place_hold();
+// Takes the hold as place_hold does, but a hold another node keeps past the last check gives
+// false (nothing taken, no exit): the utility lets the sysop wait again or leave the write.
+bool try_place_hold();
 // Releases one level of this node's hold; the last level erases "hold.dat". Does nothing
 // when this node does not hold it (another node's hold is never touched).
 void remove_hold();

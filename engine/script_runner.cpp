@@ -78,12 +78,6 @@ private:
 // Scripts running inside one another through run_script.
 int run_depth = 0;
 
-// The four characters from the first ".sc" of the name read ".scc" (any case).
-bool is_encoded(std::string_view file) {
-    std::string upper = upcase_str(file);
-    std::size_t at = upper.find(".SC");
-    return at != std::string::npos && upper.substr(at, 4) == ".SCC";
-}
 
 enum class script_place { found, missing, bad_path };
 
@@ -246,6 +240,20 @@ bool random_event() {
 }  // namespace
 
 // ---- Running scripts ----
+
+bool is_encoded(std::string_view file) {
+    std::string upper = upcase_str(file);
+    std::size_t at = upper.find(".SC");
+    return at != std::string::npos && upper.substr(at, 4) == ".SCC";
+}
+
+void read_script_section(const std::string& file, std::string_view section, text_list& list) {
+    list.clear();
+    std::string image;
+    if (read_whole_file(file, image) != file_status::ok) return;
+    if (is_encoded(file)) image = decode_script(image, read_file_number(file));
+    read_image_section(image, section, list);
+}
 
 std::string decoded_script_name(int depth) {
     return "temp." + zero_pad(cur_char ? cur_char->number : 0, 3) + "." + std::to_string(::getpid()) + "." +

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "door/fstr.hpp"
+#include "engine/text_file.hpp"
 
 // One timed event of today.
 struct event_entry {
@@ -45,6 +46,12 @@ constexpr const char* events_run_flag = "NUM_EVENTS_RUN";
 // with the parameter line (its text macros expanded first). A missing file is reported to
 // the caller and nothing runs.
 void run_script(std::string_view file, std::string_view params);
+// True when the game decodes the script file before it runs it: the four characters from the
+// first ".sc" of the name read ".scc" (any case).
+bool is_encoded(std::string_view file);
+// The lines of the named section of a script file (list replaced), an encoded one decoded
+// first; none when the file is missing or cannot be read.
+void read_script_section(const std::string& file, std::string_view section, text_list& list);
 
 // ---- Encoded scripts ----
 // Offsets the encoder accepts: every character (1-255) plus the offset must fit three digits.

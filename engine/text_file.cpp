@@ -84,6 +84,12 @@ void read_menu_text(const std::string& file_name, std::string_view section, text
     debug_leave("Leaving read_menu_text " + what);
 }
 
+void read_image_section(std::string_view image, std::string_view section, text_list& list) {
+    text_reader file(image);
+    list.clear();
+    if (find_section(file, section)) read_desc(file, list);
+}
+
 void read_text_section(const std::string& file_name, std::string_view section, text_list& list,
                        std::string& keys) {
     text_reader file;

@@ -43,6 +43,8 @@ private:
 // section or the section is empty). A missing file shows "`9  Error : File <name> missing."
 // and ends the game with code 12.
 void read_menu_text(const std::string& file_name, std::string_view section, text_list& list);
+// The same from a text image held in memory.
+void read_image_section(std::string_view image, std::string_view section, text_list& list);
 // Reads the section as read_menu_text does and prepares it as a menu (prep_menu_text): its
 // key string is appended to keys, its expanded lines to list.
 void read_text_section(const std::string& file_name, std::string_view section, text_list& list,

@@ -43,7 +43,9 @@ TEST(editors_e2e, a_new_cave_creature_and_a_weapon_in_stock) {
     ASSERT_TRUE(cfg.wait_for("creatures in this file.", wait_ms));
     cfg.send("x");
     ASSERT_TRUE(cfg.wait_for("Return to Previous Menu", wait_ms));
-    cfg.send("\r21\r");  // level 21 is refused
+    cfg.send("\r21\r");  // level 21 is refused, and the sysop is told why
+    ASSERT_TRUE(cfg.wait_for("The value must lie between 1 and 20.", wait_ms));
+    cfg.send("x");
     ASSERT_TRUE(cfg.wait_for("Return to Previous Menu", wait_ms));
     cfg.send(std::string(down) + down + "\r" + clear_to_end + "40,000\r");
     ASSERT_TRUE(cfg.wait_for("Return to Previous Menu", wait_ms));

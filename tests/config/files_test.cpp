@@ -10,8 +10,11 @@
 #include "engine/equipment.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/game_path.hpp"
+#include "engine/strings.hpp"
 #include "support/child.hpp"
+#include "support/capture.hpp"
 #include "support/input_feed.hpp"
+#include "support/live_hold.hpp"
 
 namespace {
 struct cfg_files : ::testing::Test {
@@ -45,7 +48,7 @@ TEST_F(cfg_files, control_file_round_trips_every_setting) {
     };
     std::vector<row> rows;
     for (int type = 1; type <= 15; ++type)
-        if (type != 2) rows.push_back({type, false, false, 0, 0, type == 9 ? "BBSTYPE CALLINFO\n" : "BBSTYPE "});
+        if (type != 2) rows.push_back({type, false, false, 0, 0, type == 9 ? "BBSTYPE DORINFO1\n" : "BBSTYPE "});
     rows.push_back({11, true, false, 2, 19200, "\nFOSSIL\nLOCKBAUD 19200\n"});
     rows.push_back({11, true, true, 255, 0, "\nCOMPORT 255\nXFOSSIL\n;LOCKBAUD"});
     rows.push_back({11, false, true, 4, 57600, "COMPORT 4\nLOCKBAUD 57600\n;PORT1"});
@@ -209,4 +212,44 @@ TEST_F(cfg_files, a_node_rolls_the_day_while_the_utility_changes_grace_days) {
     EXPECT_EQ(after.last_maint_date.view(), "20261209");
     EXPECT_EQ(after.grace_days, 40);
     EXPECT_FALSE(file_present("hold.dat"));
+}
+
+TEST_F(cfg_files, bbs_type_9_keeps_the_word_its_file_had) {
+    for (const char* word : {"CALLINFO", "DORINFO1"}) {
+        write_file("quorvath.dat", std::string("BBSTYPE ") + word + "\n");
+        cfg::load_control_file();
+        EXPECT_EQ(bbs_type, 9);
+        cfg::write_control_file();
+        EXPECT_EQ(read_file("quorvath.dat").rfind(std::string("BBSTYPE ") + word + "\n", 0), 0u) << word;
+        door_reset_session();
+    }
+}
+
+// The sysop answers a hold held too long: N or Escape leave the write, game_stats keeping
+// what was set for the next write; Y or Enter wait again, until the node lets go.
+TEST_F(cfg_files, a_hold_held_too_long_is_waited_for_again_or_left_with_the_options_kept) {
+    for (const char* keys : {"n", "\x1b", "y", "\r"}) {
+        bool again = keys[0] == 'y' || keys[0] == '\r';
+        create_stat_file(game_stats);
+        cfg::read_stat_record(game_stats);
+        game_stats.grace_days = 40;
+        output_capture out;
+        {
+            live_hold node;
+            clearing_seam seam;
+            seam.clear_after = 45;  // four checks after the answer
+            input_feed feed(keys);
+            reset_console_keys();
+            EXPECT_EQ(cfg::write_stat_record(), again);
+            reset_console_keys();
+        }
+        EXPECT_NE(out.take().find("too long"), std::string::npos);
+        stat_record file;
+        decode_record(read_file("quorstat.dat"), file);
+        EXPECT_EQ(file.grace_days, again ? 40 : 15);
+        ::unlink("hold.dat");
+        EXPECT_TRUE(cfg::write_stat_record());
+        decode_record(read_file("quorstat.dat"), file);
+        EXPECT_EQ(file.grace_days, 40);
+    }
 }

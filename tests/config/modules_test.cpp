@@ -6,11 +6,13 @@
 
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
+#include "config/shop_editor.hpp"
 #include "door/door.hpp"
 #include "engine/data_files.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/game_path.hpp"
 #include "engine/record_file.hpp"
+#include "engine/script_runner.hpp"
 #include "engine/strings.hpp"
 #include "support/capture.hpp"
 #include "support/child.hpp"
@@ -178,4 +180,34 @@ TEST_F(cfg_modules, reset_erases_the_players_and_keeps_the_game) {
     EXPECT_EQ(stats[0].floating_gold, 0);
     EXPECT_EQ(stats[0].heal_cost, 9);
     EXPECT_EQ(stats[0].started_text.str().substr(0, 21), date_time_text().substr(0, 21));
+}
+
+TEST_F(cfg_modules, installer_takes_every_script_form_the_game_runs) {
+    const std::string text = "@#Install\nQuest of Old\n`3A long walk.\n@#Main\nx\n";
+    write_file("quest.sc", text);
+    write_file("coded.scc", encode_script(text));
+    write_file("upper.SCC", encode_script(text, 200));
+    struct row {
+        const char* typed;
+        const char* command;
+    } rows[] = {{"quest.sc\r\rx", "quest.sc"}, {"coded.scc\r\rx", "coded.scc"}, {"upper.scc\r\rx", "upper.SCC"}};
+    for (const row& r : rows) {
+        std::list<exmod_entry> mods;
+        with_keys(r.typed, [&] { cfg::install_exmod(mods); });
+        ASSERT_EQ(mods.size(), 1u) << r.typed;
+        EXPECT_EQ(mods.front().command.str(), r.command);
+        EXPECT_TRUE(is_script_module(mods.front().command.view()));
+        EXPECT_EQ(mods.front().name.str(), "Quest of Old") << r.typed;
+        EXPECT_EQ(mods.front().description.size(), 2u) << r.typed;
+    }
+    EXPECT_EQ(out.take().find("Installing Non-Script"), std::string::npos);
+}
+
+TEST_F(cfg_modules, a_torn_item_registry_is_called_damaged) {
+    write_file("items.dat", std::string(100, 'x'));
+    with_keys("x", [] { cfg::shop_editor("weapon.shp"); });
+    std::string screen = out.take();
+    EXPECT_NE(screen.find("\"items.dat\" is \x1b[0;31mDAMAGED"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("at least"), std::string::npos) << screen;
+    EXPECT_EQ(read_file("items.dat"), std::string(100, 'x'));
 }

@@ -54,6 +54,8 @@ TEST(quorcfg_editors_e2e, creature_fights_and_a_players_gold) {
     cfg.send("q");
     ASSERT_TRUE(cfg.wait_for("Write Changes?", wait_ms));
     cfg.send("\r");
+    ASSERT_TRUE(cfg.wait_for("Changes saved", wait_ms));
+    cfg.send("x");
     ASSERT_TRUE(cfg.wait_for("uit and Save", wait_ms));
     cfg.send("Q");
     EXPECT_EQ(cfg.wait_exit(wait_ms), 0);

@@ -78,7 +78,7 @@ TEST_F(cfg_players, write_keeps_what_another_node_saved_meanwhile) {
     ASSERT_TRUE(other.exited);
     ASSERT_EQ(other.code, 0);
 
-    EXPECT_EQ(cfg::write_player_changes(), std::vector<std::string>{"DNNA"});
+    EXPECT_EQ(cfg::write_player_changes().gone, std::vector<std::string>{"DNNA"});
     EXPECT_FALSE(file_exists("hold.dat"));
     std::map<int, character_record> now;
     for (const auto& c : file_chars()) now[c.number] = c;

@@ -72,7 +72,8 @@ TEST_F(sysop_e2e, gold_set_for_a_player_who_came_on_line_after_the_editor_opened
     cfg.type("q", "Write Changes?");
     // Asked at the write: the player is in play now.
     cfg.type("\r", "is playing now");
-    cfg.type("y", "uit and Save");
+    cfg.type("y", "Changes saved");
+    cfg.type("x", "uit and Save");
     quit(cfg);
     EXPECT_EQ(player("ANNA").gold, 88'888);
     anna.type("t", "Command? [L] : ");  // the tavern saves the character

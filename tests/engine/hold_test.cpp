@@ -14,14 +14,6 @@
 #include "support/live_hold.hpp"
 
 namespace {
-// Another node's hold that disappears after a number of pauses.
-struct clearing_seam : fake_seam {
-    int clear_after = -1;
-    void sleep_ms(int ms) override {
-        fake_seam::sleep_ms(ms);
-        if (static_cast<int>(sleeps.size()) == clear_after) ::unlink("hold.dat");
-    }
-};
 
 
 std::string expected_wait_display(int checks) {

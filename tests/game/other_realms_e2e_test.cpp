@@ -41,7 +41,8 @@ TEST_F(game_e2e, a_module_runs_between_two_runs_and_a_reset_starts_afresh) {
     cfg.key("\x1b[A\x1b[A\r", "mod.sh");
     cfg.key("\x1b[4~ `*\r", "Return to Previous Menu");
     cfg.key("q", "Write Changes?");
-    cfg.key("\r", "uit and Save");
+    cfg.key("\r", "Changes saved");  // it stays until a key
+    cfg.key("x", "uit and Save");
     cfg->send("Q");
     ASSERT_EQ(cfg->wait_exit(wait_ms), 0);
     EXPECT_EQ(read_file(game.file("exmods.dat")), "mod.sh `*\nThe Copier\nThe Copier\n~\n");

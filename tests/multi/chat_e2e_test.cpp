@@ -27,12 +27,20 @@ struct chat_room_e2e : two_nodes {
 };
 
 TEST_F(chat_room_e2e, members_talk_page_fight_and_a_hang_up_leaves_the_room) {
+    // The fighters can take any blow: whichever side the dice favour, no strike ends the fight.
+    made_on(1, "Anna Berg", "Bess");
+    made_on(3, "Eric Fox", "Gwen");
+    constexpr std::size_t hit_points_at = 86, max_hit_points_at = 88;
+    change_players([](const std::string& name, std::string& rec) {
+        if (name == "BESS" || name == "GWEN")
+            for (std::size_t at : {hit_points_at, max_hit_points_at}) set16(rec, at, 30000);
+    });
     a = start(1);
-    enter(a, "Anna Berg", "Bess");
+    come_back(a, "Anna Berg");
     b = start(2);
     enter(b, "Carl Dorn", "Dora");
     c = start(3);
-    enter(c, "Eric Fox", "Gwen");
+    come_back(c, "Eric Fox");
     a.type(".", "Characters In the Chat Room:\r\nBess\r\n>");
     a.type("?\r", "PAGE name");
     b.type(".", ">");

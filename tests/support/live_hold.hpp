@@ -5,6 +5,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "support/fake_seam.hpp"
+
 struct live_hold {
     int fd;
     explicit live_hold(const char* path = "hold.dat") : fd(::open(path, O_RDWR | O_CREAT | O_TRUNC, 0666)) {
@@ -15,4 +17,14 @@ struct live_hold {
     ~live_hold() { ::close(fd); }
     live_hold(const live_hold&) = delete;
     live_hold& operator=(const live_hold&) = delete;
+};
+
+// Pauses as fake_seam records them, while another node's hold goes away after clear_after of
+// them (its node lets go).
+struct clearing_seam : fake_seam {
+    int clear_after = -1;
+    void sleep_ms(int ms) override {
+        fake_seam::sleep_ms(ms);
+        if (static_cast<int>(sleeps.size()) == clear_after) ::unlink("hold.dat");
+    }
 };

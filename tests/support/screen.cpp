@@ -97,12 +97,13 @@ void ansi_screen::put(char c) {
 }
 
 void ansi_screen::line_feed() {
-    if (cy_ < height - 1) {
+    if (cy_ < rows_ - 1) {
         ++cy_;
         return;
     }
-    for (int y = 1; y < height; ++y) cells_[y - 1] = cells_[y];
-    cells_[height - 1].fill(cell{});
+    ++scrolls_;
+    for (int y = 1; y < rows_; ++y) cells_[y - 1] = cells_[y];
+    cells_[rows_ - 1].fill(cell{});
 }
 
 void ansi_screen::csi(std::string_view params, char f) {
@@ -111,11 +112,11 @@ void ansi_screen::csi(std::string_view params, char f) {
     switch (f) {
     case 'H':
     case 'f':
-        cy_ = std::clamp(arg(n, 0, 1), 1, height) - 1;
+        cy_ = std::clamp(arg(n, 0, 1), 1, rows_) - 1;
         cx_ = std::clamp(arg(n, 1, 1), 1, width) - 1;
         break;
     case 'A': cy_ = std::max(0, cy_ - std::max(1, arg(n, 0, 1))); break;
-    case 'B': cy_ = std::min(height - 1, cy_ + std::max(1, arg(n, 0, 1))); break;
+    case 'B': cy_ = std::min(rows_ - 1, cy_ + std::max(1, arg(n, 0, 1))); break;
     case 'C': cx_ = std::min(width - 1, cx_ + std::max(1, arg(n, 0, 1))); break;
     case 'D': cx_ = std::max(0, cx_ - std::max(1, arg(n, 0, 1))); break;
     case 'J': {

@@ -24,7 +24,8 @@ public:
     static constexpr int width = 80;
     static constexpr int height = 25;
 
-    ansi_screen() { clear(); }
+    // A terminal of fewer rows (24, as a console may be) scrolls at its own last row.
+    explicit ansi_screen(int rows = height) : rows_(rows < 1 || rows > height ? height : rows) { clear(); }
     void clear();  // blank screen in grey on black, cursor home
     void feed(std::string_view bytes);
 
@@ -40,6 +41,7 @@ public:
     int cursor_x() const { return cx_ + 1; }
     int cursor_y() const { return cy_ + 1; }
     int colour() const;                      // the colour the next character gets
+    int scrolls() const { return scrolls_; } // line feeds on the last row so far
 
 private:
     struct cell {
@@ -54,6 +56,8 @@ private:
     void sgr(std::string_view params);
 
     std::array<std::array<cell, width>, height> cells_;
+    int rows_ = height;
+    int scrolls_ = 0;
     int cx_ = 0, cy_ = 0;
     int saved_x_ = 0, saved_y_ = 0;
     bool wrap_pending_ = false;
