@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -107,7 +108,7 @@ std::string guild_cell(std::int16_t guild) {
     return pad_right(guild == 0 ? "" : pad_left(int_to_str(guild), 6), 9);
 }
 
-std::string member_line(const character_record& c) {
+std::string member_line(const character_record& c, bool on_line) {
     std::string line = " ";
     for (char letter : {'W', 'M', 'T', 'H', 'P', 'R'}) {
         const char* code = class_bit_set(c, letter) ? "`%" : master_bit_set(c, letter) ? "`1" : "`8";
@@ -118,7 +119,7 @@ std::string member_line(const character_record& c) {
     line += " `3" + pad_left(comma_number(c.experience), 14);
     line += pad_left(c.dead ? "`4Dead " : "`0Alive", 12);
     line += "`%" + guild_cell(c.guild);
-    if (c.online) line += "`@`bOn!";
+    if (on_line) line += "`@`bOn!";
     return line;
 }
 
@@ -431,11 +432,16 @@ void disband_guild() {
         });
         if (!disbanded) return;
         cur_char->guild = 0;
-        // Members playing elsewhere clear it themselves from their mail; the others now.
+        // Every member now, as the kick does: a node playing one takes it in at its next
+        // refresh, so nobody is a member of the guild that takes the number next.
         for (character_record& c : char_list) {
             if (&c == cur_char || c.guild != guild) continue;
             members.push_back(c.name.str());
-            if (!c.online) c.guild = 0;
+            c.guild = 0;
+            if (c.sleeping_guild) {
+                c.sleeping_guild = 0;
+                c.location = "tTown Square";
+            }
         }
     });
     if (!disbanded) return;
@@ -474,8 +480,9 @@ void display_guild_members(std::int16_t guild) {
     const guild_record* g = guild_num_ptr(guild);
     disp_lines({"`c                       `%Members of `4" + (g ? g->name.str() : std::string()), "",
                 " `9Class    Name                    Level    Experience    Status  Guild", long_rule});
+    const on_line_now on_line;
     for (const character_record& c : char_list)
-        if (c.guild == guild) disp_line(member_line(c));
+        if (c.guild == guild) disp_line(member_line(c, on_line(c)));
 }
 
 void read_guild_menu(std::int16_t guild, text_list& list) {
@@ -507,6 +514,13 @@ void guild_area() {
     m.level = 2;
     m.default_key = [] { return 'L'; };
     m.each_turn = [&] { m.keys = menu.keys; };
+    // Who the player is in the guilds is decided on fresh reads: a kick or a disband on
+    // another node counts at once.
+    m.before_key = [] {
+        refresh_char_file();
+        load_guild_file();
+        return true;
+    };
     m.on_key = [&](char k) {
         // Who may do what is decided here, whatever keys the sysop's sections offer.
         const bool member = own_guild() != nullptr;
