@@ -382,7 +382,7 @@ void kick_guild_member() {
         disp_line(not_in_guild);
         return;
     }
-    append_user_file(name, msg);
+    append_mailbox(number, msg);
     disp_line("  `4" + proper_case(name) + "`9 has been kicked out!");
     hit_any_key();
 }
@@ -410,7 +410,7 @@ void transfer_guild_leadership() {
         return;
     }
     disp_line("`!  " + proper_case(name) + " `9is now the leader of `4" + guild_name);
-    append_user_file(name, system_message({"`!  " + own_proper_name() + " `9has transferred leadership of `4" +
+    append_mailbox(number, system_message({"`!  " + own_proper_name() + " `9has transferred leadership of `4" +
                                                guild_name + "`9 to you.",
                                            "~"}));
 }
@@ -421,7 +421,7 @@ void disband_guild() {
     if (!ask_yes("`9  Are you sure you want to do this? (`3Y`9/`3N`9) [`%N`9] : `%", false)) return;
     const std::int16_t guild = cur_char->guild;
     bool disbanded = false, had_hall = false;
-    std::vector<std::string> members;
+    std::vector<std::int16_t> members;
     update_under_hold([&] {
         update_guilds_under_hold([&] {
             const guild_record* g = own_guild();
@@ -436,7 +436,7 @@ void disband_guild() {
         // refresh, so nobody is a member of the guild that takes the number next.
         for (character_record& c : char_list) {
             if (&c == cur_char || c.guild != guild) continue;
-            members.push_back(c.name.str());
+            members.push_back(c.number);
             c.guild = 0;
             if (c.sleeping_guild) {
                 c.sleeping_guild = 0;
@@ -449,7 +449,7 @@ void disband_guild() {
     if (had_hall) add_desc_line("`9  All members will have to leave the guild hall as it is being demolished.", msg);
     add_desc_line("~", msg);
     add_desc_line("SET GUI 0", msg);
-    for (const std::string& m : members) append_user_file(m, msg);
+    for (std::int16_t m : members) append_mailbox(m, msg);
     text_list news;
     add_desc_line("`%In a surprise move today :", news);
     add_desc_line("`4  " + guild_name + "`3 has been disbanded by `!" + own_proper_name() + ".", news);
@@ -463,14 +463,15 @@ void quit_guild() {
     if (!ask_yes("`9  Do you really want to quit your guild? (`3Y`9/`3N`9) [`%N`9] : `%", false)) return;
     const std::int16_t guild = cur_char->guild;
     const std::string guild_name = guild_name_of(*cur_char);
-    std::vector<std::string> members;
+    // Each member's mailbox by number: linear in the members, and never another's of that name.
+    std::vector<std::int16_t> members;
     update_under_hold([&] {
         cur_char->guild = 0;
         for (const character_record& c : char_list)
-            if (&c != cur_char && c.guild == guild) members.push_back(c.name.str());
+            if (&c != cur_char && c.guild == guild) members.push_back(c.number);
     });
     text_list msg = system_message({"`!  " + own_proper_name() + "`9 has quit `4" + guild_name + "`9.", "~"});
-    for (const std::string& m : members) append_user_file(m, msg);
+    for (std::int16_t m : members) append_mailbox(m, msg);
     disp_line("  `9You are no longer a member of `4" + guild_name + "`9.");
 }
 

@@ -230,6 +230,34 @@ TEST_F(guilds, the_last_disband_mails_the_members_and_clears_every_member_at_onc
     EXPECT_EQ(next_guild_number(), 1);
 }
 
+// Two characters of one name: the letters of a quit and a disband reach the member's own mailbox.
+TEST_F(guilds, letters_to_members_go_by_number_not_by_a_shared_name) {
+    struct row {
+        const char* what;
+        int leader;
+        const char* keys;
+        void (*fn)();
+        const char* letter;
+    } rows[] = {
+        {"quit", 2, "Y", quit_guild, "#0000 `%System Message\n`!  Anna Smith`9 has quit `4Knights`9.\n~\n"},
+        {"disband", 1, "Y", disband_guild,
+         "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n~\nSET GUI 0\n"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        for (const char* f : {"user0002.dat", "user0003.dat"}) unlink(f);
+        put_guilds(guild_image(1, "Knights", r.leader, "abc"));
+        cur_char->guild = 1;
+        if (!char_num_ptr(2)) other(2, "bob").guild = 0;
+        if (!char_num_ptr(3)) other(3, "bob");
+        char_num_ptr(3)->guild = 1;
+        save();
+        run(r.keys, r.fn);
+        EXPECT_FALSE(file_present("user0002.dat"));
+        EXPECT_EQ(read_file("user0003.dat"), r.letter);
+    }
+}
+
 TEST_F(guilds, a_member_line_of_the_list) {
     put_guilds(guild_image(4, "Knights", 1, "abc"));
     cur_char->guild = 4;
