@@ -4,6 +4,9 @@
 // (the character's online flag alone proves nothing).
 #pragma once
 #include <cstdint>
+#include <vector>
+
+struct character_record;
 
 constexpr const char* char_lock_file_name = "players.lck";
 
@@ -15,3 +18,20 @@ bool lock_character(std::int16_t number);
 bool character_in_play(std::int16_t number);
 // True while a live process holds the lock of any character: the game is in play.
 bool any_character_in_play();
+// Whether a character is playing: this node's own character, or one whose lock a live process
+// holds. The online byte alone proves nothing (a node that was killed leaves it set); it is
+// taken as it stands only where locks cannot be seen (no lock file in the game directory, a
+// file system without locks). Every place that decides whether another character is on line
+// asks this: one look at the locks (a few system calls, about one per node in play) serves a
+// walk over every character.
+class on_line_now {
+public:
+    on_line_now();
+    bool operator()(const character_record& c) const;
+
+private:
+    std::vector<std::int16_t> held_;  // sorted
+    bool known_ = false;
+};
+// The same for one character.
+bool character_on_line(const character_record& c);

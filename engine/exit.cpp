@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/hold.hpp"
@@ -42,8 +43,9 @@ void out_line(std::string_view text) {
 void tell_others_we_left(int code) {
     if (!cur_char) return;
     std::string message = "LEAVEREALM " + int_to_str(cur_char->number) + " " + int_to_str(code);
+    const on_line_now on_line;
     for (const auto& c : char_list)
-        if (c.online && c.name.view() != cur_char->name.view()) hook_send_node_message(c, message);
+        if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);
 }
 
 // The playing character offline in "players.dat" (with refresh); a fatal blow not yet

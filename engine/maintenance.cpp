@@ -14,6 +14,7 @@
 
 #include "door/file_forms.hpp"
 #include "door/sys.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/codec.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
@@ -200,11 +201,13 @@ void mail_interest(character_record& c) {
 
 void interest_and_revival(form f) {
     debug_log("About to give intereset");
+    const on_line_now on_line;
     for (character_record& c : char_list) {
         if (f == form::console) debug_log(c.name + "  On_now : " + yes_no_text(c.online));
         // A character in play on another node keeps its record in memory: its interest
         // travels by mail. The playing character of this node is paid directly.
-        bool elsewhere = c.online && (f == form::console || (cur_char && c.name.view() != cur_char->name.view()));
+        bool elsewhere =
+            (f == form::console || (cur_char && c.name.view() != cur_char->name.view())) && on_line(c);
         if (elsewhere)
             mail_interest(c);
         else

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -178,8 +179,9 @@ void list_players_online() {
     disp_line("");
     disp_line("`9      Players in the Realm :");
     disp_line(long_rule);
+    const on_line_now on_line;
     for (const character_record& c : char_list) {
-        if (!c.online) continue;
+        if (!on_line(c)) continue;
         std::string_view where = c.location.view();
         if (!where.empty()) where.remove_prefix(1);
         disp_line("  `3" + pad_visible(proper_case(c.name.view()), 28) + "`% :    `9" + std::string(where));
@@ -226,8 +228,9 @@ void display_non_inn() {
     disp_line("");
     disp_line(" `9Class    Name                    Level    Experience     Master  Guild");
     disp_line(long_rule);
+    const on_line_now on_line;
     for (const character_record& c : char_list) {
-        if (!out_in_realm(c) || c.dead || c.online) continue;
+        if (!out_in_realm(c) || c.dead || on_line(c)) continue;
         disp_text(class_column_text(c) + "   ");
         disp_text("`9" + pad_visible(proper_case(c.name.view()), 24) + "`! " + pad_left(int_to_str(c.level), 3));
         disp_text(" `3" + pad_left(comma_number(c.experience), 14));
@@ -277,6 +280,7 @@ void player_ranking_lines(const line_sink& put) {
         return;
     }
     std::string line;
+    const on_line_now on_line;
     for (const character_record& c : char_list) {
         line = class_column_text(c) + "  " + (c.sex == 1 ? "`1M  " : "`@F  ");
         line += "`9" + pad_right(strip_codes(proper_case(c.name.view())), 21);
@@ -285,7 +289,7 @@ void player_ranking_lines(const line_sink& put) {
         line += pad_left(c.dead ? "`4Dead " : "`0Alive", 11);
         line += "`%";
         line += c.guild == 0 ? std::string(9, ' ') : pad_right(pad_left(int_to_str(c.guild), 6), 9);
-        if (c.online) line += "`@`bOn!";
+        if (on_line(c)) line += "`@`bOn!";
         put(line);
     }
 }

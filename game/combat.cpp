@@ -5,6 +5,7 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -81,7 +82,7 @@ bool settle_victim(character_record& foe) {
     bool settled = false;
     update_under_hold([&] {
         character_record* v = player_record(foe);
-        if (!v || v == cur_char || v->online) return;
+        if (!v || v == cur_char || character_on_line(*v)) return;
         foe.experience = v->experience;
         foe.gold = std::max<std::int32_t>(v->gold, 0);
         std::int32_t gain = death_experience_loss(v->experience);
@@ -149,7 +150,7 @@ std::int64_t take_players_gold(const character_record& foe, std::int64_t wanted)
     std::int64_t taken = 0;
     update_under_hold([&] {
         character_record* v = player_record(foe);
-        if (!v || v == cur_char || v->online) return;
+        if (!v || v == cur_char || character_on_line(*v)) return;
         taken = std::clamp<std::int64_t>(wanted, 0, std::max<std::int32_t>(v->gold, 0));
         v->gold = clamp_to<std::int32_t>(v->gold - taken);
     });
@@ -527,7 +528,7 @@ void player_win_settled(const character_record& foe) {
         save_fall([&](const death_loss& l) {
             character_record* v = player_record(foe);
             if (!v || v == cur_char) return;
-            on_line = v->online;
+            on_line = character_on_line(*v);
             if (on_line) return;
             add_experience(*v, l.experience);
             add_gold(*v, l.gold);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -83,7 +84,7 @@ void inn() {
     debug_leave("Leaving inn");
 }
 
-bool asleep_at_inn(const character_record& c) { return c.sleeping_inn == 1 && c.online == 0; }
+bool asleep_at_inn(const character_record& c) { return c.sleeping_inn == 1 && !character_on_line(c); }
 
 std::optional<character_record> find_sleeping_guest(std::string_view name) {
     std::optional<character_record> guest;

@@ -119,6 +119,7 @@ void run_menu_loop(const menu_loop& m) {
         if (k == '\r' && default_key) k = default_key;
         k = upcase_key(k);
         if (m.echo) echo_key(k);
+        if (m.before_key && !m.before_key()) continue;
         if (m.on_key && !m.on_key(k)) break;
     }
 }

@@ -59,6 +59,9 @@ struct menu_loop {
     // The key is echoed upper-cased on a line of its own before on_key; a place that must
     // look at the key first (a hidden word) turns this off and echoes it itself.
     bool echo = true;
+    // Run after a key is read and echoed, before on_key: false drops the key (a place that
+    // was taken from the player meanwhile lowers sub_location there, and the loop ends).
+    std::function<bool()> before_key;
     // Handles one key, upper-cased; false ends the loop.
     std::function<bool(char key)> on_key;
     // The guild whose hall the player holds in a raid, for the queue's dispatcher (0: none).

@@ -4,6 +4,7 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -65,8 +66,9 @@ void list_characters() {
 
 void tell_others_we_arrived() {
     std::string message = "ENTERREALM " + int_to_str(cur_char->number);
+    const on_line_now on_line;
     for (const character_record& c : char_list)
-        if (c.online && c.name.view() != cur_char->name.view()) hook_send_node_message(c, message);
+        if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);
 }
 
 bool square_key(const square& sq, char k) {

@@ -230,7 +230,8 @@ void renumber_board(const std::string& file) {
     debug_leave("Leaving renumber_board");
 }
 
-void message_board_menu(const std::string& file, std::string_view title, int) {
+void message_board_menu(const std::string& file, std::string_view title, int,
+                        const std::function<void(menu_loop&)>& follow) {
     if (!cur_char) return;
     text_list menu;
     std::string keys;
@@ -255,6 +256,7 @@ void message_board_menu(const std::string& file, std::string_view title, int) {
         }
         return true;
     };
+    if (follow) follow(m);
     run_menu_loop(m);
     deldesc(menu);
 }

@@ -13,15 +13,19 @@
 // twice: a post is appended, and only making room (or mending a board that does not read
 // back as it is stored) replaces the file whole.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "engine/text_file.hpp"
+#include "game/menu.hpp"
 
 // The board menu under the title: S list, R read, P post, V the status screen, F the players
 // on line, ? the menu text, L (and Enter) leave. It runs at the menu depth it is entered at.
-// The guild number of a hall board does not change it.
-void message_board_menu(const std::string& file, std::string_view title, int guild);
+// The guild number of a hall board does not change it; a hall's board is followed as the
+// hall's own menus are (membership, a raid's queue) by what follow sets on its loop.
+void message_board_menu(const std::string& file, std::string_view title, int guild,
+                        const std::function<void(menu_loop&)>& follow = {});
 
 // The number of posts (0 for a missing board).
 int count_board_msgs(const std::string& file);

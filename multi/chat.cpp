@@ -4,16 +4,19 @@
 #include <initializer_list>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/creatures.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/flags.hpp"
+#include "engine/hold.hpp"
 #include "engine/lookups.hpp"
 #include "engine/screens.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
 #include "multi/node_queue.hpp"
+#include "multi/player_fight.hpp"
 
 namespace {
 constexpr const char* square_location = "tTown Square";
@@ -65,7 +68,7 @@ std::string text_after_name(const std::string& line) {
 
 void page(const std::string& line) {
     const character_record* t = find_target(target_name(line));
-    if (!t || !t->online) return disp_line(not_on);
+    if (!t || !character_on_line(*t)) return disp_line(not_on);
     if (is_me(*t)) return disp_line("`4Now why would you want to page yourself to the chat room?");
     if (in_chat_room(*t)) return disp_line("`4That person is already in the chat room.");
     std::string name = name_of(*t);
@@ -74,15 +77,32 @@ void page(const std::string& line) {
     disp_line("`9" + name + "`9 has been paged.");
 }
 
-void attack(const std::string& line) {
+void fight_begun(chat_state& room, std::int16_t foe);
+
+// The challenge is made under the hold: the target's CHAT_FIGHTING looked at, this side's set
+// and the CHAT_COMBAT sent before another member's challenge can look. Of two who attack each
+// other at once the first to take the hold attacks; the other finds it already engaged and
+// takes the challenge to it up when its queue is read. The room counts the fight from here,
+// so a challenge that nobody answers ends as a fight whose opponent is gone.
+void attack(chat_state& room, const std::string& line) {
     const character_record* t = find_target(target_name(line));
-    if (!t || !t->online) return disp_line(not_on);
+    if (!t || !character_on_line(*t)) return disp_line(not_on);
     if (!in_chat_room(*t)) return disp_line(not_in_room);
     if (is_me(*t)) return disp_line("`4Now why would you want to attack yourself in the chat room?");
     std::string name = name_of(*t);
     if (flag_of(t->number, "CHAT_COMBAT") == "DISABLED") return disp_line("`9" + name + "`9 has DISABLED their Chat-Combat.");
-    if (flag_of(t->number, "CHAT_FIGHTING") == "TRUE") return disp_line(name + "`4 is already engaged in Chat-Combat!");
-    send_node_msg_to(t->number, "CHAT_COMBAT " + own_number());
+    const std::int16_t number = t->number;
+    bool engaged = false;
+    {
+        hold_guard hold;
+        engaged = flag_of(number, "CHAT_FIGHTING") == "TRUE";
+        if (!engaged) {
+            set_fighting(true);
+            send_node_msg_to(number, "CHAT_COMBAT " + own_number());
+        }
+    }
+    if (engaged) return disp_line(name + "`4 is already engaged in Chat-Combat!");
+    fight_begun(room, number);
 }
 
 void private_message(const chat_state& room, const std::string& line) {
@@ -137,12 +157,14 @@ void fight_over(chat_state& room, std::int16_t foe) {
     if (room.foes.empty()) set_fighting(false);
 }
 
-// An opponent who hung up or walked out leaves no fight behind, so the player can leave.
+// An opponent who walked out of the room leaves no fight behind, so the player can leave; one
+// whose node is gone has its run queued here (opponent_gone), which ends the fight as a run.
 void end_gone_fights(chat_state& room) {
     if (room.foes.empty()) return;
     std::erase_if(room.foes, [](std::int16_t n) {
         const character_record* c = char_num_ptr(n);
-        return !c || !in_chat_room(*c);
+        if (!c) return true;
+        return !opponent_gone(n, true) && !in_chat_room(*c);
     });
     if (room.foes.empty()) set_fighting(false);
 }
@@ -188,7 +210,7 @@ bool fight_step(chat_state& room, const std::string& result) {
 
 bool in_chat_room(const character_record& c) {
     char first = c.location.view().empty() ? '\0' : c.location.view()[0];
-    return c.online && (first == 'Z' || first == 'z');
+    return (first == 'Z' || first == 'z') && character_on_line(c);
 }
 
 void list_chat_room() {
@@ -259,7 +281,7 @@ void chat_line(chat_state& room, const std::string& line) {
     } else if (first == "PAGE") {
         page(line);
     } else if (first == "ATTACK") {
-        attack(line);
+        attack(room, line);
     } else if (first == "MSG") {
         private_message(room, line);
     } else if (is({"WHO", "W"})) {
@@ -305,6 +327,7 @@ void chat_room() {
             if (carrier_lost || !carrier_present) read_key();  // the door kit ends the session
             if (++polls < std::max<std::int32_t>(check_frequency, 1)) continue;
             polls = 0;
+            end_gone_fights(room);
             if (!node_msg_waiting()) continue;
             chat_message(room);
             due = true;

@@ -5,6 +5,7 @@
 
 #include "door/door.hpp"
 #include "door/halt.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/record_fields.hpp"
@@ -314,7 +315,7 @@ struct hall_menu {
 bool raiders_answered() {
     std::vector<std::int16_t> raiders;
     for (const character_record& c : char_list)
-        if (&c != cur_char && c.online && raiding(c)) {
+        if (&c != cur_char && raiding(c) && character_on_line(c)) {
             raiders.push_back(c.number);
             hook_send_node_message(c, "GNUMQUERY " + int_to_str(me().number));
         }
@@ -334,7 +335,7 @@ bool raiders_answered() {
             refresh_char_file();
             waiting_for = std::count_if(raiders.begin(), raiders.end(), [](std::int16_t n) {
                 const character_record* c = char_num_ptr(n);
-                return c && c->online && raiding(*c);
+                return c && raiding(*c) && character_on_line(*c);
             });
         }
         if (++polls < std::max<std::int32_t>(1, check_frequency)) continue;
@@ -371,6 +372,16 @@ void follow_hall(menu_loop& m, std::int16_t guild, std::int16_t parent, const st
         }
         m.title = with_name ? head + g->name.str() + "`%:" : head;
     };
+    if (!allowed) return;
+    // A key acts only for a member still allowed on fresh reads of both files: a kick or a
+    // disband on another node takes the hall away at once.
+    m.before_key = [guild, parent, allowed] {
+        refresh_char_file();
+        const guild_record* g = fresh_hall(guild);
+        if (g && allowed(*g)) return true;
+        sub_location = parent;
+        return false;
+    };
 }
 
 bool hall_common_key(char k, const text_list& menu) {
@@ -403,7 +414,7 @@ std::int32_t guardian_bound(guard_stat s, std::int16_t level) {
 
 bool in_guild_hall(const character_record& c, std::int16_t guild) {
     char first = c.location.view().empty() ? 0 : c.location.view()[0];
-    return c.online && !c.dead && guild != 0 && c.guild == guild && (first == 'h' || first == 'H');
+    return !c.dead && guild != 0 && c.guild == guild && (first == 'h' || first == 'H') && character_on_line(c);
 }
 
 bool raiding(const character_record& c) {
@@ -491,7 +502,10 @@ void guild_hall() {
         switch (k) {
         case 'L': sub_location = 1; return false;
         case 'M':
-            message_board_menu(hall_board_name(guild), now ? now->name.str() : "", guild);
+            message_board_menu(hall_board_name(guild), now ? now->name.str() : "", guild, [guild](menu_loop& b) {
+                follow_hall(b, guild, 2, "`9   Messages for ", member_of);
+                b.on_result = on_member_result;
+            });
             if (sub_location >= 3) show_menu_text(menu.text);
             break;
         case 'I':

@@ -56,7 +56,8 @@ struct hall_submenu {
 };
 // Each turn of the loop re-reads "guilds.dat": a hall that is gone (or, when allowed says
 // so, no longer the player's to change) ends the loop, back at the parent's depth; the title
-// is the head and the guild's name (the head alone without with_name).
+// is the head and the guild's name (the head alone without with_name). With allowed, every
+// key is first checked on fresh reads of "players.dat" and "guilds.dat".
 void follow_hall(menu_loop& m, std::int16_t guild, std::int16_t parent, const std::string& head,
                  bool (*allowed)(const guild_record&) = nullptr, bool with_name = true);
 

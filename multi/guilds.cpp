@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "door/door.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -107,7 +108,7 @@ std::string guild_cell(std::int16_t guild) {
     return pad_right(guild == 0 ? "" : pad_left(int_to_str(guild), 6), 9);
 }
 
-std::string member_line(const character_record& c) {
+std::string member_line(const character_record& c, bool on_line) {
     std::string line = " ";
     for (char letter : {'W', 'M', 'T', 'H', 'P', 'R'}) {
         const char* code = class_bit_set(c, letter) ? "`%" : master_bit_set(c, letter) ? "`1" : "`8";
@@ -118,7 +119,7 @@ std::string member_line(const character_record& c) {
     line += " `3" + pad_left(comma_number(c.experience), 14);
     line += pad_left(c.dead ? "`4Dead " : "`0Alive", 12);
     line += "`%" + guild_cell(c.guild);
-    if (c.online) line += "`@`bOn!";
+    if (on_line) line += "`@`bOn!";
     return line;
 }
 
@@ -381,7 +382,7 @@ void kick_guild_member() {
         disp_line(not_in_guild);
         return;
     }
-    append_user_file(name, msg);
+    append_mailbox(number, msg);
     disp_line("  `4" + proper_case(name) + "`9 has been kicked out!");
     hit_any_key();
 }
@@ -409,7 +410,7 @@ void transfer_guild_leadership() {
         return;
     }
     disp_line("`!  " + proper_case(name) + " `9is now the leader of `4" + guild_name);
-    append_user_file(name, system_message({"`!  " + own_proper_name() + " `9has transferred leadership of `4" +
+    append_mailbox(number, system_message({"`!  " + own_proper_name() + " `9has transferred leadership of `4" +
                                                guild_name + "`9 to you.",
                                            "~"}));
 }
@@ -420,7 +421,7 @@ void disband_guild() {
     if (!ask_yes("`9  Are you sure you want to do this? (`3Y`9/`3N`9) [`%N`9] : `%", false)) return;
     const std::int16_t guild = cur_char->guild;
     bool disbanded = false, had_hall = false;
-    std::vector<std::string> members;
+    std::vector<std::int16_t> members;
     update_under_hold([&] {
         update_guilds_under_hold([&] {
             const guild_record* g = own_guild();
@@ -431,11 +432,16 @@ void disband_guild() {
         });
         if (!disbanded) return;
         cur_char->guild = 0;
-        // Members playing elsewhere clear it themselves from their mail; the others now.
+        // Every member now, as the kick does: a node playing one takes it in at its next
+        // refresh, so nobody is a member of the guild that takes the number next.
         for (character_record& c : char_list) {
             if (&c == cur_char || c.guild != guild) continue;
-            members.push_back(c.name.str());
-            if (!c.online) c.guild = 0;
+            members.push_back(c.number);
+            c.guild = 0;
+            if (c.sleeping_guild) {
+                c.sleeping_guild = 0;
+                c.location = "tTown Square";
+            }
         }
     });
     if (!disbanded) return;
@@ -443,7 +449,7 @@ void disband_guild() {
     if (had_hall) add_desc_line("`9  All members will have to leave the guild hall as it is being demolished.", msg);
     add_desc_line("~", msg);
     add_desc_line("SET GUI 0", msg);
-    for (const std::string& m : members) append_user_file(m, msg);
+    for (std::int16_t m : members) append_mailbox(m, msg);
     text_list news;
     add_desc_line("`%In a surprise move today :", news);
     add_desc_line("`4  " + guild_name + "`3 has been disbanded by `!" + own_proper_name() + ".", news);
@@ -457,14 +463,15 @@ void quit_guild() {
     if (!ask_yes("`9  Do you really want to quit your guild? (`3Y`9/`3N`9) [`%N`9] : `%", false)) return;
     const std::int16_t guild = cur_char->guild;
     const std::string guild_name = guild_name_of(*cur_char);
-    std::vector<std::string> members;
+    // Each member's mailbox by number: linear in the members, and never another's of that name.
+    std::vector<std::int16_t> members;
     update_under_hold([&] {
         cur_char->guild = 0;
         for (const character_record& c : char_list)
-            if (&c != cur_char && c.guild == guild) members.push_back(c.name.str());
+            if (&c != cur_char && c.guild == guild) members.push_back(c.number);
     });
     text_list msg = system_message({"`!  " + own_proper_name() + "`9 has quit `4" + guild_name + "`9.", "~"});
-    for (const std::string& m : members) append_user_file(m, msg);
+    for (std::int16_t m : members) append_mailbox(m, msg);
     disp_line("  `9You are no longer a member of `4" + guild_name + "`9.");
 }
 
@@ -474,8 +481,9 @@ void display_guild_members(std::int16_t guild) {
     const guild_record* g = guild_num_ptr(guild);
     disp_lines({"`c                       `%Members of `4" + (g ? g->name.str() : std::string()), "",
                 " `9Class    Name                    Level    Experience    Status  Guild", long_rule});
+    const on_line_now on_line;
     for (const character_record& c : char_list)
-        if (c.guild == guild) disp_line(member_line(c));
+        if (c.guild == guild) disp_line(member_line(c, on_line(c)));
 }
 
 void read_guild_menu(std::int16_t guild, text_list& list) {
@@ -507,6 +515,13 @@ void guild_area() {
     m.level = 2;
     m.default_key = [] { return 'L'; };
     m.each_turn = [&] { m.keys = menu.keys; };
+    // Who the player is in the guilds is decided on fresh reads: a kick or a disband on
+    // another node counts at once.
+    m.before_key = [] {
+        refresh_char_file();
+        load_guild_file();
+        return true;
+    };
     m.on_key = [&](char k) {
         // Who may do what is decided here, whatever keys the sysop's sections offer.
         const bool member = own_guild() != nullptr;

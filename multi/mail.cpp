@@ -339,6 +339,9 @@ void read_mail() {
             // before they run, so that a reading cut off now never runs them a second time.
             std::size_t end = i;
             while (end < lines.size() && !starts_with(lines[end], '#')) ++end;
+            // What the message showed reaches the caller before it counts as read: a node cut
+            // off between the two never loses a message the caller did not see.
+            flush_output();
             on_disk.done(lines, header < i ? header : i, end);
             for (; i < end; ++i) {
                 if (starts_with(lines[i], '~')) {

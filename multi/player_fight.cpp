@@ -4,11 +4,13 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/creatures.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
 #include "engine/flags.hpp"
+#include "engine/hold.hpp"
 #include "engine/items.hpp"
 #include "engine/lookups.hpp"
 #include "engine/macros.hpp"
@@ -72,21 +74,27 @@ void begin_fight(const character_record& foe) {
     }
 }
 
-// At A or R: true when the opponent has left the fight (its run waits in the own queue, or
-// it is off line or gone). No blow lands then; a run is queued to this side for an opponent
-// that left without one, so the wait (or the chat room) ends the fight as when it runs.
+std::string run_verb(bool chat) { return chat ? "CHAT_RUN" : "RUN"; }
+
+// The opponent's run, as this side queues it to itself for an opponent that left without one:
+// the wait (or the chat room) ends the fight as when the opponent runs.
+void queue_run_of(std::int16_t foe_number, bool chat) {
+    send_to(me().number, run_verb(chat) + " 0 " + int_to_str(foe_number));
+}
+
+// At A or R: true when the opponent has left the fight, on a fresh read. No blow lands then.
 bool opponent_left(std::int16_t foe_number, bool chat) {
     refresh_char_file();
-    std::string run_verb = chat ? "CHAT_RUN" : "RUN";
-    std::string waiting = take_node_msg_if([&](std::string_view line) {
-        return upcase_str(word_at(line, 1)) == run_verb && str_to_int(word_at(line, 3)) == foe_number ? queue_pick::look
-                                                                                                     : queue_pick::pass;
-    });
-    if (!waiting.empty()) return true;
-    const character_record* foe = char_num_ptr(foe_number);
-    if (foe && foe->online) return false;
-    send_to(me().number, run_verb + " 0 " + int_to_str(foe_number));
-    return true;
+    return opponent_gone(foe_number, chat);
+}
+
+// A challenge of that character waits in the own queue.
+bool challenged_by(std::int16_t number) {
+    return !take_node_msg_if([&](std::string_view line) {
+                return upcase_str(word_at(line, 1)) == "COMBAT" && str_to_int(word_at(line, 2)) == number
+                           ? queue_pick::look
+                           : queue_pick::pass;
+            }).empty();
 }
 
 void show_round_screen(const character_record& foe) {
@@ -108,20 +116,32 @@ void run_from(const character_record& foe, bool chat) {
     }
 }
 
-// The opponent fell: the rewards, saved at once, the end of the fight and the news.
-void win_over(const character_record& foe, bool chat) {
-    std::string foe_name = name_of(foe);
-    std::int32_t gain = death_experience_loss(foe.experience);
-    std::int32_t gold = std::max<std::int32_t>(foe.gold, 0);
+// The killing blow's spoils: the loser's gold taken out of its record in the same write under
+// the hold that gives it, and the experience, to this side, before the loser's node hears of
+// the blow. Whatever ends either node at any moment, the gold lands once. False, and nothing
+// moves, when the loser's node is gone.
+bool take_spoils(std::int16_t foe_number, std::int32_t& gain, std::int32_t& gold) {
+    bool taken = false;
+    update_under_hold([&] {
+        character_record* v = char_num_ptr(foe_number);
+        if (!v || v == cur_char || !character_on_line(*v)) return;
+        gain = death_experience_loss(v->experience);
+        gold = std::max<std::int32_t>(v->gold, 0);
+        v->gold -= gold;
+        add_experience(me(), gain);
+        add_gold(me(), gold);
+        taken = true;
+    });
+    return taken;
+}
+
+// The opponent fell and its spoils are taken: the rewards shown, the end of the fight and the news.
+void win_over(const std::string& foe_name, std::int16_t foe_number, std::int32_t gain, std::int32_t gold, bool chat) {
     disp_line("");
     disp_line("`!  You have defeated " + foe_name + "!!");
     disp_line("");
     disp_line("`%  You gain `4" + int_to_str(gain) + "`% experience, and find `4" + int_to_str(gold) + "`% gold.");
-    update_under_hold([&] {
-        add_experience(me(), gain);
-        add_gold(me(), gold);
-    });
-    send_to(me().number, (chat ? "CHAT_VICTORY 0 " : "VICTORY 0 ") + int_to_str(foe.number));
+    send_to(me().number, (chat ? "CHAT_VICTORY 0 " : "VICTORY 0 ") + int_to_str(foe_number));
     text_list news;
     add_desc_line(expand_tilde_phrases(chat ? "`%In ~ar `@`bONLINE CHAT `%fight today :"
                                             : "`%In ~ar `@`bONLINE `%player fight today :"),
@@ -134,6 +154,7 @@ void win_over(const character_record& foe, bool chat) {
 
 void strike(character_record& foe, std::int64_t chance, bool chat) {
     std::string foe_name = name_of(foe);
+    const std::int16_t foe_number = foe.number;
     std::string verb = chat ? "CHAT_DAMAGE" : "DAMAGE";
     int r = random_n(100) + 1;
     if (chance < r) {
@@ -159,22 +180,51 @@ void strike(character_record& foe, std::int64_t chance, bool chat) {
     else
         line += ".";
     disp_line(line);
-    send_to(foe.number, verb + " " + int_to_str(dealt) + " " + own_number());
-    foe.hit_points = clamp_to<std::int16_t>(std::int64_t(foe.hit_points) - dealt);
-    if (foe.hit_points < 1) win_over(foe, chat);
+    std::string blow = verb + " " + int_to_str(dealt) + " " + own_number();
+    std::int16_t left = clamp_to<std::int16_t>(std::int64_t(foe.hit_points) - dealt);
+    if (left >= 1) {
+        send_to(foe_number, blow);
+        foe.hit_points = left;
+        return;
+    }
+    // The spoils' write refreshes the list: foe may be gone from it afterwards.
+    std::int32_t gain = 0, gold = 0;
+    if (!take_spoils(foe_number, gain, gold)) return queue_run_of(foe_number, chat);
+    send_to(foe_number, blow);
+    if (character_record* f = char_num_ptr(foe_number)) f->hit_points = left;
+    win_over(foe_name, foe_number, gain, gold, chat);
 }
 
 bool can_be_attacked(const character_record& c) {
     return &c != cur_char && !c.dead && !c.sleeping_inn && !c.sleeping_guild;
 }
 
-void attack_online(const character_record& target) {
-    std::int16_t number = target.number;
-    std::string name = name_of(target);
-    me().location = fight_location;
-    write_char_file(true);
-    send_to(number, "COMBAT " + own_number() + " " + own_proper_name());
-    online_fight_wait(name);
+// The challenge, made under the hold on a fresh read: the target on line in the town square,
+// this side's location written and the COMBAT sent before another node's challenge can look.
+// Of two who attack each other at once the first to take the hold attacks; the other finds
+// its target engaged, with the challenge to it waiting in its queue, which its menu then
+// takes up as the defender.
+void attack_online(std::int16_t number, const std::string& name) {
+    enum class outcome { sent, engaged, not_found } o = outcome::not_found;
+    {
+        hold_guard hold;
+        refresh_char_file();
+        const character_record* t = char_num_ptr(number);
+        if (t && character_on_line(*t) && t->location.view() == square_location) {
+            me().location = fight_location;
+            write_char_file(false);
+            send_to(number, "COMBAT " + own_number() + " " + own_proper_name());
+            o = outcome::sent;
+        } else if (t && challenged_by(number)) {
+            o = outcome::engaged;
+        }
+    }
+    if (o == outcome::sent)
+        online_fight_wait(name);
+    else if (o == outcome::engaged)
+        disp_line("`9  " + name + "`4 is already engaged in Online-Combat!");
+    else
+        disp_line("`9  You cannot find " + name);
 }
 
 // What the player sees of a player who is away: the weapon, armour and shield it uses. In a
@@ -201,7 +251,7 @@ void scout(const character_record& target, bool in_hall) {
 // May still be fought, on the fresh read just before the fight: a sleeper of the raided
 // guild in its hall, or (no raid) anyone away who is not asleep or dead.
 bool still_fair_game(const character_record& c, std::int16_t raided_guild) {
-    if (c.online || c.dead || c.sleeping_inn) return false;
+    if (character_on_line(c) || c.dead || c.sleeping_inn) return false;
     if (raided_guild != 0) return c.sleeping_guild && c.guild == raided_guild;
     return can_be_attacked(c);
 }
@@ -272,15 +322,25 @@ bool attack_player() {
         refuse_attack();
         return false;
     }
-    if (!target->online) return attack_away_player(*target, 0);
+    if (!character_on_line(*target)) return attack_away_player(*target, 0);
     disp_line("");
-    if (target->location.view() == square_location)
-        attack_online(*target);
-    else
-        disp_line("`9  You cannot find " + name_of(*target));
+    attack_online(target->number, name_of(*target));
     return false;
 }
 }  // namespace
+
+bool opponent_gone(std::int16_t foe_number, bool chat) {
+    std::string verb = run_verb(chat);
+    std::string waiting = take_node_msg_if([&](std::string_view line) {
+        return upcase_str(word_at(line, 1)) == verb && str_to_int(word_at(line, 3)) == foe_number ? queue_pick::look
+                                                                                                 : queue_pick::pass;
+    });
+    if (!waiting.empty()) return true;
+    const character_record* foe = char_num_ptr(foe_number);
+    if (foe && character_on_line(*foe)) return false;
+    queue_run_of(foe_number, chat);
+    return true;
+}
 
 fight_line parse_fight_line(std::string_view line) {
     fight_line f;
@@ -333,6 +393,12 @@ bool online_fight_wait(std::string_view opponent_name) {
             break;
         }
         if (line.empty()) {
+            // A node that is gone answers nothing: the fight is over and pays nothing.
+            if (!character_on_line(*foe)) {
+                show_fled(foe_name);
+                won = done = true;
+                break;
+            }
             if (unix_time_now() - heard >= fight_silence_limit_s) {
                 disp_line("`9  " + foe_name + "`9 does not answer.");
                 won = bail_out(foe_number);

@@ -48,5 +48,9 @@ bool attack_away_player(const character_record& found, std::int16_t raided_guild
 // opponent ran (or left, or is gone), false when this side ran, bailed out with X, or heard
 // nothing of the fight for fight_silence_limit_s.
 bool online_fight_wait(std::string_view opponent_name);
+// True when the opponent has left the fight: its run waits in the own queue, or its node is
+// gone (character_on_line), and then its run is queued to this side, so that the wait or the
+// chat room ends the fight as when it runs. Nothing is paid for an opponent that is gone.
+bool opponent_gone(std::int16_t foe_number, bool chat);
 // One turn of this side: the fight screen, A, R or V, and the outcome sent to the opponent.
 void online_fight_round(std::string_view opponent_name, bool chat);

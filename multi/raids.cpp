@@ -2,6 +2,7 @@
 
 #include "door/door.hpp"
 #include "door/sys.hpp"
+#include "engine/char_lock.hpp"
 #include "engine/colour.hpp"
 #include "engine/data_files.hpp"
 #include "engine/debug_log.hpp"
@@ -75,8 +76,8 @@ void attack_sleeper(std::int16_t guild) {
     }
     const character_record* target = ask_attack_target();
     if (!target) return;
-    if (target == cur_char || target->online || target->dead || target->sleeping_inn || !target->sleeping_guild ||
-        target->guild != guild) {
+    if (target == cur_char || character_on_line(*target) || target->dead || target->sleeping_inn ||
+        !target->sleeping_guild || target->guild != guild) {
         refuse_attack();
         return;
     }
@@ -190,8 +191,10 @@ void raided_guild_hall(std::int16_t guild) {
         switch (k) {
         case 'L': sub_location = 2; return false;
         case 'M': {
+            // The board answers a member who comes in as the conquered hall does.
             const guild_record* g = guild_num_ptr(guild);
-            message_board_menu(hall_board_name(guild), g ? g->name.str() : "", guild);
+            message_board_menu(hall_board_name(guild), g ? g->name.str() : "", guild,
+                               [guild](menu_loop& b) { raid_loop(b, guild, "`9   Messages for "); });
             break;
         }
         case 'G': guild_treasury(guild, &m); break;

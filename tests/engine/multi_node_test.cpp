@@ -52,7 +52,8 @@ void writer_node(int me, clock_type::time_point until) {
     cur_char = char_num_ptr(static_cast<std::int16_t>(me));
     cur_char->online = 1;
     int saves = 0, deposits = 0;
-    while (clock_type::now() < until) {
+    // A few saves, a deposit among them, however late a loaded machine starts the node.
+    while (saves < 5 || clock_type::now() < until) {
         ++saves;
         cur_char->gold = saves;
         cur_char->experience = saves * 10;
@@ -72,7 +73,7 @@ void reader_node(clock_type::time_point until) {
     std::map<int, int> last_gold;
     long reads = 0;
     std::string problem;
-    while (clock_type::now() < until && problem.empty()) {
+    while ((reads == 0 || clock_type::now() < until) && problem.empty()) {
         std::string img = read_file("players.dat");
         ++reads;
         std::vector<character_record> recs;

@@ -88,7 +88,11 @@ TEST_F(chat, lines_commands_refusals_and_preferences_reach_exactly_the_right_fil
     }
     add_flag("CHAT_FIGHTING", "FALSE", flag_class_death, flag_file_name(2), flags_section_name);
     EXPECT_EQ(say("ATTACK bob"), "||CHAT_COMBAT 1\n|||");
-    EXPECT_FALSE(room.leave);
+    // The challenge counts as the fight: this side is engaged, and stays until it ends.
+    EXPECT_EQ(flag(1, "CHAT_FIGHTING"), "TRUE");
+    EXPECT_EQ(room.foes, std::vector<std::int16_t>{2});
+    EXPECT_EQ(say("q"), "  You cannot leave while you are fighting!\n|||||");
+    room.foes.clear();
     EXPECT_EQ(say("q"), "|||||");
     EXPECT_TRUE(room.leave);
     // Preferences last: class 2.
@@ -141,6 +145,10 @@ TEST_F(chat, leaving_is_refused_in_a_fight_until_the_opponent_leaves_the_realm) 
     put_chars(recs);
     write_file("node0001.msg", "LEAVEREALM 2 0\n");
     chat_message(room);
+    // Gone without a run: its run is queued here, and ends the fight as a run does.
+    EXPECT_EQ(room.foes, std::vector<std::int16_t>{2});
+    chat_message(room);
+    EXPECT_NE(plain(out.take()).find("Bob has FLED!  What a coward."), std::string::npos);
     EXPECT_TRUE(room.foes.empty());
     EXPECT_EQ(flag(1, "CHAT_FIGHTING"), "FALSE");
     say("leave");

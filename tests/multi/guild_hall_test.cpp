@@ -171,6 +171,35 @@ TEST_F(halls, the_hall_prompt_lists_its_keys_and_the_leaders_own) {
     }
 }
 
+TEST_F(halls, a_key_of_a_hall_menu_acts_only_for_a_member_still_in_the_files) {
+    struct row {
+        const char* name;
+        void (*menu)();
+        std::int16_t parent;
+        const char* keys;
+        const char* never;
+    } rows[] = {
+        {"quarters", hall_sleeping_quarters, 3, "G", "go to sleep"},
+        {"treasury", [] { guild_treasury(5); }, 3, "4", "How much gold"},
+        {"guardian", upgrade_guardian, 3, "A", "How many points"},
+        {"names", rename_guardian, 5, "G", "NEW"},
+    };
+    for (const row& r : rows) {
+        cur_char->guild = 5;
+        save();
+        // Another node's kick or disband clears the number in the file meanwhile.
+        std::vector<character_record> recs = file_chars();
+        for (character_record& c : recs)
+            if (c.number == 1) c.guild = 0;
+        put_chars(recs);
+        sub_location = r.parent;
+        std::string screen = run(r.keys, r.menu);
+        EXPECT_EQ(screen.find(r.never), std::string::npos) << r.name << screen;
+        EXPECT_EQ(sub_location, r.parent) << r.name;
+        EXPECT_EQ(cur_char->guild, 0) << r.name;
+    }
+}
+
 // Real pauses, shortened, so two nodes really wait for each other's hold.
 struct scaled_seam : system_seam {
     void sleep_ms(int ms) override { ::usleep(static_cast<useconds_t>(ms) * 200); }

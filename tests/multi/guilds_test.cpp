@@ -199,11 +199,13 @@ TEST_F(guilds, kicking_a_sleeper_puts_them_in_the_square_and_mails_them) {
     EXPECT_NE(run("anna\rY", kick_guild_member).find("You cannot kick yourself out."), std::string::npos);
 }
 
-TEST_F(guilds, the_last_disband_mails_the_members_and_clears_the_offline_ones) {
+TEST_F(guilds, the_last_disband_mails_the_members_and_clears_every_member_at_once) {
     put_guilds(guild_image(1, "Knights", 1, "abc", 1));
     cur_char->guild = 1;
     other(2, "bob").guild = 1;
     char_num_ptr(2)->online = 0;
+    char_num_ptr(2)->sleeping_guild = 1;
+    char_num_ptr(2)->location = "hGuild Hall";
     other(3, "carl").guild = 1;
     other(4, "dora").guild = 2;
     save();
@@ -216,7 +218,9 @@ TEST_F(guilds, the_last_disband_mails_the_members_and_clears_the_offline_ones) {
     EXPECT_TRUE(file_present("hall0001.msg"));
     EXPECT_EQ(stored(1).guild, 0);
     EXPECT_EQ(stored(2).guild, 0);
-    EXPECT_EQ(stored(3).guild, 1);  // on line: the mail clears it
+    EXPECT_EQ(stored(2).sleeping_guild, 0);
+    EXPECT_EQ(stored(2).location.str(), "tTown Square");
+    EXPECT_EQ(stored(3).guild, 0);  // on line too: its node takes it in at its next refresh
     const std::string mail = "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n"
                              "`9  All members will have to leave the guild hall as it is being demolished.\n~\nSET GUI 0\n";
     EXPECT_EQ(read_file("user0002.dat"), mail);
@@ -224,6 +228,34 @@ TEST_F(guilds, the_last_disband_mails_the_members_and_clears_the_offline_ones) {
     EXPECT_FALSE(file_present("user0004.dat"));
     EXPECT_NE(read_file("news0.dat").find("`3`4  Knights`3 has been disbanded by `!Anna Smith."), std::string::npos);
     EXPECT_EQ(next_guild_number(), 1);
+}
+
+// Two characters of one name: the letters of a quit and a disband reach the member's own mailbox.
+TEST_F(guilds, letters_to_members_go_by_number_not_by_a_shared_name) {
+    struct row {
+        const char* what;
+        int leader;
+        const char* keys;
+        void (*fn)();
+        const char* letter;
+    } rows[] = {
+        {"quit", 2, "Y", quit_guild, "#0000 `%System Message\n`!  Anna Smith`9 has quit `4Knights`9.\n~\n"},
+        {"disband", 1, "Y", disband_guild,
+         "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n~\nSET GUI 0\n"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        for (const char* f : {"user0002.dat", "user0003.dat"}) unlink(f);
+        put_guilds(guild_image(1, "Knights", r.leader, "abc"));
+        cur_char->guild = 1;
+        if (!char_num_ptr(2)) other(2, "bob").guild = 0;
+        if (!char_num_ptr(3)) other(3, "bob");
+        char_num_ptr(3)->guild = 1;
+        save();
+        run(r.keys, r.fn);
+        EXPECT_FALSE(file_present("user0002.dat"));
+        EXPECT_EQ(read_file("user0003.dat"), r.letter);
+    }
 }
 
 TEST_F(guilds, a_member_line_of_the_list) {

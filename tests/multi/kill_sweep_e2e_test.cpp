@@ -122,7 +122,9 @@ const operation operations[] = {
          "a", "[ Hit any key ]"),
      [](trial& t, int sig, bool at_the_end) {
          bess_saved_dead(t, sig, at_the_end);
-         if (at_the_end) EXPECT_EQ(gold_of(t, "DORA"), 7000);
+         if (at_the_end) {
+             EXPECT_EQ(gold_of(t, "DORA"), 7000);
+         }
      },
      {}},
     {"a fatal blow from a creature",

@@ -2,8 +2,6 @@
 // command line runs exactly once and every message is shown.
 #include <gtest/gtest.h>
 
-#include <sys/time.h>
-
 #include "engine/data_files.hpp"
 #include "multi/mail.hpp"
 #include "multi_state.hpp"
@@ -45,8 +43,7 @@ TEST_F(mail_cut, every_command_runs_once_and_every_message_is_shown_wherever_the
         child_result first = run_in_child([cut] {
             input_feed feed(std::string(static_cast<std::size_t>(cut), 'k'));
             // Killed, with no orderly end, while it waits for the next key.
-            itimerval kill_at{{0, 0}, {0, 250000}};
-            setitimer(ITIMER_REAL, &kill_at, nullptr);
+            kill_at_key_wait();
             read_mail();
             for (;;) read_key();
         });

@@ -115,6 +115,11 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
         if (c.number == 1) saved = c;
     EXPECT_EQ(saved.gold, 1000);
     EXPECT_EQ(saved.experience, 550);
+    // Taken out of Bob's record in the same write, before his node hears of the blow.
+    for (const character_record& c : file_chars())
+        if (c.number == 2) {
+            EXPECT_EQ(c.gold, 0);
+        }
     EXPECT_EQ(queue(1), "VICTORY 0 2\n");
     EXPECT_EQ(queue(2), "DAMAGE 31 1\n");
     std::string news = read_file("news0.dat");

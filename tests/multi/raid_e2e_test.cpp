@@ -1,11 +1,13 @@
 // Three game processes in one directory: a raider beats a hall's guardian, fights the member
 // waiting inside and a member who comes in later, and empties the treasury; a member sleeps
-// in the hall and wakes there, and bails out of the wait for a raider whose game is gone.
+// in the hall and wakes there without waiting for a raider whose game is gone; a raid goes on
+// past a member whose node is killed, its board holds the hall, and a raider whose node is
+// killed holds nobody up.
 #include <gtest/gtest.h>
 
 #include "engine/golden.hpp"
 #include "game/game_e2e.hpp"
-#include "two_nodes.hpp"
+#include "fight_walk.hpp"
 
 namespace {
 using namespace two_node;
@@ -47,40 +49,28 @@ struct raid_e2e : two_nodes {
         c.type("e", "Guild Hall of Wolves");
         ASSERT_TRUE(c.shows("Command? [L] : "));
     }
+    // Mara comes back into the hall; Rhea comes back and raids it.
+    void mara_in_the_hall_and_rhea_raids() {
+        mara = start(2);
+        come_back(mara, "Carl Dorn");
+        into_hall(mara);
+        rhea = start(1);
+        come_back(rhea, "Anna Berg");
+        rhea.type("g", "Guild Menu");
+        rhea.type("r", "Raid which Guild Hall? : ");
+        rhea.type("1\r", "Raid the hall of Wolves (Y/N) [Y] :");
+        rhea.term->send("y");
+    }
     // Every caller answers its fight turns (A) and key waits until done() or 60 seconds.
     static bool fight_until(std::vector<caller*> sides, const std::function<bool()>& done) {
-        std::vector<std::size_t> answered(sides.size(), 0);
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until) return false;
-            for (std::size_t i = 0; i < sides.size(); ++i) {
-                caller& c = *sides[i];
-                if (!c.term->running()) continue;
-                c.term->read_for(20);
-                std::string t = c.text();
-                if (t.size() == answered[i]) continue;
-                if (t.ends_with("Command? [A] : ") || t.ends_with("[ Hit any key ]")) {
-                    answered[i] = t.size();
-                    c.term->send(t.ends_with("[ Hit any key ]") ? "x" : "a");
-                }
-            }
-        }
-        return true;
+        return drive(sides, {}, done);
     }
 };
 
 TEST_F(raid_e2e, a_raider_beats_the_guardian_and_the_members_and_takes_the_treasury) {
     found();
     const std::int32_t rhea_gold = e2e::i32_of(stored("RHEA"), gold_at);
-    mara = start(2);
-    come_back(mara, "Carl Dorn");
-    into_hall(mara);
-    rhea = start(1);
-    come_back(rhea, "Anna Berg");
-    rhea.type("g", "Guild Menu");
-    rhea.type("r", "Raid which Guild Hall? : ");
-    rhea.type("1\r", "Raid the hall of Wolves (Y/N) [Y] :");
-    rhea.term->send("y");
+    mara_in_the_hall_and_rhea_raids();
     ASSERT_TRUE(fight_until({&rhea, &mara}, [&] { return rhea.text().ends_with("Command? [L] : "); }))
         << rhea.text().substr(rhea.read_up_to);
     ASSERT_TRUE(rhea.shows("the fruits of your labor await within the"));
@@ -116,7 +106,7 @@ TEST_F(raid_e2e, a_raider_beats_the_guardian_and_the_members_and_takes_the_treas
     for (const char* member : {"MARA", "TESS"}) EXPECT_EQ(stored(member)[dead_at], 1) << member;
 }
 
-TEST_F(raid_e2e, a_sleeper_wakes_in_the_hall_and_x_frees_a_member_from_a_gone_raider) {
+TEST_F(raid_e2e, a_sleeper_wakes_in_the_hall_and_a_raider_whose_game_is_gone_holds_nobody_up) {
     found();
     mara = start(2);
     come_back(mara, "Carl Dorn");
@@ -142,11 +132,60 @@ TEST_F(raid_e2e, a_sleeper_wakes_in_the_hall_and_x_frees_a_member_from_a_gone_ra
     log_on(mara, "Carl Dorn");
     const std::pair<std::string, std::string> waking[] = {
         {"x", "Selection : "}, {"E", "You have already been on today."}, {"", "[HIT ANY KEY]"},
-        {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"},
-        {"x", "Waiting for response from other node.  Hit X to bail."}, {"x", "Command  : "}};
+        {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}, {"x", "Guild Hall of Wolves"},
+        {"", "Command? [L] : "}, {"l", "Command  : "}};
     for (const auto& [keys, wanted] : waking) mara.type(keys, wanted);
     EXPECT_EQ(stored("MARA")[sleeping_guild_at], 0);
-    EXPECT_NE(read_file(game.file("node0001.msg")).find("GNUMQUERY "), std::string::npos);
+    EXPECT_EQ(mara.text().find("Waiting for response from other node."), std::string::npos) << mara.text();
+    EXPECT_FALSE(file_present(game.file("node0001.msg")));
     ASSERT_EQ(leave(mara), 0);
+}
+
+TEST_F(raid_e2e, a_raid_goes_on_past_a_killed_member_the_board_holds_the_hall_and_a_killed_raider_holds_nobody_up) {
+    found();
+    // Mara hardy enough to come to her turn; Tess with 300 gold on her.
+    change_players([](const std::string& name, std::string& rec) {
+        if (name == "MARA") set16(rec, hit_points_at, 30000);
+        if (name == "TESS") set32(rec, gold_at, 300);
+    });
+    const wealth before = realm_wealth(game);
+    mara_in_the_hall_and_rhea_raids();
+    // The guardian falls; Mara is fought, and her node is killed at her turn.
+    ASSERT_TRUE(drive({&rhea}, {&mara}, [&] { return mara.text().ends_with("Command? [A] : "); })) << mara.text();
+    ASSERT_TRUE(mara.shows("Rhea has RAIDED your hall! (Online Combat)"));
+    kill_node(mara);
+    ASSERT_TRUE(rhea.shows("Mara has FLED!  What a coward."));
+    ASSERT_TRUE(rhea.shows("hall is at your disposal."));
+    ASSERT_TRUE(rhea.shows("Command? [L] : "));
+
+    // Rhea reads the board; Tess comes in and is fought there, not told the hall is clear.
+    rhea.type("m", "Messages for Wolves");
+    ASSERT_TRUE(rhea.shows("Command? [L] : "));
+    tess = start(3);
+    come_back(tess, "Dana Kell");
+    tess.type("g", "Guild Menu");
+    tess.type("e", "Waiting for response from other node.");
+    ASSERT_TRUE(fight_until({&rhea, &tess}, [&] {
+        return !tess.term->running() && rhea.text().ends_with("Command? [L] : ");
+    })) << tess.text();
+    ASSERT_TRUE(rhea.shows("Tess has entered the hall and looks quite angry!"));
+    ASSERT_TRUE(rhea.shows("You have defeated Tess!!"));
+    ASSERT_TRUE(rhea.shows("and find 300 gold."));
+    ASSERT_TRUE(tess.shows("Rhea has RAIDED your hall! (Online Combat)"));
+    EXPECT_EQ(tess.text().find("Guild Hall of Wolves"), std::string::npos) << tess.text();
+
+    // Rhea's node dies holding the hall; Mara comes back and walks into her hall at once.
+    kill_node(rhea);
+    mara = start(2);
+    come_back(mara, "Carl Dorn");
+    into_hall(mara);
+    std::string entry = mara.text().substr(mara.text().rfind("Guild Menu"));
+    EXPECT_EQ(entry.find("Waiting for response"), std::string::npos) << entry;
+    mara.type("l", "Command  : ");
+    EXPECT_EQ(leave(mara), 0);
+
+    EXPECT_EQ(stored("TESS")[dead_at], 1);
+    EXPECT_EQ(stored("MARA")[dead_at], 0);
+    EXPECT_EQ(realm_wealth(game), before);
 }
 }  // namespace

@@ -38,3 +38,7 @@ child_result run_shell(const std::string& command);
 // program ends, however it ends (a time-out's kill included), so nothing a test started
 // outlives it. Only system calls: safe between fork and exec.
 void die_with_parent(pid_t parent);
+
+// In a child: kills the process (SIGKILL, no orderly end) as soon as it waits for a key with
+// none typed ahead, however slowly it gets there; after limit_ms it is killed wherever it is.
+void kill_at_key_wait(int limit_ms = 20000);
