@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/exmods.hpp"
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/exmods.hpp"
 
 namespace cfg {
 

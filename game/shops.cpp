@@ -4,16 +4,17 @@
 #include <string>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/hold.hpp"
-#include "engine/data_files.hpp"
-#include "engine/item_registry.hpp"
-#include "engine/items.hpp"
-#include "engine/screens.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/item_registry.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/hooks.hpp"
+#include "game/inventory_menu.hpp"
 #include "game/menu.hpp"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 constexpr const char* chat_room_location = "ZChat Room";
 // The longest line the room takes from the keys.

@@ -1,8 +1,8 @@
 #include "multi/fight_hooks.hpp"
 
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/lookups.hpp"
 #include "multi/node_queue.hpp"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 // How long a wait hears nothing of its fight before it gives up, in seconds.
 constexpr std::int32_t fight_silence_limit_s = 180;

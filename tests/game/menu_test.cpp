@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/play_hooks.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game_state.hpp"
 
 namespace {

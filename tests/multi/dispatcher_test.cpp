@@ -1,8 +1,8 @@
 // The dispatcher of the message queues: each verb's screen, replies and result.
 #include <gtest/gtest.h>
 
-#include "engine/data_files.hpp"
-#include "engine/flags.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/flags.hpp"
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"
 

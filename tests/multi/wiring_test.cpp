@@ -2,7 +2,7 @@
 // LEAVEREALM, the menu loops' poll, the script interpreter's queue check, the square's mail.
 #include <gtest/gtest.h>
 
-#include "engine/exit.hpp"
+#include "engine/text/exit.hpp"
 #include "game/game_init.hpp"
 #include "game/menu.hpp"
 #include "multi/mail.hpp"
