@@ -67,6 +67,9 @@ void update_under_hold(const std::function<void()>& change);
 void set_own_base();
 
 // Pushes a copy at the head of char_list; char_count + 1. Returns the node.
+// A list's length as the 16-bit counts hold it (at most 32767).
+std::int16_t list_count(std::size_t n);
+
 character_record* add_char(const character_record& r);
 // Empties char_list (cur_char becomes null); char_count 0.
 void del_char_list();
