@@ -6,7 +6,7 @@
 // playing character's alias name, "`n" its proper-cased name, "``" one backquote. Any other
 // code is dropped with its backquote. Without a playing character "`m" and "`n" are empty.
 //
-// strip_codes (the codes removed) lives with the look-ups (engine/lookups.hpp).
+// strip_codes (the codes removed) lives with the look-ups (engine/text/lookups.hpp).
 #pragma once
 #include <cstdint>
 #include <string>
