@@ -16,13 +16,12 @@
 #include "engine/text_file.hpp"
 #include "game/forest.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
 constexpr const char* funny = "`%  \"Funny, I've never heard anyone count `4THAT`% way before...\"";
 constexpr const char* not_that_much = "`%  \"You don't have `4QUITE`% that much `n.\"";
-
-character_record& me() { return *cur_char; }
 
 void gold_line() {
     disp_line("");

@@ -12,10 +12,9 @@
 #include "engine/screens.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
+#include "game/me.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // Random(100) + 1, drawn afresh for every question a drink asks.
 int roll() { return random_n(100) + 1; }
 

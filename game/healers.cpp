@@ -11,11 +11,10 @@
 #include "engine/screens.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 std::int32_t point_price() { return price_for_level(me().level, game_stats.heal_cost); }
 
 // At or above the maximum: a script may have raised the hit points past it, and a heal must

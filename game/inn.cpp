@@ -14,11 +14,10 @@
 #include "engine/text_file.hpp"
 #include "game/healers.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // G: the room at price p. Taking it ends the program.
 void get_room(std::int32_t p) {
     disp_line("");

@@ -12,11 +12,10 @@
 #include "engine/text_file.hpp"
 #include "game/combat.hpp"
 #include "game/inn.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // What each class makes of Louis: its menu once a guest is known, and how it gets his keys.
 struct class_way {
     std::int16_t bit;

@@ -20,6 +20,7 @@
 #include "engine/text_file.hpp"
 #include "game/combat.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/skills.hpp"
 
@@ -29,8 +30,6 @@ constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-
 constexpr std::int16_t study_level = 7;
 // A class left above this percentage is mastered.
 constexpr std::int16_t mastery_percent = 95;
-
-character_record& me() { return *cur_char; }
 
 std::string master_name() { return alias_name(me().name.view()); }
 

@@ -17,14 +17,13 @@
 #include "engine/strings.hpp"
 #include "game/bank.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/mountain.hpp"
 #include "game/valley.hpp"
 
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
-
-character_record& me() { return *cur_char; }
 
 void status_line() {
     disp_line("");

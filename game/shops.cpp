@@ -14,6 +14,7 @@
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
@@ -86,8 +87,6 @@ const shop_texts armour_texts{
     {"`%  \"I will offer you `4", "`% gold for your "}, ".\"",
     {"`%  \"Gorgeous, this ", " will look stunning over ... there.\""}, "`9  Tonio takes your ",
     "`%  \"Oh, well I didn't want it anyway.\""};
-
-character_record& me() { return *cur_char; }
 
 void show_listing(const shop_texts& t, const shop_list& stock) {
     disp_line(t.heading);

@@ -20,11 +20,10 @@
 #include "game/combat.hpp"
 #include "game/hooks.hpp"
 #include "game/inn.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 const std::string lower_voice = "`%  \"Lower your voice when you talk about that.\"";
 const std::string who_line = "  `%\"Who?  Never heard of 'im.\"";
 constexpr std::int64_t thug_rate = 1000, room_rate = 400;

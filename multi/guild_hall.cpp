@@ -20,6 +20,7 @@
 #include "engine/script_hooks.hpp"
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "multi/boards.hpp"
 #include "multi/guilds.hpp"
@@ -31,8 +32,6 @@ constexpr const char* square_location = "tTown Square";
 constexpr const char* nothing_done = "`9  Nothing `4DONE`9.";
 // Hall menus re-read "guilds.dat" every turn; this many polls of 10 ms make about a second.
 constexpr std::int32_t polls_a_second = 100;
-
-character_record& me() { return *cur_char; }
 
 // The hall of the guild as "guilds.dat" stands now; null when the guild or its hall is gone.
 const guild_record* fresh_hall(std::int16_t guild) {

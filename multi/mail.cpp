@@ -16,6 +16,7 @@
 #include "engine/lookups.hpp"
 #include "engine/stats.hpp"
 #include "engine/strings.hpp"
+#include "game/me.hpp"
 #include "multi/node_queue.hpp"
 
 namespace {
@@ -40,8 +41,6 @@ struct mail_stat {
     adder add;
     getter current;  // null: the statistic takes no SET
 };
-
-character_record& me() { return *cur_char; }
 
 // The charge entries act on the equipped item; its inventory file keeps the change.
 template <void (*Adjust)(const character_record&, std::int32_t)>

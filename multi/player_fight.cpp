@@ -21,6 +21,7 @@
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
 #include "game/combat.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "multi/node_queue.hpp"
 
@@ -29,7 +30,6 @@ constexpr const char* fight_section = "pfight";
 constexpr const char* square_location = "tTown Square";
 constexpr const char* fight_location = "tOnline Combat";
 
-character_record& me() { return *cur_char; }
 std::string own_number() { return int_to_str(cur_char->number); }
 std::int64_t nearest(double x) { return round_half_even(x); }
 bool drunk(const character_record& c) { return has_status_bit(c, status_drunk); }

@@ -11,6 +11,7 @@
 #include "engine/strings.hpp"
 #include "engine/text_file.hpp"
 #include "game/combat.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "multi/boards.hpp"
 #include "multi/fight_hooks.hpp"
@@ -24,7 +25,6 @@ constexpr const char* guardian_fight_location = "oRaiding Guild";
 constexpr const char* raided_hall_location = "oGuild Hall";
 constexpr const char* area_location = "tGuild Area";
 
-character_record& me() { return *cur_char; }
 std::string own_number() { return int_to_str(cur_char->number); }
 
 // Every member in the hall, on a fresh read, hears the line.
