@@ -3,7 +3,9 @@
 #pragma once
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "engine/node_verbs.hpp"
 #include "engine/records.hpp"
 
 // Shows a text with colour codes and macros to the caller, with or without a line end.
@@ -26,6 +28,15 @@ void hook_write_rankings();
 
 // Sends a one-line node message to this player of char_list (appended to the player's
 // queue file). end_prog uses it for "LEAVEREALM <own number> <code>". Default: nothing.
-using node_message_fn = void (*)(const character_record& to_player, std::string_view message);
+using node_message_fn = void (*)(const character_record& to_player, const node_line& message);
 void set_node_message_hook(node_message_fn f);
-void hook_send_node_message(const character_record& to_player, std::string_view message);
+void hook_send_node_message(const character_record& to_player, const node_line& message);
+
+// The wiring check of start-up: each file of hooks adds the names of its hooks still at their
+// stubs, so a hook that no install function fills shows up by name.
+using stub_list = std::vector<std::string_view>;
+template <typename F>
+void note_stub(stub_list& left, F slot, F stub, std::string_view name) {
+    if (slot == stub) left.push_back(name);
+}
+void list_stub_engine_hooks(stub_list& left);

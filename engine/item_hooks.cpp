@@ -1,5 +1,7 @@
 #include "engine/item_hooks.hpp"
 
+#include "engine/hooks.hpp"
+
 namespace {
 inventory_list* no_inventory() { return nullptr; }
 void no_items(std::int16_t, inventory_list& items) { items.clear(); }
@@ -38,3 +40,12 @@ void hook_add_max_charge(character_record& who, equip_slot slot, std::int32_t am
 
 void set_is_mob_hook(is_mob_fn f) { is_mob_test = f ? f : mob_by_real_name; }
 bool hook_is_mob(const character_record& who) { return is_mob_test(who); }
+
+void list_stub_item_hooks(stub_list& left) {
+    note_stub(left, current_inventory, &no_inventory, "current_inventory");
+    note_stub(left, read_inventory_file, &no_items, "read_inventory");
+    note_stub(left, equipped_item, &no_item, "equipped_item");
+    note_stub(left, charge, &no_charge, "charge");
+    note_stub(left, max_charge, &no_charge, "max_charge");
+    note_stub(left, is_mob_test, &mob_by_real_name, "is_mob");
+}

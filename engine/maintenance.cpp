@@ -384,6 +384,7 @@ void finish_staged_day() {
 
 void set_random_news_event_hook(random_news_event_fn f) { news_event = f ? f : no_news_event; }
 void hook_random_news_event() { news_event(); }
+void list_stub_maintenance_hooks(stub_list& left) { note_stub(left, news_event, &no_news_event, "random_news_event"); }
 
 std::string yes_no_text(bool value) { return value ? "Yes" : "No"; }
 

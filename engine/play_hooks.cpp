@@ -4,6 +4,7 @@
 
 #include "door/door.hpp"
 #include "engine/debug_log.hpp"
+#include "engine/hooks.hpp"
 
 namespace {
 void no_script(std::string_view file, std::string_view params) {
@@ -38,4 +39,10 @@ char menu_poll_key(std::int32_t& polls, bool random_events) {
     }
     char k = read_key();
     return k == 0 ? '\r' : k;
+}
+
+void list_stub_play_hooks(stub_list& left) {
+    note_stub(left, run_script_hook, &no_script, "run_script");
+    note_stub(left, add_news_hook, &no_news, "add_news");
+    note_stub(left, menu_poll_hook, &no_poll, "menu_poll");
 }

@@ -181,6 +181,7 @@ void add_to_opponent(int nn, std::int64_t amount) {
 }  // namespace
 
 void set_message_board_hook(message_board_fn f) { board_menu = f ? f : no_board; }
+void list_stub_board_hook(stub_list& left) { note_stub(left, board_menu, &no_board, "message_board"); }
 void hook_message_board(const std::string& board_file, std::string_view title, int mode) {
     board_menu(board_file, title, mode);
 }

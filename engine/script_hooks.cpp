@@ -150,3 +150,25 @@ void reset_script_hooks() {
     set_check_node_messages_hook(nullptr);
     set_check_for_random_event_hook(nullptr);
 }
+
+void list_stub_script_hooks(stub_list& left) {
+    note_stub(left, flag_command, &no_flag_command, "exec_flag_command");
+    note_stub(left, adjust_value, &add_to_variable, "adjust_script_value");
+    note_stub(left, internal_monster, &no_monster, "read_internal_monster");
+    note_stub(left, internal_item, &no_item, "read_internal_item");
+    note_stub(left, creature_file, &no_creatures, "read_creature_file");
+    note_stub(left, rows_of, &no_rows, "creature_rows");
+    note_stub(left, pick_creature, &no_creature, "random_creature");
+    note_stub(left, make_opponent, &no_opponent, "mob_to_char");
+    note_stub(left, fight, &no_fight, "do_combat");
+    note_stub(left, encounter, &no_encounter, "random_encounter");
+    note_stub(left, healers, &no_place, "do_healers");
+    note_stub(left, inventory_menu, &no_place, "do_inv");
+    note_stub(left, game_settings, &no_place, "display_game_settings");
+    note_stub(left, registry_add, &no_register, "register_item");
+    note_stub(left, script_num, &unregistered, "get_item_script_num");
+    note_stub(left, inventory_add, &push_head, "add_to_inv");
+    note_stub(left, msg_waiting, &no_message, "node_msg_waiting");
+    note_stub(left, dispatch, &no_dispatch, "check_node_messages");
+    note_stub(left, random_event, &no_event, "check_for_random_event");
+}

@@ -609,7 +609,6 @@ std::unique_ptr<character_record> hook_mob(const monster_record& mob) { return m
 }  // namespace
 
 void game_combat_init() {
-    engine_creatures_init();
     set_mob_to_char_hook(hook_mob);
     set_do_combat_hook(do_combat);
     game_hooks.thug_fight = thug_fight;

@@ -65,7 +65,7 @@ void list_characters() {
 }
 
 void tell_others_we_arrived() {
-    std::string message = "ENTERREALM " + int_to_str(cur_char->number);
+    const node_line message(node_verb::enterrealm, int_to_str(cur_char->number));
     const on_line_now on_line;
     for (const character_record& c : char_list)
         if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);

@@ -316,7 +316,7 @@ bool raiders_answered() {
     for (const character_record& c : char_list)
         if (&c != cur_char && raiding(c) && character_on_line(c)) {
             raiders.push_back(c.number);
-            hook_send_node_message(c, "GNUMQUERY " + int_to_str(me().number));
+            hook_send_node_message(c, {node_verb::gnumquery, int_to_str(me().number)});
         }
     if (raiders.empty()) return true;
     disp_line("`9  Waiting for response from other node.  Hit `4X`9 to bail.");
