@@ -1,3 +1,5 @@
+// The guild hall's menu: the purchase, the hall and its sleeping quarters, the description,
+// and the sub-menus' frame that the treasury and the guardian use.
 #include "multi/guild_hall.hpp"
 
 #include <algorithm>
