@@ -195,6 +195,7 @@ void bank() {
     m.keys = keys;
     m.level = 1;
     m.echo = false;  // the hidden word looks at the key first
+    m.common_keys = "VFR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         k = hidden_word(k, bank_hidden_word, status_secret2, bank_drawer);
@@ -208,9 +209,6 @@ void bank() {
             dispdesc(menu);
             gold_line();
             break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         default: break;
         }
         return true;

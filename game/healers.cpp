@@ -141,6 +141,7 @@ void do_healers() {
     // The temple runs at whatever depth it was entered from: the square, a realm, a script.
     m.level = sub_location;
     m.poll = menu_poll::queue;
+    m.common_keys = "VFR";
     m.default_key = [] { return me().hit_points < me().max_hit_points ? 'H' : 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
@@ -151,9 +152,6 @@ void do_healers() {
             dispdesc(menu);
             show_health();
             break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         default: break;
         }
         return true;

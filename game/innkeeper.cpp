@@ -128,7 +128,6 @@ bool innkeeper_key(visit& v, char k) {
     switch (k) {
     case '?': dispdesc(v.menu); break;
     case 'L': sub_location = 2; break;
-    case 'V': display_stats(); break;
     case 'R':
         disp_lines({"", "`9  Louis says to you :",
                     "`%  \"The rooms here at the Tall Tallow Inn are the finest in this part",
@@ -159,6 +158,7 @@ void innkeeper() {
     v.loop.keys = keys;
     v.loop.level = 3;
     v.loop.poll = menu_poll::queue_and_events;
+    v.loop.common_keys = "V";
     v.loop.default_key = [] { return 'L'; };
     v.loop.on_key = [&v](char k) { return innkeeper_key(v, k); };
     run_menu_loop(v.loop);

@@ -53,13 +53,11 @@ menu_loop unpolled_loop(std::string title, std::string keys) {
     return m;
 }
 
-// The keys the house and the conversation share: ? the text, V the statistics, R the
-// rankings. True when the key was one of them.
+// The key the house and the conversation share besides V and R (which the menu loop
+// answers): ? the text. True when the key was it.
 bool shared_key(char k, const text_list& text) {
     switch (k) {
     case '?': dispdesc(text); return true;
-    case 'V': display_stats(); return true;
-    case 'R': display_ranks(ranks_show); return true;
     default: return false;
     }
 }
@@ -165,6 +163,7 @@ void conversation() {
     show_menu_text(text);
     bool asked = false;
     menu_loop m = unpolled_loop("`9   Conversing with " + master_name() + "`%:", keys);
+    m.common_keys = "VR";
     m.default_key = [&] { return asked ? 'L' : 'H'; };
     m.on_key = [&](char k) {
         if (shared_key(k, text)) return true;
@@ -344,13 +343,13 @@ void masters_house() {
     write_char_file(true);
     show_menu_text(text);
     menu_loop m = unpolled_loop("`9   Masters House`%:", keys);
+    m.common_keys = "VRF";
     m.each_turn = [] { me().location = masters_location; };
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         if (shared_key(k, text)) return true;
         switch (k) {
         case 'L': return false;
-        case 'F': list_players_online(); break;
         case 'C':
             converse_master();
             show_menu_text(text);

@@ -217,14 +217,12 @@ void run_shop(const shop_texts& t) {
     m.level = 1;
     // The inventory menu marks the player as in it; back in the shop, the shop again.
     m.each_turn = [&t] { me().location = t.location; };
+    m.common_keys = "VRF";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': dispdesc(menu); break;
-        case 'V': display_stats(); break;
-        case 'R': display_ranks(ranks_show); break;
-        case 'F': list_players_online(); break;
         case 'Y':
             do_inv();
             show_menu_text(menu);

@@ -248,6 +248,7 @@ shady_result shady_character() {
     keys += "KL";
     show_menu_text(text);
     menu_loop m = tavern_loop("`9   The Shady Character`%:", keys, 'L', menu_poll::none);
+    m.common_keys = "VFR";
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
@@ -275,6 +276,7 @@ void tavern() {
     show_menu_text(text);
     shady_result shady;
     menu_loop m = tavern_loop("`9   The Stout Mug`%:", keys, 'L', menu_poll::none);
+    m.common_keys = "VFR";
     m.each_turn = [] { me().location = tavern_location; };
     m.on_key = [&](char k) {
         switch (k) {

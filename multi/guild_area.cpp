@@ -190,6 +190,7 @@ void guild_area() {
     menu_loop m;
     m.title = "`9   Guild Menu`%:";
     m.level = 2;
+    m.common_keys = "V";
     m.default_key = [] { return 'L'; };
     m.each_turn = [&] { m.keys = menu.keys; };
     // Who the player is in the guilds is decided on fresh reads: a kick or a disband on
@@ -250,7 +251,6 @@ void guild_area() {
         case 'M': if (member) display_guild_members(cur_char->guild); break;
         case 'G': guild_rankings(ranks_show); break;
         case 'R': raid(menu); break;
-        case 'V': display_stats(); break;
         default: break;
         }
         return true;

@@ -188,6 +188,7 @@ hall_submenu::hall_submenu(std::string_view section, std::int16_t level) {
     loop.level = level;
     loop.keys = keys;
     loop.default_key = [] { return 'L'; };
+    loop.common_keys = hall_common_keys;
     loop.on_result = on_member_result;
 }
 
@@ -216,9 +217,6 @@ void follow_hall(menu_loop& m, std::int16_t guild, std::int16_t parent, const st
 bool hall_common_key(char k, const text_list& menu) {
     switch (k) {
     case '?': show_menu_text(menu); return true;
-    case 'V': display_stats(); return true;
-    case 'F': list_players_online(); return true;
-    case 'R': display_ranks(ranks_show); return true;
     default: return false;
     }
 }
@@ -303,6 +301,7 @@ void guild_hall() {
     };
     redraw();
     m.level = 3;
+    m.common_keys = hall_common_keys;
     m.default_key = [] { return 'L'; };
     m.on_result = on_member_result;
     follow_hall(m, guild, 2, "`9   Guild Hall of ", member_of);

@@ -478,13 +478,12 @@ void player_fight_menu() {
     m.title = "`9   Attack Another Player`%:";
     m.keys = keys;
     m.level = sub_location;
+    m.common_keys = "VR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': dispdesc(menu); break;
-        case 'V': display_stats(); break;
-        case 'R': display_ranks(ranks_show); break;
         case 'D': display_non_inn(); break;
         case 'A': return !attack_player();
         default: break;

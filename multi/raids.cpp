@@ -185,6 +185,7 @@ void raided_guild_hall(std::int16_t guild) {
     m.level = 3;
     m.default_key = [] { return 'L'; };
     m.keys = keys;
+    m.common_keys = hall_common_keys;
     raid_loop(m, guild, "`9   Guild Hall of ");
     m.on_key = [&](char k) {
         if (hall_common_key(k, menu)) return true;
