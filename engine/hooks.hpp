@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/node_verbs.hpp"
@@ -32,11 +33,43 @@ using node_message_fn = void (*)(const character_record& to_player, const node_l
 void set_node_message_hook(node_message_fn f);
 void hook_send_node_message(const character_record& to_player, const node_line& message);
 
-// The wiring check of start-up: each file of hooks adds the names of its hooks still at their
-// stubs, so a hook that no install function fills shows up by name.
+// The wiring check of start-up. Every hook is a hook_slot, which enters itself in one list
+// when the program starts: a hook that no install function fills shows up by name, and a new
+// hook needs no list of its own kept up.
 using stub_list = std::vector<std::string_view>;
+struct hook_entry {
+    std::string_view name;
+    void* slot;
+    bool (*at_stub)(const void* slot);
+    void (*reset)(void* slot);
+};
+void enrol_hook(const hook_entry& entry);
+// The names of the hooks still at their stubs, in the order they were enrolled.
+stub_list hooks_at_stub();
+// Every hook back at its stub (tests).
+void reset_hooks();
+
+// One hook: the function it calls, and the stub that an empty setting falls back to.
 template <typename F>
-void note_stub(stub_list& left, F slot, F stub, std::string_view name) {
-    if (slot == stub) left.push_back(name);
-}
-void list_stub_engine_hooks(stub_list& left);
+class hook_slot {
+public:
+    hook_slot(F stub, std::string_view name) : fn_(stub), stub_(stub) {
+        enrol_hook({name, this,
+                    [](const void* s) {
+                        const auto* h = static_cast<const hook_slot*>(s);
+                        return h->fn_ == h->stub_;
+                    },
+                    [](void* s) { static_cast<hook_slot*>(s)->set(nullptr); }});
+    }
+    hook_slot(const hook_slot&) = delete;
+    hook_slot& operator=(const hook_slot&) = delete;
+    void set(F f) { fn_ = f ? f : stub_; }
+    template <typename... A>
+    decltype(auto) operator()(A&&... args) const {
+        return fn_(std::forward<A>(args)...);
+    }
+
+private:
+    F fn_;
+    F stub_;
+};

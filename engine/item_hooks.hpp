@@ -10,7 +10,6 @@
 #include <cstdint>
 
 #include "engine/data_files.hpp"
-#include "engine/hooks.hpp"
 #include "engine/records.hpp"
 
 // The three equipment slots, by their wear position.
@@ -46,6 +45,3 @@ void hook_add_max_charge(character_record& who, equip_slot slot, std::int32_t am
 using is_mob_fn = bool (*)(const character_record& who);
 void set_is_mob_hook(is_mob_fn f);
 bool hook_is_mob(const character_record& who);
-
-// The wiring check: the item hooks still at their stubs.
-void list_stub_item_hooks(stub_list& left);

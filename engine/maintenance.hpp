@@ -29,7 +29,6 @@
 #include <string>
 #include <string_view>
 
-#include "engine/hooks.hpp"
 #include "engine/records.hpp"
 
 // ---- The two forms ----
@@ -104,6 +103,4 @@ struct console_hold_display {
 // Default: nothing.
 using random_news_event_fn = void (*)();
 void set_random_news_event_hook(random_news_event_fn f);
-// The wiring check: the news event hook when still at its stub.
-void list_stub_maintenance_hooks(stub_list& left);
 void hook_random_news_event();

@@ -13,18 +13,18 @@ void no_script(std::string_view file, std::string_view params) {
 void no_news(const text_list&) {}
 bool no_poll(std::int32_t&, bool) { return false; }
 
-run_script_fn run_script_hook = no_script;
-add_news_fn add_news_hook = no_news;
-menu_poll_fn menu_poll_hook = no_poll;
+hook_slot<run_script_fn> run_script_hook{no_script, "run_script"};
+hook_slot<add_news_fn> add_news_hook{no_news, "add_news"};
+hook_slot<menu_poll_fn> menu_poll_hook{no_poll, "menu_poll"};
 }  // namespace
 
-void set_run_script_hook(run_script_fn f) { run_script_hook = f ? f : no_script; }
+void set_run_script_hook(run_script_fn f) { run_script_hook.set(f); }
 void hook_run_script(std::string_view file, std::string_view params) { run_script_hook(file, params); }
 
-void set_add_news_hook(add_news_fn f) { add_news_hook = f ? f : no_news; }
+void set_add_news_hook(add_news_fn f) { add_news_hook.set(f); }
 void hook_add_news(const text_list& lines) { add_news_hook(lines); }
 
-void set_menu_poll_hook(menu_poll_fn f) { menu_poll_hook = f ? f : no_poll; }
+void set_menu_poll_hook(menu_poll_fn f) { menu_poll_hook.set(f); }
 bool hook_menu_poll(std::int32_t& polls, bool random_events) { return menu_poll_hook(polls, random_events); }
 
 char menu_poll_key(std::int32_t& polls, bool random_events) {
@@ -41,8 +41,3 @@ char menu_poll_key(std::int32_t& polls, bool random_events) {
     return k == 0 ? '\r' : k;
 }
 
-void list_stub_play_hooks(stub_list& left) {
-    note_stub(left, run_script_hook, &no_script, "run_script");
-    note_stub(left, add_news_hook, &no_news, "add_news");
-    note_stub(left, menu_poll_hook, &no_poll, "menu_poll");
-}

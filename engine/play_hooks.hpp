@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/hooks.hpp"
 #include "engine/text_file.hpp"
 
 // Runs a script file with a parameter line (an item's event: "items/<n>.scr" and "USE").
@@ -36,6 +35,3 @@ bool hook_menu_poll(std::int32_t& polls, bool random_events);
 // (the caller shows its prompt again and waits anew with the same counter). Once the
 // caller is gone the door kit ends the program, or (while a hold is raised) Enter is read.
 char menu_poll_key(std::int32_t& polls, bool random_events = true);
-
-// The wiring check: the play hooks still at their stubs.
-void list_stub_play_hooks(stub_list& left);

@@ -14,7 +14,6 @@
 #include <string_view>
 
 #include "engine/creatures.hpp"
-#include "engine/hooks.hpp"
 #include "engine/item_hooks.hpp"
 #include "engine/macros.hpp"
 #include "engine/records.hpp"
@@ -54,6 +53,4 @@ std::string script_board_file(std::string_view script_name, std::int32_t number)
 // installs message_board_menu. Default: nothing (logged in full debug mode).
 using message_board_fn = void (*)(const std::string& board_file, std::string_view title, int mode);
 void set_message_board_hook(message_board_fn f);
-// The wiring check: the board hook when still at its stub.
-void list_stub_board_hook(stub_list& left);
 void hook_message_board(const std::string& board_file, std::string_view title, int mode);

@@ -29,7 +29,6 @@
 #include <vector>
 
 #include "engine/data_files.hpp"
-#include "engine/hooks.hpp"
 #include "engine/macros.hpp"
 #include "engine/records.hpp"
 
@@ -176,6 +175,3 @@ bool hook_check_for_random_event();
 
 // Every hook back at its default (tests).
 void reset_script_hooks();
-
-// The wiring check: the script hooks still at their stubs.
-void list_stub_script_hooks(stub_list& left);

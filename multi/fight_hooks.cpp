@@ -1,5 +1,6 @@
 #include "multi/fight_hooks.hpp"
 
+#include "engine/hooks.hpp"
 #include "engine/data_files.hpp"
 #include "engine/lookups.hpp"
 #include "engine/strings.hpp"
@@ -23,17 +24,13 @@ void run_away(std::string_view opponent_name, bool chat) {
     }
 }
 
-online_fight_wait_fn fight_wait = bail_out;
-online_fight_round_fn fight_round = run_away;
+hook_slot<online_fight_wait_fn> fight_wait{bail_out, "online_fight_wait"};
+hook_slot<online_fight_round_fn> fight_round{run_away, "online_fight_round"};
 }  // namespace
 
-void set_online_fight_wait_hook(online_fight_wait_fn f) { fight_wait = f ? f : bail_out; }
+void set_online_fight_wait_hook(online_fight_wait_fn f) { fight_wait.set(f); }
 bool hook_online_fight_wait(std::string_view opponent_name) { return fight_wait(opponent_name); }
 
-void set_online_fight_round_hook(online_fight_round_fn f) { fight_round = f ? f : run_away; }
+void set_online_fight_round_hook(online_fight_round_fn f) { fight_round.set(f); }
 void hook_online_fight_round(std::string_view opponent_name, bool chat) { fight_round(opponent_name, chat); }
 
-void list_stub_fight_hooks(stub_list& left) {
-    note_stub(left, fight_wait, &bail_out, "online_fight_wait");
-    note_stub(left, fight_round, &run_away, "online_fight_round");
-}

@@ -7,8 +7,6 @@
 #pragma once
 #include <string_view>
 
-#include "engine/hooks.hpp"
-
 // Runs an online fight until it ends, this side as defender (COMBAT, GUILDCOMBAT,
 // GNUMQUERY); true when this side won or the opponent ran. Default: bails out as the X key
 // of the fight's wait does: "RUN 0 <own number>" to the opponent, false.
@@ -23,6 +21,3 @@ bool hook_online_fight_wait(std::string_view opponent_name);
 using online_fight_round_fn = void (*)(std::string_view opponent_name, bool chat);
 void set_online_fight_round_hook(online_fight_round_fn f);
 void hook_online_fight_round(std::string_view opponent_name, bool chat);
-
-// The wiring check: the fight hooks still at their stubs.
-void list_stub_fight_hooks(stub_list& left);

@@ -4,9 +4,6 @@
 
 #include "engine/exit.hpp"
 #include "engine/install.hpp"
-#include "engine/item_hooks.hpp"
-#include "engine/maintenance.hpp"
-#include "engine/script_commands.hpp"
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
@@ -65,10 +62,8 @@ TEST_F(wiring, menu_loops_and_scripts_dispatch_the_queue_and_only_the_square_rea
 
 // Every hook and every entry of the table of places still at its stub, by name.
 stub_list stubs_left() {
-    stub_list left;
-    for (auto list : {list_stub_engine_hooks, list_stub_item_hooks, list_stub_play_hooks, list_stub_script_hooks,
-                      list_stub_maintenance_hooks, list_stub_board_hook, list_stub_fight_hooks, list_stub_places})
-        list(left);
+    stub_list left = hooks_at_stub();
+    list_stub_places(left);
     return left;
 }
 
@@ -76,6 +71,8 @@ stub_list stubs_left() {
 // that none of them fills would leave a key that silently does nothing.
 TEST(start_up, the_install_functions_leave_no_hook_and_no_place_at_its_stub) {
     child_result r = run_in_child([] {
+        reset_hooks();
+        reset_game_hooks();
         std::cout << stubs_left().size() << " at their stubs before\n";
         install_engine();
         install_game();
