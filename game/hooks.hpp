@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "engine/creatures.hpp"
+#include "engine/hooks.hpp"
 #include "engine/script_hooks.hpp"
 
 struct game_hook_table {
@@ -79,3 +80,5 @@ extern game_hook_table game_hooks;
 
 // Every entry back at its stub (tests).
 void reset_game_hooks();
+// The wiring check: the entries still at their stubs.
+void list_stub_places(stub_list& left);
