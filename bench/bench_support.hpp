@@ -21,7 +21,7 @@ inline void game_setup() {
     engine_items_init();
     engine_scripts_init();
     game_init();
-    multi_init();
+    install_multi();
     graphics_mode = 1;
     set_default_tunables();
 }

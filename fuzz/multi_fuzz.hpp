@@ -29,7 +29,7 @@ inline void multi_setup() {
     if (write(keys, pattern.data(), pattern.size()) != static_cast<ssize_t>(pattern.size())) std::abort();
     dup2(keys, 0);
     graphics_mode = 3;
-    multi_init();
+    install_multi();
 }
 
 // The characters as they stand at the start of every input, written to "players.dat".

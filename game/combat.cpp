@@ -26,6 +26,7 @@
 #include "engine/text/text_file.hpp"
 #include "game/hooks.hpp"
 #include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/skills.hpp"
 
@@ -43,8 +44,6 @@ double level_divisor(std::int16_t level) { return std::max<std::int16_t>(level, 
 
 // The death-loss divisor of the game's settings; an unset one counts as the default 10.
 std::int64_t death_divisor() { return game_stats.death_loss_divisor < 1 ? 10 : game_stats.death_loss_divisor; }
-
-character_record& me() { return *cur_char; }
 
 std::string name_of(const character_record& foe) { return foe.name.str(); }
 
@@ -613,7 +612,6 @@ std::unique_ptr<character_record> hook_mob(const monster_record& mob) { return m
 }  // namespace
 
 void game_combat_init() {
-    engine_creatures_init();
     set_mob_to_char_hook(hook_mob);
     set_do_combat_hook(do_combat);
     game_hooks.thug_fight = thug_fight;

@@ -23,13 +23,12 @@
 #include "engine/text/play_hooks.hpp"
 #include "engine/text/text_file.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/realm.hpp"
 #include "game/sage.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // The playing character's level, widened: every figure worked out from it is formed in
 // 64 bits and clamped where it is stored.
 std::int64_t level() { return me().level; }

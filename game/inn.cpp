@@ -14,11 +14,10 @@
 #include "engine/text/text_file.hpp"
 #include "game/healers.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // G: the room at price p. Taking it ends the program.
 void get_room(std::int32_t p) {
     disp_line("");
@@ -62,13 +61,11 @@ void inn() {
     m.keys = keys;
     m.level = 2;
     m.poll = menu_poll::queue_and_events;
+    m.common_keys = "VFR";
     m.default_key = [] { return 'G'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': sub_location = 1; break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         case '?': dispdesc(menu); break;
         case 'T':
             innkeeper();

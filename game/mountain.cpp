@@ -15,12 +15,11 @@
 #include "engine/text/flags.hpp"
 #include "game/forest.hpp"
 #include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/realm.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 std::string own_flag_file() { return flag_file_name(me().number); }
 
 void chest() {

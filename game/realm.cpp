@@ -18,14 +18,13 @@
 #include "game/bank.hpp"
 #include "game/hooks.hpp"
 #include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/mountain.hpp"
 #include "game/valley.hpp"
 
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
-
-character_record& me() { return *cur_char; }
 
 void status_line() {
     disp_line("");
@@ -40,15 +39,12 @@ bool realm_key(const realm& r, char k, const creature_list& creatures, const tex
     case 'S': realm_search(r, creatures, menu); break;
     case 'D': tree_bank(r.branch_line); break;
     case 'L': sub_location = 1; break;
-    case 'F': list_players_online(); break;
     case 'H':
         game_hooks.healers();
         show_menu_text(menu);
         break;
     case '?': dispdesc(menu); break;
     case 'Y': do_inv(); break;
-    case 'V': display_stats(); break;
-    case 'R': display_ranks(ranks_show); break;
     default: break;
     }
     return true;
@@ -133,6 +129,7 @@ void run_realm(const realm& r) {
     m.keys = keys;
     m.level = 3;
     m.echo = false;  // a realm may look at the key first
+    m.common_keys = "FVR";
     // The inventory menu marks the player as in it; back in the realm, the realm again.
     m.each_turn = [&r] { me().location = r.location; };
     m.before_title = status_line;

@@ -170,14 +170,12 @@ void ancient_sage() {
     // The wagon is met wherever the player is; it ends only by the player's choice.
     m.level = std::numeric_limits<std::int16_t>::min();
     m.poll = menu_poll::none;
+    m.common_keys = "VFR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': dispdesc(text); break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         case 'H': history(); return false;
         case 'M': quorvath_lore(); return false;
         case 'S': return !look_up_player();

@@ -15,6 +15,7 @@
 #include "engine/text/text_file.hpp"
 #include "game/hooks.hpp"
 #include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
@@ -87,8 +88,6 @@ const shop_texts armour_texts{
     {"`%  \"I will offer you `4", "`% gold for your "}, ".\"",
     {"`%  \"Gorgeous, this ", " will look stunning over ... there.\""}, "`9  Tonio takes your ",
     "`%  \"Oh, well I didn't want it anyway.\""};
-
-character_record& me() { return *cur_char; }
 
 void show_listing(const shop_texts& t, const shop_list& stock) {
     disp_line(t.heading);
@@ -219,14 +218,12 @@ void run_shop(const shop_texts& t) {
     m.level = 1;
     // The inventory menu marks the player as in it; back in the shop, the shop again.
     m.each_turn = [&t] { me().location = t.location; };
+    m.common_keys = "VRF";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': dispdesc(menu); break;
-        case 'V': display_stats(); break;
-        case 'R': display_ranks(ranks_show); break;
-        case 'F': list_players_online(); break;
         case 'Y':
             do_inv();
             show_menu_text(menu);

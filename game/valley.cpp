@@ -12,12 +12,11 @@
 #include "engine/text/colour.hpp"
 #include "engine/text/play_hooks.hpp"
 #include "game/forest.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/realm.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 void ambush(const text_list& menu) {
     disp_lines({"`9  You are walking through the valley when you think you spot an",
                 "  ambush up ahead.  You think you can sneak up on them and ambush", "  whoever is waiting for you.", ""});

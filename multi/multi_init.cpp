@@ -18,7 +18,7 @@
 #include "multi/player_fight.hpp"
 #include "multi/raids.hpp"
 
-void multi_init() {
+void install_multi() {
     // The orderly exit's LEAVEREALM and the square's ENTERREALM.
     set_node_message_hook(send_node_msg_to_record);
     // The queue check of every menu loop's key wait and of a script's READMENUCOMMANDS.

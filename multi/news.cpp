@@ -184,15 +184,13 @@ void conversation_board(std::string_view file_name, std::string_view title) {
     m.title = "`9   " + std::string(title) + "`%:";
     m.keys = keys;
     m.level = sub_location;
+    m.common_keys = "VFR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case 'A': enter_comment(file); break;
         case '?': show_board(file, title, menu); break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         default: break;
         }
         return true;

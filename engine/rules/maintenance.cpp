@@ -28,6 +28,7 @@
 #include "engine/text/colour.hpp"
 #include "engine/text/exit.hpp"
 #include "engine/text/flags.hpp"
+#include "engine/text/hooks.hpp"
 #include "engine/text/lookups.hpp"
 #include "engine/text/text_file.hpp"
 
@@ -36,7 +37,7 @@ enum class form { console, in_play };
 
 void no_news_event() {}
 
-random_news_event_fn news_event = no_news_event;
+hook_slot<random_news_event_fn> news_event{no_news_event, "random_news_event"};
 
 // The day is written in two steps, so that a run killed or failing anywhere can be run again
 // and lands each change exactly once. First everything the day changes is written beside
@@ -382,7 +383,7 @@ void finish_staged_day() {
     replace_file(staged_stats, stat_file_name);
 }
 
-void set_random_news_event_hook(random_news_event_fn f) { news_event = f ? f : no_news_event; }
+void set_random_news_event_hook(random_news_event_fn f) { news_event.set(f); }
 void hook_random_news_event() { news_event(); }
 
 std::string yes_no_text(bool value) { return value ? "Yes" : "No"; }

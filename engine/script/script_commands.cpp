@@ -14,6 +14,7 @@
 #include "engine/text/colour.hpp"
 #include "engine/text/exit.hpp"
 #include "engine/text/flags.hpp"
+#include "engine/text/hooks.hpp"
 #include "engine/text/item_hooks.hpp"
 #include "engine/text/lookups.hpp"
 
@@ -22,7 +23,7 @@ namespace {
 void no_board(const std::string& board_file, std::string_view title, int) {
     debug_log("No message boards for " + board_file + " " + std::string(title));
 }
-message_board_fn board_menu = no_board;
+hook_slot<message_board_fn> board_menu{no_board, "message_board"};
 
 // ---- The game-bound commands ----
 
@@ -180,7 +181,7 @@ void add_to_opponent(int nn, std::int64_t amount) {
 }
 }  // namespace
 
-void set_message_board_hook(message_board_fn f) { board_menu = f ? f : no_board; }
+void set_message_board_hook(message_board_fn f) { board_menu.set(f); }
 void hook_message_board(const std::string& board_file, std::string_view title, int mode) {
     board_menu(board_file, title, mode);
 }

@@ -42,7 +42,7 @@ void out_line(std::string_view text) {
 
 void tell_others_we_left(int code) {
     if (!cur_char) return;
-    std::string message = "LEAVEREALM " + int_to_str(cur_char->number) + " " + int_to_str(code);
+    const node_line message(node_verb::leaverealm, int_to_str(cur_char->number) + " " + int_to_str(code));
     const on_line_now on_line;
     for (const auto& c : char_list)
         if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);

@@ -3,8 +3,11 @@
 #pragma once
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/store/records.hpp"
+#include "engine/text/node_verbs.hpp"
 
 // Shows a text with colour codes and macros to the caller, with or without a line end.
 // The engine uses them for its own messages ("`9Player file `4CORRUPTED ...", the hold's
@@ -26,6 +29,47 @@ void hook_write_rankings();
 
 // Sends a one-line node message to this player of char_list (appended to the player's
 // queue file). end_prog uses it for "LEAVEREALM <own number> <code>". Default: nothing.
-using node_message_fn = void (*)(const character_record& to_player, std::string_view message);
+using node_message_fn = void (*)(const character_record& to_player, const node_line& message);
 void set_node_message_hook(node_message_fn f);
-void hook_send_node_message(const character_record& to_player, std::string_view message);
+void hook_send_node_message(const character_record& to_player, const node_line& message);
+
+// The wiring check of start-up. Every hook is a hook_slot, which enters itself in one list
+// when the program starts: a hook that no install function fills shows up by name, and a new
+// hook needs no list of its own kept up.
+using stub_list = std::vector<std::string_view>;
+struct hook_entry {
+    std::string_view name;
+    void* slot;
+    bool (*at_stub)(const void* slot);
+    void (*reset)(void* slot);
+};
+void enrol_hook(const hook_entry& entry);
+// The names of the hooks still at their stubs, in the order they were enrolled.
+stub_list hooks_at_stub();
+// Every hook back at its stub (tests).
+void reset_hooks();
+
+// One hook: the function it calls, and the stub that an empty setting falls back to.
+template <typename F>
+class hook_slot {
+public:
+    hook_slot(F stub, std::string_view name) : fn_(stub), stub_(stub) {
+        enrol_hook({name, this,
+                    [](const void* s) {
+                        const auto* h = static_cast<const hook_slot*>(s);
+                        return h->fn_ == h->stub_;
+                    },
+                    [](void* s) { static_cast<hook_slot*>(s)->set(nullptr); }});
+    }
+    hook_slot(const hook_slot&) = delete;
+    hook_slot& operator=(const hook_slot&) = delete;
+    void set(F f) { fn_ = f ? f : stub_; }
+    template <typename... A>
+    decltype(auto) operator()(A&&... args) const {
+        return fn_(std::forward<A>(args)...);
+    }
+
+private:
+    F fn_;
+    F stub_;
+};

@@ -108,8 +108,8 @@ inline void install_town_fakes() {
         }
         return false;
     });
-    set_node_message_hook([](const character_record& to, std::string_view m) {
-        fake_call("send " + std::to_string(to.number) + " " + std::string(m));
+    set_node_message_hook([](const character_record& to, const node_line& m) {
+        fake_call("send " + std::to_string(to.number) + " " + m.text());
     });
 }
 

@@ -31,7 +31,7 @@ struct multi_state : item_state {
     multi_state() {
         graphics_mode = 1;
         set_default_tunables();
-        multi_init();
+        install_multi();
         // A test that waits for a key it forgot to type would wait for ever: fail instead.
         ::alarm(120);
     }

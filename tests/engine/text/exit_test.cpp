@@ -14,9 +14,9 @@
 namespace {
 void rankings_marker() { write_file("rankings.txt", "written"); }
 
-void record_message(const character_record& to, std::string_view message) {
+void record_message(const character_record& to, const node_line& message) {
     std::string old = file_present("messages.txt") ? read_file("messages.txt") : "";
-    write_file("messages.txt", old + std::to_string(to.number) + ": " + std::string(message) + "\n");
+    write_file("messages.txt", old + std::to_string(to.number) + ": " + message.text() + "\n");
 }
 
 struct exits : ::testing::Test {
