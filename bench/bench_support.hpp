@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/flags.hpp"
-#include "engine/items_init.hpp"
-#include "engine/script_runner.hpp"
-#include "engine/text_init.hpp"
+#include "engine/script/items_init.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/text_init.hpp"
 #include "game/game_init.hpp"
 #include "multi/multi_init.hpp"
 

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/lookups.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/text/lookups.hpp"
 #include "fuzz/record_fuzz.hpp"
 #include "multi/multi_init.hpp"
 #include "multi/node_queue.hpp"

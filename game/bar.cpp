@@ -6,12 +6,12 @@
 
 #include "door/door.hpp"
 #include "door/sys.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/me.hpp"
 
 namespace {

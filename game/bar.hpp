@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/menu.hpp"
 
 // The bow behind the tavern (it blocks for its key): Y pays level x 375 or meets Bruno's

@@ -1,14 +1,16 @@
 #include "game/game_init.hpp"
 
-#include "engine/maintenance.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/script_runner.hpp"
-#include "engine/upgrade.hpp"
+#include "engine/rules/maintenance.hpp"
+#include "engine/rules/upgrade.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/bank.hpp"
 #include "game/combat.hpp"
 #include "game/forest.hpp"
 #include "game/hooks.hpp"
 #include "game/inn.hpp"
+#include "game/inventory_menu.hpp"
 #include "game/masters.hpp"
 #include "game/menu.hpp"
 #include "game/other_realms.hpp"
@@ -20,6 +22,8 @@ void game_init() {
     install_menu_poll();
     // One entry to fill for the healers, whether the square or a script sends the player.
     set_do_healers_hook([] { game_hooks.healers(); });
+    // The inventory menu, for an item past the limit and for the scripts' INVENTORY.
+    set_do_inv_hook(do_inv);
 }
 
 void install_game() {

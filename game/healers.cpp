@@ -5,12 +5,12 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/me.hpp"
 #include "game/menu.hpp"
 

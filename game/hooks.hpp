@@ -18,9 +18,9 @@
 #pragma once
 #include <string_view>
 
-#include "engine/creatures.hpp"
-#include "engine/hooks.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/text/hooks.hpp"
 
 struct game_hook_table {
     // ---- Daily maintenance and start-up data upgrade ----

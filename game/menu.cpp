@@ -4,13 +4,13 @@
 #include <utility>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/flags.hpp"
-#include "engine/lookups.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/hooks.hpp"
 
 std::int16_t sub_location = 0;

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 
 // The depth of the menu the player is in. Every menu loop runs while it is at least the
 // loop's own level; setting a lower value unwinds every loop above it (1 the town square,

@@ -4,14 +4,14 @@
 #include <vector>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/flags.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/menu.hpp"
 #include "multi/paging.hpp"
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/node_verbs.hpp"
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/node_verbs.hpp"
 
 constexpr const char* chat_room_location = "ZChat Room";
 // The longest line the room takes from the keys.

@@ -1,9 +1,9 @@
 #include "multi/fight_hooks.hpp"
 
-#include "engine/hooks.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/hooks.hpp"
+#include "engine/text/lookups.hpp"
 #include "multi/node_queue.hpp"
 
 namespace {

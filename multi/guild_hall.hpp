@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/records.hpp"
-#include "engine/text_file.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/menu.hpp"
 
 // What a hall costs, and its new guardian.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 inline constexpr const char* hall_long_rule =
     "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";

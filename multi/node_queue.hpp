@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/node_verbs.hpp"
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/node_verbs.hpp"
 #include "game/town.hpp"  // queue_file_name, shared with the square that erases the queue at entry
 
 constexpr const char* olmess_file_name = "olmess.txt";

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/node_verbs.hpp"
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/node_verbs.hpp"
 
 // How long a wait hears nothing of its fight before it gives up, in seconds.
 constexpr std::int32_t fight_silence_limit_s = 180;

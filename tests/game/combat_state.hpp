@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/creatures.hpp"
-#include "engine/flags.hpp"
 #include "engine/item_state.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/script/creature_hooks.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/text/flags.hpp"
 #include "game/combat.hpp"
 #include "game/skills.hpp"
 #include "support/child.hpp"

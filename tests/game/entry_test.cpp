@@ -3,9 +3,9 @@
 // flag expiry, the killed-today screen) and the return from an external module.
 #include <gtest/gtest.h>
 
-#include "engine/lookups.hpp"
-#include "support/screen.hpp"
+#include "engine/text/lookups.hpp"
 #include "game_state.hpp"
+#include "support/screen.hpp"
 
 namespace {
 struct entry : game_state {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game_state.hpp"
 
 namespace {

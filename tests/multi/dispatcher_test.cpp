@@ -1,13 +1,12 @@
 // The dispatcher of the message queues: each verb's screen, replies and result.
 #include <gtest/gtest.h>
 
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/node_verbs.hpp"
 #include <set>
 #include <type_traits>
-
-#include "engine/data_files.hpp"
-#include "engine/flags.hpp"
-#include "engine/node_verbs.hpp"
-#include "engine/strings.hpp"
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"
 

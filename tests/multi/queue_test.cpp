@@ -7,7 +7,7 @@
 #include <set>
 #include <unistd.h>
 
-#include "engine/file_access.hpp"
+#include "engine/store/file_access.hpp"
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"

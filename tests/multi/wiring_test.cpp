@@ -2,8 +2,8 @@
 // LEAVEREALM, the menu loops' poll, the script interpreter's queue check, the square's mail.
 #include <gtest/gtest.h>
 
-#include "engine/exit.hpp"
-#include "engine/install.hpp"
+#include "engine/script/install.hpp"
+#include "engine/text/exit.hpp"
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
