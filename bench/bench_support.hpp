@@ -9,6 +9,9 @@
 #include "door/door.hpp"
 #include "engine/script/items_init.hpp"
 #include "engine/script/script_runner.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/records.hpp"
 #include "engine/text/flags.hpp"
 #include "engine/text/text_init.hpp"
 #include "game/game_init.hpp"
@@ -24,6 +27,27 @@ inline void game_setup() {
     install_multi();
     graphics_mode = 1;
     set_default_tunables();
+}
+
+// Character n of a realm: "PLAYER<n>" of the caller "CALLER NUMBER <n>", level 1 to 20.
+inline character_record realm_character(int n) {
+    character_record c;
+    c.number = static_cast<std::int16_t>(n);
+    c.name = "PLAYER" + std::to_string(n);
+    c.real_name = "CALLER NUMBER " + std::to_string(n);
+    c.level = static_cast<std::int16_t>(1 + n % 20);
+    c.hit_points = c.max_hit_points = 20;
+    c.location = "tTown Square";
+    return c;
+}
+
+// "quorstat.dat" of a game on day 5 whose maintenance has run.
+inline void realm_stat_file() {
+    stat_record s;
+    create_stat_file(s);
+    s.day = 5;
+    s.last_maint_date = "20991231";
+    rewrite_file(stat_file_name, encode_record(s));
 }
 
 // Keys waiting on standard input, as a caller who types ahead.

@@ -63,16 +63,10 @@ figures figures_now() {
 void make_realm(int count, int guilds) {
     std::vector<character_record> chars;
     for (int n = 1; n <= count; ++n) {
-        character_record c;
-        c.number = static_cast<std::int16_t>(n);
-        c.name = "PLAYER" + std::to_string(n);
-        c.real_name = "CALLER NUMBER " + std::to_string(n);
-        c.level = static_cast<std::int16_t>(1 + n % 20);
+        character_record c = bench::realm_character(n);
         c.experience = 1000 + n * 37 % 100000;
         c.class_bits = static_cast<std::int16_t>(1 << (n % 6));
-        c.hit_points = c.max_hit_points = 20;
         c.guild = static_cast<std::int16_t>(guilds ? 1 + n % guilds : 0);
-        c.location = "tTown Square";
         chars.push_back(c);
     }
     write_record_file<character_record>(players_file_name, chars);
@@ -86,11 +80,7 @@ void make_realm(int count, int guilds) {
         list.push_back(r);
     }
     write_record_file<guild_record>(guilds_file_name, list);
-    stat_record s;
-    create_stat_file(s);
-    s.day = 5;
-    s.last_maint_date = "20991231";
-    rewrite_file(stat_file_name, encode_record(s));
+    bench::realm_stat_file();
 }
 
 std::string fresh_dir() {

@@ -127,14 +127,17 @@ void enter_realm() {
     cur_char->online = 1;
     cur_char->created_text = date_time_str();
     read_inventory(cur_char->number, cur_inventory);
-    write_char_file(true);
-    if (cur_char->last_day == game_stats.day) {
+    // The entry and, on a new game day, the day's reset in one write, decided on the merged
+    // record. Killed before the write, the next entry finds the old day and resets again.
+    bool on_today = true;
+    update_under_hold([&on_today] {
+        on_today = cur_char->last_day == game_stats.day;
+        if (!on_today) new_day_reset(*cur_char);
+    });
+    if (on_today) {
         disp_line("`9  You have already been on today.");
         if (cur_char->dead) killed_today();
         disp_line("");
-    } else {
-        new_day_reset(*cur_char);
-        write_char_file(true);
     }
     disp_text("`4[HIT ANY KEY]");
     read_key();

@@ -319,6 +319,7 @@ void run_day_steps(form f) {
     character_record* playing = f == form::in_play ? cur_char : nullptr;
     std::list<character_record> before = char_list;
     before.swap(char_list);
+    char_list_changing();
     std::string letters;
     day_letters = &letters;
     game_stats.last_maint_date = date_stamp();

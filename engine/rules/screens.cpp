@@ -248,6 +248,8 @@ void display_non_inn() {
 void rank_players() {
     debug_enter("Entering rank_players");
     // A stable sort: equal experience keeps the list's order; nodes are relinked, not copied.
+    // The list is then no longer in the file's order, which a refresh without a read keeps.
+    char_list_changing();
     char_list.sort([](const character_record& a, const character_record& b) { return a.experience > b.experience; });
     debug_leave("Leaving rank_players");
 }
@@ -346,12 +348,11 @@ void guild_rankings(int mode) {
 }
 
 void write_ranking_files() {
+    // Each listing made once for both of its files.
     rank_players();
-    output_lines(ranks_ansi_file, player_lines, "prank.ans", "prank.asc");
-    output_lines(ranks_plain_file, player_lines, "prank.ans", "prank.asc");
+    writedesc_lines({{writedesc_ansi, "prank.ans"}, {writedesc_strip, "prank.asc"}}, player_lines);
     guild_totals_table totals = guild_totals_by_number();
     sort_guilds(totals);
-    auto guild_lines = [&totals](const line_sink& put) { guild_ranking_lines(totals, put); };
-    output_lines(ranks_ansi_file, guild_lines, "grank.ans", "grank.asc");
-    output_lines(ranks_plain_file, guild_lines, "grank.ans", "grank.asc");
+    writedesc_lines({{writedesc_ansi, "grank.ans"}, {writedesc_strip, "grank.asc"}},
+                    [&totals](const line_sink& put) { guild_ranking_lines(totals, put); });
 }

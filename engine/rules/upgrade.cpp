@@ -67,6 +67,7 @@ void patch_characters(std::int16_t version, const char* name, Patch patch) {
     chars_loaded = false;
     read_char_file();
     chars_loaded = false;
+    char_list_changing();
     int changes = patch();
     debug_log(box_rule);
     game_stats.data_version = version;

@@ -15,7 +15,7 @@ char_merge::char_merge(std::optional<character_record>& own_base) : own_base_(ow
     // The playing character must be a node of the list, or the merge would drop it.
     if (cur_char && std::none_of(char_list.begin(), char_list.end(),
                                  [](const character_record& c) { return &c == cur_char; }))
-        cur_char = add_char(*cur_char);
+        cur_char = push_char(*cur_char);
     // The other records by number, in list order within a number (stable): a sorted table
     // keeps the merge small beside a list of many thousand characters.
     by_number_.reserve(char_list.size());

@@ -42,6 +42,8 @@ constexpr const char* stat_file_name = "quorstat.dat";
 // and code 3.
 void read_char_file();
 // Rewrites "players.dat" from char_list under the hold, merging first when refresh is set.
+// With refresh, a playing character that this node has not changed since it last read or
+// wrote it leaves nothing to write: only the refresh runs.
 void write_char_file(bool refresh);
 // Re-reads "players.dat" into char_list in place. The playing character takes the file's
 // record with this node's changes since it last read or wrote it (record_fields.hpp: what the
@@ -49,7 +51,8 @@ void write_char_file(bool refresh);
 // bit), so another writer's change to a field the node left alone (a kick, a sysop's edit, a
 // mark) reaches the node here; every other character comes from the file; characters new in
 // the file are added, characters gone from it removed (never cur_char). Without a playing
-// character it is a plain re-read.
+// character it is a plain re-read. A file that no node has written since this node last read
+// or wrote it is not read again: char_list already holds it.
 // "players.dat" gone after it was read this run: "  `9Error : Character file missing." and
 // code 3.
 void refresh_char_file();
@@ -66,11 +69,21 @@ void update_under_hold(const std::function<void()>& change);
 // writes its copy whole.
 void set_own_base();
 
-// Pushes a copy at the head of char_list; char_count + 1. Returns the node.
+// char_list is about to change other than through the reads, merges and writes here (the
+// daily maintenance's work on its records, the rankings' sort): the next refresh reads
+// "players.dat" again.
+// Until then a refresh of a file that no node has written since this node last read or wrote
+// it reads nothing.
+void char_list_changing();
+
 // A list's length as the 16-bit counts hold it (at most 32767).
 std::int16_t list_count(std::size_t n);
 
+// Pushes a copy at the head of char_list; char_count + 1. Returns the node.
 character_record* add_char(const character_record& r);
+// The same without forgetting what the list was read from: for the readers and the merge,
+// which account for the list's order themselves.
+character_record* push_char(const character_record& r);
 // Empties char_list (cur_char becomes null); char_count 0.
 void del_char_list();
 

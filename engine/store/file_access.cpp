@@ -177,6 +177,12 @@ std::optional<file_stamp> stamp_of(const std::string& name) {
     return stamp_from(st);
 }
 
+std::optional<file_stamp> stamp_of_open(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return std::nullopt;
+    return stamp_from(st);
+}
+
 file_status read_whole_file(const std::string& name, std::string& contents, file_stamp* stamp) {
     contents.clear();
     file_stamp own;

@@ -60,6 +60,8 @@ struct file_stamp {
 };
 // The file's stamp now; nothing when it cannot be looked at (missing, no permission).
 std::optional<file_stamp> stamp_of(const std::string& name);
+// The same for a file this process holds open.
+std::optional<file_stamp> stamp_of_open(int fd);
 
 // Outcome of reading a whole file.
 enum class file_status { ok, missing, corrupt };

@@ -127,30 +127,54 @@ void writedesc(int mode, const std::string& file_name, const text_list& list) {
 }
 
 void writedesc_lines(int mode, const std::string& file_name, const line_source& lines) {
-    debug_enter("Entering writedesc " + int_to_str(mode) + " " + file_name);
-    wait_for_file(file_name);
+    writedesc_lines({{mode, file_name}}, lines);
+}
+
+void writedesc_lines(std::initializer_list<desc_file> files, const line_source& lines) {
     constexpr std::size_t piece_size = 64 * 1024;
-    rewrite_file(file_name, [&](const piece_writer& write) {
+    struct output {
+        int mode;
+        const piece_writer* write;
         std::string piece;
-        piece.reserve(piece_size + 1024);
         bool ok = true;
-        lines([&](std::string_view line) {
-            line = line.substr(0, text_line::capacity);
-            if (mode == writedesc_ansi)
-                piece += codes_to_ansi(line);
-            else if (mode == writedesc_strip)
-                piece += strip_codes(line);
-            else
-                piece += line;
-            piece += '\n';
-            if (piece.size() >= piece_size) {
-                ok = ok && write(piece);
-                piece.clear();
-            }
+    };
+    const std::vector<desc_file> names(files);
+    std::vector<output> outs;
+    outs.reserve(names.size());
+    // Each file's rewrite is opened inside the one before, so that the innermost makes the
+    // lines once for them all; each file then takes its last piece as its rewrite closes.
+    std::function<void(std::size_t)> open_from = [&](std::size_t i) {
+        if (i == names.size()) {
+            lines([&](std::string_view line) {
+                line = line.substr(0, text_line::capacity);
+                for (output& o : outs) {
+                    if (o.mode == writedesc_ansi)
+                        o.piece += codes_to_ansi(line);
+                    else if (o.mode == writedesc_strip)
+                        o.piece += strip_codes(line);
+                    else
+                        o.piece += line;
+                    o.piece += '\n';
+                    if (o.piece.size() >= piece_size) {
+                        o.ok = o.ok && (*o.write)(o.piece);
+                        o.piece.clear();
+                    }
+                }
+            });
+            return;
+        }
+        debug_enter("Entering writedesc " + int_to_str(names[i].mode) + " " + names[i].name);
+        wait_for_file(names[i].name);
+        rewrite_file(names[i].name, [&, i](const piece_writer& write) {
+            outs.push_back({names[i].mode, &write, {}});
+            outs.back().piece.reserve(piece_size + 1024);
+            open_from(i + 1);
+            output& o = outs[i];
+            return o.ok && write(o.piece);
         });
-        return ok && write(piece);
-    });
-    debug_leave("Leaving writedesc");
+        debug_leave("Leaving writedesc");
+    };
+    open_from(0);
 }
 
 void add_desc_to_file(std::string& file_image, const text_list& list) {

@@ -11,6 +11,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <list>
 #include <string>
 #include <string_view>
@@ -78,6 +79,13 @@ using line_source = std::function<void(const line_sink& put)>;
 // characters as a list would, and they go to the file in pieces as they come, so a listing
 // of thousands of lines costs a small buffer instead of the whole file in memory.
 void writedesc_lines(int mode, const std::string& file_name, const line_source& lines);
+// The same lines to several files at once, each converted by its own mode: the lines are
+// made once for them all.
+struct desc_file {
+    int mode;
+    std::string name;
+};
+void writedesc_lines(std::initializer_list<desc_file> files, const line_source& lines);
 // Adds every line of the list, one LF-ended line each, to a file image being built (written
 // whole afterwards with atomic_rewrite or rewrite_file).
 void add_desc_to_file(std::string& file_image, const text_list& list);

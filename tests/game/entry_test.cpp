@@ -3,6 +3,9 @@
 // flag expiry, the killed-today screen) and the return from an external module.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include "engine/store/file_access.hpp"
 #include "engine/text/lookups.hpp"
 #include "game_state.hpp"
 #include "support/screen.hpp"
@@ -14,7 +17,54 @@ struct entry : game_state {
     static constexpr const char* leave_square = "LY";
     // The key of "[HIT ANY KEY]", the key after the statistics, and leaving.
     static constexpr const char* through_square = "xxLY";
+
+    // Anna (1), last in on day 6, among Bob (2), and her daily flag; the game is on day 7.
+    // The lists are then as the program loads them.
+    void yesterdays_anna() {
+        del_char_list();
+        chars_loaded = false;
+        add_char(make_char(2, "BOB"));
+        character_record& c = caller();
+        c.last_day = 6;
+        c.created_time = 1234;
+        c.gold = 777;
+        c.status_bits = 4 | 16 | 128;
+        c.creature_fights_left = 0;
+        c.skill_uses_per_day = 4;
+        c.skill_uses_left = 1;
+        c.location = "tTown Square";
+        write_char_file(false);
+        write_file("flag0001.dat", "@#FLAGS\nDAILY 1 1\nKEEP 3 2\n@#\n");
+        game_stats.last_maint_date = date_stamp();
+        write_stat_file();
+        del_char_list();
+        chars_loaded = false;
+        read_char_file();
+    }
+    // Anna's record as the entry on day 7 leaves it, every other byte as it was.
+    static std::string anna_entered(character_record c) {
+        c.online = 1;
+        c.created_text = date_time_str();
+        c.last_day = 7;
+        c.creature_fights_left = 25;
+        c.player_fights_left = 3;
+        c.skill_uses_left = 4;
+        c.status_bits = 4 | 128;
+        return encode_record(c);
+    }
+    static std::string record_of(std::int16_t number) {
+        for (const character_record& c : file_chars())
+            if (c.number == number) return encode_record(c);
+        return {};
+    }
 };
+
+int players_writes = 0;
+int writes_left = 0;
+void count_or_kill(const std::string& name) {
+    if (name == players_file_name) ++players_writes;
+    if (writes_left > 0 && --writes_left == 0) ::raise(SIGKILL);
+}
 }  // namespace
 
 TEST_F(entry, the_look_up_key_is_the_bbs_name_cut_as_stored) {
@@ -243,4 +293,58 @@ TEST_F(entry, another_nodes_hand_off_file_is_left_alone) {
     input_feed keys("l");
     enter_game();
     EXPECT_TRUE(file_present("qvh00001.dat"));
+}
+
+TEST_F(entry, a_log_on_saves_the_entry_and_the_new_day_in_one_write) {
+    yesterdays_anna();
+    const character_record before = *char_num_ptr(1);
+    const std::string bob = record_of(2);
+    players_writes = 0;
+    set_write_watch(count_or_kill);
+    {
+        input_feed keys(std::string("E") + through_square);
+        enter_game();
+    }
+    set_write_watch(nullptr);
+    // The statistics screen's save and the square's found nothing more to write.
+    EXPECT_EQ(players_writes, 1);
+    EXPECT_EQ(record_of(1), anna_entered(before));
+    EXPECT_EQ(record_of(2), bob);
+    EXPECT_EQ(read_file("flag0001.dat"), "@#FLAGS\nKEEP 3 2\n@#\n");
+}
+
+TEST_F(entry, a_log_on_killed_at_any_write_leaves_a_sound_file_and_the_next_one_ends_the_same) {
+    yesterdays_anna();
+    const std::string before = record_of(1);
+    const std::string after = anna_entered(*char_num_ptr(1));
+    const std::string bob = record_of(2);
+    auto log_on = [] {
+        del_char_list();
+        chars_loaded = false;
+        read_char_file();
+        set_write_watch(count_or_kill);
+        input_feed keys(std::string("E") + through_square);
+        enter_game();
+    };
+    bool ran_through = false;
+    for (int k = 1; k < 20 && !ran_through; ++k) {
+        yesterdays_anna();
+        writes_left = k;
+        child_result first = run_in_child(log_on);
+        ran_through = first.exited && first.code == 0;
+        std::string at = "killed at write " + std::to_string(k);
+        if (!ran_through) {
+            EXPECT_EQ(first.code, SIGKILL) << at;
+            // The old record or the whole new one, never a part of the day.
+            std::string anna = record_of(1);
+            EXPECT_TRUE(anna == before || anna == after) << at;
+            EXPECT_EQ(record_of(2), bob) << at;
+            writes_left = 0;
+            EXPECT_EQ(run_in_child(log_on).code, 0) << at;
+        }
+        EXPECT_EQ(record_of(1), after) << at;
+        EXPECT_EQ(record_of(2), bob) << at;
+        EXPECT_EQ(read_file("flag0001.dat"), "@#FLAGS\nKEEP 3 2\n@#\n") << at;
+    }
+    EXPECT_TRUE(ran_through);
 }
