@@ -7,13 +7,13 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/records.hpp"
-#include "engine/flags.hpp"
-#include "engine/items_init.hpp"
-#include "engine/script_runner.hpp"
-#include "engine/text_init.hpp"
+#include "engine/script/items_init.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/text_init.hpp"
 #include "game/game_init.hpp"
 #include "multi/multi_init.hpp"
 
@@ -24,7 +24,7 @@ inline void game_setup() {
     engine_items_init();
     engine_scripts_init();
     game_init();
-    multi_init();
+    install_multi();
     graphics_mode = 1;
     set_default_tunables();
 }

@@ -11,9 +11,9 @@
 #include "config/console.hpp"
 #include "config/options.hpp"
 #include "door/sys.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/record_file.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/text/lookups.hpp"
 
 namespace {
 using clock_type = std::chrono::steady_clock;

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "door/sys.hpp"
-#include "engine/data_files.hpp"
-#include "engine/exit.hpp"
-#include "engine/lookups.hpp"
-#include "engine/record_file.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/text/exit.hpp"
+#include "engine/text/lookups.hpp"
 
 namespace {
 using clock_type = std::chrono::steady_clock;

@@ -21,9 +21,20 @@ function(qv_library name)
   endif()
 endfunction()
 
+# qv_wing(wing deps...): the library engine_<wing> from every .cpp in engine/<wing>. A wing
+# links only the wings under it (and the door kit); engine/<wing>/CMakeLists.txt says which.
+function(qv_wing wing)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/engine/${wing}/*.cpp)
+  add_library(engine_${wing} STATIC ${srcs})
+  target_include_directories(engine_${wing} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(engine_${wing} PUBLIC ${ARGN})
+endfunction()
+
 # qv_test_folder(name libs...): one GoogleTest binary from every .cpp in tests/<name>.
 function(qv_test_folder name)
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  # A folder in parts (tests/engine/<wing>) is one program; the probes' mains stay out.
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  list(FILTER srcs EXCLUDE REGEX "/probe/")
   if(NOT srcs)
     return()
   endif()

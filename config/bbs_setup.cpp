@@ -4,11 +4,11 @@
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/game_path.hpp"
-#include "engine/lookups.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/game_path.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/lookups.hpp"
 
 namespace cfg {
 namespace {

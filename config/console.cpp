@@ -7,13 +7,13 @@
 
 #include "door/door.hpp"
 #include "door/door_internal.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/hold.hpp"
-#include "engine/hooks.hpp"
-#include "engine/lookups.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/hooks.hpp"
+#include "engine/text/lookups.hpp"
 
 namespace cfg {
 namespace {

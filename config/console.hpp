@@ -1,7 +1,7 @@
 // The utility's small layer over the local console: colour-code printing, keys, the one-line
 // field editor every editor changes a value with, number fields, yes/no questions, the frame
 // line, the cursor menu, and the one way the utility ends. Output goes through the door kit's
-// output (ANSI colours and cursor); keys through read_key_ext (engine/strings.hpp).
+// output (ANSI colours and cursor); keys through read_key_ext (engine/store/strings.hpp).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/exmods.hpp"
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/exmods.hpp"
 
 namespace cfg {
 

@@ -7,11 +7,11 @@
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
 #include "door/keys.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/record_file.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/strings.hpp"
 
 namespace cfg {
 namespace {

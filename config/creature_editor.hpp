@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/creatures.hpp"
+#include "engine/rules/creatures.hpp"
 
 namespace cfg {
 

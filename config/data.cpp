@@ -11,14 +11,14 @@
 
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/exit.hpp"
-#include "engine/file_access.hpp"
-#include "engine/hold.hpp"
-#include "engine/maintenance.hpp"
-#include "engine/record_file.hpp"
-#include "engine/record_fields.hpp"
+#include "engine/rules/maintenance.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/record_fields.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/text/exit.hpp"
 
 namespace cfg {
 

@@ -3,10 +3,10 @@
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
 #include "door/keys.hpp"
-#include "engine/game_path.hpp"
-#include "engine/lookups.hpp"
-#include "engine/script_runner.hpp"
-#include "engine/strings.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/store/game_path.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/lookups.hpp"
 
 namespace cfg {
 namespace {

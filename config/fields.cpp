@@ -4,7 +4,7 @@
 #include "config/console.hpp"
 #include "door/door.hpp"
 #include "door/keys.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/strings.hpp"
 
 namespace cfg {
 namespace {

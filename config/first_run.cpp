@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "config/quorcfg.hpp"
-#include "engine/creatures.hpp"
-#include "engine/equipment.hpp"
-#include "engine/record_file.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/rules/equipment.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/strings.hpp"
 
 namespace cfg {
 namespace {

@@ -1,13 +1,13 @@
 // The utility's start-up, its main menu and its quit.
 #include "config/console.hpp"
 #include "config/creature_editor.hpp"
-#include "config/shop_editor.hpp"
 #include "config/options.hpp"
 #include "config/quorcfg.hpp"
+#include "config/shop_editor.hpp"
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
 
 namespace cfg {
 namespace {

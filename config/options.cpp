@@ -6,12 +6,12 @@
 #include <limits>
 
 #include "config/console.hpp"
-#include "engine/data_files.hpp"
-#include "engine/flags.hpp"
 #include "door/file_forms.hpp"
-#include "engine/lookups.hpp"
-#include "engine/record_fields.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/record_fields.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
 
 namespace cfg {
 namespace {

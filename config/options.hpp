@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 namespace cfg {
 

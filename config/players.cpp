@@ -11,13 +11,13 @@
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
 #include "door/keys.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/maintenance.hpp"
-#include "engine/record_fields.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/maintenance.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/record_fields.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/lookups.hpp"
 
 namespace cfg {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/exmods.hpp"
-#include "engine/item_registry.hpp"
-#include "engine/races.hpp"
-#include "engine/records.hpp"
+#include "engine/rules/races.hpp"
+#include "engine/store/item_registry.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/exmods.hpp"
 
 namespace cfg {
 

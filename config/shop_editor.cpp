@@ -7,9 +7,9 @@
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
 #include "door/keys.hpp"
-#include "engine/items.hpp"
-#include "engine/shop_file.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/store/shop_file.hpp"
+#include "engine/store/strings.hpp"
 
 namespace cfg {
 namespace {

@@ -6,13 +6,13 @@
 
 #include "config/console.hpp"
 #include "config/quorcfg.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/game_path.hpp"
-#include "engine/player_files.hpp"
-#include "engine/record_file.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/player_files.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/game_path.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/strings.hpp"
 
 namespace cfg {
 namespace {

@@ -10,6 +10,7 @@
 
 #include "door/fstr.hpp"
 #include "door/halt.hpp"
+#include "door/switches.hpp"
 #include "door/sys.hpp"
 
 // ---- Door session values (one set per process; the kit writes them, the game reads them) ----
@@ -36,9 +37,6 @@ extern bool text_display;
 extern volatile std::sig_atomic_t carrier_present;
 extern local_time start_time;
 extern std::int16_t security_level;
-
-// Full debug mode (switch /D); the engine's debug log reads it.
-extern bool debug_mode;
 
 // Why the session is ending: set when the caller's carrier was lost (hang-up, terminate
 // signal, end of input, I/O error). The exit chain reads it to save the character.

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/flags.hpp"
+#include "engine/text/flags.hpp"
 
 namespace fuzzing {
 inline void silence_output() {

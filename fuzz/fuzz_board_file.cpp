@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_access.hpp"
-#include "engine/flags.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/text/flags.hpp"
 #include "fuzz/multi_fuzz.hpp"
 #include "multi/boards.hpp"
 

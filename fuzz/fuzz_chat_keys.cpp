@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_access.hpp"
-#include "engine/lookups.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/text/lookups.hpp"
 #include "fuzz/multi_fuzz.hpp"
 #include "multi/chat.hpp"
 

@@ -2,7 +2,7 @@
 // filter and the sort, the game's reader, and the news phrase codes on the same bytes.
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/creatures.hpp"
+#include "engine/rules/creatures.hpp"
 
 namespace {
 bool out_of_order(const monster_record& a, const monster_record& b) {

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/file_access.hpp"
-#include "engine/script_commands.hpp"
-#include "engine/strings.hpp"
+#include "engine/script/script_commands.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
 #include "fuzz/caller_fuzz.hpp"
 #include "fuzz/record_fuzz.hpp"
 

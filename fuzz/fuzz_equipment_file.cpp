@@ -1,7 +1,7 @@
 // Any bytes as "weapons.dat": the table parser and the game's reader of equipment files.
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/equipment.hpp"
+#include "engine/rules/equipment.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::check_records<equipment_entry>(data, size);

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/file_access.hpp"
-#include "engine/script.hpp"
-#include "engine/script_runner.hpp"
-#include "engine/strings.hpp"
+#include "engine/script/script.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
 #include "fuzz/caller_fuzz.hpp"
 #include "fuzz/record_fuzz.hpp"
 

@@ -2,7 +2,7 @@
 // list written back reads back the same.
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/exmods.hpp"
+#include "engine/text/exmods.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::scratch_dir scratch;

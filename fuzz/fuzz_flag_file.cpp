@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/file_access.hpp"
-#include "engine/flags.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
 #include "fuzz/record_fuzz.hpp"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
 #include "fuzz/record_fuzz.hpp"
 #include "game/entry.hpp"
 #include "game/new_char.hpp"

@@ -2,7 +2,7 @@
 // and the list operations on what was read.
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/items.hpp"
+#include "engine/rules/items.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::check_records<item_record>(data, size);

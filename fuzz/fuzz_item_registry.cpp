@@ -2,7 +2,7 @@
 // numbering of a new item.
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/item_registry.hpp"
+#include "engine/store/item_registry.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::check_records<registry_record>(data, size);

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
 
 namespace {
 character_record creature;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_access.hpp"
+#include "engine/store/file_access.hpp"
 #include "fuzz/multi_fuzz.hpp"
 #include "multi/mail.hpp"
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_access.hpp"
-#include "engine/news_file.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/news_file.hpp"
 #include "fuzz/multi_fuzz.hpp"
 #include "multi/news.hpp"
 

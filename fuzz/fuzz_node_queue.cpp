@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_access.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
 #include "fuzz/multi_fuzz.hpp"
-#include "engine/flags.hpp"
 #include "multi/fight_hooks.hpp"
 #include "multi/node_queue.hpp"
 #include "multi/player_fight.hpp"

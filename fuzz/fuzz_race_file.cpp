@@ -3,9 +3,9 @@
 
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/races.hpp"
+#include "engine/rules/races.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::quiet_output();

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_access.hpp"
-#include "engine/text_file.hpp"
-#include "engine/script_runner.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/text/text_file.hpp"
 #include "fuzz/caller_fuzz.hpp"
 #include "fuzz/record_fuzz.hpp"
 

@@ -13,13 +13,13 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/flags.hpp"
-#include "engine/item_hooks.hpp"
-#include "engine/script.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/script/script.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/item_hooks.hpp"
 #include "fuzz/record_fuzz.hpp"
 
 namespace {

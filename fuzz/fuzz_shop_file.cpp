@@ -4,8 +4,8 @@
 
 #include <unistd.h>
 
-#include "engine/debug_log.hpp"
-#include "engine/shop_file.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/shop_file.hpp"
 #include "game/shops.hpp"
 
 namespace {

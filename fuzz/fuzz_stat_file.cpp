@@ -1,7 +1,7 @@
 // "quorstat.dat" from any bytes, through the game's own reader and writer.
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/data_files.hpp"
+#include "engine/store/data_files.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::check_records<stat_record>(data, size);

@@ -6,9 +6,9 @@
 
 #include "fuzz/record_fuzz.hpp"
 
-#include "engine/debug_log.hpp"
-#include "engine/item_registry.hpp"
-#include "engine/stock_items.hpp"
+#include "engine/rules/stock_items.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/item_registry.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::quiet_output();

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/text_file.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/text_file.hpp"
 #include "fuzz/record_fuzz.hpp"
 
 namespace {

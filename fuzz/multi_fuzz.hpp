@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/file_access.hpp"
-#include "engine/lookups.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/text/lookups.hpp"
 #include "fuzz/record_fuzz.hpp"
 #include "multi/multi_init.hpp"
 #include "multi/node_queue.hpp"
@@ -29,7 +29,7 @@ inline void multi_setup() {
     if (write(keys, pattern.data(), pattern.size()) != static_cast<ssize_t>(pattern.size())) std::abort();
     dup2(keys, 0);
     graphics_mode = 3;
-    multi_init();
+    install_multi();
 }
 
 // The characters as they stand at the start of every input, written to "players.dat".

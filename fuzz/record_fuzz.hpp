@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "door/sys.hpp"
-#include "engine/record_file.hpp"
+#include "engine/store/record_file.hpp"
 
 namespace fuzzing {
 // Pauses of the hold wait must not slow the fuzzer down.

@@ -6,23 +6,22 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/records.hpp"
-#include "engine/screens.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/records.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/forest.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
 constexpr const char* funny = "`%  \"Funny, I've never heard anyone count `4THAT`% way before...\"";
 constexpr const char* not_that_much = "`%  \"You don't have `4QUITE`% that much `n.\"";
-
-character_record& me() { return *cur_char; }
 
 void gold_line() {
     disp_line("");
@@ -196,6 +195,7 @@ void bank() {
     m.keys = keys;
     m.level = 1;
     m.echo = false;  // the hidden word looks at the key first
+    m.common_keys = "VFR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         k = hidden_word(k, bank_hidden_word, status_secret2, bank_drawer);
@@ -209,9 +209,6 @@ void bank() {
             dispdesc(menu);
             gold_line();
             break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         default: break;
         }
         return true;

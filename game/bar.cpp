@@ -6,16 +6,15 @@
 
 #include "door/door.hpp"
 #include "door/sys.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "game/me.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // Random(100) + 1, drawn afresh for every question a drink asks.
 int roll() { return random_n(100) + 1; }
 
@@ -168,9 +167,6 @@ menu_loop tavern_loop(std::string title, std::string keys, char default_key, men
 bool tavern_common_key(char k, const text_list& text) {
     switch (k) {
     case '?': dispdesc(text); return true;
-    case 'V': display_stats(); return true;
-    case 'F': list_players_online(); return true;
-    case 'R': display_ranks(ranks_show); return true;
     default: return false;
     }
 }
@@ -180,6 +176,7 @@ void bow_menu() {
     std::string keys;
     text_list text = open_section("bowmenu", keys);
     menu_loop m = tavern_loop("`9   Behind The Stout Mug`%:", keys, 'Y', menu_poll::none);
+    m.common_keys = "VFR";
     m.on_key = [&](char k) {
         switch (k) {
         case 'W': disp_line("`%  \"I got the bow, question is, my friend, do you have the money?\""); return true;
@@ -199,6 +196,7 @@ void bartender() {
     std::string keys;
     text_list text = open_section("bartender", keys);
     menu_loop m = tavern_loop("`9   Paully The Bartender`%:", keys, 'L', menu_poll::queue_and_events);
+    m.common_keys = "VFR";
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/menu.hpp"
 
 // The bow behind the tavern (it blocks for its key): Y pays level x 375 or meets Bruno's
@@ -24,6 +24,6 @@ std::int64_t bow_price(std::int16_t level);
 // A loop of the tavern's menus: the title, the section's keys and the default key; it ends
 // only by its own keys.
 menu_loop tavern_loop(std::string title, std::string keys, char default_key, menu_poll poll);
-// The keys every tavern menu shares: ? the section text, V the statistics, F who is in the
-// realm, R the rankings. True when the key was one of them.
+// The key every tavern menu shares besides V, F and R (which the menu loop answers): ? the
+// section text. True when the key was it.
 bool tavern_common_key(char k, const text_list& text);

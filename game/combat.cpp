@@ -5,24 +5,28 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/flags.hpp"
-#include "engine/hold.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
-#include "engine/script.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/creature_hooks.hpp"
+#include "engine/script/script.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/exit.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/play_hooks.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/hooks.hpp"
+#include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/skills.hpp"
 
@@ -40,8 +44,6 @@ double level_divisor(std::int16_t level) { return std::max<std::int16_t>(level, 
 
 // The death-loss divisor of the game's settings; an unset one counts as the default 10.
 std::int64_t death_divisor() { return game_stats.death_loss_divisor < 1 ? 10 : game_stats.death_loss_divisor; }
-
-character_record& me() { return *cur_char; }
 
 std::string name_of(const character_record& foe) { return foe.name.str(); }
 
@@ -610,7 +612,6 @@ std::unique_ptr<character_record> hook_mob(const monster_record& mob) { return m
 }  // namespace
 
 void game_combat_init() {
-    engine_creatures_init();
     set_mob_to_char_hook(hook_mob);
     set_do_combat_hook(do_combat);
     game_hooks.thug_fight = thug_fight;

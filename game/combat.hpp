@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/creatures.hpp"
-#include "engine/records.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/store/records.hpp"
 
 // A creature turned into a character-shaped opponent, its attack, defense, shield value and
 // hit points scaled by the MOB_DIFFICULTY_MULT tunable. Null for a null creature.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 // The game's start-up, in its order; ends through end_prog (or halt, for "MAINT").
 [[noreturn]] void main_body(int argc, char** argv);

@@ -7,29 +7,28 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/item_registry.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
-#include "engine/script.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/script.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/item_registry.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/play_hooks.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/realm.hpp"
 #include "game/sage.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // The playing character's level, widened: every figure worked out from it is formed in
 // 64 bits and clamped where it is stored.
 std::int64_t level() { return me().level; }

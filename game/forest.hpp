@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/creatures.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/realm.hpp"
 
 // The forest's location text, the section of "quortext.dat" and the ANSI picture.

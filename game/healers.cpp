@@ -5,17 +5,16 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/text_file.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 std::int32_t point_price() { return price_for_level(me().level, game_stats.heal_cost); }
 
 // At or above the maximum: a script may have raised the hit points past it, and a heal must
@@ -142,6 +141,7 @@ void do_healers() {
     // The temple runs at whatever depth it was entered from: the square, a realm, a script.
     m.level = sub_location;
     m.poll = menu_poll::queue;
+    m.common_keys = "VFR";
     m.default_key = [] { return me().hit_points < me().max_hit_points ? 'H' : 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
@@ -152,9 +152,6 @@ void do_healers() {
             dispdesc(menu);
             show_health();
             break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         default: break;
         }
         return true;

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 constexpr const char* healers_location = "bHealers Temple";
 constexpr const char* healers_section = "healers";

@@ -18,8 +18,9 @@
 #pragma once
 #include <string_view>
 
-#include "engine/creatures.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/text/hooks.hpp"
 
 struct game_hook_table {
     // ---- Daily maintenance and start-up data upgrade ----
@@ -79,3 +80,5 @@ extern game_hook_table game_hooks;
 
 // Every entry back at its stub (tests).
 void reset_game_hooks();
+// The wiring check: the entries still at their stubs.
+void list_stub_places(stub_list& left);

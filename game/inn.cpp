@@ -3,22 +3,21 @@
 #include <string>
 
 #include "door/door.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/exit.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/exit.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/healers.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // G: the room at price p. Taking it ends the program.
 void get_room(std::int32_t p) {
     disp_line("");
@@ -62,13 +61,11 @@ void inn() {
     m.keys = keys;
     m.level = 2;
     m.poll = menu_poll::queue_and_events;
+    m.common_keys = "VFR";
     m.default_key = [] { return 'G'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': sub_location = 1; break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         case '?': dispdesc(menu); break;
         case 'T':
             innkeeper();

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 constexpr const char* inn_location = "bTall Tallow Inn";
 constexpr const char* inn_section = "tallowinn";

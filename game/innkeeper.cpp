@@ -3,20 +3,19 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/combat.hpp"
 #include "game/inn.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 // What each class makes of Louis: its menu once a guest is known, and how it gets his keys.
 struct class_way {
     std::int16_t bit;
@@ -129,7 +128,6 @@ bool innkeeper_key(visit& v, char k) {
     switch (k) {
     case '?': dispdesc(v.menu); break;
     case 'L': sub_location = 2; break;
-    case 'V': display_stats(); break;
     case 'R':
         disp_lines({"", "`9  Louis says to you :",
                     "`%  \"The rooms here at the Tall Tallow Inn are the finest in this part",
@@ -160,6 +158,7 @@ void innkeeper() {
     v.loop.keys = keys;
     v.loop.level = 3;
     v.loop.poll = menu_poll::queue_and_events;
+    v.loop.common_keys = "V";
     v.loop.default_key = [] { return 'L'; };
     v.loop.on_key = [&v](char k) { return innkeeper_key(v, k); };
     run_menu_loop(v.loop);

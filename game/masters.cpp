@@ -8,18 +8,19 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/play_hooks.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/combat.hpp"
 #include "game/hooks.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/skills.hpp"
 
@@ -29,8 +30,6 @@ constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-
 constexpr std::int16_t study_level = 7;
 // A class left above this percentage is mastered.
 constexpr std::int16_t mastery_percent = 95;
-
-character_record& me() { return *cur_char; }
 
 std::string master_name() { return alias_name(me().name.view()); }
 
@@ -54,13 +53,11 @@ menu_loop unpolled_loop(std::string title, std::string keys) {
     return m;
 }
 
-// The keys the house and the conversation share: ? the text, V the statistics, R the
-// rankings. True when the key was one of them.
+// The key the house and the conversation share besides V and R (which the menu loop
+// answers): ? the text. True when the key was it.
 bool shared_key(char k, const text_list& text) {
     switch (k) {
     case '?': dispdesc(text); return true;
-    case 'V': display_stats(); return true;
-    case 'R': display_ranks(ranks_show); return true;
     default: return false;
     }
 }
@@ -166,6 +163,7 @@ void conversation() {
     show_menu_text(text);
     bool asked = false;
     menu_loop m = unpolled_loop("`9   Conversing with " + master_name() + "`%:", keys);
+    m.common_keys = "VR";
     m.default_key = [&] { return asked ? 'L' : 'H'; };
     m.on_key = [&](char k) {
         if (shared_key(k, text)) return true;
@@ -345,13 +343,13 @@ void masters_house() {
     write_char_file(true);
     show_menu_text(text);
     menu_loop m = unpolled_loop("`9   Masters House`%:", keys);
+    m.common_keys = "VRF";
     m.each_turn = [] { me().location = masters_location; };
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         if (shared_key(k, text)) return true;
         switch (k) {
         case 'L': return false;
-        case 'F': list_players_online(); break;
         case 'C':
             converse_master();
             show_menu_text(text);

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/creatures.hpp"
+#include "engine/rules/creatures.hpp"
 
 // The house's location text and its section of "quortext.dat"; the conversation's section.
 constexpr const char* masters_location = "bMasters House";

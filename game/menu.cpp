@@ -4,12 +4,13 @@
 #include <utility>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/flags.hpp"
-#include "engine/lookups.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/hooks.hpp"
 
 std::int16_t sub_location = 0;
@@ -40,6 +41,28 @@ char wait_for_key(std::int32_t& polls, const menu_loop& m) {
     mail_in_poll = saved;
     polling_loop = saved_loop;
     return k;
+}
+
+struct common_screen {
+    char key;
+    void (*show)();
+};
+const common_screen common_screens[] = {
+    {'V', display_stats},
+    {'F', list_players_online},
+    {'R', [] { display_ranks(ranks_show); }},
+};
+
+// A key of the place's common_keys: its screen. False for any other key.
+bool common_key(const menu_loop& m, char k) {
+    if (k == 0 || m.common_keys.find(k) == std::string_view::npos) return false;
+    for (const common_screen& c : common_screens) {
+        if (c.key != k) continue;
+        if (!m.echo) echo_key(k);
+        c.show();
+        return true;
+    }
+    return false;
 }
 }  // namespace
 
@@ -120,6 +143,7 @@ void run_menu_loop(const menu_loop& m) {
         k = upcase_key(k);
         if (m.echo) echo_key(k);
         if (m.before_key && !m.before_key()) continue;
+        if (common_key(m, k)) continue;
         if (m.on_key && !m.on_key(k)) break;
     }
 }

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 
 // The depth of the menu the player is in. Every menu loop runs while it is at least the
 // loop's own level; setting a lower value unwinds every loop above it (1 the town square,
@@ -62,6 +62,11 @@ struct menu_loop {
     // Run after a key is read and echoed, before on_key: false drops the key (a place that
     // was taken from the player meanwhile lowers sub_location there, and the loop ends).
     std::function<bool()> before_key;
+    // The keys of the screens that many places offer, for a place that asks for them: V the
+    // statistics, F the players on line, R the rankings ("VFR", "VR", ...). The loop answers
+    // such a key itself (echoing it for a place that echoes its own keys); on_key never
+    // sees it.
+    std::string_view common_keys;
     // Handles one key, upper-cased; false ends the loop.
     std::function<bool(char key)> on_key;
     // The guild whose hall the player holds in a raid, for the queue's dispatcher (0: none).

@@ -7,19 +7,19 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/flags.hpp"
-#include "engine/items.hpp"
-#include "engine/script.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/script.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
 #include "game/forest.hpp"
+#include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/realm.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 std::string own_flag_file() { return flag_file_name(me().number); }
 
 void chest() {

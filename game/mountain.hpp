@@ -3,8 +3,8 @@
 // brings the dryad's test. The bird's count and the test's outcome stay in the player's flag
 // file for the sysop's scripts.
 #pragma once
-#include "engine/creatures.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/text/text_file.hpp"
 
 constexpr const char* mountain_location = "mMountain of Lore";
 // The flags of the player's flag file, section FLAGS, never expiring.

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/data_files.hpp"
-#include "engine/player_files.hpp"  // clear_leftover_files
-#include "engine/lookups.hpp"
-#include "engine/records.hpp"
+#include "engine/rules/player_files.hpp"  // clear_leftover_files
+#include "engine/store/data_files.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/lookups.hpp"
 
 // One of the six classes, in class order (the order of the skill percentages).
 struct class_entry {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 
 // What the hand-off file tells (UFNAME and ULNAME are written, not read back).
 struct node_handoff {

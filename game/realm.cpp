@@ -4,27 +4,27 @@
 #include <memory>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/items.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
-#include "engine/script.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/script.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/bank.hpp"
 #include "game/hooks.hpp"
+#include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/mountain.hpp"
 #include "game/valley.hpp"
 
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
-
-character_record& me() { return *cur_char; }
 
 void status_line() {
     disp_line("");
@@ -39,15 +39,12 @@ bool realm_key(const realm& r, char k, const creature_list& creatures, const tex
     case 'S': realm_search(r, creatures, menu); break;
     case 'D': tree_bank(r.branch_line); break;
     case 'L': sub_location = 1; break;
-    case 'F': list_players_online(); break;
     case 'H':
         game_hooks.healers();
         show_menu_text(menu);
         break;
     case '?': dispdesc(menu); break;
     case 'Y': do_inv(); break;
-    case 'V': display_stats(); break;
-    case 'R': display_ranks(ranks_show); break;
     default: break;
     }
     return true;
@@ -132,6 +129,7 @@ void run_realm(const realm& r) {
     m.keys = keys;
     m.level = 3;
     m.echo = false;  // a realm may look at the key first
+    m.common_keys = "FVR";
     // The inventory menu marks the player as in it; back in the realm, the realm again.
     m.each_turn = [&r] { me().location = r.location; };
     m.before_title = status_line;

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/creatures.hpp"
-#include "engine/records.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/text_file.hpp"
 
 struct realm {
     const char* name = "";           // in the debug log ("Entering forest")

@@ -6,15 +6,15 @@
 #include <string>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/screens.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/menu.hpp"
 #include "game/skills.hpp"
 
@@ -170,14 +170,12 @@ void ancient_sage() {
     // The wagon is met wherever the player is; it ends only by the player's choice.
     m.level = std::numeric_limits<std::int16_t>::min();
     m.poll = menu_poll::none;
+    m.common_keys = "VFR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': dispdesc(text); break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         case 'H': history(); return false;
         case 'M': quorvath_lore(); return false;
         case 'S': return !look_up_player();

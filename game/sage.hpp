@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 // The highest skill percentage the sage teaches to: the same ceiling the masters keep at a
 // level rise, so a change of study (level = percentage / 5) stays within levels 1 to 20.

@@ -4,16 +4,18 @@
 #include <string>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/hold.hpp"
-#include "engine/data_files.hpp"
-#include "engine/item_registry.hpp"
-#include "engine/items.hpp"
-#include "engine/screens.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/item_registry.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/hooks.hpp"
+#include "game/inventory_menu.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
@@ -86,8 +88,6 @@ const shop_texts armour_texts{
     {"`%  \"I will offer you `4", "`% gold for your "}, ".\"",
     {"`%  \"Gorgeous, this ", " will look stunning over ... there.\""}, "`9  Tonio takes your ",
     "`%  \"Oh, well I didn't want it anyway.\""};
-
-character_record& me() { return *cur_char; }
 
 void show_listing(const shop_texts& t, const shop_list& stock) {
     disp_line(t.heading);
@@ -218,14 +218,12 @@ void run_shop(const shop_texts& t) {
     m.level = 1;
     // The inventory menu marks the player as in it; back in the shop, the shop again.
     m.each_turn = [&t] { me().location = t.location; };
+    m.common_keys = "VRF";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': dispdesc(menu); break;
-        case 'V': display_stats(); break;
-        case 'R': display_ranks(ranks_show); break;
-        case 'F': list_players_online(); break;
         case 'Y':
             do_inv();
             show_menu_text(menu);

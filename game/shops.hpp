@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/records.hpp"
-#include "engine/shop_file.hpp"
+#include "engine/store/records.hpp"
+#include "engine/store/shop_file.hpp"
 
 // The game's rule for a stock entry: its item is in the registry by name and ScriptID, and
 // it is not sold out.

@@ -7,12 +7,12 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/colour.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/script.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/script.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/menu.hpp"
 
 namespace {

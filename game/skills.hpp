@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
 
 // What a successful skill asks of the fight. The damage travels beside the effect, so no
 // damage, however large, can be taken for another effect.

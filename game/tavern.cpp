@@ -7,24 +7,23 @@
 
 #include "door/door.hpp"
 #include "door/sys.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/script_commands.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/script_commands.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/bar.hpp"
 #include "game/combat.hpp"
 #include "game/hooks.hpp"
 #include "game/inn.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 const std::string lower_voice = "`%  \"Lower your voice when you talk about that.\"";
 const std::string who_line = "  `%\"Who?  Never heard of 'im.\"";
 constexpr std::int64_t thug_rate = 1000, room_rate = 400;
@@ -249,6 +248,7 @@ shady_result shady_character() {
     keys += "KL";
     show_menu_text(text);
     menu_loop m = tavern_loop("`9   The Shady Character`%:", keys, 'L', menu_poll::none);
+    m.common_keys = "VFR";
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
@@ -276,6 +276,7 @@ void tavern() {
     show_menu_text(text);
     shady_result shady;
     menu_loop m = tavern_loop("`9   The Stout Mug`%:", keys, 'L', menu_poll::none);
+    m.common_keys = "VFR";
     m.each_turn = [] { me().location = tavern_location; };
     m.on_key = [&](char k) {
         switch (k) {

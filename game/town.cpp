@@ -4,20 +4,21 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/hooks.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/hooks.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/play_hooks.hpp"
+#include "engine/text/text_file.hpp"
+#include "game/inventory_menu.hpp"
 #include "game/menu.hpp"
 
 namespace {
@@ -65,7 +66,7 @@ void list_characters() {
 }
 
 void tell_others_we_arrived() {
-    std::string message = "ENTERREALM " + int_to_str(cur_char->number);
+    const node_line message(node_verb::enterrealm, int_to_str(cur_char->number));
     const on_line_now on_line;
     for (const character_record& c : char_list)
         if (c.name.view() != cur_char->name.view() && on_line(c)) hook_send_node_message(c, message);
@@ -78,7 +79,6 @@ bool square_key(const square& sq, char k) {
     case 'T': game_hooks.tavern(); sq.full(); break;
     case 'G': game_hooks.guild_area(); sq.guarded(); break;
     case 'H': game_hooks.healers(); sq.menu_only(); break;
-    case 'F': list_players_online(); break;
     case 'M': game_hooks.masters_house(); sq.guarded(); break;
     case 'P': game_hooks.player_fight_menu(); sq.guarded(); break;
     case 'B': game_hooks.bank(); sq.guarded(); break;
@@ -94,11 +94,9 @@ bool square_key(const square& sq, char k) {
         break;
     case 'X': toggle_expert_mode(); break;
     case 'L': leave_game(); break;
-    case 'V': display_stats(); break;
     case 'C': game_hooks.read_mail(); sq.guarded(); break;
     case 'D': game_hooks.send_mail(""); sq.guarded(); break;
     case 'O': game_hooks.other_realms(); sq.guarded(); break;
-    case 'R': display_ranks(ranks_show); break;
     case '.': game_hooks.chat_room(); sq.guarded(); break;
     case '?': dispdesc(sq.menu); break;
     case '-': list_characters(); break;
@@ -157,6 +155,7 @@ void town_square(bool resume) {
     m.keys = keys;
     m.level = 1;
     m.poll = menu_poll::mail_queue_and_events;
+    m.common_keys = "FVR";
     m.each_turn = [] { cur_char->location = town_location; };
     m.on_key = [&](char k) { return square_key(sq, k); };
     run_menu_loop(m);

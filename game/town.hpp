@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/player_files.hpp"  // queue_file_name
-#include "engine/records.hpp"
+#include "engine/rules/player_files.hpp"  // queue_file_name
+#include "engine/store/records.hpp"
 #include "game/hooks.hpp"
 
 // The square: its entry steps (statistics, news, mail and the arrival told to the other

@@ -3,21 +3,20 @@
 #include <algorithm>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/items.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/script.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/script.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/forest.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "game/realm.hpp"
 
 namespace {
-character_record& me() { return *cur_char; }
-
 void ambush(const text_list& menu) {
     disp_lines({"`9  You are walking through the valley when you think you spot an",
                 "  ambush up ahead.  You think you can sneak up on them and ambush", "  whoever is waiting for you.", ""});

@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/creatures.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/text/text_file.hpp"
 
 constexpr const char* valley_location = "vValley of Fear";
 

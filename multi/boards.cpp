@@ -4,14 +4,14 @@
 #include <vector>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/flags.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/menu.hpp"
 #include "multi/paging.hpp"
 
@@ -242,13 +242,12 @@ void message_board_menu(const std::string& file, std::string_view title, int,
     m.title = "`9   Messages for " + std::string(title) + "`%:";
     m.keys = keys;
     m.level = sub_location;
+    m.common_keys = "VF";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': show_menu_text(menu); break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
         case 'S': list_board(file); break;
         case 'R': read_board_msg(file, title); break;
         case 'P': enter_post(file); break;

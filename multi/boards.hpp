@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/menu.hpp"
 
 // The board menu under the title: S list, R read, P post, V the status screen, F the players

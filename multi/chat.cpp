@@ -4,17 +4,17 @@
 #include <initializer_list>
 
 #include "door/door.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/colour.hpp"
-#include "engine/creatures.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/flags.hpp"
-#include "engine/hold.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/text_file.hpp"
 #include "multi/node_queue.hpp"
 #include "multi/player_fight.hpp"
 
@@ -38,9 +38,9 @@ void set_own_flag(std::string_view flag, std::string_view value, int reset_class
 }
 void set_fighting(bool on) { set_own_flag("CHAT_FIGHTING", on ? "TRUE" : "FALSE", flag_class_death); }
 
-void to_own_queue(std::string_view line) { send_node_msg_to(cur_char->number, line); }
+void to_own_queue(const node_line& line) { send_node_msg_to(cur_char->number, line); }
 
-void send_to_room(std::string_view line, std::int16_t except) {
+void send_to_room(const node_line& line, std::int16_t except) {
     if (!cur_char) return;
     for (const character_record& c : char_list)
         if (in_chat_room(c) && !is_me(c) && c.number != except) send_node_msg_to(c.number, line);
@@ -73,7 +73,7 @@ void page(const std::string& line) {
     if (in_chat_room(*t)) return disp_line("`4That person is already in the chat room.");
     std::string name = name_of(*t);
     if (flag_of(t->number, "CHAT_PAGE") == "DISABLED") return disp_line("`9" + name + "`9 has DISABLED their chat page.");
-    send_node_msg_to(t->number, "PAGE " + own_number());
+    send_node_msg_to(t->number, {node_verb::page, own_number()});
     disp_line("`9" + name + "`9 has been paged.");
 }
 
@@ -98,7 +98,7 @@ void attack(chat_state& room, const std::string& line) {
         engaged = flag_of(number, "CHAT_FIGHTING") == "TRUE";
         if (!engaged) {
             set_fighting(true);
-            send_node_msg_to(number, "CHAT_COMBAT " + own_number());
+            send_node_msg_to(number, {node_verb::chat_combat, own_number()});
         }
     }
     if (engaged) return disp_line(name + "`4 is already engaged in Chat-Combat!");
@@ -112,8 +112,8 @@ void private_message(const chat_state& room, const std::string& line) {
     std::string text = text_after_name(line);
     std::int16_t number = t->number;
     std::string name = name_of(*t);
-    send_node_msg_to(number, "MESSAGE `%" + own_proper_name() + "`4(private)`%: `3" + text);
-    if (room.echo) to_own_queue("MESSAGE `%" + own_proper_name() + "`4(to " + name + ")`%: `3" + text);
+    send_node_msg_to(number, {node_verb::message, "`%" + own_proper_name() + "`4(private)`%: `3" + text});
+    if (room.echo) to_own_queue({node_verb::message, "`%" + own_proper_name() + "`4(to " + name + ")`%: `3" + text});
 }
 
 void set_preference(const std::string& line, bool enable) {
@@ -145,7 +145,7 @@ void show_help() {
 void say(const chat_state& room, const std::string& line) {
     std::string text = "`%" + own_proper_name() + ": `3" + line;
     broadcast_chat_message(text);
-    if (room.echo) to_own_queue("MESSAGE " + text);
+    if (room.echo) to_own_queue({node_verb::message, text});
 }
 
 void fight_begun(chat_state& room, std::int16_t foe) {
@@ -171,10 +171,11 @@ void end_gone_fights(chat_state& room) {
 
 // A fight's step as the dispatcher hands it back; false for any other result.
 bool fight_step(chat_state& room, const std::string& result) {
-    std::string verb = upcase_str(word_at(result, 1));
-    bool names_in_word2 = verb == "CC_RECEIVED" || verb == "CHAT_COMBAT";
-    bool names_in_word3 = verb == "CHAT_VICTORY" || verb == "CHAT_RUN" || verb == "CHAT_FLEE" ||
-                          verb == "CHAT_DAMAGE" || verb == "CHAT_DDAMAGE";
+    using enum node_verb;
+    std::optional<node_verb> verb = find_node_verb(upcase_str(word_at(result, 1)));
+    bool names_in_word2 = verb == cc_received || verb == chat_combat;
+    bool names_in_word3 =
+        verb == chat_victory || verb == chat_run || verb == chat_flee || verb == chat_damage || verb == chat_ddamage;
     if (!names_in_word2 && !names_in_word3) return false;
     std::int32_t number = str_to_int(word_at(result, names_in_word2 ? 2 : 3));
     if (number < 1 || number > INT16_MAX) return true;
@@ -184,17 +185,17 @@ bool fight_step(chat_state& room, const std::string& result) {
     auto tell_room = [&](const std::string& text) {
         if (other) broadcast_chat_message_except(text, foe);
     };
-    if (verb == "CHAT_VICTORY") {
+    if (verb == chat_victory) {
         tell_room("`4[" + me + " has defeated " + them + "]");
         fight_over(room, foe);
-    } else if (verb == "CHAT_RUN") {
+    } else if (verb == chat_run) {
         fight_over(room, foe);
-    } else if (verb == "CHAT_FLEE") {
+    } else if (verb == chat_flee) {
         tell_room("`4[" + me + " has fled from " + them + "]");
         fight_over(room, foe);
-    } else if (verb == "CHAT_COMBAT") {
+    } else if (verb == chat_combat) {
         fight_begun(room, foe);
-    } else if (verb == "CC_RECEIVED") {
+    } else if (verb == cc_received) {
         disp_line("`4[Combat Initiated]");
         tell_room("`4[" + me + " has attacked " + them + "]");
         fight_begun(room, foe);
@@ -219,12 +220,12 @@ void list_chat_room() {
         if (in_chat_room(c)) disp_line("`!" + name_of(c));
 }
 
-void send_to_chat_room(std::string_view text) { send_to_room(text, 0); }
+void send_to_chat_room(const node_line& line) { send_to_room(line, 0); }
 
-void broadcast_chat_message(std::string_view text) { send_to_room("MESSAGE " + std::string(text), 0); }
+void broadcast_chat_message(std::string_view text) { send_to_room({node_verb::message, text}, 0); }
 
 void broadcast_chat_message_except(std::string_view text, std::int16_t except) {
-    send_to_room("MESSAGE " + std::string(text), except);
+    send_to_room({node_verb::message, text}, except);
 }
 
 bool extract_quoted(std::string& text) { return unquote(text); }
@@ -306,7 +307,7 @@ void chat_room() {
     refresh_char_file();
     cur_char->location = chat_room_location;
     write_char_file(true);
-    send_to_chat_room("ENTERCHAT " + own_number());
+    send_to_chat_room({node_verb::enterchat, own_number()});
     disp_line("`c`%  Chat Room :  `3(`#?`3)Help  `3(`#L`3)eave");
     disp_line(divider);
     list_chat_room();
@@ -341,6 +342,6 @@ void chat_room() {
     // Saved before the others hear of it, so their re-read finds the player gone.
     cur_char->location = square_location;
     write_char_file(true);
-    send_to_chat_room("LEAVECHAT " + own_number());
+    send_to_chat_room({node_verb::leavechat, own_number()});
     debug_leave("Leaving chat_room");
 }

@@ -13,7 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/node_verbs.hpp"
 
 constexpr const char* chat_room_location = "ZChat Room";
 // The longest line the room takes from the keys.
@@ -23,8 +24,8 @@ constexpr std::size_t chat_line_capacity = 255;
 void chat_room();
 // "`9Characters In the Chat Room:" and "`!" + the proper-cased name of each member.
 void list_chat_room();
-// The text to every member but the player.
-void send_to_chat_room(std::string_view text);
+// The line to every member but the player.
+void send_to_chat_room(const node_line& line);
 // "MESSAGE " + the text to every member but the player.
 void broadcast_chat_message(std::string_view text);
 // The same, also skipping the player of that number.

@@ -1,13 +1,14 @@
 #include "multi/fight_hooks.hpp"
 
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/hooks.hpp"
+#include "engine/text/lookups.hpp"
 #include "multi/node_queue.hpp"
 
 namespace {
 bool bail_out(std::string_view opponent_name) {
-    if (cur_char) send_node_msg(opponent_name, "RUN 0 " + int_to_str(cur_char->number));
+    if (cur_char) send_node_msg(opponent_name, {node_verb::run, "0 " + int_to_str(cur_char->number)});
     return false;
 }
 
@@ -15,20 +16,21 @@ void run_away(std::string_view opponent_name, bool chat) {
     const character_record* foe = char_full_name_ptr(opponent_name);
     if (!cur_char || !foe) return;
     if (chat) {
-        send_node_msg_to(foe->number, "CHAT_RUN 0 " + int_to_str(cur_char->number));
-        send_node_msg_to(cur_char->number, "CHAT_FLEE 0 " + int_to_str(foe->number));
+        send_node_msg_to(foe->number, {node_verb::chat_run, "0 " + int_to_str(cur_char->number)});
+        send_node_msg_to(cur_char->number, {node_verb::chat_flee, "0 " + int_to_str(foe->number)});
     } else {
-        send_node_msg_to(foe->number, "RUN 0 " + int_to_str(cur_char->number));
-        send_node_msg_to(cur_char->number, "FLEE 0 " + int_to_str(foe->number));
+        send_node_msg_to(foe->number, {node_verb::run, "0 " + int_to_str(cur_char->number)});
+        send_node_msg_to(cur_char->number, {node_verb::flee, "0 " + int_to_str(foe->number)});
     }
 }
 
-online_fight_wait_fn fight_wait = bail_out;
-online_fight_round_fn fight_round = run_away;
+hook_slot<online_fight_wait_fn> fight_wait{bail_out, "online_fight_wait"};
+hook_slot<online_fight_round_fn> fight_round{run_away, "online_fight_round"};
 }  // namespace
 
-void set_online_fight_wait_hook(online_fight_wait_fn f) { fight_wait = f ? f : bail_out; }
+void set_online_fight_wait_hook(online_fight_wait_fn f) { fight_wait.set(f); }
 bool hook_online_fight_wait(std::string_view opponent_name) { return fight_wait(opponent_name); }
 
-void set_online_fight_round_hook(online_fight_round_fn f) { fight_round = f ? f : run_away; }
+void set_online_fight_round_hook(online_fight_round_fn f) { fight_round.set(f); }
 void hook_online_fight_round(std::string_view opponent_name, bool chat) { fight_round(opponent_name, chat); }
+

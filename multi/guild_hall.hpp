@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/records.hpp"
-#include "engine/text_file.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/menu.hpp"
 
 // What a hall costs, and its new guardian.
@@ -39,8 +39,10 @@ bool raiding(const character_record& c);
 // The numbers of the characters in the guild's hall, from char_list as it stands.
 std::vector<std::int16_t> members_in_hall(std::int16_t guild);
 
-// ?, V, F and R, which every hall menu has (the menu text, the status screen, the players
-// on line, the rankings); false for any other key.
+// V, F and R, which every hall menu has (the status screen, the players on line, the
+// rankings): the menu loop answers them.
+inline constexpr const char* hall_common_keys = "VFR";
+// ?, which every hall menu has: the menu text; false for any other key.
 bool hall_common_key(char k, const text_list& menu);
 
 // A sub-menu of a hall at its depth: its section's text of "quortext.dat" (shown at once,

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/records.hpp"
-#include "engine/text_file.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/text_file.hpp"
 
 // "hall" + the guild number zero-padded to four digits + ".dat": the hall's description.
 std::string hall_file_name(std::int16_t guild);

@@ -1,3 +1,5 @@
+// Reading mail: the mailbox moved aside, each message shown and its command lines carried out
+// once, and the reply offered.
 #include "multi/mail.hpp"
 
 #include <algorithm>
@@ -7,85 +9,25 @@
 #include <vector>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/exit.hpp"
-#include "engine/file_access.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/exit.hpp"
+#include "engine/text/lookups.hpp"
+#include "game/me.hpp"
 #include "multi/node_queue.hpp"
 
 namespace {
 constexpr const char* mail_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-`3";
-constexpr const char* long_rule =
-    "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
 // A mailbox that cannot be read or moved aside: the game ends through the orderly exit.
 [[noreturn]] void mailbox_failed(const std::string& file) {
     debug_log("FORCE:Could not read " + file);
     end_prog(exit_file_stuck);
-}
-
-// ---- The statistics of the command lines ----
-
-using adder = void (*)(std::int64_t amount);
-using getter = std::int64_t (*)();
-
-struct mail_stat {
-    const char* mnemonic;
-    const char* macro;
-    adder add;
-    getter current;  // null: the statistic takes no SET
-};
-
-character_record& me() { return *cur_char; }
-
-// The charge entries act on the equipped item; its inventory file keeps the change.
-template <void (*Adjust)(const character_record&, std::int32_t)>
-void charge(std::int64_t amount) {
-    Adjust(me(), static_cast<std::int32_t>(std::clamp<std::int64_t>(amount, INT32_MIN, INT32_MAX)));
-    write_own_inventory();
-}
-
-// Bank gold is changed in "players.dat" at once, under the hold, so that a deposit or a
-// transfer made on another node meanwhile is not lost.
-void bank(std::int64_t amount) {
-    update_under_hold([amount] { add_bank_gold(me(), amount); });
-}
-
-const mail_stat mail_stats[] = {
-    {"ATT", "^CS03", [](std::int64_t a) { add_attack_value(me(), a); }, [] { return std::int64_t(me().attack); }},
-    {"WPN", "^CS12", charge<add_weapon_charge>, nullptr},
-    {"MWP", "^CS29", charge<add_weapon_max_charge>, nullptr},
-    {"DEF", "^CS04", [](std::int64_t a) { add_defense_value(me(), a); }, [] { return std::int64_t(me().defense); }},
-    {"AMR", "^CS14", charge<add_armor_charge>, nullptr},
-    {"MAM", "^CS30", charge<add_armor_max_charge>, nullptr},
-    {"DMR", "^CS05", [](std::int64_t a) { add_shield_value(me(), a); },
-     [] { return std::int64_t(me().shield_value); }},
-    {"SHD", "^CS16", charge<add_shield_charge>, nullptr},
-    {"MSH", "^CS31", charge<add_shield_max_charge>, nullptr},
-    {"CRM", "^CS06", [](std::int64_t a) { add_crm(me(), a); }, [] { return std::int64_t(me().charm); }},
-    {"SHM", "^CS07", [](std::int64_t a) { add_shm(me(), a); }, [] { return std::int64_t(me().shame); }},
-    {"CHP", "^CS10", [](std::int64_t a) { add_hit_points(me(), a); }, [] { return std::int64_t(me().hit_points); }},
-    {"MHP", "^CS11", [](std::int64_t a) { add_max_hit_points(me(), a); },
-     [] { return std::int64_t(me().max_hit_points); }},
-    {"GLD", "^CS18", [](std::int64_t a) { add_gold(me(), a); }, [] { return std::int64_t(me().gold); }},
-    {"BNK", "^CS19", bank, nullptr},
-    {"GMS", "^CS20", [](std::int64_t a) { add_gems(me(), a); }, [] { return std::int64_t(me().gems); }},
-    {"EXP", "^CS21", [](std::int64_t a) { add_experience(me(), a); }, [] { return std::int64_t(me().experience); }},
-    {"CFT", "^CS26", [](std::int64_t a) { add_creature_fights(me(), a); },
-     [] { return std::int64_t(me().creature_fights_left); }},
-    {"PFT", "^CS27", [](std::int64_t a) { add_player_fights(me(), a); },
-     [] { return std::int64_t(me().player_fights_left); }},
-};
-
-const mail_stat* find_stat(std::string_view word) {
-    for (const mail_stat& s : mail_stats)
-        if (word == s.mnemonic || word == s.macro) return &s;
-    return nullptr;
 }
 
 // ---- Reading ----
@@ -245,36 +187,6 @@ void read_text_lines(text_reader& file, text_list& list) {
     if (list.empty()) add_desc_line("", list);
 }
 
-bool run_mail_command(std::string_view line) {
-    if (!cur_char) return false;
-    std::string command = word_at(line, 1);
-    if (command == "REFRESH") {
-        refresh_char_file();
-        return true;
-    }
-    if (command != "ADD" && command != "SET") return false;
-    if (word_count(line) < 2) return false;
-    std::string target = word_at(line, 2);
-    std::int64_t n = word_count(line) >= 3 ? str_to_int(word_at(line, 3)) : 0;
-    if (target == "GUI" || target == "^CS09") {
-        if (command != "SET") return false;
-        me().guild = static_cast<std::int16_t>(std::clamp<std::int64_t>(n, INT16_MIN, INT16_MAX));
-        return true;
-    }
-    const mail_stat* stat = find_stat(target);
-    if (!stat) return false;
-    if (command == "ADD") {
-        stat->add(n);
-    } else if (target == "BNK" || target == "^CS19") {
-        // The current bank gold is the one in "players.dat", read under the hold.
-        update_under_hold([n] { add_bank_gold(me(), n - me().bank_gold); });
-    } else {
-        if (!stat->current) return false;
-        stat->add(n - stat->current());
-    }
-    return true;
-}
-
 void read_mail() {
     if (!cur_char) return;
     debug_enter("Entering read_mail");
@@ -360,92 +272,4 @@ void read_mail() {
     erase_file(aside);
     if (ran_commands) write_char_file(true);
     debug_leave("Leaving read_mail");
-}
-
-void send_mail(std::string_view recipient, text_list quoted) {
-    if (!cur_char) return;
-    debug_enter("Entering send_mail");
-    cur_char->location = "tEntering Mail";
-    write_char_file(true);
-    for (const text_line& l : quoted) disp_line(l.view());
-    write_line(recipient);
-
-    bool guild_mail = false;
-    const character_record* to = nullptr;
-    if (recipient.empty()) {
-        write_line();
-        disp_text("  `9Mail who `%: ");
-        std::string name = read_line();
-        if (upcase_str(name) == "GUILD")
-            guild_mail = true;
-        else
-            to = char_name_ptr(name);
-    } else if (upcase_str(recipient) == "GUILD") {
-        guild_mail = true;
-    } else {
-        to = char_full_name_ptr(recipient);
-    }
-    auto refuse = [](std::string_view why) {
-        disp_line(why);
-        hit_any_key();
-        debug_leave("Leaving send_mail");
-    };
-    if (guild_mail && cur_char->guild == 0) return refuse("`9  You do not belong to a `4GUILD`9!");
-    if (!guild_mail && !to) return refuse("`9  Mail must go to `4SOMEBODY`9.");
-    if (!guild_mail && to->name.view() == cur_char->name.view())
-        return refuse("`9  You cannot send mail to yourself.");
-
-    std::string label = upcase_first(lowcase_str(guild_mail ? std::string("GUILD") : to->name.str()));
-    std::string to_name = guild_mail ? "" : to->name.str();
-    disp_line("`c  `3Enter message below: `%(blank line ends)`9" + pad_left(label, 30));
-    disp_line(long_rule);
-    for (const text_line& l : quoted) disp_line("`%: " + l.str());
-
-    text_list mail;
-    if (guild_mail) {
-        add_desc_line("#0000 GUILD", mail);
-        for (const text_line& l : quoted) mail.push_back(l);
-        add_desc_line("`9  Message from `!" + own_proper_name() + "`9 to all members of `4" +
-                          guild_name_of(*cur_char) + "`3",
-                      mail);
-    } else {
-        add_desc_line("#" + zero_pad(cur_char->number, 4) + " " + own_proper_name(), mail);
-        for (const text_line& l : quoted) mail.push_back(l);
-    }
-    deldesc(quoted);
-    for (int typed_lines = 0;; ++typed_lines) {
-        // A letter is kept to a size that no mailbox has to fear.
-        if (typed_lines == max_letter_lines) {
-            disp_line("`9  A letter holds at most " + int_to_str(max_letter_lines) + " lines.");
-            break;
-        }
-        disp_text("`%: `3");
-        std::string typed = read_line();
-        if (typed.empty()) break;
-        add_desc_line(mail_safe_line(typed), mail);
-    }
-    add_desc_line("~", mail);
-    add_desc_line("RESPONSE", mail);
-
-    bool all_sent = true;
-    auto deliver = [&](const character_record& c) {
-        mail_delivery d = deliver_player_mail(c.number, mail);
-        if (d == mail_delivery::sent) return;
-        all_sent = false;
-        std::string who = upcase_first(lowcase_str(c.name.str()));
-        if (d == mail_delivery::mailbox_full)
-            disp_line("`9  The mailbox of `4" + who + "`9 is full: the mail was not delivered.");
-        else
-            disp_line("`9  The mail to `4" + who + "`9 could not be delivered.");
-    };
-    if (guild_mail) {
-        for (const character_record& c : char_list)
-            if (c.guild == cur_char->guild && c.name.view() != cur_char->name.view()) deliver(c);
-    } else if (const character_record* c = char_full_name_ptr(to_name)) {
-        deliver(*c);
-    }
-    deldesc(mail);
-    if (all_sent) disp_line("`9 Mail Sent to " + label + ".");
-    hit_any_key();
-    debug_leave("Leaving send_mail");
 }

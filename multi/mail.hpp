@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 
 // "user" + the player number zero-padded to four digits + ".tmp": a mailbox being read.
 std::string mailbox_temp_name(std::int16_t number);

@@ -1,11 +1,11 @@
 #include "multi/multi_init.hpp"
 
-#include "engine/game_path.hpp"
-#include "engine/hooks.hpp"
-#include "engine/maintenance.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/script_commands.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/rules/maintenance.hpp"
+#include "engine/script/script_commands.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/game_path.hpp"
+#include "engine/text/hooks.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/hooks.hpp"
 #include "multi/boards.hpp"
 #include "multi/chat.hpp"
@@ -18,7 +18,7 @@
 #include "multi/player_fight.hpp"
 #include "multi/raids.hpp"
 
-void multi_init() {
+void install_multi() {
     // The orderly exit's LEAVEREALM and the square's ENTERREALM.
     set_node_message_hook(send_node_msg_to_record);
     // The queue check of every menu loop's key wait and of a script's READMENUCOMMANDS.

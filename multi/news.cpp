@@ -4,15 +4,15 @@
 #include <vector>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/file_access.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/news_file.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/news_file.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
 #include "game/menu.hpp"
 #include "multi/paging.hpp"
 
@@ -184,15 +184,13 @@ void conversation_board(std::string_view file_name, std::string_view title) {
     m.title = "`9   " + std::string(title) + "`%:";
     m.keys = keys;
     m.level = sub_location;
+    m.common_keys = "VFR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case 'A': enter_comment(file); break;
         case '?': show_board(file, title, menu); break;
-        case 'V': display_stats(); break;
-        case 'F': list_players_online(); break;
-        case 'R': display_ranks(ranks_show); break;
         default: break;
         }
         return true;

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 
 constexpr const char* news_short_divider = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 // A conversation board keeps fewer lines than this.

@@ -18,7 +18,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/node_verbs.hpp"
 #include "game/town.hpp"  // queue_file_name, shared with the square that erases the queue at entry
 
 constexpr const char* olmess_file_name = "olmess.txt";
@@ -32,11 +33,11 @@ std::string queue_safe(std::string_view line);
 // Appends the line to the queue of the character of that name (case and colour codes
 // ignored) and logs it to "olmess.txt". Nothing when no such character is in char_list.
 // A queue or log that stays busy, or that cannot be written, ends the game with code 5.
-void send_node_msg(std::string_view target_name, std::string_view line);
+void send_node_msg(std::string_view target_name, const node_line& line);
 // The same for the character with this number.
-void send_node_msg_to(std::int16_t target_number, std::string_view line);
+void send_node_msg_to(std::int16_t target_number, const node_line& line);
 // The same for this record of char_list (a loop over the list needs no look-up per message).
-void send_node_msg_to_record(const character_record& target, std::string_view line);
+void send_node_msg_to_record(const character_record& target, const node_line& line);
 
 // True when the playing character's queue file exists.
 bool node_msg_waiting();
@@ -58,6 +59,8 @@ void olmess_log(std::string_view line);
 // "HALLCLEAR", "HOLDGUILD" or "FLEEGUILD". raided_guild is the guild whose hall the
 // player holds in a raid; every other caller passes 0.
 std::string check_node_messages(std::int16_t raided_guild);
+// True when the dispatcher has a handler for the verb (every verb of the list must).
+bool node_verb_handled(node_verb verb);
 
 // The hit that another player dealt the playing character in a fight between players:
 // "misses you completely", or the hit (after the double-strike lines when double_strike)

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "door/door.hpp"
-#include "engine/colour.hpp"
+#include "engine/text/colour.hpp"
 
 namespace {
 // The width of hit_any_key's prompt, stepped back over so the next line overwrites it.

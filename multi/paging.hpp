@@ -1,6 +1,6 @@
 // Long texts shown a screen at a time: the news and the message boards.
 #pragma once
-#include "engine/text_file.hpp"
+#include "engine/text/text_file.hpp"
 
 // Lines on a screen before the reader waits for a key.
 constexpr int page_lines_per_screen = 23;

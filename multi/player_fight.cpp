@@ -4,23 +4,24 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/colour.hpp"
-#include "engine/creatures.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/flags.hpp"
-#include "engine/hold.hpp"
-#include "engine/items.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/screens.hpp"
-#include "engine/script.hpp"
-#include "engine/stats.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/script.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/play_hooks.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/combat.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "multi/node_queue.hpp"
 
@@ -29,15 +30,16 @@ constexpr const char* fight_section = "pfight";
 constexpr const char* square_location = "tTown Square";
 constexpr const char* fight_location = "tOnline Combat";
 
-character_record& me() { return *cur_char; }
 std::string own_number() { return int_to_str(cur_char->number); }
 std::int64_t nearest(double x) { return round_half_even(x); }
 bool drunk(const character_record& c) { return has_status_bit(c, status_drunk); }
 std::string name_of(const character_record& c) { return proper_case(c.name.view()); }
 
-bool names_in_word2(std::string_view verb) { return verb == "CRECEIVE" || verb == "LEAVEREALM"; }
-bool names_in_word3(std::string_view verb) {
-    for (const char* v : {"SURPRISE", "ATTACK", "RUN", "FLEE", "VICTORY", "DAMAGE", "DDAMAGE"})
+using enum node_verb;
+
+bool names_in_word2(node_verb verb) { return verb == creceive || verb == leaverealm; }
+bool names_in_word3(node_verb verb) {
+    for (node_verb v : {surprise, attack, run, flee, victory, damage, ddamage})
         if (verb == v) return true;
     return false;
 }
@@ -47,14 +49,14 @@ bool names_in_word3(std::string_view verb) {
 queue_pick pick_for(std::string_view line, std::int16_t foe_number) {
     fight_line f = parse_fight_line(line);
     if (f.names != foe_number || foe_number < 1) return queue_pick::pass;
-    return f.verb == "LEAVEREALM" ? queue_pick::look : queue_pick::take;
+    return f.verb == leaverealm ? queue_pick::look : queue_pick::take;
 }
 
-void send_to(std::int16_t number, const std::string& line) { send_node_msg_to(number, line); }
+void send_to(std::int16_t number, const node_line& line) { send_node_msg_to(number, line); }
 
 // X, or a wait that hears nothing: this side runs, the opponent is told.
 bool bail_out(std::int16_t foe_number) {
-    send_to(foe_number, "RUN 0 " + own_number());
+    send_to(foe_number, {run, "0 " + own_number()});
     return false;
 }
 
@@ -67,19 +69,19 @@ void begin_fight(const character_record& foe) {
     double edge = me().level / 3.0 + 10 - foe.level / 3.0;
     if (r < edge) {
         disp_line("`9  You manage to surprise " + name_of(foe) + "!");
-        send_to(foe.number, "SURPRISE 0 " + own_number());
-        send_to(me().number, "ATTACK 0 " + int_to_str(foe.number));
+        send_to(foe.number, {surprise, "0 " + own_number()});
+        send_to(me().number, {attack, "0 " + int_to_str(foe.number)});
     } else {
-        send_to(foe.number, "ATTACK 0 " + own_number());
+        send_to(foe.number, {attack, "0 " + own_number()});
     }
 }
 
-std::string run_verb(bool chat) { return chat ? "CHAT_RUN" : "RUN"; }
+node_verb run_verb(bool chat) { return chat ? chat_run : run; }
 
 // The opponent's run, as this side queues it to itself for an opponent that left without one:
 // the wait (or the chat room) ends the fight as when the opponent runs.
 void queue_run_of(std::int16_t foe_number, bool chat) {
-    send_to(me().number, run_verb(chat) + " 0 " + int_to_str(foe_number));
+    send_to(me().number, {run_verb(chat), "0 " + int_to_str(foe_number)});
 }
 
 // At A or R: true when the opponent has left the fight, on a fresh read. No blow lands then.
@@ -91,7 +93,7 @@ bool opponent_left(std::int16_t foe_number, bool chat) {
 // A challenge of that character waits in the own queue.
 bool challenged_by(std::int16_t number) {
     return !take_node_msg_if([&](std::string_view line) {
-                return upcase_str(word_at(line, 1)) == "COMBAT" && str_to_int(word_at(line, 2)) == number
+                return find_node_verb(upcase_str(word_at(line, 1))) == combat && str_to_int(word_at(line, 2)) == number
                            ? queue_pick::look
                            : queue_pick::pass;
             }).empty();
@@ -108,11 +110,11 @@ void show_round_screen(const character_record& foe) {
 
 void run_from(const character_record& foe, bool chat) {
     if (chat) {
-        send_to(foe.number, "CHAT_RUN 0 " + own_number());
-        send_to(me().number, "CHAT_FLEE 0 " + int_to_str(foe.number));
+        send_to(foe.number, {chat_run, "0 " + own_number()});
+        send_to(me().number, {chat_flee, "0 " + int_to_str(foe.number)});
     } else {
-        send_to(foe.number, "RUN 0 " + own_number());
-        send_to(me().number, "FLEE 0 " + int_to_str(foe.number));
+        send_to(foe.number, {run, "0 " + own_number()});
+        send_to(me().number, {flee, "0 " + int_to_str(foe.number)});
     }
 }
 
@@ -141,7 +143,7 @@ void win_over(const std::string& foe_name, std::int16_t foe_number, std::int32_t
     disp_line("`!  You have defeated " + foe_name + "!!");
     disp_line("");
     disp_line("`%  You gain `4" + int_to_str(gain) + "`% experience, and find `4" + int_to_str(gold) + "`% gold.");
-    send_to(me().number, (chat ? "CHAT_VICTORY 0 " : "VICTORY 0 ") + int_to_str(foe_number));
+    send_to(me().number, {chat ? chat_victory : victory, "0 " + int_to_str(foe_number)});
     text_list news;
     add_desc_line(expand_tilde_phrases(chat ? "`%In ~ar `@`bONLINE CHAT `%fight today :"
                                             : "`%In ~ar `@`bONLINE `%player fight today :"),
@@ -155,11 +157,11 @@ void win_over(const std::string& foe_name, std::int16_t foe_number, std::int32_t
 void strike(character_record& foe, std::int64_t chance, bool chat) {
     std::string foe_name = name_of(foe);
     const std::int16_t foe_number = foe.number;
-    std::string verb = chat ? "CHAT_DAMAGE" : "DAMAGE";
+    node_verb verb = chat ? chat_damage : damage;
     int r = random_n(100) + 1;
     if (chance < r) {
         disp_line("`9  You miss " + foe_name + " completely.");
-        send_to(foe.number, verb + " 0 " + own_number());
+        send_to(foe.number, {verb, "0 " + own_number()});
         return;
     }
     std::int64_t damage = me().attack + nearest(random_real() * nearest(me().attack / 3.0)) + 1;
@@ -169,7 +171,7 @@ void strike(character_record& foe, std::int64_t chance, bool chat) {
     if (twice) {
         disp_lines({"", "  `%You manage to strike " + foe_name + " twice!", ""});
         damage *= 2;
-        verb = chat ? "CHAT_DDAMAGE" : "DDAMAGE";
+        verb = chat ? chat_ddamage : ddamage;
     }
     std::int64_t shield = foe.shield_value + (drunk(foe) ? 10 : 0);
     damage = shield < 88 ? nearest((100 - shield) / 100.0 * damage) : nearest(damage * 0.13);
@@ -180,7 +182,7 @@ void strike(character_record& foe, std::int64_t chance, bool chat) {
     else
         line += ".";
     disp_line(line);
-    std::string blow = verb + " " + int_to_str(dealt) + " " + own_number();
+    const node_line blow(verb, int_to_str(dealt) + " " + own_number());
     std::int16_t left = clamp_to<std::int16_t>(std::int64_t(foe.hit_points) - dealt);
     if (left >= 1) {
         send_to(foe_number, blow);
@@ -213,7 +215,7 @@ void attack_online(std::int16_t number, const std::string& name) {
         if (t && character_on_line(*t) && t->location.view() == square_location) {
             me().location = fight_location;
             write_char_file(false);
-            send_to(number, "COMBAT " + own_number() + " " + own_proper_name());
+            send_to(number, {combat, own_number() + " " + own_proper_name()});
             o = outcome::sent;
         } else if (t && challenged_by(number)) {
             o = outcome::engaged;
@@ -330,9 +332,9 @@ bool attack_player() {
 }  // namespace
 
 bool opponent_gone(std::int16_t foe_number, bool chat) {
-    std::string verb = run_verb(chat);
+    node_verb verb = run_verb(chat);
     std::string waiting = take_node_msg_if([&](std::string_view line) {
-        return upcase_str(word_at(line, 1)) == verb && str_to_int(word_at(line, 3)) == foe_number ? queue_pick::look
+        return find_node_verb(upcase_str(word_at(line, 1))) == verb && str_to_int(word_at(line, 3)) == foe_number ? queue_pick::look
                                                                                                  : queue_pick::pass;
     });
     if (!waiting.empty()) return true;
@@ -344,11 +346,12 @@ bool opponent_gone(std::int16_t foe_number, bool chat) {
 
 fight_line parse_fight_line(std::string_view line) {
     fight_line f;
-    f.verb = upcase_str(word_at(line, 1));
+    f.verb = find_node_verb(upcase_str(word_at(line, 1)));
     f.amount = str_to_int(word_at(line, 2));
-    if (names_in_word2(f.verb))
+    if (!f.verb) return f;
+    if (names_in_word2(*f.verb))
         f.names = f.amount;
-    else if (names_in_word3(f.verb))
+    else if (names_in_word3(*f.verb))
         f.names = str_to_int(word_at(line, 3));
     return f;
 }
@@ -408,25 +411,25 @@ bool online_fight_wait(std::string_view opponent_name) {
         }
         heard = unix_time_now();
         fight_line f = parse_fight_line(line);
-        if (f.verb == "CRECEIVE") {
+        if (f.verb == creceive) {
             if (!begun) begin_fight(*foe);
             begun = true;
-        } else if (f.verb == "SURPRISE") {
+        } else if (f.verb == surprise) {
             disp_line("`9  " + foe_name + "`9 surprises you!");
-        } else if (f.verb == "ATTACK") {
+        } else if (f.verb == attack) {
             online_fight_round(foe_name, false);
-        } else if (f.verb == "RUN" || f.verb == "LEAVEREALM") {
+        } else if (f.verb == run || f.verb == leaverealm) {
             show_fled(foe_name);
             won = done = true;
-        } else if (f.verb == "FLEE") {
+        } else if (f.verb == flee) {
             disp_line("`9  You run for your `4LIFE`9.  What a coward.");
             won = false;
             done = true;
-        } else if (f.verb == "VICTORY") {
+        } else if (f.verb == victory) {
             won = done = true;
-        } else if (f.verb == "DAMAGE" || f.verb == "DDAMAGE") {
+        } else if (f.verb == damage || f.verb == ddamage) {
             // A hit never heals: a negative amount counts as a miss.
-            show_player_hit(*foe, std::max<std::int32_t>(f.amount, 0), f.verb == "DDAMAGE");
+            show_player_hit(*foe, std::max<std::int32_t>(f.amount, 0), f.verb == ddamage);
             online_fight_round(foe_name, false);
         }
     }
@@ -475,13 +478,12 @@ void player_fight_menu() {
     m.title = "`9   Attack Another Player`%:";
     m.keys = keys;
     m.level = sub_location;
+    m.common_keys = "VR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
         switch (k) {
         case 'L': return false;
         case '?': dispdesc(menu); break;
-        case 'V': display_stats(); break;
-        case 'R': display_ranks(ranks_show); break;
         case 'D': display_non_inn(); break;
         case 'A': return !attack_player();
         default: break;

@@ -9,10 +9,12 @@
 // message waits for the dispatcher after the fight.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "engine/records.hpp"
+#include "engine/store/records.hpp"
+#include "engine/text/node_verbs.hpp"
 
 // How long a wait hears nothing of its fight before it gives up, in seconds.
 constexpr std::int32_t fight_silence_limit_s = 180;
@@ -21,7 +23,7 @@ constexpr std::int32_t fight_silence_limit_s = 180;
 // player the line names (word 2 for CRECEIVE and LEAVEREALM, word 3 for the fight's other
 // verbs; 0 for any other line).
 struct fight_line {
-    std::string verb;
+    std::optional<node_verb> verb;  // none for a word that is no verb
     std::int32_t amount = 0;
     std::int32_t names = 0;
 };

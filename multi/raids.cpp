@@ -2,15 +2,16 @@
 
 #include "door/door.hpp"
 #include "door/sys.hpp"
-#include "engine/char_lock.hpp"
-#include "engine/colour.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/lookups.hpp"
-#include "engine/screens.hpp"
-#include "engine/strings.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/text_file.hpp"
 #include "game/combat.hpp"
+#include "game/me.hpp"
 #include "game/menu.hpp"
 #include "multi/boards.hpp"
 #include "multi/fight_hooks.hpp"
@@ -24,11 +25,10 @@ constexpr const char* guardian_fight_location = "oRaiding Guild";
 constexpr const char* raided_hall_location = "oGuild Hall";
 constexpr const char* area_location = "tGuild Area";
 
-character_record& me() { return *cur_char; }
 std::string own_number() { return int_to_str(cur_char->number); }
 
 // Every member in the hall, on a fresh read, hears the line.
-void tell_members(std::int16_t guild, const std::string& line) {
+void tell_members(std::int16_t guild, const node_line& line) {
     refresh_char_file();
     for (std::int16_t n : members_in_hall(guild)) send_node_msg_to(n, line);
 }
@@ -38,7 +38,7 @@ enum class walk { nobody, all_beaten, lost };
 // One walk over the members in the hall, the list as it stands: each is sent the line and
 // fought. The numbers are taken first, and each looked up again: a refresh inside a fight
 // may remove records.
-walk fight_members(std::int16_t guild, const std::string& line) {
+walk fight_members(std::int16_t guild, const node_line& line) {
     walk result = walk::nobody;
     for (std::int16_t n : members_in_hall(guild)) {
         const character_record* m = char_num_ptr(n);
@@ -134,9 +134,9 @@ void raid_guardian(std::int16_t guild) {
     const guild_record* g = guild_num_ptr(guild);
     if (!g || !g->has_hall) return;
     monster_record guardian = guardian_monster(*g);
-    tell_members(guild, "RUCKUS");
+    tell_members(guild, node_verb::ruckus);
     bool won = thug_fight(guardian);
-    tell_members(guild, won ? "GUARDDIE" : "RAIDFLEE");
+    tell_members(guild, won ? node_verb::guarddie : node_verb::raidflee);
     if (!won) return;
     disp_lines({"", "`!  With the guardian defeated, the fruits of your labor await within the", "  guild hall."});
     delay_ms(4000);
@@ -146,7 +146,7 @@ void raid_guardian(std::int16_t guild) {
 
 void raid_hall_members(std::int16_t guild) {
     if (!cur_char) return;
-    const std::string challenge = "GUILDCOMBAT " + own_number() + " " + own_proper_name();
+    const node_line challenge(node_verb::guildcombat, own_number() + " " + own_proper_name());
     walk w;
     do {
         write_char_file(true);
@@ -165,7 +165,7 @@ bool call_guild_combat(std::int16_t guild) {
     for (;;) {
         delay_ms(1000);
         refresh_char_file();
-        walk w = fight_members(guild, "GUILDCOMBAT " + own_number());
+        walk w = fight_members(guild, {node_verb::guildcombat, own_number()});
         if (w != walk::all_beaten) return w == walk::lost;
     }
 }
@@ -185,6 +185,7 @@ void raided_guild_hall(std::int16_t guild) {
     m.level = 3;
     m.default_key = [] { return 'L'; };
     m.keys = keys;
+    m.common_keys = hall_common_keys;
     raid_loop(m, guild, "`9   Guild Hall of ");
     m.on_key = [&](char k) {
         if (hall_common_key(k, menu)) return true;

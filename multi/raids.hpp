@@ -10,8 +10,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/creatures.hpp"
-#include "engine/records.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/store/records.hpp"
 
 // The guild area's R.
 void raid_guild_hall();

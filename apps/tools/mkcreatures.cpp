@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "door/file_forms.hpp"
-#include "engine/creatures.hpp"
-#include "engine/file_access.hpp"
-#include "engine/record_file.hpp"
-#include "engine/strings.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/strings.hpp"
 
 namespace {
 // The default game settings ("quorstat.dat" of a new game).

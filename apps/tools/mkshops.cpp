@@ -9,10 +9,10 @@
 #include <map>
 #include <string>
 
-#include "engine/file_access.hpp"
-#include "engine/shop_file.hpp"
-#include "engine/stock_items.hpp"
-#include "engine/text_file.hpp"
+#include "engine/rules/stock_items.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/shop_file.hpp"
+#include "engine/text/text_file.hpp"
 
 namespace {
 struct stock_run {

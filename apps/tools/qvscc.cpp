@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "door/file_forms.hpp"
-#include "engine/file_access.hpp"
-#include "engine/script_runner.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/store/file_access.hpp"
 
 namespace {
 void usage() {

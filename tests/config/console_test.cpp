@@ -4,7 +4,7 @@
 #include "config/console.hpp"
 #include "door/door.hpp"
 #include "door/keys.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/strings.hpp"
 #include "support/capture.hpp"
 #include "support/fake_seam.hpp"
 #include "support/input_feed.hpp"

@@ -1,10 +1,10 @@
 // The creature and shop editors on a terminal, their files read back as the game reads them.
 #include <gtest/gtest.h>
 
-#include "engine/creatures.hpp"
-#include "engine/record_file.hpp"
-#include "engine/shop_file.hpp"
 #include "config/console_pty.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/shop_file.hpp"
 #include "support/pty.hpp"
 #include "support/screen.hpp"
 #include "support/temp_dir.hpp"

@@ -6,13 +6,13 @@
 
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
-#include "engine/creatures.hpp"
-#include "engine/equipment.hpp"
 #include "engine/engine_state.hpp"
-#include "engine/game_path.hpp"
-#include "engine/strings.hpp"
-#include "support/child.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/rules/equipment.hpp"
+#include "engine/store/game_path.hpp"
+#include "engine/store/strings.hpp"
 #include "support/capture.hpp"
+#include "support/child.hpp"
 #include "support/input_feed.hpp"
 #include "support/live_hold.hpp"
 

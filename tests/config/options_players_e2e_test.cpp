@@ -1,9 +1,9 @@
 // The sysop's editors on a terminal: a setting and a player's gold, both in the files at quit.
 #include <gtest/gtest.h>
 
-#include "engine/record_file.hpp"
-#include "engine/records.hpp"
 #include "config/console_pty.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/records.hpp"
 #include "support/pty.hpp"
 #include "support/screen.hpp"
 #include "support/temp_dir.hpp"

@@ -3,8 +3,8 @@
 
 #include "config/options.hpp"
 #include "engine/engine_state.hpp"
-#include "engine/flags.hpp"
-#include "engine/text_file.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/text_file.hpp"
 
 namespace {
 struct cfg_options : ::testing::Test {

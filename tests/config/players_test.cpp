@@ -1,11 +1,11 @@
 // The Player Editor's reset of a day and its write beside a node that plays meanwhile.
 #include <gtest/gtest.h>
 
-#include "config/options.hpp"
 #include "config/console.hpp"
+#include "config/options.hpp"
 #include "config/quorcfg.hpp"
 #include "engine/engine_state.hpp"
-#include "engine/lookups.hpp"
+#include "engine/text/lookups.hpp"
 #include "support/child.hpp"
 
 namespace {

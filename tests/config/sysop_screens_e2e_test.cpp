@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "config/console_pty.hpp"
-#include "engine/creatures.hpp"
-#include "engine/record_file.hpp"
-#include "engine/shop_file.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/shop_file.hpp"
 #include "multi/two_nodes.hpp"
 #include "support/live_hold.hpp"
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "config/console_pty.hpp"
-#include "engine/record_file.hpp"
-#include "engine/records.hpp"
-#include "engine/shop_file.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/store/records.hpp"
+#include "engine/store/shop_file.hpp"
 #include "multi/two_nodes.hpp"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "door/door.hpp"
-#include "engine/data_files.hpp"
-#include "engine/debug_log.hpp"
-#include "engine/hold.hpp"
-#include "engine/record_file.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/debug_log.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/store/record_file.hpp"
 #include "support/fake_seam.hpp"
 #include "support/temp_dir.hpp"
 

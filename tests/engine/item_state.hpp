@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/item_registry.hpp"
-#include "engine/items.hpp"
-#include "engine/items_init.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/stats.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/rules/stats.hpp"
+#include "engine/script/items_init.hpp"
+#include "engine/store/item_registry.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "golden.hpp"
 #include "text_state.hpp"
 
@@ -40,6 +40,7 @@ inline void reset_item_globals() {
     set_run_script_hook(nullptr);
     set_add_news_hook(nullptr);
     set_menu_poll_hook(nullptr);
+    set_do_inv_hook(nullptr);
     reset_text_globals();
 }
 
@@ -85,6 +86,29 @@ struct item_state : text_state {
         for (const auto& i : l) names.push_back(i.name.str());
         return names;
     }
+};
+
+// The inventory tests' fixture: items given with a registry number, scripted items.
+struct items_fixture : item_state {
+    using strings = std::vector<std::string>;
+    // Registers the item so that its script has a number, and gives it to the player.
+    item_record* give(item_record i) {
+        register_item(i);
+        return add_to_inv_NW(cur_inventory, i);
+    }
+    // Out of line: inlined into a test, the compiler misreads the short string's copy.
+    [[gnu::noinline]] static item_record scripted(const std::string& name, std::int32_t events, std::int16_t charges = 0,
+                                std::int32_t flags = 0) {
+        item_record i = item(name);
+        i.script_id = name.substr(0, 4) + "-01011998-AB-N";
+        i.script_events = events;
+        i.charges = charges;
+        i.flags = flags;
+        return i;
+    }
+    static strings runs() { return script_recorder::runs(); }
+    // The menu text of the inventory menu.
+    static void menu_text() { write_file("quortext.dat", "@#item_menu\nRIEUDLV\n  (menu text)\n@#\n"); }
 };
 
 // An item_record image written by hand at its documented offsets.

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/hold.hpp"
-#include "engine/maintenance.hpp"
+#include "engine/rules/maintenance.hpp"
+#include "engine/store/hold.hpp"
 #include "golden.hpp"
 #include "text_state.hpp"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/play_hooks.hpp"
-#include "engine/script_commands.hpp"
-#include "engine/script_runner.hpp"
+#include "engine/script/script_commands.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "script_state.hpp"
 
 inline void reset_runner_globals() {
@@ -43,3 +43,10 @@ struct runner_state : script_state {
     }
     static std::string debug_text() { return file_present("debug.txt") ? read_file("debug.txt") : ""; }
 };
+
+// A script of one MAIN section: the lines given, then HALT.
+inline std::string script(std::initializer_list<std::string> body) {
+    std::string s = "@#MAIN\n";
+    for (const auto& l : body) s += "  " + l + "\n";
+    return s + "  HALT\n";
+}

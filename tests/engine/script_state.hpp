@@ -12,10 +12,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "engine/flags.hpp"
-#include "engine/script.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/strings.hpp"
+#include "engine/script/script.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
 #include "support/input_feed.hpp"
 #include "text_state.hpp"
 

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "engine/colour.hpp"
-#include "engine/item_hooks.hpp"
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
-#include "engine/text_file.hpp"
+#include "engine/text/colour.hpp"
+#include "engine/text/item_hooks.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
+#include "engine/text/text_file.hpp"
 #include "engine_state.hpp"
 #include "support/capture.hpp"
 

@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/creatures.hpp"
-#include "engine/flags.hpp"
 #include "engine/item_state.hpp"
-#include "engine/script_hooks.hpp"
+#include "engine/rules/creatures.hpp"
+#include "engine/script/creature_hooks.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/text/flags.hpp"
 #include "game/combat.hpp"
 #include "game/skills.hpp"
 #include "support/child.hpp"
@@ -34,6 +35,8 @@ struct combat_state : item_state {
     combat_state() {
         create_stat_file(game_stats);
         set_default_tunables();
+        // The creatures as the engine's install puts them, then the fights.
+        engine_creatures_init();
         game_combat_init();
         set_add_news_hook(record_news_to_file);
     }

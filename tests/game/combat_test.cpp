@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "combat_state.hpp"
-#include "engine/script.hpp"
-#include "engine/strings.hpp"
+#include "engine/script/script.hpp"
+#include "engine/store/strings.hpp"
 
 namespace {
 using combat = combat_state;

@@ -5,10 +5,10 @@
 
 #include <csignal>
 
-#include "engine/file_access.hpp"
-#include "engine/lookups.hpp"
-#include "support/screen.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/text/lookups.hpp"
 #include "game_state.hpp"
+#include "support/screen.hpp"
 
 namespace {
 struct entry : game_state {

@@ -7,10 +7,10 @@
 #include <cstdlib>
 
 #include "combat_state.hpp"
-#include "engine/item_registry.hpp"
-#include "engine/lookups.hpp"
-#include "engine/script_runner.hpp"
-#include "engine/strings.hpp"
+#include "engine/script/script_runner.hpp"
+#include "engine/store/item_registry.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/forest.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "door/door.hpp"
-#include "engine/flags.hpp"
-#include "engine/hooks.hpp"
-#include "engine/item_registry.hpp"
-#include "engine/screens.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/strings.hpp"
 #include "engine/item_state.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/item_registry.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/hooks.hpp"
 #include "game/entry.hpp"
 #include "game/game_init.hpp"
 #include "game/hooks.hpp"
@@ -108,8 +108,8 @@ inline void install_town_fakes() {
         }
         return false;
     });
-    set_node_message_hook([](const character_record& to, std::string_view m) {
-        fake_call("send " + std::to_string(to.number) + " " + std::string(m));
+    set_node_message_hook([](const character_record& to, const node_line& m) {
+        fake_call("send " + std::to_string(to.number) + " " + m.text());
     });
 }
 

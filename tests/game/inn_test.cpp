@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "combat_state.hpp"
-#include "engine/lookups.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/record_file.hpp"
+#include "engine/store/record_file.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/game_init.hpp"
 #include "game/healers.hpp"
 #include "game/hooks.hpp"

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "combat_state.hpp"
-#include "engine/lookups.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/masters.hpp"
 
 namespace {

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "engine/play_hooks.hpp"
+#include "engine/rules/screens.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game_state.hpp"
 
 namespace {
@@ -56,6 +57,41 @@ TEST_F(menu, without_a_default_key_enter_is_passed_on) {
     std::string screen = run(m, "\rl");
     EXPECT_EQ(screen, "\r\n   Test Place:  (A,B,L,?)\r\n\r\n  Command  : \r\n   Test Place:  (A,B,L,?)\r\n\r\n  Command  : ");
     EXPECT_EQ(keys_seen, (strings{"\r", "L"}));
+}
+
+TEST_F(menu, the_loop_answers_the_common_keys_a_place_asks_for_and_no_other) {
+    play_as("anna", 1, 1);
+    sub_location = 2;
+    auto screen_of = [this](void (*show)()) {
+        out.take();
+        show();
+        return out.take();
+    };
+    const std::string stats = screen_of(display_stats), online = screen_of(list_players_online),
+                      ranks = screen_of([] { display_ranks(ranks_show); });
+    struct common_case {
+        std::string_view common_keys;
+        bool echo;
+        std::string typed;
+        std::string screen;
+        strings seen;
+    };
+    const common_case cases[] = {
+        {"VFR", true, "vfr", prompt + "V\r\n" + stats + prompt + "F\r\n" + online + prompt + "R\r\n" + ranks, {"L"}},
+        {"VR", true, "f", prompt + "F\r\n", {"F", "L"}},
+        // A place that echoes its own keys: the loop echoes the common key for it.
+        {"V", false, "vr", prompt + "V\r\n" + stats + prompt, {"R", "L"}},
+        {"", true, "v", prompt + "V\r\n", {"V", "L"}},
+    };
+    for (const common_case& c : cases) {
+        keys_seen.clear();
+        menu_loop m = place(2);
+        m.common_keys = c.common_keys;
+        m.echo = c.echo;
+        std::string screen = run(m, c.typed + "l");
+        EXPECT_EQ(screen, c.screen + prompt + (c.echo ? "L\r\n" : "")) << c.common_keys;
+        EXPECT_EQ(keys_seen, c.seen) << c.common_keys;
+    }
 }
 
 TEST_F(menu, a_lower_sub_location_unwinds_every_loop_above_it) {

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "engine/golden.hpp"
-#include "engine/lookups.hpp"
+#include "engine/text/lookups.hpp"
 #include "game_state.hpp"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "engine/exmods.hpp"
+#include "engine/text/exmods.hpp"
 #include "game/other_realms.hpp"
 #include "game_state.hpp"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "combat_state.hpp"
-#include "engine/data_files.hpp"
+#include "engine/store/data_files.hpp"
 
 namespace {
 struct player_opponent : combat_state {

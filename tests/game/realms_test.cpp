@@ -6,7 +6,7 @@
 #include <array>
 
 #include "combat_state.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/strings.hpp"
 #include "game/forest.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "combat_state.hpp"
-#include "engine/lookups.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/sage.hpp"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "combat_state.hpp"
-#include "engine/lookups.hpp"
-#include "engine/script_commands.hpp"
+#include "engine/script/script_commands.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/bar.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "engine/lookups.hpp"
-#include "engine/macros.hpp"
+#include "engine/text/lookups.hpp"
+#include "engine/text/macros.hpp"
 #include "game_state.hpp"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "engine/golden.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/strings.hpp"
 #include "fight_walk.hpp"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <set>
 #include <sys/stat.h>
 
-#include "engine/file_access.hpp"
-#include "engine/flags.hpp"
-#include "engine/strings.hpp"
+#include "engine/store/file_access.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
 #include "multi/boards.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"

@@ -2,8 +2,8 @@
 // refusals, the stored preferences, and what the room does with each dispatched message.
 #include <gtest/gtest.h>
 
-#include "engine/data_files.hpp"
-#include "engine/flags.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/flags.hpp"
 #include "multi/chat.hpp"
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"

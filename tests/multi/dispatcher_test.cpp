@@ -1,8 +1,12 @@
 // The dispatcher of the message queues: each verb's screen, replies and result.
 #include <gtest/gtest.h>
 
-#include "engine/data_files.hpp"
-#include "engine/flags.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/node_verbs.hpp"
+#include <set>
+#include <type_traits>
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"
 
@@ -43,6 +47,26 @@ struct dispatch : multi_state {
     }
     std::string result;
 };
+
+// A sender can only make a queue line from a verb of the list: bare text does not compile.
+static_assert(!std::is_constructible_v<node_line, std::string>);
+static_assert(!std::is_constructible_v<node_line, const char*>);
+
+TEST(node_verbs, every_verb_has_its_own_name_a_handler_and_its_line) {
+    std::set<std::string> names;
+    for (std::size_t i = 0; i < node_verb_names.size(); ++i) {
+        node_verb v = static_cast<node_verb>(i);
+        std::string name(verb_name(v));
+        EXPECT_TRUE(node_verb_handled(v)) << name;
+        EXPECT_TRUE(names.insert(name).second) << name;
+        EXPECT_EQ(upcase_str(name), name);
+        EXPECT_EQ(find_node_verb(name), v);
+        EXPECT_EQ(node_line(v).text(), name);
+        EXPECT_EQ(node_line(v, "2 0").text(), name + " 2 0");
+        EXPECT_EQ(node_line(v, "").text(), name + " ");
+    }
+    for (std::string_view word : {"", "FOO", "page", "PAGE 2", "HOLDGUILD"}) EXPECT_FALSE(find_node_verb(word)) << word;
+}
 
 TEST_F(dispatch, message_is_case_blind_and_gives_its_text_cut_to_86) {
     EXPECT_EQ(run("message hello there"), "");

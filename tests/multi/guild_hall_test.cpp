@@ -5,9 +5,9 @@
 
 #include <unistd.h>
 
-#include "engine/data_files.hpp"
 #include "engine/golden.hpp"
-#include "engine/lookups.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/lookups.hpp"
 #include "game/menu.hpp"
 #include "multi/fight_hooks.hpp"
 #include "multi/guild_hall.hpp"

@@ -4,8 +4,8 @@
 
 #include <unistd.h>
 
-#include "engine/data_files.hpp"
 #include "engine/golden.hpp"
+#include "engine/store/data_files.hpp"
 #include "game/menu.hpp"
 #include "multi/guilds.hpp"
 #include "multi_state.hpp"

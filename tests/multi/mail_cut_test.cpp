@@ -2,7 +2,7 @@
 // command line runs exactly once and every message is shown.
 #include <gtest/gtest.h>
 
-#include "engine/data_files.hpp"
+#include "engine/store/data_files.hpp"
 #include "multi/mail.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"

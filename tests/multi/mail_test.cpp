@@ -2,8 +2,8 @@
 // composer, hostile typed lines, and a reading that is cut off.
 #include <gtest/gtest.h>
 
-#include "engine/data_files.hpp"
-#include "engine/items.hpp"
+#include "engine/rules/items.hpp"
+#include "engine/store/data_files.hpp"
 #include "multi/mail.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"

@@ -7,12 +7,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "engine/flags.hpp"
-#include "engine/hooks.hpp"
-#include "engine/play_hooks.hpp"
-#include "engine/script_hooks.hpp"
-#include "engine/strings.hpp"
 #include "engine/item_state.hpp"
+#include "engine/script/script_hooks.hpp"
+#include "engine/store/strings.hpp"
+#include "engine/text/flags.hpp"
+#include "engine/text/hooks.hpp"
+#include "engine/text/play_hooks.hpp"
 #include "game/hooks.hpp"
 #include "multi/fight_hooks.hpp"
 #include "multi/multi_init.hpp"
@@ -31,7 +31,7 @@ struct multi_state : item_state {
     multi_state() {
         graphics_mode = 1;
         set_default_tunables();
-        multi_init();
+        install_multi();
         // A test that waits for a key it forgot to type would wait for ever: fail instead.
         ::alarm(120);
     }

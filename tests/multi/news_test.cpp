@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include "engine/news_file.hpp"
+#include "engine/store/news_file.hpp"
 #include "multi/news.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"

@@ -10,9 +10,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "engine/char_lock.hpp"
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
+#include "engine/store/char_lock.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/lookups.hpp"
 #include "multi/node_queue.hpp"
 #include "multi/player_fight.hpp"
 #include "multi_state.hpp"

@@ -2,8 +2,8 @@
 // against lines appended as the other node would, and the menu's refusals and rules.
 #include <gtest/gtest.h>
 
-#include "engine/data_files.hpp"
-#include "engine/lookups.hpp"
+#include "engine/store/data_files.hpp"
+#include "engine/text/lookups.hpp"
 #include "multi/node_queue.hpp"
 #include "multi/player_fight.hpp"
 #include "multi_state.hpp"

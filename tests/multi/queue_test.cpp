@@ -7,7 +7,7 @@
 #include <set>
 #include <unistd.h>
 
-#include "engine/file_access.hpp"
+#include "engine/store/file_access.hpp"
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"
@@ -24,7 +24,7 @@ struct queues : multi_state {
 };
 
 TEST_F(queues, a_send_is_one_queue_line_and_one_five_line_log_entry) {
-    send_node_msg("bob", "MESSAGE `%Anna: `3hello");
+    send_node_msg("bob", {node_verb::message, "`%Anna: `3hello"});
     EXPECT_EQ(read_file("node0002.msg"), "MESSAGE `%Anna: `3hello\n");
     EXPECT_EQ(read_file("olmess.txt"),
               esc + "1;34mFrom    : " + esc + "0;1mAnna Smith          " + esc + "0m\n" +
@@ -33,19 +33,19 @@ TEST_F(queues, a_send_is_one_queue_line_and_one_five_line_log_entry) {
               esc + "1;34mMessage : " + esc + "0;31mMESSAGE " + esc + "0;1mAnna: " + esc + "0;36mhello" + esc + "0m\n" +
               esc + "1;31m-------------------------------------" + esc + "0m\n");
 
-    send_node_msg_to(2, "PAGE 1");
+    send_node_msg_to(2, {node_verb::page, "1"});
     EXPECT_EQ(read_file("node0002.msg"), "MESSAGE `%Anna: `3hello\nPAGE 1\n");
     EXPECT_EQ(file_lines(read_file("olmess.txt")).size(), 10u);
 }
 
 TEST_F(queues, a_send_is_always_one_line_and_never_reaches_a_character_not_in_the_list) {
-    send_node_msg("Bob", "MESSAGE hi\r\nLEAVEREALM 1 0\x1b[2J\x7f" + std::string(300, 'x'));
+    send_node_msg("Bob", {node_verb::message, "hi\r\nLEAVEREALM 1 0\x1b[2J\x7f" + std::string(300, 'x')});
     std::string line = read_file("node0002.msg");
     EXPECT_EQ(line, "MESSAGE hi..LEAVEREALM 1 0.[2J." + std::string(255 - 31, 'x') + "\n");
 
-    send_node_msg("Nobody", "MESSAGE hi");
-    send_node_msg_to(77, "MESSAGE hi");
-    send_node_msg_to(0, "MESSAGE hi");
+    send_node_msg("Nobody", {node_verb::message, "hi"});
+    send_node_msg_to(77, {node_verb::message, "hi"});
+    send_node_msg_to(0, {node_verb::message, "hi"});
     EXPECT_EQ(file_lines(read_file("olmess.txt")).size(), 5u);
     EXPECT_FALSE(file_present("node0077.msg"));
     EXPECT_FALSE(file_present("node0000.msg"));
@@ -85,7 +85,7 @@ TEST_F(queues, four_senders_and_one_popper_lose_nothing_and_read_nothing_twice) 
         pids.push_back(start_child([s] {
             cur_char = char_num_ptr(static_cast<std::int16_t>(10 + s));
             for (int i = 0; i < lines_each; ++i)
-                send_node_msg("Anna Smith", "MESSAGE " + std::to_string(s) + " " + std::to_string(i));
+                send_node_msg("Anna Smith", {node_verb::message, std::to_string(s) + " " + std::to_string(i)});
         }));
 
     std::map<int, int> next;

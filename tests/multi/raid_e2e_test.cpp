@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/golden.hpp"
-#include "game/game_e2e.hpp"
 #include "fight_walk.hpp"
+#include "game/game_e2e.hpp"
 
 namespace {
 using namespace two_node;

@@ -2,13 +2,17 @@
 // LEAVEREALM, the menu loops' poll, the script interpreter's queue check, the square's mail.
 #include <gtest/gtest.h>
 
-#include "engine/exit.hpp"
+#include "engine/script/install.hpp"
+#include "engine/text/exit.hpp"
 #include "game/game_init.hpp"
+#include "game/hooks.hpp"
 #include "game/menu.hpp"
 #include "multi/mail.hpp"
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"
+
+#include <iostream>
 
 namespace {
 struct wiring : multi_state {
@@ -18,7 +22,7 @@ struct wiring : multi_state {
         other(3, "carl").online = 0;
         save();
         game_init();
-        multi_init();
+        install_multi();
         out.take();
     }
 };
@@ -54,6 +58,30 @@ TEST_F(wiring, menu_loops_and_scripts_dispatch_the_queue_and_only_the_square_rea
     EXPECT_TRUE(poll_check(polls, true, true));
     EXPECT_NE(plain(out.take()).find("  Message from Bob :"), std::string::npos);
     EXPECT_FALSE(mail_waiting());
+}
+
+// Every hook and every entry of the table of places still at its stub, by name.
+stub_list stubs_left() {
+    stub_list left = hooks_at_stub();
+    list_stub_places(left);
+    return left;
+}
+
+// The game's main installs the engine, the town and the multi-node play: a hook or a place
+// that none of them fills would leave a key that silently does nothing.
+TEST(start_up, the_install_functions_leave_no_hook_and_no_place_at_its_stub) {
+    child_result r = run_in_child([] {
+        reset_hooks();
+        reset_game_hooks();
+        std::cout << stubs_left().size() << " at their stubs before\n";
+        install_engine();
+        install_game();
+        install_multi();
+        for (std::string_view name : stubs_left()) std::cout << name << " still at its stub\n";
+        std::cout << std::flush;
+    });
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "66 at their stubs before\n");
 }
 
 }  // namespace

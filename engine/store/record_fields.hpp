@@ -1,0 +1,251 @@
+// Each shared record's fields, listed once: where a field lies in the record's image, what it
+// holds, and how one writer's change to it meets another's. The codec, the merge between
+// writers and the utility's editors all walk these lists, so a field is never described twice.
+//
+// The merge between writers: a writer that holds a record across time keeps the record as it
+// last read or wrote it (its base). Writing, it reads the file's record afresh under the hold
+// and takes from its own copy only the fields it changed since that base; every other field
+// keeps the file's value. A field both changed takes the writer's value, except an amount that
+// several writers add to (gold, gems, pots, stock counts, treasuries): it becomes the file's
+// value plus the writer's difference, held in the amount's range. Bit sets merge bit by bit.
+#pragma once
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "door/fstr.hpp"
+#include "engine/store/codec.hpp"
+
+enum class field_type : std::uint8_t { u8, i16, i32, f64, text, raw };
+// plain: the writer's value; amount: added as a difference; bits: bit by bit.
+enum class field_merge : std::uint8_t { plain, amount, bits };
+
+template <class R>
+struct record_field {
+    std::string_view name;
+    std::size_t offset = 0;
+    field_type type = field_type::u8;
+    std::size_t size = 0;  // text: its capacity (the image holds one byte more); raw: its bytes
+    field_merge merge = field_merge::plain;
+    std::int64_t lo = 0, hi = 0;  // an amount's range
+    // The field in a record, by its type: whole numbers, reals, or text and raw bytes.
+    std::int64_t (*get_int)(const R&) = nullptr;
+    void (*set_int)(R&, std::int64_t) = nullptr;
+    double (*get_real)(const R&) = nullptr;
+    void (*set_real)(R&, double) = nullptr;
+    std::string_view (*get_text)(const R&) = nullptr;
+    void (*set_text)(R&, std::string_view) = nullptr;
+};
+
+// The field list of a record type (records.cpp, shop_file.cpp).
+template <class R>
+std::span<const record_field<R>> record_fields();
+
+// The field of that name; null when the record has none.
+template <class R>
+const record_field<R>* field_named(std::string_view name) {
+    for (const record_field<R>& f : record_fields<R>())
+        if (f.name == name) return &f;
+    return nullptr;
+}
+
+// ---- Building the lists ----
+namespace field_detail {
+template <class>
+struct member;
+template <class R, class T>
+struct member<T R::*> {
+    using record = R;
+    using type = T;
+};
+template <auto M>
+using record_of = typename member<decltype(M)>::record;
+template <auto M>
+using type_of = typename member<decltype(M)>::type;
+
+template <class T>
+constexpr field_type int_type() {
+    static_assert(std::is_same_v<T, std::uint8_t> || std::is_same_v<T, std::int16_t> || std::is_same_v<T, std::int32_t>);
+    if constexpr (std::is_same_v<T, std::uint8_t>) return field_type::u8;
+    if constexpr (std::is_same_v<T, std::int16_t>) return field_type::i16;
+    return field_type::i32;
+}
+template <class>
+struct fstr_capacity;
+template <std::size_t N>
+struct fstr_capacity<fstr<N>> {
+    static constexpr std::size_t value = N;
+};
+}  // namespace field_detail
+
+// A whole number (u8, i16 or i32 member).
+template <auto M>
+constexpr record_field<field_detail::record_of<M>> number_field(std::string_view name, std::size_t offset) {
+    using R = field_detail::record_of<M>;
+    using T = field_detail::type_of<M>;
+    record_field<R> f{name, offset, field_detail::int_type<T>(), sizeof(T)};
+    f.get_int = [](const R& r) -> std::int64_t { return r.*M; };
+    f.set_int = [](R& r, std::int64_t v) { r.*M = static_cast<T>(v); };
+    return f;
+}
+// The I-th whole number of an array member.
+template <auto M, std::size_t I>
+constexpr record_field<field_detail::record_of<M>> element_field(std::string_view name, std::size_t offset) {
+    using R = field_detail::record_of<M>;
+    using T = typename field_detail::type_of<M>::value_type;
+    record_field<R> f{name, offset, field_detail::int_type<T>(), sizeof(T)};
+    f.get_int = [](const R& r) -> std::int64_t { return (r.*M)[I]; };
+    f.set_int = [](R& r, std::int64_t v) { (r.*M)[I] = static_cast<T>(v); };
+    return f;
+}
+// An IEEE double.
+template <auto M>
+constexpr record_field<field_detail::record_of<M>> real_field(std::string_view name, std::size_t offset) {
+    using R = field_detail::record_of<M>;
+    record_field<R> f{name, offset, field_type::f64, 8};
+    f.get_real = [](const R& r) -> double { return r.*M; };
+    f.set_real = [](R& r, double v) { r.*M = v; };
+    return f;
+}
+// A length-prefixed text of the member's capacity.
+template <auto M>
+constexpr record_field<field_detail::record_of<M>> text_field(std::string_view name, std::size_t offset) {
+    using R = field_detail::record_of<M>;
+    record_field<R> f{name, offset, field_type::text, field_detail::fstr_capacity<field_detail::type_of<M>>::value};
+    f.get_text = [](const R& r) -> std::string_view { return (r.*M).view(); };
+    f.set_text = [](R& r, std::string_view v) { (r.*M) = v; };
+    return f;
+}
+// Bytes kept as they stand (a std::array<std::uint8_t, N> member).
+template <auto M>
+constexpr record_field<field_detail::record_of<M>> raw_field(std::string_view name, std::size_t offset) {
+    using R = field_detail::record_of<M>;
+    using T = field_detail::type_of<M>;
+    record_field<R> f{name, offset, field_type::raw, std::tuple_size_v<T>};
+    f.get_text = [](const R& r) -> std::string_view {
+        return std::string_view(reinterpret_cast<const char*>((r.*M).data()), (r.*M).size());
+    };
+    f.set_text = [](R& r, std::string_view v) {
+        (r.*M).fill(0);
+        std::copy_n(v.begin(), std::min(v.size(), (r.*M).size()), reinterpret_cast<char*>((r.*M).data()));
+    };
+    return f;
+}
+// An amount that several writers add to, held in [lo, hi].
+template <class R>
+constexpr record_field<R> amount(record_field<R> f, std::int64_t lo, std::int64_t hi) {
+    f.merge = field_merge::amount;
+    f.lo = lo;
+    f.hi = hi;
+    return f;
+}
+// A set of bits that writers change one by one.
+template <class R>
+constexpr record_field<R> bit_set(record_field<R> f) {
+    f.merge = field_merge::bits;
+    return f;
+}
+
+// ---- The codec ----
+// The image of record_size bytes; bytes no field covers are zeros.
+template <class R>
+std::string encode_fields(const R& r) {
+    std::string b(R::record_size, '\0');
+    for (const record_field<R>& f : record_fields<R>()) {
+        switch (f.type) {
+        case field_type::u8: put_u8(b, f.offset, static_cast<std::uint8_t>(f.get_int(r))); break;
+        case field_type::i16: put_i16(b, f.offset, static_cast<std::int16_t>(f.get_int(r))); break;
+        case field_type::i32: put_i32(b, f.offset, static_cast<std::int32_t>(f.get_int(r))); break;
+        case field_type::f64: put_f64(b, f.offset, f.get_real(r)); break;
+        case field_type::text: put_str(b, f.offset, f.size, f.get_text(r)); break;
+        case field_type::raw: put_bytes(b, f.offset, f.get_text(r)); break;
+        }
+    }
+    return b;
+}
+// The record of an image; a short image reads as if zero-filled, a text's length byte above
+// its capacity as the capacity.
+template <class R>
+void decode_fields(std::string_view b, R& r) {
+    std::string spare;
+    for (const record_field<R>& f : record_fields<R>()) {
+        switch (f.type) {
+        case field_type::u8: f.set_int(r, get_u8(b, f.offset)); break;
+        case field_type::i16: f.set_int(r, get_i16(b, f.offset)); break;
+        case field_type::i32: f.set_int(r, get_i32(b, f.offset)); break;
+        case field_type::f64: f.set_real(r, get_f64(b, f.offset)); break;
+        case field_type::text: {
+            // A text wholly inside the image is taken as it stands, without a copy.
+            std::size_t n = f.offset < b.size() ? std::min<std::size_t>(static_cast<unsigned char>(b[f.offset]), f.size) : 0;
+            if (f.offset < b.size() && b.size() - f.offset - 1 >= n) {
+                f.set_text(r, b.substr(f.offset + 1, n));
+            } else {
+                spare = get_str(b, f.offset, f.size);
+                f.set_text(r, spare);
+            }
+            break;
+        }
+        case field_type::raw:
+            spare = get_bytes(b, f.offset, f.size);
+            f.set_text(r, spare);
+            break;
+        }
+    }
+}
+
+// ---- The merge ----
+// True when the field holds the same in both records (reals compared bit for bit).
+template <class R>
+bool field_equal(const record_field<R>& f, const R& a, const R& b) {
+    switch (f.type) {
+    case field_type::f64: return std::bit_cast<std::uint64_t>(f.get_real(a)) == std::bit_cast<std::uint64_t>(f.get_real(b));
+    case field_type::text:
+    case field_type::raw: return f.get_text(a) == f.get_text(b);
+    default: return f.get_int(a) == f.get_int(b);
+    }
+}
+
+// True when every field of the two records is the same.
+template <class R>
+bool same_fields(const R& a, const R& b) {
+    for (const record_field<R>& f : record_fields<R>())
+        if (!field_equal(f, a, b)) return false;
+    return true;
+}
+
+// One field of the three-way merge, into fresh.
+template <class R>
+void merge_field(const record_field<R>& f, R& fresh, const R& base, const R& mine) {
+    if (field_equal(f, base, mine)) return;
+    switch (f.type) {
+    case field_type::f64: f.set_real(fresh, f.get_real(mine)); return;
+    case field_type::text:
+    case field_type::raw: f.set_text(fresh, f.get_text(mine)); return;
+    default: break;
+    }
+    std::int64_t was = f.get_int(base), now = f.get_int(mine), file = f.get_int(fresh);
+    if (f.merge == field_merge::bits) {
+        std::int64_t changed = was ^ now;
+        f.set_int(fresh, (file & ~changed) | (now & changed));
+    } else if (f.merge == field_merge::amount && std::min({was, now, file}) >= f.lo &&
+               std::max({was, now, file}) <= f.hi) {
+        f.set_int(fresh, std::clamp(file + (now - was), f.lo, f.hi));
+    } else {
+        // A plain field, or an amount that stands outside its range (a stock that never runs
+        // out, a damaged record): the writer's value.
+        f.set_int(fresh, now);
+    }
+}
+
+// The three-way merge: fresh (the file's record as read now) takes from mine every field that
+// mine changed since base, as the list says; the fields mine left alone keep the file's value.
+template <class R>
+void merge_fields(R& fresh, const R& base, const R& mine) {
+    for (const record_field<R>& f : record_fields<R>()) merge_field(f, fresh, base, mine);
+}

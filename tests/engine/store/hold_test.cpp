@@ -1,0 +1,166 @@
+// The hold between nodes with a replaced clock: checks, pauses, the display, ownership.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "engine/engine_state.hpp"
+#include "engine/store/hold.hpp"
+#include "engine/text/exit.hpp"
+#include "engine/text/lookups.hpp"
+#include "support/capture.hpp"
+#include "support/child.hpp"
+#include "support/live_hold.hpp"
+
+namespace {
+
+
+std::string expected_wait_display(int checks) {
+    std::string s = "\x1b[2J\x1b[H`9  Temporary hold placed on file activity :        `4";
+    for (int i = 1; i <= checks; ++i) s += std::string(7, '\b') + (i % 2 == 0 ? "WAITING" : ".......");
+    return s;
+}
+
+const std::string held_too_long = "\r\n`9  File Activity has been held too long, Please inform SysOp.\r\n";
+
+fake_seam* child_seam = nullptr;
+void report_pauses() {
+    write_file("pauses.txt", std::to_string(child_seam->sleeps.size()) + " " + std::to_string(child_seam->slept_total));
+}
+
+struct hold : ::testing::Test {
+    engine_state st;
+    output_capture out;
+};
+}  // namespace
+
+TEST_F(hold, no_hold_means_one_check_and_one_pause) {
+    EXPECT_FALSE(wait_for_hold());
+    EXPECT_EQ(st.seam.sleeps, std::vector<int>{500});
+    EXPECT_EQ(out.take(), "");
+}
+
+TEST_F(hold, taking_a_free_hold_creates_the_file_and_releasing_erases_it) {
+    place_hold();
+    EXPECT_TRUE(hold_owned());
+    EXPECT_EQ(read_file("hold.dat"), std::string(1, '\0'));
+    EXPECT_EQ(st.seam.sleeps, std::vector<int>{500});
+    EXPECT_FALSE(wait_for_hold()) << "a node never waits for its own hold";
+    place_hold();   // nested: one level more
+    remove_hold();
+    EXPECT_TRUE(file_present("hold.dat"));
+    remove_hold();
+    EXPECT_FALSE(file_present("hold.dat"));
+    EXPECT_FALSE(hold_owned());
+    EXPECT_EQ(out.take(), "");
+}
+
+TEST_F(hold, another_nodes_hold_is_never_removed) {
+    live_hold other;
+    remove_hold();
+    release_own_hold();
+    EXPECT_TRUE(file_present("hold.dat"));
+}
+
+TEST_F(hold, a_hold_replaced_by_another_nodes_after_the_sysop_erased_ours_stays) {
+    place_hold();
+    // The sysop erases "hold.dat" by hand and another node takes the hold.
+    write_file("hold.new", std::string(1, '\0'));
+    ASSERT_EQ(::rename("hold.new", "hold.dat"), 0);
+    remove_hold();
+    EXPECT_FALSE(hold_owned());
+    EXPECT_TRUE(file_present("hold.dat"));
+}
+
+TEST_F(hold, waiting_for_a_hold_that_clears_shows_the_display_until_it_goes) {
+    clearing_seam seam;
+    seam.clear_after = 3;
+    live_hold other;
+    place_hold();
+    EXPECT_TRUE(hold_owned());
+    EXPECT_EQ(seam.sleeps.size(), 4u);   // three checks found it, the fourth did not
+    EXPECT_EQ(out.take(), expected_wait_display(3));
+    remove_hold();
+}
+
+TEST_F(hold, a_hold_that_stays_ends_with_code_13_after_41_checks_and_writes_nothing) {
+    put_chars({make_char(1, "Me"), make_char(2, "Other")});
+    std::string before = read_file("players.dat");
+    live_hold other;
+    for (bool taking : {false, true}) {
+        child_result r = run_in_child([taking] {
+            fake_seam seam;
+            child_seam = &seam;
+            add_exit_proc(report_pauses);
+            read_char_file();
+            cur_char = char_num_ptr(1);
+            char_num_ptr(2)->online = 1;
+            if (taking)
+                place_hold();
+            else
+                wait_for_hold();
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.code, 13);
+        EXPECT_EQ(r.out, expected_wait_display(41) + held_too_long);
+        EXPECT_EQ(read_file("pauses.txt"), "41 20500");
+        EXPECT_EQ(read_file("players.dat"), before);
+        EXPECT_TRUE(file_present("hold.dat")) << "the other node's hold stays";
+        EXPECT_FALSE(file_present("quorstat.dat"));
+        EXPECT_FALSE(file_present("node0002.msg"));
+    }
+}
+
+TEST_F(hold, a_hold_whose_holder_is_gone_is_removed_by_the_next_waiter) {
+    struct stale_case {
+        std::string file;      // "hold.dat" as the dead node left it
+        bool taking;           // place_hold, else wait_for_hold
+        std::size_t checks;    // an empty file (dead between create and lock) gets one of grace
+    };
+    const stale_case cases[] = {
+        {std::string(1, '\0'), false, 1}, {std::string(1, '\0'), true, 1}, {"", false, 2}, {"", true, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.file.size()) + (c.taking ? " taking" : " waiting"));
+        write_file("hold.dat", c.file);
+        ::unlink("debug.txt");
+        st.seam.sleeps.clear();
+        if (c.taking)
+            place_hold();
+        else
+            wait_for_hold();
+        EXPECT_EQ(st.seam.sleeps.size(), c.checks);
+        EXPECT_EQ(out.take(), c.checks == 1 ? "" : expected_wait_display(1));
+        EXPECT_EQ(hold_owned(), c.taking);
+        EXPECT_EQ(read_file("debug.txt"), "Removed hold.dat left by a node that is gone\n");
+        release_own_hold();
+        EXPECT_FALSE(file_present("hold.dat"));
+    }
+}
+
+TEST_F(hold, a_live_holder_keeps_the_wait_and_once_killed_its_hold_is_taken_at_once) {
+    pid_t holder = start_child([] {
+        place_hold();
+        for (;;) ::pause();
+    });
+    for (int i = 0; i < 5000 && read_file("hold.dat").size() != 1; ++i) ::usleep(1000);
+    child_result r = run_in_child([] {
+        fake_seam seam;
+        child_seam = &seam;
+        add_exit_proc(report_pauses);
+        place_hold();
+    });
+    EXPECT_EQ(r.code, 13);
+    EXPECT_EQ(r.out, expected_wait_display(41) + held_too_long);
+    EXPECT_EQ(read_file("pauses.txt"), "41 20500");
+
+    ::kill(holder, SIGKILL);
+    EXPECT_EQ(wait_child(holder).code, SIGKILL);
+    ASSERT_TRUE(file_present("hold.dat"));
+    place_hold();
+    EXPECT_TRUE(hold_owned());
+    EXPECT_EQ(st.seam.sleeps, std::vector<int>{500});
+    EXPECT_EQ(out.take(), "");
+    remove_hold();
+    EXPECT_FALSE(file_present("hold.dat"));
+}
