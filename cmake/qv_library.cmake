@@ -40,6 +40,9 @@ function(qv_test_folder name)
   endif()
   add_executable(${name}_tests ${srcs})
   target_link_libraries(${name}_tests PRIVATE testmain testsupport ${ARGN} GTest::gtest)
+  if(QV_TEST_PCH)
+    target_precompile_headers(${name}_tests REUSE_FROM testsupport)
+  endif()
   # The environment the tests need. A list in the ENVIRONMENT property is split apart by test
   # discovery, so the variables are set by a launcher in front of the test binary instead.
   set_target_properties(${name}_tests PROPERTIES CROSSCOMPILING_EMULATOR

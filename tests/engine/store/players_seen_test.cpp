@@ -2,6 +2,9 @@
 // last read or wrote it, and a save with nothing of its own to write writes nothing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "engine/rules/screens.hpp"
 #include "engine/store/file_access.hpp"
 #include "engine/text/lookups.hpp"
@@ -30,12 +33,17 @@ struct players_seen : ::testing::Test {
         cur_char = char_num_ptr(1);
         set_own_base();
     }
-    // Another node's write: Other's gold, the file the same size.
+    // Another node's write: Other's gold, the file the same size and given the old file's
+    // times, as a write within the clock's last tick would leave it.
     static void other_node_pays(std::int32_t gold) {
+        struct stat old {};
+        ASSERT_EQ(::stat(players_file_name, &old), 0);
         std::vector<character_record> recs = file_chars();
         for (character_record& c : recs)
             if (c.number == 2) c.gold = gold;
         write_record_file<character_record>(players_file_name, recs);
+        const timespec times[2] = {old.st_atim, old.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, players_file_name, times, 0), 0);
     }
 };
 }  // namespace
@@ -43,7 +51,7 @@ struct players_seen : ::testing::Test {
 TEST_F(players_seen, saves_write_only_what_changed_and_refreshes_see_every_other_write) {
     struct row {
         const char* what;
-        bool other_writes;   // another node replaces the file first (at once: the same instant)
+        bool other_writes;   // another node replaces the file first
         bool own_change;     // this node changed its character
         int writes;
     };
