@@ -1,6 +1,6 @@
 // The utility's reading and writing of the game's shared files. Against running nodes it waits
 // visibly for a busy file; the statistics it changes are written under the hold, field by
-// field, so nothing a node did meanwhile is rewound.
+// field as the sysop typed them, so nothing a node did meanwhile to the other fields is rewound.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -119,7 +119,7 @@ bool update_stat_record(const std::function<void(stat_record&)>& change) {
     std::vector<stat_record> recs;
     if (file_there(stat_file_name) && read_record_file(stat_file_name, recs) == file_status::ok && !recs.empty())
         fresh = recs.front();
-    merge_fields(fresh, stats_as_loaded, game_stats);
+    merge_typed_fields(fresh, stats_as_loaded, game_stats);
     if (change) change(fresh);
     rewrite_or_stop(stat_file_name, encode_record(fresh));
     game_stats = fresh;

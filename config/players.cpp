@@ -1,6 +1,6 @@
 // The Player Editor: the sysop pages through the players and mends them. Nodes may be playing
-// meanwhile, so only what the sysop changed is written, under the hold, on a fresh read; a
-// player in play then is written only when the sysop says so at the write.
+// meanwhile, so only what the sysop changed is written, as typed, under the hold, on a fresh
+// read; a player in play then is written only when the sysop says so at the write.
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -300,7 +300,8 @@ bool write_in_play(const character_record& c) {
     print_text("`%");
     print_literal(c.name.view());
     print_line("`9 is playing now: the game keeps what it changes meanwhile,");
-    print_text("`9  and your changes to the other fields reach it. Write them? ");
+    print_line("`9  and your changes to the other fields reach it.");
+    print_text("`9  The values you typed stand as you typed them. Write them? ");
     return yes_no(false) == 'Y';
 }
 }  // namespace
@@ -359,7 +360,7 @@ player_write write_player_changes(const std::function<bool(const character_recor
                 w.gone.push_back(std::string(base.name.view()));
                 continue;
             }
-            merge_fields(*fresh, base, mine);
+            merge_typed_fields(*fresh, base, mine);
         }
     });
     return w;

@@ -39,6 +39,11 @@ text_list system_message(std::initializer_list<std::string> lines) {
     return msg;
 }
 
+// The letter's line that takes a member out of the guild. It names the guild: the membership is
+// cleared on file before the letter goes, so the reader's node needs it only while its copy
+// still holds that guild, and a membership taken up since stands.
+std::string leave_command(std::int16_t guild) { return "SET GUI 0 " + int_to_str(guild); }
+
 // The character of that number and name in the (refreshed) list, or null.
 character_record* same_char(std::int16_t number, const std::string& name) {
     character_record* c = char_num_ptr(number);
@@ -252,7 +257,7 @@ void kick_guild_member() {
             m->location = "tTown Square";
         }
         add_desc_line("~", msg);
-        add_desc_line("SET GUI 0", msg);
+        add_desc_line(leave_command(guild), msg);
     });
     if (msg.empty()) {
         disp_line(not_in_guild);
@@ -324,7 +329,7 @@ void disband_guild() {
     text_list msg = system_message({"`4  " + guild_name + "`9 has been disbanded by `!" + own_proper_name() + "."});
     if (had_hall) add_desc_line("`9  All members will have to leave the guild hall as it is being demolished.", msg);
     add_desc_line("~", msg);
-    add_desc_line("SET GUI 0", msg);
+    add_desc_line(leave_command(guild), msg);
     for (std::int16_t m : members) append_mailbox(m, msg);
     text_list news;
     add_desc_line("`%In a surprise move today :", news);

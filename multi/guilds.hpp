@@ -5,7 +5,8 @@
 // (0, or a number that names no guild: none). Every change to "guilds.dat" or to another
 // character is made under the hold on a fresh read of the file, so a change made on another
 // node meanwhile survives and two nodes never hand out one guild number. Characters held by
-// other nodes hear of a change through a system message in their mailbox ("SET GUI 0").
+// other nodes hear of a change through a system message in their mailbox ("SET GUI 0" and the
+// guild's number).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -87,6 +87,13 @@ bool run_mail_command(std::string_view line) {
     std::int64_t n = word_count(line) >= 3 ? str_to_int(word_at(line, 3)) : 0;
     if (target == "GUI" || target == "^CS09") {
         if (command != "SET") return false;
+        // A guild's letter names its guild in a fourth word; its writer has already set the
+        // membership on file. Only a copy that still holds that guild takes in the file's, so a
+        // membership taken up since the letter was written, elsewhere or anew, stands.
+        if (word_count(line) >= 4) {
+            if (me().guild == str_to_int(word_at(line, 4))) refresh_char_file();
+            return true;
+        }
         me().guild = static_cast<std::int16_t>(std::clamp<std::int64_t>(n, INT16_MIN, INT16_MAX));
         return true;
     }

@@ -8,6 +8,8 @@
 // keeps the file's value. A field both changed takes the writer's value, except an amount that
 // several writers add to (gold, gems, pots, stock counts, treasuries): it becomes the file's
 // value plus the writer's difference, held in the amount's range. Bit sets merge bit by bit.
+// The sysop's editor writes what the sysop typed: there an amount it changed is taken as typed
+// too (merge_typed_fields).
 #pragma once
 #include <algorithm>
 #include <array>
@@ -248,4 +250,17 @@ void merge_field(const record_field<R>& f, R& fresh, const R& base, const R& min
 template <class R>
 void merge_fields(R& fresh, const R& base, const R& mine) {
     for (const record_field<R>& f : record_fields<R>()) merge_field(f, fresh, base, mine);
+}
+
+// The sysop's editor: every field the sysop changed is written as typed, an amount too (the
+// last editor's value stands, and a typed 0 is 0); the fields it left alone keep the file's.
+// A bit set still merges bit by bit: each bit is a toggle of its own on the editor's screen.
+template <class R>
+void merge_typed_fields(R& fresh, const R& base, const R& mine) {
+    for (const record_field<R>& f : record_fields<R>()) {
+        if (f.merge == field_merge::amount && !field_equal(f, base, mine))
+            f.set_int(fresh, f.get_int(mine));
+        else
+            merge_field(f, fresh, base, mine);
+    }
 }

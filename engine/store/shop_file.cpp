@@ -113,16 +113,16 @@ void merge_shop_file(const std::string& name, const shop_list& base, const shop_
             const shop_entry* now = entry_of(mine_keys, key);
             if (was && !now) continue;  // the sysop removed it
             merged.push_back(*f);
-            if (was) merge_fields(merged.back(), *was, *now);
+            if (was) merge_typed_fields(merged.back(), *was, *now);
         }
         for (const auto& [key, was] : base_keys) {
             const shop_entry* now = entry_of(mine_keys, key);
             // Gone from the file meanwhile (sold out and dropped by a node): it stays gone unless
-            // the sysop changed it, and then it counts from none left.
+            // the sysop changed it, and then it holds what the sysop typed.
             if (!now || entry_of(fresh_keys, key) || same_fields(*was, *now)) continue;
             shop_entry gone = *was;
             gone.count = 0;
-            merge_fields(gone, *was, *now);
+            merge_typed_fields(gone, *was, *now);
             merged.push_back(gone);
         }
         for (const auto& [key, now] : mine_keys)

@@ -39,7 +39,7 @@ template <class R>
 struct record_field;
 template <class R>
 std::span<const record_field<R>> record_fields();
-// The count is an amount: a sale on a node and the sysop's change both count.
+// The count is an amount: the nodes' sales add up, and a count the sysop typed stands.
 template <>
 std::span<const record_field<shop_entry>> record_fields<shop_entry>();
 
@@ -65,7 +65,8 @@ void write_shop_file(const std::string& name, const shop_list& list);
 // Writes the sysop's stock list back under the file's lock on a fresh read, taking from it only
 // what the sysop changed since base (the list as read): entries are matched by name, ScriptID
 // and their place among the entries of that item; an entry the sysop removed goes, one added
-// is appended, and a count both the sysop and a sale changed gets both changes. What another
+// is appended, and a count the sysop changed is the count typed, whatever was sold meanwhile
+// (a sysop who types a stock count expects that count on the shelf). What another
 // writer added meanwhile stays; the fresh read keeps the entries the rule keeps. A write that
 // fails ends with code 5.
 void merge_shop_file(const std::string& name, const shop_list& base, const shop_list& mine, const shop_keep& keep);

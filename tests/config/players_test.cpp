@@ -51,7 +51,7 @@ TEST_F(cfg_players, reset_daily_stats) {
     }
 }
 
-TEST_F(cfg_players, write_keeps_what_another_node_saved_meanwhile) {
+TEST_F(cfg_players, write_takes_what_the_sysop_typed_and_keeps_what_another_node_saved_meanwhile) {
     std::vector<character_record> start;
     for (std::int16_t n = 1; n <= 5; ++n) start.push_back(make_char(n, std::string(1, char('A' + n - 1)) + "NNA", 1000));
     for (auto& c : start) c.created_time = 100 + c.number;
@@ -62,8 +62,10 @@ TEST_F(cfg_players, write_keeps_what_another_node_saved_meanwhile) {
     cfg::player_by_number(3)->bank_gold += 100;
     cfg::player_by_number(3)->status_bits = 4;
     cfg::edit_player(*cfg::player_by_number(1)).name = "ZORA";
+    cfg::player_by_number(1)->gold = 0;
     cfg::edit_player(*cfg::player_by_number(4)).gems = 9;
-    // Another node: a transfer to player 3, player 5 saved, player 4 deleted.
+    // Another node: a transfer to player 3 and gold to players 1 and 3, player 5 saved, player 4
+    // deleted; then another editor's write of player 3's bank gold.
     child_result other = run_in_child([] {
         del_char_list();
         chars_loaded = false;
@@ -71,9 +73,14 @@ TEST_F(cfg_players, write_keeps_what_another_node_saved_meanwhile) {
         update_under_hold([] {
             char_num_ptr(3)->bank_gold += 500;
             char_num_ptr(3)->status_bits |= 1;
+            char_num_ptr(1)->gold += 50;
+            char_num_ptr(3)->gold += 50;
             char_num_ptr(5)->gold = 777;
             char_list.remove_if([](const character_record& c) { return c.number == 4; });
         });
+        cfg::begin_player_edit();
+        cfg::edit_player(*cfg::player_by_number(3)).bank_gold = 5000;
+        cfg::write_player_changes();
     });
     ASSERT_TRUE(other.exited);
     ASSERT_EQ(other.code, 0);
@@ -84,10 +91,11 @@ TEST_F(cfg_players, write_keeps_what_another_node_saved_meanwhile) {
     for (const auto& c : file_chars()) now[c.number] = c;
     ASSERT_EQ(now.size(), 4u);
     EXPECT_EQ(std::string(now[1].name.view()), "ZORA");
+    EXPECT_EQ(now[1].gold, 0);
     EXPECT_EQ(now[3].attack, 99);
-    EXPECT_EQ(now[3].bank_gold, 1600);
+    EXPECT_EQ(now[3].bank_gold, 1100);
     EXPECT_EQ(now[3].status_bits, 1 | 4);
-    EXPECT_EQ(now[3].gold, 300);
+    EXPECT_EQ(now[3].gold, 350);
     EXPECT_EQ(now[5].gold, 777);
     EXPECT_EQ(encode_record(now[2]), encode_record(start[1]));
 }

@@ -195,7 +195,7 @@ TEST_F(guilds, kicking_a_sleeper_puts_them_in_the_square_and_mails_them) {
     EXPECT_EQ(b.location.str(), "tTown Square");
     EXPECT_EQ(read_file("user0002.dat"),
               "#0000 `%System Message\n`!  Anna Smith`9 has kicked you out of `4Knights`9.\n"
-              "  `3You were even thrown out on the streets while you slept!\n~\nSET GUI 0\n");
+              "  `3You were even thrown out on the streets while you slept!\n~\nSET GUI 0 1\n");
     EXPECT_NE(run("anna\rY", kick_guild_member).find("You cannot kick yourself out."), std::string::npos);
 }
 
@@ -222,7 +222,7 @@ TEST_F(guilds, the_last_disband_mails_the_members_and_clears_every_member_at_onc
     EXPECT_EQ(stored(2).location.str(), "tTown Square");
     EXPECT_EQ(stored(3).guild, 0);  // on line too: its node takes it in at its next refresh
     const std::string mail = "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n"
-                             "`9  All members will have to leave the guild hall as it is being demolished.\n~\nSET GUI 0\n";
+                             "`9  All members will have to leave the guild hall as it is being demolished.\n~\nSET GUI 0 1\n";
     EXPECT_EQ(read_file("user0002.dat"), mail);
     EXPECT_EQ(read_file("user0003.dat"), mail);
     EXPECT_FALSE(file_present("user0004.dat"));
@@ -241,7 +241,7 @@ TEST_F(guilds, letters_to_members_go_by_number_not_by_a_shared_name) {
     } rows[] = {
         {"quit", 2, "Y", quit_guild, "#0000 `%System Message\n`!  Anna Smith`9 has quit `4Knights`9.\n~\n"},
         {"disband", 1, "Y", disband_guild,
-         "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n~\nSET GUI 0\n"},
+         "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n~\nSET GUI 0 1\n"},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.what);

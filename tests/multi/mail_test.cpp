@@ -105,6 +105,21 @@ TEST_F(mail, command_lines_change_the_statistic_each_mnemonic_names) {
     EXPECT_EQ(cur_char->gold, 0);
 }
 
+// A kick's or disband's letter from guild 5, whose writer cleared the membership on file: read
+// where this node still holds guild 5, or after joining guild 6, or after rejoining guild 5.
+TEST_F(mail, a_guild_letter_takes_out_only_the_membership_it_was_written_about) {
+    const struct { std::int16_t here, on_file, after; } rows[] = {{5, 0, 0}, {6, 6, 6}, {5, 5, 5}};
+    for (const auto& r : rows) {
+        cur_char->guild = r.here;
+        save();
+        std::vector<character_record> recs = file_chars();
+        for (character_record& c : recs) c.guild = c.number == 1 ? r.on_file : c.guild;
+        put_chars(recs);
+        EXPECT_TRUE(run_mail_command("SET GUI 0 5"));
+        EXPECT_EQ(cur_char->guild, r.after) << r.here << " " << r.on_file;
+    }
+}
+
 TEST_F(mail, charge_lines_act_on_the_equipped_items_and_their_file) {
     for (const char* line : {"ADD WPN 5", "SET WPN 1", "ADD ^CS29 100", "ADD WPN 200", "ADD AMR 3", "ADD MAM 4",
                              "ADD ^CS14 50", "ADD SHD -2", "ADD MSH 30", "SET SHD 9", "SET MSH 9"})

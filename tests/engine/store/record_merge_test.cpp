@@ -144,11 +144,11 @@ TEST_F(stock_merge, the_sysops_list_written_beside_a_nodes_sales) {
     };
     const row rows[] = {
         {"A:5 B:2", "A:5 B:2", "A:4 B:2", "A:4 B:2"},  // nothing changed, one sold meanwhile
-        {"A:5", "A:8", "A:4", "A:7"},
+        {"A:5", "A:8", "A:4", "A:8"},                   // the count typed here stands
         {"A:5 B:2", "B:2", "A:4 B:2", "B:2"},           // removed here
         {"A:5", "A:5 C:1", "A:5 D:3", "A:5 D:3 C:1"},   // added here and there
         {"A:1 B:2", "A:1 B:2", "B:2", "B:2"},           // sold out and dropped there
-        {"A:1 B:2", "A:6 B:2", "B:2", "B:2 A:5"},       // sold out there, restocked here
+        {"A:1 B:2", "A:6 B:2", "B:2", "B:2 A:6"},       // sold out there, restocked here
         {"A:1 A:2", "A:1 A:3", "A:1 A:2", "A:1 A:3"},   // the same item twice, by its place
     };
     for (const row& r : rows) {
