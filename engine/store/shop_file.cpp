@@ -113,7 +113,7 @@ void merge_shop_file(const std::string& name, const shop_list& base, const shop_
             const shop_entry* now = entry_of(mine_keys, key);
             if (was && !now) continue;  // the sysop removed it
             merged.push_back(*f);
-            if (was) merge_fields(merged.back(), *was, *now);
+            if (was) log_short_amounts(name, f->name.view(), merge_fields(merged.back(), *was, *now));
         }
         for (const auto& [key, was] : base_keys) {
             const shop_entry* now = entry_of(mine_keys, key);
@@ -122,7 +122,7 @@ void merge_shop_file(const std::string& name, const shop_list& base, const shop_
             if (!now || entry_of(fresh_keys, key) || same_fields(*was, *now)) continue;
             shop_entry gone = *was;
             gone.count = 0;
-            merge_fields(gone, *was, *now);
+            log_short_amounts(name, gone.name.view(), merge_fields(gone, *was, *now));
             merged.push_back(gone);
         }
         for (const auto& [key, now] : mine_keys)
@@ -162,4 +162,28 @@ stock_take take_one_from_stock(const std::string& name, std::string_view item_na
         return stock_take::gone;
     }
     return result;
+}
+
+void return_one_to_stock(const std::string& name, std::string_view item_name, std::string_view script_id,
+                         std::int32_t cost) {
+    update_locked_file(name, [&](std::string& contents) {
+        std::vector<shop_entry> list = parse_shop_image(contents);
+        auto last = std::find_if(list.rbegin(), list.rend(), [&](const shop_entry& e) {
+            return e.name.view() == item_name && e.script_id.view() == script_id;
+        });
+        if (last == list.rend()) {
+            shop_entry e;
+            e.name = item_name;
+            e.script_id = script_id;
+            e.cost = cost;
+            e.count = 1;
+            list.push_back(e);
+        } else if (last->count >= 0 && last->count < std::numeric_limits<std::int16_t>::max()) {
+            ++last->count;
+        } else {
+            return locked_action::keep;
+        }
+        contents = records_image<shop_entry>(list);
+        return locked_action::rewrite;
+    });
 }

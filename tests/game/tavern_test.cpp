@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "combat_state.hpp"
+#include "engine/store/file_access.hpp"
 #include "engine/script/script_commands.hpp"
 #include "engine/text/lookups.hpp"
 #include "game/bar.hpp"
@@ -165,11 +166,12 @@ TEST_F(tavern_test, a_room_broken_into_only_while_the_guest_sleeps) {
         SCOPED_TRACE(wakes);
         character_record& me = hero(2000);
         input_feed keys("Ksleepy\rY");
-        // On another node Sleepy logs in once the room is paid for and the hold is free again;
-        // then Hero hits the key.
+        // On another node Sleepy logs in once the price is looked at on file and the hold is
+        // free again; then Hero hits the key. The room is paid at its door.
+        std::optional<file_stamp> before = stamp_of("players.dat");
         pid_t other = start_child([&] {
             if (!wakes) return keys.send(" A          ");
-            while (saved(1).gold != 400 || file_present("hold.dat")) ::usleep(1000);
+            while (stamp_of("players.dat") == before || file_present("hold.dat")) ::usleep(1000);
             cur_char = nullptr;
             update_under_hold([] { char_num_ptr(2)->online = 1; });
             keys.send(" ");
@@ -188,6 +190,7 @@ TEST_F(tavern_test, a_room_broken_into_only_while_the_guest_sleeps) {
                                                  "  still, but it is not, you go in and try to surprise Sleepy,\r\n"
                                                  "  but she is waiting for you.\r\n"));
             EXPECT_TRUE(saved(2).dead);
+            EXPECT_EQ(saved(1).gold, 400);
         }
         EXPECT_TRUE(has_status_bit(me, status_saw_shady));
     }
