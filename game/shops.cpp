@@ -151,20 +151,20 @@ void buy(const shop_texts& t, shop_list& stock) {
         return;
     }
     disp_line("`%Yes!");
-    // Paid from the gold on file, in one noted step: the stock, the inventory, then the purse.
+    // Paid from the gold on file, in one noted step: the stock, the purse, then the inventory,
+    // so that no moment of it holds the item unpaid for.
     bool sold = false, short_of = false;
     noted_shop_step(step_of(true, t.stock_file, *item), [&] {
         sold = pay_from_purse(
             {price},
             [&] {
-                if (take_one_from_stock(t.stock_file, item->name.view(), item->script_id.view(),
-                                        shop_entry_for_sale) != stock_take::sold)
-                    return false;
-                add_to_inv_NW(cur_inventory, *item);
-                write_own_inventory();
-                return true;
+                return take_one_from_stock(t.stock_file, item->name.view(), item->script_id.view(),
+                                           shop_entry_for_sale) == stock_take::sold;
             },
             [&] { short_of = true; });
+        if (!sold) return;
+        add_to_inv_NW(cur_inventory, *item);
+        write_own_inventory();
     });
     stock = read_shop_file(t.stock_file, shop_entry_for_sale);
     if (short_of) {

@@ -46,6 +46,21 @@ std::vector<std::string_view> words(std::string_view line) {
     }
 }
 
+// A file of the game directory itself: no directory part, no control bytes.
+bool plain_name(std::string_view n) {
+    if (n.empty() || n == "." || n == "..") return false;
+    for (char c : n)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < ' ') return false;
+    return true;
+}
+
+// The temporary file of a rewrite of that file (file_access.hpp), or "-".
+bool temp_of(std::string_view temp, std::string_view file) {
+    return temp == "-" || (plain_name(temp) && temp.size() > file.size() + 6 && temp.starts_with(".") &&
+                           temp.substr(1, file.size()) == file && temp[file.size() + 1] == '.' &&
+                           temp.ends_with(".tmp"));
+}
+
 std::optional<std::string> from_hex(std::string_view hex) {
     if (hex.size() != 2 * item_record::record_size) return std::nullopt;
     std::string bytes;
@@ -72,12 +87,13 @@ bool landed(const shop_step::write& w) {
     return false;
 }
 
-// Every write of the step that landed, undone in the character's inventory.
-void undo_in_inventory(const shop_step& s) {
+// The step's item taken out of the character's inventory (out: a purchase undone) or put into
+// it (a purchase completed, a sale undone).
+void move_in_inventory(const shop_step& s, bool out) {
     inventory_list items;
     read_inventory(s.number, items);
     std::string image = encode_record(s.item);
-    if (s.buying) {
+    if (out) {
         for (auto it = items.begin(); it != items.end(); ++it)
             if (encode_record(*it) == image) {
                 items.erase(it);
@@ -123,8 +139,9 @@ std::optional<shop_step> parse_step(std::string_view text) {
     std::optional<std::int16_t> number = w.size() == 2 ? whole<std::int16_t>(w[0]) : std::nullopt;
     std::optional<std::int32_t> created = w.size() == 2 ? whole<std::int32_t>(w[1]) : std::nullopt;
     std::optional<std::string> image = from_hex(*item);
-    if (!number || !created || !image || s.buying == stock->empty() || stock->find(' ') != std::string_view::npos)
-        return std::nullopt;
+    bool stock_ok = s.buying ? plain_name(*stock) && stock->ends_with(".shp") && stock->find(' ') == std::string_view::npos
+                             : stock->empty();
+    if (!number || !created || !image || !stock_ok) return std::nullopt;
     s.number = *number;
     s.created_time = *created;
     s.stock_file = *stock;
@@ -132,7 +149,7 @@ std::optional<shop_step> parse_step(std::string_view text) {
     while (std::optional<std::string_view> line = next_line(text, at)) {
         w = words(*line);
         std::optional<std::uint64_t> inode = w.size() == 3 ? whole<std::uint64_t>(w[2]) : std::nullopt;
-        if (!inode || w[0].empty() || w[1].empty()) return std::nullopt;
+        if (!inode || !plain_name(w[0]) || !temp_of(w[1], w[0])) return std::nullopt;
         s.writes.push_back({std::string(w[0]), std::string(w[1]), *inode});
     }
     if (at != text.size()) return std::nullopt;
@@ -180,11 +197,13 @@ void settle_shop_step() {
         if (w.file == s->stock_file) stock = stock || l;
         if (w.file == inventory_name) inventory = inventory || l;
     }
-    // The price paid or the offer received: the step stands whole. Else what landed goes back.
+    // The price paid or the offer received: the step is completed (a bought item that had not
+    // reached the inventory yet is put there). Else what landed goes back.
+    if (paid && s->buying && !inventory) move_in_inventory(*s, false);
     if (!paid) {
         if (stock) return_one_to_stock(s->stock_file, s->item.name.view(), s->item.script_id.view(), s->item.cost);
-        if (inventory) undo_in_inventory(*s);
+        if (inventory) move_in_inventory(*s, s->buying);
     }
-    debug_log("FORCE:" + note + (paid ? " found complete" : " undone") + " for " + cur_char->name.str());
+    debug_log("FORCE:" + note + (paid ? " completed" : " undone") + " for " + cur_char->name.str());
     erase_file(note);
 }
