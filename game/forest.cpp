@@ -10,6 +10,7 @@
 #include "engine/rules/items.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/rules/stats.hpp"
+#include "engine/store/hold.hpp"
 #include "engine/script/script.hpp"
 #include "engine/script/script_hooks.hpp"
 #include "engine/store/data_files.hpp"
@@ -211,17 +212,20 @@ void hag() {
             disp_line("`9  You only have `4^CS20 GEMS`9!");
         wanted = std::max<std::int64_t>(me().gems, 0);
     }
-    // Paid from the gems on file, the potions handed over in the same hold.
-    bool paid = pay_from_purse({0, wanted}, [&] {
-        for (std::int64_t i = 0; i < wanted; ++i) {
+    // Paid from the gems on file, then the potions handed over in the same hold: a kill between
+    // the two writes costs the gems, never gives the potions for nothing.
+    bool paid = false;
+    {
+        hold_guard hold;
+        paid = pay_from_purse({0, wanted});
+        for (std::int64_t i = 0; paid && i < wanted; ++i) {
             item_record potion = healing_potion();
             potion.identified = 1;
             disp_line("`!  You now have a " + potion.name.str());
             add_to_inv_NW(cur_inventory, potion);
         }
-        write_own_inventory();
-        return true;
-    });
+        if (paid) write_own_inventory();
+    }
     if (!paid) disp_line("`%  \"Too bad deerie, I can tell you can't afford my goodies.\"");
     // Too many to carry is asked about once the hold is free.
     if (paid && wanted > 0) carry_or_drop(&cur_inventory.front());

@@ -358,13 +358,18 @@ void identify_item(item_record* item) {
     }
     write_line("Yes");
     write_line();
-    // Paid from the gold on file, the item marked known in the same hold: a kill between the
-    // two writes leaves it known and unpaid, never paid for and unknown.
-    if (!pay_from_purse({identify_cost}, [item] {
+    bool paid = false;
+    {
+        // Paid from the gold on file, then the item marked known in the same hold; a hang-up
+        // waits for both.
+        hold_guard hold;
+        paid = pay_from_purse({identify_cost});
+        if (paid) {
             item->identified = 1;
             write_own_inventory();
-            return true;
-        })) {
+        }
+    }
+    if (!paid) {
         disp_line("`4  You cannot afford to identify this item.");
         return;
     }
