@@ -26,25 +26,31 @@ text_list open_section(const char* section, std::string& keys) {
     return text;
 }
 
+// Paid from the gold on file; a purse short of the price is Bruno's, in the same write.
 void bow_bought(std::int64_t price) {
-    if (me().gold < price) {
+    bool paid = pay_from_purse(
+        {price},
+        [] {
+            me().status_bits |= status_has_bow;
+            return true;
+        },
+        [] {
+            me().hit_points = 1;
+            add_gold(me(), -std::int64_t(me().gold));
+        });
+    if (!paid) {
         disp_lines({"`9  You hold out some money for Shady to take.  He kind of looks at",
                     "  you funny and says : `%\"Who you trying to fool kid?  You aint got",
                     "  enough coin there for what you was asking for.  Ya know, for my",
                     "  troubles, I'm gonna let Bruno and his buddies take it out of your",
                     "  hide.  Whatta ya think of that?\"", "  `4(Your hit points go way down)",
                     "  (They relieve you of all your gold as well)"});
-        me().hit_points = 1;
-        me().gold = 0;
     } else {
         disp_lines({"`9  You give Shady the amount he requested, and he produces the bow",
                     "  from a sack you did not notice him carrying before.",
                     "`%  \"Use it in good health bub.\"`9, he says to you.  And with that,",
                     "  Shady disappears as quickly as he had appeared."});
-        me().status_bits |= status_has_bow;
-        add_gold(me(), -price);
     }
-    write_char_file(true);
 }
 
 void gem_lore() {
@@ -69,14 +75,12 @@ void luck_machine() {
         return;
     }
     disp_line("");
-    if (me().gems < 2) {
+    if (!pay_from_purse({0, 2})) {
         disp_lines({"`9  You realize that you don't have two gems.  You mumble apologies",
                     "  and Paully doesn't seem to mind.",
                     "`%  \"Well, as soon as you have two gems, you come back and see me.\""});
         return;
     }
-    add_gems(me(), -2);
-    write_char_file(true);
     disp_lines({"", "`9  You hand Paully two gems and he lets you into a small room in back.",
                 "  In the middle of it stands a tall wooden box with brass dials and a",
                 "  long lever on its side.  Paully tells you it stops after a hundred",
@@ -144,11 +148,19 @@ constexpr drink drinks[] = {{'A', 50, ale}, {'S', 90, stout}, {'F', 120, firewat
 // A drink ordered: false when it was paid for and drunk, which ends Daisy's menu.
 bool order(const drink& d) {
     if (!drink_price_check(d.price)) return true;
-    add_gold(me(), -d.price);
-    disp_line("  `9You pay Daisy for the drink and drink it down.");
-    d.effect(me());
-    write_char_file(true);
-    return false;
+    // The drink is paid from the gold on file and drunk in the same write.
+    bool short_of = false;
+    pay_from_purse(
+        {d.price},
+        [&] {
+            disp_line("  `9You pay Daisy for the drink and drink it down.");
+            d.effect(me());
+            return true;
+        },
+        [&] { short_of = true; });
+    if (!short_of) return false;
+    drink_price_refused();
+    return true;
 }
 }  // namespace
 
@@ -210,7 +222,10 @@ void bartender() {
 }
 
 bool drink_price_check(std::int64_t price) {
-    if (me().gold >= price) return true;
+    return me().gold >= price || drink_price_refused();
+}
+
+bool drink_price_refused() {
     disp_line("`%  \"Ah'm sorry " + own_proper_name() + " but you don't quite have enough");
     disp_line("  to pay for that drink.");
     return false;

@@ -17,6 +17,8 @@ void bartender();
 void waitress_drinks();
 // The gold in hand pays the price; otherwise Daisy's excuse is shown and false returned.
 bool drink_price_check(std::int64_t price);
+// Daisy's excuse; false.
+bool drink_price_refused();
 
 // The price of the bow for a level: 375 a level, nothing for a level below 1.
 std::int64_t bow_price(std::int16_t level);

@@ -4,6 +4,7 @@
 #include "door/file_forms.hpp"
 #include "engine/rules/items.hpp"
 #include "engine/rules/screens.hpp"
+#include "engine/rules/shop_step.hpp"
 #include "engine/store/char_lock.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
@@ -124,6 +125,7 @@ void enter_realm() {
         return;
     }
     claim_character();
+    settle_shop_step();
     cur_char->online = 1;
     cur_char->created_text = date_time_str();
     read_inventory(cur_char->number, cur_inventory);
@@ -157,6 +159,7 @@ void enter_game() {
         erase_file(handoff);
         if (resume) {
             claim_character();
+            settle_shop_step();
             // The module's exit marked the character offline; back in the realm, other nodes
             // must see the player again.
             cur_char->online = 1;

@@ -10,6 +10,7 @@
 #include "engine/rules/items.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/rules/stats.hpp"
+#include "engine/store/hold.hpp"
 #include "engine/script/script.hpp"
 #include "engine/script/script_hooks.hpp"
 #include "engine/store/data_files.hpp"
@@ -143,8 +144,6 @@ void make_a_wish() {
                          "(Due to their influence, you gain 4 charm and lose 6 shame)", "~", "ADD CRM 4",
                          "ADD SHM -6", "ADD GLD " + int_to_str(gift)});
     }
-    add_gems(me(), -1);
-    disp_line("`9  Nothing apparently happens.");
 }
 
 void wishing_well() {
@@ -157,10 +156,14 @@ void wishing_well() {
     if (!yes) {
         disp_line("");
         disp_line("`9  You realize you would just be throwing a gem away as wishes dont come true.");
-    } else if (me().gems < 1) {
+    } else if (!pay_from_purse({0, 1}, [] {
+                   make_a_wish();
+                   return true;
+               })) {
+        // The gem on file pays, and the wish is made in the same hold.
         disp_line("  `9You don't have a `4GEM`9 to throw in!");
     } else {
-        make_a_wish();
+        disp_line("`9  Nothing apparently happens.");
     }
 }
 
@@ -209,14 +212,23 @@ void hag() {
             disp_line("`9  You only have `4^CS20 GEMS`9!");
         wanted = std::max<std::int64_t>(me().gems, 0);
     }
-    for (std::int64_t i = 0; i < wanted; ++i) {
-        item_record potion = healing_potion();
-        potion.identified = 1;
-        add_gems(me(), -1);
-        disp_line("`!  You now have a " + potion.name.str());
-        add_to_inv(cur_inventory, potion);
+    // Paid from the gems on file, then the potions handed over in the same hold: a kill between
+    // the two writes costs the gems, never gives the potions for nothing.
+    bool paid = false;
+    {
+        hold_guard hold;
+        paid = pay_from_purse({0, wanted});
+        for (std::int64_t i = 0; paid && i < wanted; ++i) {
+            item_record potion = healing_potion();
+            potion.identified = 1;
+            disp_line("`!  You now have a " + potion.name.str());
+            add_to_inv_NW(cur_inventory, potion);
+        }
+        if (paid) write_own_inventory();
     }
-    write_own_inventory();
+    if (!paid) disp_line("`%  \"Too bad deerie, I can tell you can't afford my goodies.\"");
+    // Too many to carry is asked about once the hold is free.
+    if (paid && wanted > 0) carry_or_drop(&cur_inventory.front());
 }
 
 void pendant() {

@@ -6,6 +6,7 @@
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
 #include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
 #include "engine/store/strings.hpp"
@@ -29,9 +30,35 @@ void show_health() {
     disp_line("   `3It will cost `4" + int_to_str(point_price()) + "`3 gold per hit point to heal you.");
 }
 
-void heal(std::int64_t points, std::int64_t price) {
-    me().hit_points = clamp_to<std::int16_t>(me().hit_points + points);
-    me().gold = clamp_to<std::int32_t>(me().gold - points * price);
+void raise_hit_points(std::int64_t points) { me().hit_points = clamp_to<std::int16_t>(me().hit_points + points); }
+
+// A heal paid from the gold on file: the points healed, and whether they are all the wanted
+// ones as the healer sees it.
+struct healing {
+    std::int32_t points = 0;
+    bool all = true;
+};
+
+// Heals the wanted points when the gold on file pays for them, else the part it pays for, in
+// one write. below_purse: all of them only when their price is below the purse, not equal.
+healing heal_paid(std::int32_t wanted, bool below_purse) {
+    std::int32_t price = point_price();
+    std::int64_t cost = std::int64_t(wanted) * price;
+    healing h{wanted, true};
+    pay_from_purse(
+        {cost},
+        [&] {
+            // A purse of exactly the price pays for all of them, but hears the regret.
+            if (below_purse && me().gold == cost) h.all = false;
+            raise_hit_points(wanted);
+            return true;
+        },
+        [&] {
+            h = {affordable_points(wanted, price, me().gold), false};
+            raise_hit_points(h.points);
+            add_gold(me(), -std::int64_t(h.points) * price);
+        });
+    return h;
 }
 
 void healed_line(std::int64_t points) {
@@ -39,14 +66,11 @@ void healed_line(std::int64_t points) {
               int_to_str(me().hit_points));
 }
 
-// The part of the wanted points that the gold in hand pays for, with the healer's regret.
-void heal_what_gold_allows(std::int32_t wanted) {
-    std::int32_t price = point_price();
-    std::int32_t k = affordable_points(wanted, price, me().gold);
+// The part of the wanted points that the gold pays for, healed, with the healer's regret.
+void heal_what_gold_allows(std::int32_t k) {
     disp_line("");
     disp_line("`3  The healer says to you  :");
     disp_line("`%  \"I'm sorry, you can only afford to be healed `4" + int_to_str(k) + "`% hit points.\"");
-    heal(k, price);
     healed_line(k);
 }
 
@@ -76,12 +100,11 @@ bool heal_all() {
     }
     first_look();
     std::int32_t wanted = me().max_hit_points - me().hit_points;
-    std::int32_t price = point_price();
-    if (std::int64_t(wanted) * price > me().gold) {
-        heal_what_gold_allows(wanted);
+    healing h = heal_paid(wanted, false);
+    if (!h.all) {
+        heal_what_gold_allows(h.points);
         return false;
     }
-    heal(wanted, price);
     disp_line("");
     disp_line("`3  The healers heal `4" + int_to_str(wanted) + "`3 hit points, taking you to `4" +
               int_to_str(me().max_hit_points));
@@ -103,13 +126,12 @@ void heal_part() {
         return;
     }
     wanted = std::min<std::int32_t>(wanted, me().max_hit_points - me().hit_points);
-    std::int32_t price = point_price();
-    if (std::int64_t(wanted) * price < me().gold) {
-        heal(wanted, price);
+    healing h = heal_paid(wanted, true);
+    if (h.all) {
         disp_line("");
         healed_line(wanted);
     } else {
-        heal_what_gold_allows(wanted);
+        heal_what_gold_allows(h.points);
     }
 }
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "door/door.hpp"
 #include "engine/rules/screens.hpp"
+#include "engine/rules/stats.hpp"
 #include "engine/store/char_lock.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
@@ -30,16 +31,17 @@ void get_room(std::int32_t p) {
         return;
     }
     write_line("Y");
-    if (p > me().gold) {
+    // Paid from the gold on file, and asleep in the same write.
+    if (!pay_from_purse({p}, [] {
+            me().sleeping_inn = 1;
+            me().online = 0;
+            return true;
+        })) {
         disp_line("`%  \"And how exactly are you going to `4PAY`% for that?  Ahem...\"");
         return;
     }
     disp_lines({"", "`9  The innkeeper hands you a key, and points you toward the back",
                 "  of the inn.  You find your room and get comfortable for the night."});
-    me().sleeping_inn = 1;
-    me().gold -= p;
-    me().online = 0;
-    write_char_file(true);
     end_prog(exit_normal);
 }
 }  // namespace

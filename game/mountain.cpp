@@ -90,7 +90,10 @@ std::optional<int> offer(char k, const text_list& text) {
                                                        me().gems, "`4  You don't have that many to give!");
         if (!gems) return std::nullopt;
         std::int64_t n = *gems;
-        add_gems(me(), -n);
+        if (!pay_from_purse({0, n})) {
+            disp_line("`4  You don't have that many to give!");
+            return std::nullopt;
+        }
         disp_line("`9  You give her " + comma_number(n) + " gems.");
         return n <= 2 ? 7 : n == 3 ? 10 : n <= 6 ? 8 : 9;
     }
@@ -101,9 +104,14 @@ std::optional<int> offer(char k, const text_list& text) {
         std::int64_t amount = *gold;
         std::int64_t fair = 500 * std::int64_t(me().level);
         int c = amount < fair ? 1 : amount == fair ? 2 : 3;
-        if (amount == me().gold) ++c;
-        // Exactly the gift leaves the purse: a purse above the usual limit is not cut.
-        me().gold = static_cast<std::int32_t>(me().gold - amount);
+        // The purse on file pays; all of it is what it held then.
+        if (!pay_from_purse({amount}, [&] {
+                if (amount == me().gold) ++c;
+                return true;
+            })) {
+            disp_line("`4  You don't have that much to give!");
+            return std::nullopt;
+        }
         disp_line("`9  You give her " + comma_number(amount) + " gold.");
         return c;
     }

@@ -69,6 +69,13 @@ bool look_up_player() {
     return true;
 }
 
+// The sage's answer to a purse without four gems; false.
+bool gems_short() {
+    disp_line("  `%\"I am sorry, but I need to harness the energies of these gems");
+    disp_line("  to instruct you in the skills.\"");
+    return false;
+}
+
 // C: true when the visit ends.
 bool learn_class_skill() {
     disp_line("");
@@ -81,11 +88,8 @@ bool learn_class_skill() {
         return false;
     }
     write_line("Yes.");
-    character_record& me = *cur_char;
-    if (me.gems < 4) {
-        disp_line("  `%\"I am sorry, but I need to harness the energies of these gems");
-        disp_line("  to instruct you in the skills.\"");
-        return false;
+    if (cur_char->gems < 4) {
+        return gems_short();
     }
     int cls = 0;
     while (cls == 0) {
@@ -96,17 +100,23 @@ bool learn_class_skill() {
         cls = class_of_letter(read_key());
     }
     write_line(std::string(class_name(cls)));
-    add_gems(me, -4);
+    // The gems on file pay, and the skill is learnt in the same write.
+    bool paid = pay_from_purse({0, 4}, [&] {
+        std::int16_t& pct = cur_char->skill_percent[cls - 1];
+        int gain = class_bit_set(*cur_char, class_letters[cls - 1]) ? 4 : 2;
+        // Never past the masters' ceiling: a change of study sets the level to percentage / 5.
+        pct = static_cast<std::int16_t>(std::max<int>(pct, std::min<int>(pct + gain, sage_percent_cap)));
+        return true;
+    });
+    if (!paid) {
+        return gems_short();
+    }
     disp_line("");
     disp_lines({"`9  The Ancient Sage takes the gems from you and places them in a diamond",
            "  shaped pattern on the table in front of you, and one by one, he places",
            "  his hand on each gem then upon your forehead.  When he is done, the image",
            "  of you using your new skill fills your mind.",
            "  `%\"That should do it.  Now I must leave to attend to other duties.\""});
-    std::int16_t& pct = me.skill_percent[cls - 1];
-    int gain = class_bit_set(me, class_letters[cls - 1]) ? 4 : 2;
-    // Never past the masters' ceiling: a change of study sets the level to percentage / 5.
-    pct = static_cast<std::int16_t>(std::max<int>(pct, std::min<int>(pct + gain, sage_percent_cap)));
     return true;
 }
 }  // namespace

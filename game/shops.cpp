@@ -6,9 +6,9 @@
 #include "door/door.hpp"
 #include "engine/rules/items.hpp"
 #include "engine/rules/screens.hpp"
+#include "engine/rules/shop_step.hpp"
 #include "engine/rules/stats.hpp"
 #include "engine/store/data_files.hpp"
-#include "engine/store/hold.hpp"
 #include "engine/store/item_registry.hpp"
 #include "engine/store/strings.hpp"
 #include "engine/text/colour.hpp"
@@ -89,6 +89,16 @@ const shop_texts armour_texts{
     {"`%  \"Gorgeous, this ", " will look stunning over ... there.\""}, "`9  Tonio takes your ",
     "`%  \"Oh, well I didn't want it anyway.\""};
 
+shop_step step_of(bool buying, const char* stock_file, const item_record& item) {
+    shop_step s;
+    s.buying = buying;
+    s.number = me().number;
+    s.created_time = me().created_time;
+    s.stock_file = stock_file;
+    s.item = item;
+    return s;
+}
+
 void show_listing(const shop_texts& t, const shop_list& stock) {
     disp_line(t.heading);
     disp_line(long_rule);
@@ -141,21 +151,26 @@ void buy(const shop_texts& t, shop_list& stock) {
         return;
     }
     disp_line("`%Yes!");
-    bool sold = false;
-    {
-        // The stock, the purse and the inventory in that order, giving before taking: an end
-        // between them costs the item, never gives it for nothing; a hang-up waits for all.
-        hold_guard hold;
-        sold = take_one_from_stock(t.stock_file, item->name.view(), item->script_id.view(), shop_entry_for_sale) ==
-               stock_take::sold;
-        if (sold) {
-            add_gold(me(), -std::int64_t(price));
-            add_to_inv(cur_inventory, *item);
-            write_char_file(true);
-            write_own_inventory();
-        }
-    }
+    // Paid from the gold on file, in one noted step: the stock, the purse, then the inventory,
+    // so that no moment of it holds the item unpaid for.
+    bool sold = false, short_of = false;
+    noted_shop_step(step_of(true, t.stock_file, *item), [&] {
+        sold = pay_from_purse(
+            {price},
+            [&] {
+                return take_one_from_stock(t.stock_file, item->name.view(), item->script_id.view(),
+                                           shop_entry_for_sale) == stock_take::sold;
+            },
+            [&] { short_of = true; });
+        if (!sold) return;
+        add_to_inv_NW(cur_inventory, *item);
+        write_own_inventory();
+    });
     stock = read_shop_file(t.stock_file, shop_entry_for_sale);
+    if (short_of) {
+        disp_line(t.cannot_afford);
+        return;
+    }
     if (!sold) {
         disp_line(t.just_sold);
         return;
@@ -196,10 +211,13 @@ void sell(const shop_texts& t) {
     disp_line(t.thanks.with(name));
     disp_line("");
     disp_line(t.sold_to + name + " and gives you " + comma_number(offer) + " gold.");
-    // The item leaves the inventory file before the gold reaches the character file.
-    drop_unequipped_item_num(cur_inventory, n);
-    add_gold(me(), offer);
-    write_char_file(true);
+    // One noted step: the item leaves the inventory file, then the gold reaches the purse.
+    noted_shop_step(step_of(false, "", *item), [&] {
+        update_under_hold([&] {
+            drop_unequipped_item_num(cur_inventory, n);
+            add_gold(me(), offer);
+        });
+    });
 }
 
 void run_shop(const shop_texts& t) {

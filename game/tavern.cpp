@@ -1,6 +1,7 @@
 #include "game/tavern.hpp"
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -73,23 +74,25 @@ bool still_interested(std::initializer_list<std::string> price_lines, const std:
     return true;
 }
 
-// The price handed over and saved; nothing is taken when the gold in hand is short.
-bool pay(std::int64_t price) {
-    if (me().gold < price) {
+// What came of handing Shady his price.
+enum class handed { short_of, paid, victim_gone };
+
+// The price handed over from the gold on file, and the service done in the same write: a
+// hang-up after it finds the service done. A victim gone from "players.dat" since the name was
+// typed (service false) costs nothing. Shady's answer to a purse that is short.
+handed pay(std::int64_t price, const std::function<bool()>& service) {
+    bool short_of = false;
+    bool paid = pay_from_purse({price}, service, [&] { short_of = true; });
+    if (short_of) {
         disp_line("  `%\"Ya know, I said " + comma_number(price) + ".  You don't have that much.\"");
-        return false;
+        return handed::short_of;
     }
-    add_gold(me(), -price);
     disp_line("  `9You give the `4" + comma_number(price) + "`9 to Shady.");
-    write_char_file(true);
-    return true;
+    return paid ? handed::paid : handed::victim_gone;
 }
 
-// A victim gone from "players.dat" since the name was typed: the gold comes back.
-void never_heard(std::int64_t price) {
-    add_gold(me(), price);
-    disp_line(who_line);
-}
+// The victim on the fresh list, as the hold's refresh left it; null when gone.
+character_record* victim_now(const victim& v) { return char_full_name_ptr(v.name); }
 
 // P; true when a beating was bought.
 bool beating() {
@@ -99,19 +102,15 @@ bool beating() {
     std::int64_t price = service_price(thug_rate, me().level, v->level);
     if (!still_interested({"  `%\"Alright, I can get that done for ya...  But, it will cost ya big.\"",
                            "  `%\"Way I see it, it will cost you " + int_to_str(price) + " to be exact.\""},
-                          "  \"Hey, no skin off my nose either way kid.\"") ||
-        !pay(price))
+                          "  \"Hey, no skin off my nose either way kid.\""))
         return false;
-    bool found = false;
-    update_under_hold([&] {
-        character_record* c = char_full_name_ptr(v->name);
-        found = c != nullptr;
-        if (found)
-            c->status_bits |= status_hunted;
-        else
-            add_gold(me(), price);
+    handed h = pay(price, [&] {
+        character_record* c = victim_now(*v);
+        if (c) c->status_bits |= status_hunted;
+        return c != nullptr;
     });
-    if (found)
+    if (h == handed::short_of) return false;
+    if (h == handed::paid)
         disp_lines({"  `%\"Alright, the next time " + proper_case(v->name) + " shows " +
                         std::string(possessive_word(v->sex)),
                     "  face outside of town, I'll take " + std::string(object_word(v->sex)) + " out.\""});
@@ -129,15 +128,13 @@ bool theft() {
     std::int64_t price = service_price(thug_rate, me().level, v->level);
     if (!still_interested({"  `%\"Alright, I can steal some loot for ya...  But, its still gonna cost ya.\"",
                            "  `%\"This is how it works, it will cost you " + int_to_str(price) + " to be exact.\""},
-                          "  \"Hey, I don't work for free anyway kid.\"") ||
-        !pay(price))
+                          "  \"Hey, I don't work for free anyway kid.\""))
         return false;
+    handed h = pay(price, [&] { return pickpocket_now(v->name); });
+    if (h == handed::short_of) return false;
     disp_lines({"  `%\"Alright, I'll take what I can get and try to leave " + std::string(object_word(v->sex)),
                 "  in the poor house.  Got it?\""});
-    if (!shady_pickpocket(v->name)) {
-        never_heard(price);
-        write_char_file(true);
-    }
+    if (h == handed::victim_gone) disp_line(who_line);
     hit_any_key();
     return true;
 }
@@ -154,9 +151,11 @@ bool room(talk& t) {
     std::int64_t price = service_price(room_rate, me().level, v->level);
     if (!still_interested({"  `%\"Alright, I'll do it for ya...  But, it will cost you.\"",
                            "  `%\"Will cost you " + int_to_str(price) + " to be exact.\""},
-                          "  \"Hey, I got nothing to gain from it anyway.\"") ||
-        !pay(price))
+                          "  \"Hey, I got nothing to gain from it anyway.\""))
         return false;
+    // The room is paid at its door, with the guest found there (break_in): here the gold on
+    // file is only looked at, so a hang-up on the way costs nothing.
+    if (pay(price, [] { return false; }) == handed::short_of) return false;
     disp_lines({"  `%\"Alright, by the time you can get over to the Inn, the room will be",
                 "  unlocked.  Oh, yeah, " + proper_case(v->name) + " is in room " + int_to_str(v->number) + ".",
                 "  Go, get outta here now.\""});
@@ -187,14 +186,25 @@ bool bow(talk& t) {
 // The paid room: the guest is looked for again at the door, since he may have woken,
 // logged in or been deleted since; the fight runs on a copy of his record.
 void break_in(const talk& t) {
-    std::optional<character_record> guest = find_sleeping_guest(t.room_guest.name);
+    std::optional<character_record> guest;
+    bool short_of = false;
+    pay_from_purse(
+        {t.room_paid},
+        [&] {
+            const character_record* c = char_full_name_ptr(t.room_guest.name);
+            if (c && asleep_at_inn(*c)) guest = *c;
+            return guest.has_value();
+        },
+        [&] { short_of = true; });
+    if (short_of) {
+        disp_line("  `%\"Ya know, I said " + comma_number(t.room_paid) + ".  You don't have that much.\"");
+        return;
+    }
     disp_lines({"`c  `9You quickly leave the bar in an effort to get there before Shady",
                 "  can get the lock picked.  You practically run over to the inn and go"});
     if (!guest) {
         disp_line("  to room " + int_to_str(t.room_guest.number) +
                   ", but it is empty.  Later, Shady hands you back your gold.");
-        add_gold(me(), t.room_paid);
-        write_char_file(true);
         return;
     }
     disp_lines({"  to room " + int_to_str(guest->number) + ".  You try the handle expecting it to be locked",
@@ -211,6 +221,10 @@ std::int64_t service_price(std::int64_t per_level, std::int16_t buyer_level, std
 
 bool shady_pickpocket(std::string_view victim_name) {
     refresh_char_file();
+    return pickpocket_now(victim_name);
+}
+
+bool pickpocket_now(std::string_view victim_name) {
     const character_record* v = char_full_name_ptr(victim_name);
     if (!v) return false;
     std::int64_t roll = random_n(100) + 1 - std::int64_t(me().luck) + v->luck;

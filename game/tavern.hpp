@@ -26,6 +26,9 @@ std::int64_t service_price(std::int64_t per_level, std::int16_t buyer_level, std
 // A paid theft from the named player: the merge, the roll and the system message. False when
 // the victim has gone from "players.dat" (nothing is sent).
 bool shady_pickpocket(std::string_view victim_name);
+// The same without the merge, on the list as it stands: for a theft paid under the hold, whose
+// refresh has just read the list.
+bool pickpocket_now(std::string_view victim_name);
 
 // Puts the tavern into the town's table of places (the square's T). The game's main calls it
 // after game_init.

@@ -172,7 +172,8 @@ bool guild_deal(std::int16_t guild, bool character_gives, const std::function<bo
     const guild_record changed = *g;
     auto write_guild = [&] {
         update_guilds_under_hold([&] {
-            if (guild_record* f = guild_num_ptr(guild)) merge_fields(*f, before, changed);
+            if (guild_record* f = guild_num_ptr(guild))
+                log_short_amounts(guilds_file_name, f->name.view(), merge_fields(*f, before, changed));
         });
     };
     if (!character_gives) write_guild();

@@ -223,7 +223,10 @@ item_record plain_equipment(std::string_view name, std::int16_t position, std::i
 }
 
 item_record* add_to_inv(inventory_list& items, const item_record& item) {
-    item_record* added = add_to_inv_NW(items, item);
+    return carry_or_drop(add_to_inv_NW(items, item));
+}
+
+item_record* carry_or_drop(item_record* added) {
     if (list_length(cur_inventory) > max_inventory_items) {
         item_watch watch(added);
         disp_line("`3  You are now carrying too many items, you may not continue until you");
@@ -355,17 +358,20 @@ void identify_item(item_record* item) {
     }
     write_line("Yes");
     write_line();
-    if (cur_char->gold < identify_cost) {
+    bool paid = false;
+    {
+        // Paid from the gold on file, then the item marked known in the same hold; a hang-up
+        // waits for both.
+        hold_guard hold;
+        paid = pay_from_purse({identify_cost});
+        if (paid) {
+            item->identified = 1;
+            write_own_inventory();
+        }
+    }
+    if (!paid) {
         disp_line("`4  You cannot afford to identify this item.");
         return;
-    }
-    add_gold(*cur_char, -identify_cost);
-    item->identified = 1;
-    {
-        // The price is on file before the item is marked known; a hang-up waits for both.
-        hold_guard hold;
-        write_char_file(true);
-        write_own_inventory();
     }
     disp_line("`%  Item Identified");
 }

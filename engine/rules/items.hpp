@@ -58,6 +58,8 @@ item_record plain_equipment(std::string_view name, std::int16_t position, std::i
 // The result is the new item, or null when the player dropped it in that menu.
 item_record* add_to_inv(inventory_list& items, const item_record& item);
 item_record* add_to_inv_NW(inventory_list& items, const item_record& item);
+// What add_to_inv does after the push, for an item added with add_to_inv_NW under the hold.
+item_record* carry_or_drop(item_record* added);
 // Fewer than 12 items.
 bool can_get_new_item(const inventory_list& items);
 // 1-based position of the item in cur_inventory, -1 when it is not there.

@@ -84,6 +84,24 @@ std::optional<death_loss> fallen;
 bool fall_saved = false;
 }  // namespace
 
+bool pay_from_purse(payment price, const std::function<bool()>& service, const std::function<void()>& short_of) {
+    if (!cur_char) return false;
+    bool paid = false;
+    update_under_hold([&] {
+        if (!cur_char) return;
+        character_record& c = *cur_char;
+        if (c.gold < price.gold || c.gems < price.gems) {
+            if (short_of) short_of();
+            return;
+        }
+        if (service && !service()) return;
+        add_gold(c, -price.gold);
+        add_gems(c, -price.gems);
+        paid = true;
+    });
+    return paid;
+}
+
 death_loss fall_in_memory() {
     if (fallen || !cur_char) return fallen.value_or(death_loss{});
     character_record& c = *cur_char;

@@ -38,6 +38,19 @@ void add_max_skill_points(character_record& c, std::int64_t amount);// uses a da
 // which does not return. Any other record (an opponent) is only clamped.
 void add_hit_points(character_record& c, std::int64_t amount);
 
+// A price in gold and gems.
+struct payment {
+    std::int64_t gold = 0, gems = 0;
+};
+// Pays a price from the purse on file, never from this node's copy of it: under the hold, on
+// "players.dat" read afresh, when the playing character's gold and gems there cover the price,
+// runs service (the paid effect, which may change any record or write another file) and,
+// unless it declines (false), takes the price in the same write. When the purse is short,
+// nothing is taken and short_of runs instead in that write, if given. A hang-up is acted on
+// only once the hold ends, so a price is never paid without its service. True when paid.
+bool pay_from_purse(payment price, const std::function<bool()>& service = {},
+                    const std::function<void()>& short_of = {});
+
 // The experience a death costs: round(experience / death_loss_divisor of game_stats),
 // halves to even. A divisor below 1 counts as the default 10.
 std::int32_t death_experience_loss(std::int32_t experience);

@@ -79,7 +79,7 @@ bool char_merge::finish() {
     if (own_found_) {
         character_record merged = own_fresh_;
         bool known = own_base_ && same_character(*own_base_, *cur_char);
-        merge_fields(merged, known ? *own_base_ : own_fresh_, *cur_char);
+        log_short_amounts(players_file_name, merged.name.view(), merge_fields(merged, known ? *own_base_ : own_fresh_, *cur_char));
         *cur_char = merged;
         own_base_ = own_fresh_;
     }

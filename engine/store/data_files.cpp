@@ -385,7 +385,7 @@ void write_stat_file() {
     if (read_record_file(stat_file_name, recs) == file_status::ok && !recs.empty()) {
         const stat_record& file = recs.front();
         stat_record merged = file;
-        merge_fields(merged, stat_base, game_stats);
+        log_short_amounts(stat_file_name, "", merge_fields(merged, stat_base, game_stats));
         // Another node may have run the daily maintenance since we read the file.
         if (file.day > merged.day) merged.day = file.day;
         if (file.last_maint_date.view() > merged.last_maint_date.view()) merged.last_maint_date = file.last_maint_date;

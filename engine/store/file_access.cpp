@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -106,6 +107,14 @@ int open_locked(const std::string& name, int flags) {
 }
 
 write_watch_fn write_watch = nullptr;
+rename_watch_fn rename_watch;
+
+// The rename watch, which never sees its own rewrites.
+void tell_rename_watch(const std::string& name, const std::string& temp) {
+    rename_watch_fn watch = std::exchange(rename_watch, nullptr);
+    watch(name, temp);
+    rename_watch = std::move(watch);
+}
 
 // Without a watch of its own, a write is one of the moments a test may stop the game at.
 void watch_write(const std::string& name) {
@@ -234,7 +243,14 @@ bool atomic_rewrite(const std::string& name, const std::function<bool(const piec
     // open's mode passes through the umask; a mode asked for is meant exactly.
     if (ok && new_mode >= 0 && ::fchmod(fd, mode) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
+    bool watched = ok && rename_watch;
+    if (watched) tell_rename_watch(name, tmp);
     if (ok && ::rename(tmp.c_str(), name.c_str()) != 0) ok = false;
+    if (!ok && watched) {
+        int reason = errno;
+        tell_rename_watch(name, "");
+        errno = reason;
+    }
     if (!ok) {
         // The reason of the failure is what gets reported, not the clean-up's.
         int reason = errno;
@@ -327,3 +343,4 @@ bool replace_file(const std::string& from, const std::string& to) {
 }
 
 void set_write_watch(write_watch_fn watch) { write_watch = watch; }
+void set_rename_watch(rename_watch_fn watch) { rename_watch = std::move(watch); }

@@ -125,6 +125,14 @@ void file_write_failed(const std::string& name);
 // file_write_failed(to).
 bool replace_file(const std::string& from, const std::string& to);
 
+// Called in every rewrite once its temporary file is complete, just before the rename over the
+// file (name, the temporary file's name), and again with an empty temporary name when that
+// rename or the write failed: a kill after the first call and before the rename leaves the
+// temporary file, so whoever noted it can tell afterwards whether the new contents stand. For a
+// step over several files (shop_step.hpp). The watch is not called for its own rewrites.
+using rename_watch_fn = std::function<void(const std::string& name, const std::string& temp)>;
+void set_rename_watch(rename_watch_fn watch);
+
 // Called with the file's name before every write of a game file (atomic_rewrite,
 // locked_append, replace_file); null for none, when the write is one of the seam's moments
 // (door/sys.hpp). For tests that stop a process after its k-th write.

@@ -7,7 +7,12 @@
 // and takes from its own copy only the fields it changed since that base; every other field
 // keeps the file's value. A field both changed takes the writer's value, except an amount that
 // several writers add to (gold, gems, pots, stock counts, treasuries): it becomes the file's
-// value plus the writer's difference, held in the amount's range. Bit sets merge bit by bit.
+// value plus the writer's difference, held in the amount's range. A difference that would take
+// the amount below its floor is never hidden: the merge reports it (short_amount) and the
+// writer deals with it before writing. Whoever takes gold, gems or stock checks the amount on
+// the fresh read in the same step, so a short amount means a writer that did not: the merge
+// then takes what is there (the floor), since the writer's difference is what it did (a fall,
+// a loss to a winner), and the writer logs it. Bit sets merge bit by bit.
 // The sysop's editor writes what the sysop typed: there an amount it changed is taken as typed
 // too (merge_typed_fields).
 #pragma once
@@ -20,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "door/fstr.hpp"
 #include "engine/store/codec.hpp"
@@ -221,9 +227,17 @@ bool same_fields(const R& a, const R& b) {
     return true;
 }
 
-// One field of the three-way merge, into fresh.
+// An amount that a writer's difference would have taken below its floor: what the file held
+// and the difference asked for (the merge left the floor).
+struct short_amount {
+    std::string_view field;
+    std::int64_t file = 0, change = 0;
+};
+using short_amounts = std::vector<short_amount>;
+
+// One field of the three-way merge, into fresh; an amount that came short is added to shorts.
 template <class R>
-void merge_field(const record_field<R>& f, R& fresh, const R& base, const R& mine) {
+void merge_field(const record_field<R>& f, R& fresh, const R& base, const R& mine, short_amounts& shorts) {
     if (field_equal(f, base, mine)) return;
     switch (f.type) {
     case field_type::f64: f.set_real(fresh, f.get_real(mine)); return;
@@ -237,7 +251,9 @@ void merge_field(const record_field<R>& f, R& fresh, const R& base, const R& min
         f.set_int(fresh, (file & ~changed) | (now & changed));
     } else if (f.merge == field_merge::amount && std::min({was, now, file}) >= f.lo &&
                std::max({was, now, file}) <= f.hi) {
-        f.set_int(fresh, std::clamp(file + (now - was), f.lo, f.hi));
+        std::int64_t sum = file + (now - was);
+        if (sum < f.lo) shorts.push_back({f.name, file, now - was});
+        f.set_int(fresh, std::clamp(sum, f.lo, f.hi));
     } else {
         // A plain field, or an amount that stands outside its range (a stock that never runs
         // out, a damaged record): the writer's value.
@@ -247,9 +263,12 @@ void merge_field(const record_field<R>& f, R& fresh, const R& base, const R& min
 
 // The three-way merge: fresh (the file's record as read now) takes from mine every field that
 // mine changed since base, as the list says; the fields mine left alone keep the file's value.
+// The amounts that came short, for the writer to deal with.
 template <class R>
-void merge_fields(R& fresh, const R& base, const R& mine) {
-    for (const record_field<R>& f : record_fields<R>()) merge_field(f, fresh, base, mine);
+short_amounts merge_fields(R& fresh, const R& base, const R& mine) {
+    short_amounts shorts;
+    for (const record_field<R>& f : record_fields<R>()) merge_field(f, fresh, base, mine, shorts);
+    return shorts;
 }
 
 // The sysop's editor: every field the sysop changed is written as typed, an amount too (the
@@ -257,10 +276,15 @@ void merge_fields(R& fresh, const R& base, const R& mine) {
 // A bit set still merges bit by bit: each bit is a toggle of its own on the editor's screen.
 template <class R>
 void merge_typed_fields(R& fresh, const R& base, const R& mine) {
+    short_amounts none;  // only an amount comes short, and here every changed amount is typed
     for (const record_field<R>& f : record_fields<R>()) {
         if (f.merge == field_merge::amount && !field_equal(f, base, mine))
             f.set_int(fresh, f.get_int(mine));
         else
-            merge_field(f, fresh, base, mine);
+            merge_field(f, fresh, base, mine, none);
     }
 }
+
+// A writer's record of amounts that came short: one line each in the debug log, naming the
+// file, the record and the field.
+void log_short_amounts(std::string_view file, std::string_view record, const short_amounts& shorts);

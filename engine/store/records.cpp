@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "engine/store/debug_log.hpp"
 #include "engine/store/record_fields.hpp"
 
 namespace {
@@ -158,3 +159,9 @@ void decode_record(std::string_view image, character_record& r) { decode_fields(
 void decode_record(std::string_view image, guild_record& r) { decode_fields(image, r); }
 void decode_record(std::string_view image, stat_record& r) { decode_fields(image, r); }
 void decode_record(std::string_view image, item_record& r) { decode_fields(image, r); }
+
+void log_short_amounts(std::string_view file, std::string_view record, const short_amounts& shorts) {
+    for (const short_amount& s : shorts)
+        debug_log("FORCE:" + std::string(file) + " " + std::string(record) + " " + std::string(s.field) + " held " +
+                  std::to_string(s.file) + ", a change of " + std::to_string(s.change) + " came short");
+}

@@ -163,3 +163,27 @@ stock_take take_one_from_stock(const std::string& name, std::string_view item_na
     }
     return result;
 }
+
+void return_one_to_stock(const std::string& name, std::string_view item_name, std::string_view script_id,
+                         std::int32_t cost) {
+    update_locked_file(name, [&](std::string& contents) {
+        std::vector<shop_entry> list = parse_shop_image(contents);
+        auto last = std::find_if(list.rbegin(), list.rend(), [&](const shop_entry& e) {
+            return e.name.view() == item_name && e.script_id.view() == script_id;
+        });
+        if (last == list.rend()) {
+            shop_entry e;
+            e.name = item_name;
+            e.script_id = script_id;
+            e.cost = cost;
+            e.count = 1;
+            list.push_back(e);
+        } else if (last->count >= 0 && last->count < std::numeric_limits<std::int16_t>::max()) {
+            ++last->count;
+        } else {
+            return locked_action::keep;
+        }
+        contents = records_image<shop_entry>(list);
+        return locked_action::rewrite;
+    });
+}

@@ -80,3 +80,8 @@ enum class stock_take { sold, gone };
 // kept entries written back; sold. A write that fails ends with code 5.
 stock_take take_one_from_stock(const std::string& name, std::string_view item_name, std::string_view script_id,
                                const shop_keep& keep);
+// A sale undone: one item back into the stock under the file's lock. The last entry of that
+// name and ScriptID counts one more (one that never runs out stays so); with none in the file,
+// an entry of one at the cost given is added at its end. A write that fails ends with code 5.
+void return_one_to_stock(const std::string& name, std::string_view item_name, std::string_view script_id,
+                         std::int32_t cost);

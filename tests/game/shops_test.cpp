@@ -121,6 +121,30 @@ TEST_F(shops, twelve_items_are_too_many_and_a_sale_elsewhere_leaves_nothing_to_c
     EXPECT_TRUE(cur_inventory.empty());
 }
 
+TEST_F(shops, a_purse_lowered_on_file_buys_nothing) {
+    shopper(500);
+    std::string stock = entry_image("Dagger", dagger_id, 300, 1);
+    write_file("weapon.shp", stock);
+    // The sysop's editor lowers the purse on file while the caller looks at the list.
+    check_frequency = 1;
+    fakes().acts["events"] = [] {
+        run_in_child([] {
+            cur_char = nullptr;
+            update_under_hold([] { char_num_ptr(1)->gold = 100; });
+        });
+    };
+    fakes().type_on = "events";
+    fakes().keys_typed = "b1\r\rl";
+    input_feed feed;
+    fakes().keys = &feed;
+    weapon_shop();
+    EXPECT_NE(out.take().find("[Y] :Yes!\r\n  \"You can't afford a weapon that good!\"\r\n"), std::string::npos);
+    EXPECT_EQ(file_chars()[0].gold, 100);
+    EXPECT_TRUE(cur_inventory.empty());
+    EXPECT_EQ(read_file("weapon.shp"), stock);
+    EXPECT_FALSE(file_present("step0001.dat"));
+}
+
 TEST_F(shops, selling) {
     struct row {
         void (*shop)();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "combat_state.hpp"
+#include "engine/store/file_access.hpp"
 #include "engine/script/script_commands.hpp"
 #include "engine/text/lookups.hpp"
 #include "game/bar.hpp"
@@ -165,11 +166,12 @@ TEST_F(tavern_test, a_room_broken_into_only_while_the_guest_sleeps) {
         SCOPED_TRACE(wakes);
         character_record& me = hero(2000);
         input_feed keys("Ksleepy\rY");
-        // On another node Sleepy logs in once the room is paid for and the hold is free again;
-        // then Hero hits the key.
+        // On another node Sleepy logs in once the price is looked at on file and the hold is
+        // free again; then Hero hits the key. The room is paid at its door.
+        std::optional<file_stamp> before = stamp_of("players.dat");
         pid_t other = start_child([&] {
             if (!wakes) return keys.send(" A          ");
-            while (saved(1).gold != 400 || file_present("hold.dat")) ::usleep(1000);
+            while (stamp_of("players.dat") == before || file_present("hold.dat")) ::usleep(1000);
             cur_char = nullptr;
             update_under_hold([] { char_num_ptr(2)->online = 1; });
             keys.send(" ");
@@ -188,6 +190,7 @@ TEST_F(tavern_test, a_room_broken_into_only_while_the_guest_sleeps) {
                                                  "  still, but it is not, you go in and try to surprise Sleepy,\r\n"
                                                  "  but she is waiting for you.\r\n"));
             EXPECT_TRUE(saved(2).dead);
+            EXPECT_EQ(saved(1).gold, 400);
         }
         EXPECT_TRUE(has_status_bit(me, status_saw_shady));
     }
@@ -294,4 +297,42 @@ TEST_F(tavern_test, the_bar_and_the_boards_open_from_the_tavern) {
                                   "  (tavern)\r\n"));
     EXPECT_EQ(opened, (std::vector<std::string>{"cnv tavern.cnv Conversation at The Stout Mug",
                                                  "msg tavern.msg The Stout Mug patrons 0"}));
+}
+
+TEST_F(tavern_test, a_purse_lowered_on_file_pays_for_nothing) {
+    struct row {
+        const char* what;
+        void (*place)();
+        std::string keys, answer;
+        std::int32_t gold_after;  // on file, from 100 there; the node still sees 20,000
+    };
+    const row rows[] = {
+        {"beating", [] { shady_character(); }, "Psleepy\rYL", "  \"Ya know, I said 9,000.  You don't have that much.\"", 100},
+        {"theft", [] { shady_character(); }, "Ssleepy\rYL", "  \"Ya know, I said 9,000.  You don't have that much.\"", 100},
+        {"room", [] { shady_character(); }, "Ksleepy\rYL", "  \"Ya know, I said 3,600.  You don't have that much.\"", 100},
+        {"bow", bow_menu, "Y", "  (They relieve you of all your gold as well)", 0},
+        {"luck machine", bartender, "YYL", "  and Paully doesn't seem to mind.", 100},
+        {"drink", waitress_drinks, "FL", "  to pay for that drink.", 100},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        ::unlink("user0002.dat");
+        character_record& me = hero(20000);
+        me.level = 3, me.gems = 2;
+        write_char_file(false);
+        // Another node (the sysop's editor) lowers the purse on file.
+        EXPECT_EQ(run_in_child([] {
+                      cur_char = nullptr;
+                      update_under_hold([] { char_num_ptr(1)->gold = 100, char_num_ptr(1)->gems = 1; });
+                  }).code, 0);
+        input_feed keys(r.keys);
+        r.place();
+        EXPECT_TRUE(shows(out.take(), r.answer + "\r\n"));
+        character_record s = saved(1);
+        EXPECT_EQ(s.gold, r.gold_after);
+        EXPECT_EQ(s.gems, 1);
+        EXPECT_EQ(me.gold, r.gold_after);
+        EXPECT_FALSE(has_status_bit(s, status_has_bow) || has_status_bit(saved(2), status_hunted) ||
+                     has_status_bit(s, status_drunk) || file_present("user0002.dat"));
+    }
 }

@@ -107,6 +107,19 @@ void bess_saved_dead(trial& t, int sig, bool at_the_end) {
     EXPECT_EQ(gold_of(t, "BESS"), 0);
 }
 
+// Killed between a shop's writes, the step is settled at Bess's next log-on: she has what she
+// had before it (5,000 gold, one dagger) or after it, nothing between, and no note is left.
+void settled_at_log_on(trial& t, int sig, bool at_the_end, std::int64_t gold, int carried) {
+    if (sig != SIGKILL || at_the_end) return;
+    caller& b = t.start(1);
+    two_node::come_back(b, "Anna Berg");
+    ASSERT_EQ(two_node::leave(b), 0);
+    std::int64_t now = gold_of(t, "BESS");
+    int held = daggers(t);
+    EXPECT_TRUE((now == 5000 && held == 1) || (now == gold && held == carried)) << now << " gold, " << held << " daggers";
+    EXPECT_FALSE(file_present(t.game.file("step0001.dat")));
+}
+
 const operation operations[] = {
     {"a fatal blow from a player who is away",
      bess_at(
@@ -132,7 +145,8 @@ const operation operations[] = {
              {{"e", "Command? ["}, {"f", "Command? [S] : "}, {"s", "Command? [A] : "}}, "a", "[ Hit any key ]"),
      bess_saved_dead, {}},
     {"a purchase", bess_at({}, {{"w", "Command? [L] : "}, {"b", "Choice : "}, {"1\r", "[Y] :"}}, "y", "Command? [L] : "),
-     [](trial& t, int, bool at_the_end) {
+     [](trial& t, int sig, bool at_the_end) {
+         settled_at_log_on(t, sig, at_the_end, 4700, 2);
          if (!at_the_end) return;
          EXPECT_EQ(gold_of(t, "BESS"), 4700);
          EXPECT_EQ(daggers(t), 2);
@@ -140,10 +154,22 @@ const operation operations[] = {
      {}},
     {"a sale",
      bess_at({}, {{"w", "Command? [L] : "}, {"s", "Sell which Item #? : "}, {"1\r", "[N] : "}}, "y", "Command? [L] : "),
-     [](trial& t, int, bool at_the_end) {
+     [](trial& t, int sig, bool at_the_end) {
+         settled_at_log_on(t, sig, at_the_end, 5108, 0);
          if (!at_the_end) return;
          EXPECT_EQ(gold_of(t, "BESS"), 5108);
          EXPECT_EQ(daggers(t), 0);
+     },
+     {}},
+    {"a theft bought from Shady",
+     bess_at({}, {{"t", "Command? [L] : "}, {"s", "Command? [L] : "}, {"s", "  :"}, {"dora\r", "[Y] :"}}, "y",
+             "[ Hit any key ]"),
+     // Paid and done in one write: Shady's price is gone exactly when Dora has his letter.
+     [](trial& t, int sig, bool at_the_end) {
+         if (sig == SIGKILL && !at_the_end) return;
+         bool paid = gold_of(t, "BESS") == 4000;
+         EXPECT_TRUE(paid || gold_of(t, "BESS") == 5000);
+         EXPECT_EQ(paid, file_present(t.game.file("user0002.dat")));
      },
      {}},
     {"a take from the guild treasury",

@@ -12,6 +12,7 @@ namespace {
 struct merge_row {
     const char* field;
     std::int64_t base, mine, file, merged;
+    std::int64_t came_short = 0;  // the difference the merge reports it could not take
 };
 
 // Each row on records otherwise alike: the field takes merged, every other field the file's.
@@ -28,7 +29,8 @@ void check(const std::vector<merge_row>& rows) {
         f->set_int(fresh, r.file);
         R expected = fresh;
         f->set_int(expected, r.merged);
-        merge_fields(fresh, base, mine);
+        short_amounts shorts = merge_fields(fresh, base, mine);
+        EXPECT_EQ(shorts.empty() ? 0 : shorts.front().change, r.came_short);
         EXPECT_EQ(f->get_int(fresh), r.merged);
         EXPECT_TRUE(same_fields(fresh, expected));
     }
@@ -43,11 +45,13 @@ TEST(record_merge, character) {
         {"level", 1, 3, 2, 3},
         {"gold", 500, 500, 88'888, 88'888},  // set by the sysop
         {"gold", 500, 600, 88'888, 88'988},  // both: the differences add up
-        {"gold", 500, 0, 100, 0},            // held at 0
+        {"gold", 500, 0, 100, 0, -500},      // held at 0, and reported
+        {"gold", 500, 100, 300, 0, -400},
         {"bank_gold", 1000, 850, 1300, 1150},
         {"bank_gold", max_gold - 10, max_gold, max_gold - 5, max_gold},
         {"bank_gold", -5, 10, 3, 10},        // out of its range: the writer's
         {"gems", 5, 3, 10, 8},
+        {"gems", 5, 1, 2, 0, -4},
         {"status_bits", 0, status_saw_shady, status_hunted, status_hunted | status_saw_shady},
         {"status_bits", status_hunted, 0, status_hunted | status_expert, status_expert},
         {"class_bits", class_mage, class_mage | class_thief, class_warrior, class_warrior | class_thief},
@@ -60,7 +64,7 @@ TEST(record_merge, statistics) {
         {"room_cost", 300, 500, 999, 500},
         {"day", 5, 5, 6, 6},
         {"floating_gold", 100, 150, 300, 350},
-        {"floating_gold", 100, 0, 50, 0},
+        {"floating_gold", 100, 0, 50, 0, -100},
     });
 }
 
@@ -81,7 +85,7 @@ TEST(record_merge, stock_entry) {
         {"count", 5, -1, 4, -1},  // made endless here
         {"count", -1, 5, -1, 5},
         {"count", -1, -1, 3, 3},
-        {"count", 1, 0, 0, 0},
+        {"count", 1, 0, 0, 0, -1},
         {"cost", 100, 100, 150, 150},
     });
 }
