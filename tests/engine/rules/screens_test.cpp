@@ -9,7 +9,10 @@
 #include "engine/item_state.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/store/strings.hpp"
+#include "engine/text/exit.hpp"
 #include "engine/text/hooks.hpp"
+#include "support/child.hpp"
+#include "support/input_feed.hpp"
 
 namespace {
 using strings = std::vector<std::string>;
@@ -134,6 +137,19 @@ TEST_F(screens, ranking_files_byte_for_byte_and_equal_experience_keeps_its_order
     char_list.splice(char_list.begin(), char_list, std::prev(char_list.end()));  // Morgana first
     rank_players();
     EXPECT_EQ(names(), (strings{"sir lancelot", "`2Morgana", "gawain"}));
+}
+
+TEST_F(screens, the_player_who_leaves_is_not_on_line_in_the_files_of_the_exit) {
+    for (void (*leave)() : {+[] { end_prog(exit_normal); }, player_killed}) {
+        std::remove("prank.asc");
+        child_result r = run_in_child([this, leave] {
+            cur_char = lancelot;
+            input_feed key("x");
+            leave();
+        });
+        EXPECT_EQ(r.code, exit_normal);
+        EXPECT_EQ(read_file("prank.asc").find("On!"), std::string::npos) << read_file("prank.asc");
+    }
 }
 
 TEST_F(screens, rankings_by_mode) {
