@@ -74,7 +74,11 @@ void show(const store_status& s) {
     case store_event::registry_unreadable: failed(s, "read");
     case store_event::hold_too_long: end_prog(s.code);
     case store_event::write_failed: write_failed(s); return;
-    case store_event::players_new: hook_disp_line("`9Starting new Character `4FILE`9"); return;
+    case store_event::players_new:
+        // On a line of its own, also after a key wait that left the cursor on its line.
+        fresh_line();
+        hook_disp_line("`9Starting new Character `4FILE`9");
+        return;
     case store_event::players_corrupt:
         hook_disp_line("`9Player file `4CORRUPTED `9Please inform SysOp");
         end_prog(s.code);
