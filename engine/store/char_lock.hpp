@@ -25,9 +25,9 @@ bool any_character_in_play();
 // Whether a character is playing: this node's own character until it leaves play, or one
 // whose lock a live process holds. The online byte alone proves nothing (a node that was
 // killed leaves it set); it is taken as it stands only where locks cannot be seen (no lock
-// file in the game directory, a file system without locks). Every place that decides whether another character is on line
-// asks this: one look at the locks (a few system calls, about one per node in play) serves a
-// walk over every character.
+// file in the game directory, a file system without locks). Every place that decides whether
+// another character is on line asks this: one look at the locks (a few system calls, about
+// one per node in play) serves a walk over every character.
 class on_line_now {
 public:
     on_line_now();
