@@ -49,7 +49,8 @@ test-san:
 
 # A local log-on into the game directory DIR, made from data/ on the first play and kept
 # afterwards, as a game keeps its players. FRESH=1 makes it again from data/, but never
-# while a process (a node playing, a shell) is in it.
+# while a process (a node playing, a shell) is in it. A directory just made gets its files
+# and the day's maintenance from "quorvath MAINT" first, as the README's first start does.
 play: programs
 	@if [ "$(FRESH)" = "1" ] && [ -d "$(DIR)" ]; then \
 		d=$$(cd "$(DIR)" && pwd -P); \
@@ -60,7 +61,7 @@ play: programs
 		done; \
 		rm -rf "$(DIR)"; \
 	fi
-	@[ -d "$(DIR)" ] || cp -r data "$(DIR)"
+	@[ -d "$(DIR)" ] || { cp -r data "$(DIR)" && cd "$(DIR)" && "$(CURDIR)/$(BUILD)/apps/quorvath" MAINT; }
 	$(RUN_NODE)
 
 # The sysop's utility in the game directory of make play.

@@ -19,9 +19,12 @@ namespace cfg {
 namespace {
 constexpr char show_cursor[] = "\x1b[?25h";
 constexpr char hide_cursor[] = "\x1b[?25l";
+constexpr char plain_colours[] = "\x1b[0m";
 
-// Every way out gives the console back as it was: cursor shown, settings restored.
+// Every way out gives the console back as it was: the line ended and the colours reset as
+// the game leaves them, cursor shown, settings restored.
 void restore_console() {
+    door_state::end_screen();
     flush_output();
     door_state::write_direct(show_cursor);
     door_state::restore_terminal();
@@ -31,6 +34,7 @@ void restore_console() {
 // over is put right (a hold this process took, the console's settings).
 void on_stop_signal(int sig) {
     release_hold_in_signal();
+    (void)!::write(1, plain_colours, sizeof plain_colours - 1);
     (void)!::write(1, show_cursor, sizeof show_cursor - 1);
     door_state::restore_terminal();
     std::signal(sig, SIG_DFL);

@@ -194,12 +194,10 @@ void bank() {
     m.title = "`9   Bank of Shamile`%:";
     m.keys = keys;
     m.level = 1;
-    m.echo = false;  // the hidden word looks at the key first
+    m.filter_key = [](char k) { return hidden_word(k, bank_hidden_word, status_secret2, bank_drawer); };
     m.common_keys = "VFR";
     m.default_key = [] { return 'L'; };
     m.on_key = [&](char k) {
-        k = hidden_word(k, bank_hidden_word, status_secret2, bank_drawer);
-        echo_key(k);
         switch (k) {
         case 'L': return false;
         case 'D': deposit(); break;

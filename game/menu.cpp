@@ -141,6 +141,7 @@ void run_menu_loop(const menu_loop& m) {
         if (k == 0) continue;  // a poll showed something: the prompt again
         if (k == '\r' && default_key) k = default_key;
         k = upcase_key(k);
+        if (m.filter_key) k = m.filter_key(k);
         if (m.echo) echo_key(k);
         if (m.before_key && !m.before_key()) continue;
         if (common_key(m, k)) continue;

@@ -56,8 +56,11 @@ struct menu_loop {
     std::function<void()> each_turn;
     // Shown each time the prompt is due, before its empty line and title (a status line).
     std::function<void()> before_title;
-    // The key is echoed upper-cased on a line of its own before on_key; a place that must
-    // look at the key first (a hidden word) turns this off and echoes it itself.
+    // Looks at the key first, before its echo and every other handling (a hidden word), and
+    // hands back the key to act on. Null: the key as typed.
+    std::function<char(char key)> filter_key;
+    // The key is echoed upper-cased on a line of its own before on_key; a place that echoes
+    // its keys itself turns this off.
     bool echo = true;
     // Run after a key is read and echoed, before on_key: false drops the key (a place that
     // was taken from the player meanwhile lowers sub_location there, and the loop ends).

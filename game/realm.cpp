@@ -32,8 +32,6 @@ void status_line() {
 }
 
 bool realm_key(const realm& r, char k, const creature_list& creatures, const text_list& menu) {
-    if (r.filter_key) k = r.filter_key(k);
-    echo_key(k);
     if (r.own_key && r.own_key(k)) return true;
     switch (k) {
     case 'S': realm_search(r, creatures, menu); break;
@@ -128,7 +126,7 @@ void run_realm(const realm& r) {
     m.title = r.title;
     m.keys = keys;
     m.level = 3;
-    m.echo = false;  // a realm may look at the key first
+    if (r.filter_key) m.filter_key = r.filter_key;
     m.common_keys = "FVR";
     // The inventory menu marks the player as in it; back in the realm, the realm again.
     m.each_turn = [&r] { me().location = r.location; };

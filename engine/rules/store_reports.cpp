@@ -2,6 +2,7 @@
 // cannot use, the hold's wait, and the orderly exit with the code storage named.
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "door/door.hpp"
 #include "engine/rules/maintenance.hpp"
@@ -14,14 +15,20 @@ namespace {
 // The door kit holds off a hang-up while this node holds the hold.
 bool door_told = false;
 
-void write_failed(const store_status& s) {
-    if (halting()) return;
+// A file the game cannot use: its name and the reason on a line of their own, then the
+// orderly exit with the file's code.
+[[noreturn]] void failed(const store_status& s, std::string_view verb) {
     // The orderly exit's own saves may fail the same way: the caller reads it once.
     static std::string last_shown;
-    std::string line = "Could not write " + s.file + " : " + s.reason;
-    if (line != last_shown) hook_disp_line("`4" + line);
+    std::string line = "Could not " + std::string(verb) + " " + s.file + " : " + s.reason;
+    if (!halting() && line != last_shown) hook_disp_line("`4" + line);
     last_shown = line;
     end_prog(s.code);
+}
+
+void write_failed(const store_status& s) {
+    if (halting()) return;
+    failed(s, "write");
 }
 
 // The wait's display: the header once, then WAITING and ....... alternating in place.
@@ -62,12 +69,16 @@ void own_character_gone(const store_status& s) {
 
 void show(const store_status& s) {
     switch (s.event) {
-    case store_event::file_busy:
+    case store_event::file_busy: failed(s, "open");
     case store_event::read_failed:
-    case store_event::registry_unreadable:
+    case store_event::registry_unreadable: failed(s, "read");
     case store_event::hold_too_long: end_prog(s.code);
     case store_event::write_failed: write_failed(s); return;
-    case store_event::players_new: hook_disp_line("`9Starting new Character `4FILE`9"); return;
+    case store_event::players_new:
+        // On a line of its own, also after a key wait that left the cursor on its line.
+        fresh_line();
+        hook_disp_line("`9Starting new Character `4FILE`9");
+        return;
     case store_event::players_corrupt:
         hook_disp_line("`9Player file `4CORRUPTED `9Please inform SysOp");
         end_prog(s.code);

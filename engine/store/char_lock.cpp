@@ -12,6 +12,7 @@
 namespace {
 // Open for the whole run: the record locks of a process go when it closes the file.
 int lock_fd = -1;
+bool left_play = false;
 
 bool set_lock(short type, std::int16_t number) {
     struct flock l = {};
@@ -79,6 +80,8 @@ bool collect_held(int fd, off_t from, off_t to, std::vector<std::int16_t>& held)
 }
 }  // namespace
 
+void leave_play() { left_play = true; }
+
 bool character_in_play(std::int16_t number) { return locked_by_other(number, 1); }
 
 bool any_character_in_play() { return locked_by_other(0, 0); }
@@ -92,7 +95,7 @@ on_line_now::on_line_now() {
 
 bool on_line_now::operator()(const character_record& c) const {
     if (c.number < 1) return false;
-    if (cur_char && c.number == cur_char->number) return true;
+    if (cur_char && c.number == cur_char->number) return !left_play;
     if (!known_) return c.online != 0;
     return std::binary_search(held_.begin(), held_.end(), c.number);
 }

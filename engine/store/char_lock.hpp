@@ -13,17 +13,21 @@ constexpr const char* char_lock_file_name = "players.lck";
 // Takes this node's lock on the character of the number (a node holds one at a time: the
 // lock of another character it held goes). False while another live node holds it.
 bool lock_character(std::int16_t number);
+// The orderly exit marks this node's character as gone from play: from then on it is off line
+// to this node as well (the rankings written at the exit). Its lock stays until the process
+// ends, so no other node takes the character up before its last save.
+void leave_play();
 // True while a live process (another node) holds the lock of the character of the number: the
 // character is in play. This node's own lock does not count.
 bool character_in_play(std::int16_t number);
 // True while a live process holds the lock of any character: the game is in play.
 bool any_character_in_play();
-// Whether a character is playing: this node's own character, or one whose lock a live process
-// holds. The online byte alone proves nothing (a node that was killed leaves it set); it is
-// taken as it stands only where locks cannot be seen (no lock file in the game directory, a
-// file system without locks). Every place that decides whether another character is on line
-// asks this: one look at the locks (a few system calls, about one per node in play) serves a
-// walk over every character.
+// Whether a character is playing: this node's own character until it leaves play, or one
+// whose lock a live process holds. The online byte alone proves nothing (a node that was
+// killed leaves it set); it is taken as it stands only where locks cannot be seen (no lock
+// file in the game directory, a file system without locks). Every place that decides whether
+// another character is on line asks this: one look at the locks (a few system calls, about
+// one per node in play) serves a walk over every character.
 class on_line_now {
 public:
     on_line_now();

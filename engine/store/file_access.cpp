@@ -159,7 +159,11 @@ int invis_file_available(const std::string& name, int& result) {
         ++tries;
         delay_ms(busy_pause_ms);
     } while (tries < busy_tries && is_busy(result));
-    if (is_busy(result)) report_store({store_event::file_busy, name, "", busy_exit_code(name)});
+    if (is_busy(result)) {
+        std::string reason = std::strerror(result);
+        debug_log("FORCE:Could not open " + name + " : " + reason);
+        report_store({store_event::file_busy, name, reason, busy_exit_code(name)});
+    }
     debug_leave("Leaving invis_file_available");
     return result;
 }

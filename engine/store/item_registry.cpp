@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
 
 #include "engine/store/codec.hpp"
 #include "engine/store/debug_log.hpp"
@@ -12,6 +13,19 @@
 #include "engine/store/strings.hpp"
 
 namespace {
+// An unreadable registry ends the game with code 20, naming the file and what is wrong with
+// it: the system's reason, or damage when the file holds no whole number of records.
+void registry_unreadable(bool damaged) {
+    std::string reason = damaged ? "damaged, not a whole number of records" : system_reason();
+    debug_log("FORCE:Item registry " + std::string(registry_file_name) + " unreadable : " + reason);
+    report_store({store_event::registry_unreadable, registry_file_name, reason, exit_registry_unreadable});
+}
+
+bool registry_damaged() {
+    std::optional<file_stamp> st = stamp_of(registry_file_name);
+    return st && st->size % registry_record::record_size != 0;
+}
+
 // The registry's records for the game's look-ups: a missing file is an empty registry (with
 // its warning), an unreadable one ends the game with code 20.
 std::vector<registry_record> game_registry(bool& missing) {
@@ -19,10 +33,7 @@ std::vector<registry_record> game_registry(bool& missing) {
     file_status st = read_registry(recs);
     missing = st == file_status::missing;
     if (missing) debug_log("WARNING:Item registry file does not exist");
-    if (st == file_status::corrupt) {
-        debug_log("FORCE:Item registry " + std::string(registry_file_name) + " unreadable");
-        report_store({store_event::registry_unreadable, registry_file_name, "", exit_registry_unreadable});
-    }
+    if (st == file_status::corrupt) registry_unreadable(registry_damaged());
     return recs;
 }
 
@@ -149,10 +160,7 @@ void change_registry(const std::function<bool(std::string& image, const std::vec
         }
         return change(contents, recs) ? locked_action::rewrite : locked_action::keep;
     });
-    if (torn || !ok) {
-        debug_log("FORCE:Item registry " + std::string(registry_file_name) + " unreadable");
-        report_store({store_event::registry_unreadable, registry_file_name, "", exit_registry_unreadable});
-    }
+    if (torn || !ok) registry_unreadable(torn);
 }
 
 registry_record new_record(const item_record& item, std::int32_t number) {

@@ -152,6 +152,7 @@ void end_prog(int code) {
     if (cur_char) {
         if (code != exit_players_stuck && code != exit_char_corrupt && code != exit_hold_too_long) settle_armed_death();
         cur_char->online = 0;
+        leave_play();
         if (code != exit_players_stuck && code != exit_char_corrupt && code != exit_hold_too_long) {
             debug_log(date_time_str() + " Writing char file");
             write_char_file(true);

@@ -151,4 +151,6 @@ TEST_F(bank_test, the_hidden_word_opens_the_drawer_once_a_day_and_a_mistyped_one
     EXPECT_NE(visit("sxxxd1\rl", 500, 0).find(prompt + "D\r\n  How much gold do you wish to deposit?"), std::string::npos);
     EXPECT_EQ(stored(1).bank_gold, 500);
     EXPECT_FALSE(has_status_bit(*cur_char, status_secret2));
+    // A fifth key that every place answers alike: R, the rankings.
+    EXPECT_NE(visit("stearl").find(prompt + "R\r\n            Player Rankings"), std::string::npos);
 }

@@ -385,6 +385,13 @@ TEST_F(combat, rolls_at_their_limits) {
     EXPECT_FALSE(do_combat(harmless));
     EXPECT_TRUE(shows(out.take(), "  The Moth hits you for 0 points of damage with its Claws.\r\n"));
     EXPECT_EQ(me.hit_points, 20);
+
+    // However strong the defence, a creature still hits on a roll of 10.
+    me.defense = 32000;
+    input_feed floor("RR ");
+    rolls({50, 3, real(0.09), 50, 50});
+    EXPECT_FALSE(do_combat(harmless));
+    EXPECT_TRUE(shows(out.take(), "  The Moth hits you for 0 points of damage with its Claws.\r\n"));
 }
 
 TEST_F(combat, scripts_fight_through_the_creature_file) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "combat_state.hpp"
+#include "engine/rules/screens.hpp"
 #include "engine/script/script_runner.hpp"
 #include "engine/store/item_registry.hpp"
 #include "engine/store/strings.hpp"
@@ -550,6 +551,13 @@ TEST_F(forest_test, a_mistyped_hidden_word_turns_its_fifth_key_into_the_command)
     EXPECT_EQ(fights().size(), 1u);
     EXPECT_FALSE(has_status_bit(me, status_secret1));
     EXPECT_EQ(sub_location, 1);
+    // A fifth key that every place answers alike: V, the statistics.
+    display_stats();
+    const std::string stats = out.take();
+    sub_location = 2;
+    input_feed v("bramvl");
+    forest();
+    EXPECT_EQ(out.take(), prompt(me) + "V\r\n" + stats + prompt(me) + "L\r\n");
 }
 
 TEST_F(forest_test, the_tree_bank_keeps_a_transfer_that_arrived_meanwhile) {

@@ -133,14 +133,19 @@ struct game_e2e : ::testing::Test {
         return s;
     }
     // A newcomer's first call: a new character (Bob, a knight unless another class key is
-    // given), up to the square's prompt.
-    session newcomer(const std::string& clock = "20260115120000", const std::string& class_key = "k") {
+    // given), up to the square's prompt; the day's maintenance first unless it ran already.
+    session newcomer(const std::string& clock = "20260115120000", const std::string& class_key = "k",
+                     bool maintenance = true) {
         session s = log_on(clock);
         s.key("x", "Selection : ");
-        // The first caller of the game's first day runs the daily maintenance.
-        s.key("E", "Running Daily maintenance...HOLD");
-        s.key("", "[ Hit any key ]");
-        s.key("x", "Enter this Realm? [Y] :");
+        if (maintenance) {
+            // The first caller of the game's first day runs the daily maintenance.
+            s.key("E", "Running Daily maintenance...HOLD");
+            s.key("", "[ Hit any key ]");
+            s.key("x", "Enter this Realm? [Y] :");
+        } else {
+            s.key("E", "Enter this Realm? [Y] :");
+        }
         s.key("Y", "called in this realm?\r\n");
         s.key("", ">");
         s.key("Bob\r", "Go by the name : ");

@@ -1,6 +1,7 @@
 // The README's BBS install, followed literally: its commands, run from the top of the source
-// tree, make a game directory; the game started once locally there as it says; then the first
-// caller meets no start-up report and reaches the town square.
+// tree, make a game directory; its first start there, the maintenance and the local start as
+// it says; then the first caller meets no start-up report and no maintenance and reaches the
+// town square.
 #include <gtest/gtest.h>
 
 #include "game_e2e.hpp"
@@ -44,26 +45,32 @@ TEST_F(readme_install, its_commands_as_written_give_a_game_a_caller_reaches) {
     EXPECT_TRUE(file_present(game.file("items/stockitm.scr")));
     program = game.file("quorvath");
 
-    // The first start, locally, as the README gives it: the report, then L at the entry menu.
+    // The first start as the README gives it: MAINT's three lines, then the local start with
+    // its four keys: Enter, a key after the items' report, one after the title picture, L.
     pty_process::options o;
     o.args = {"-c", blocks[1]};
     o.env = test_env("20260115120000");
     session first{std::make_unique<pty_process>("/bin/sh", o)};
     ASSERT_TRUE(first.wait_text("(or leave blank for Local Sysop):")) << blocks[1] << plain(first->output());
-    first.key("\r", "Stat File Not Found : HOLD");
-    first.key("", "UPDATING ITEMS TO VERSION : 1.10 SUCCESSFUL");
+    EXPECT_NE(plain(first->output()).find("Stat File Not Found : HOLD\r\nStarting new Character FILE\r\n"
+                                          "Running Daily maintenance...HOLD\r\n"),
+              std::string::npos)
+        << plain(first->output());
+    first.key("\r", "UPDATING ITEMS TO VERSION : 1.10 SUCCESSFUL");
     first.key("", "[ Hit any key ]");
     first.key("x", "[ Hit any key ]");
     first.key("x", "Selection : ");
     first->send("l");
     EXPECT_EQ(first->wait_exit(wait_ms), 0);
+    EXPECT_TRUE(file_present(game.file("players.dat")));
     EXPECT_TRUE(stored_chars(game.file("players.dat")).empty());
 
-    // The first caller: no report of the start, straight to a new character and the square.
-    session caller = newcomer();
+    // The first caller of the day: no report of the start and no maintenance, straight to a
+    // new character and the square.
+    session caller = newcomer("20260115120000", "k", false);
     std::string seen = plain(caller->output());
-    EXPECT_EQ(seen.find("Stat File Not Found"), std::string::npos) << seen;
-    EXPECT_EQ(seen.find("UPDATING ITEMS"), std::string::npos) << seen;
+    for (const char* report : {"Stat File Not Found", "Starting new Character", "UPDATING ITEMS", "maintenance"})
+        EXPECT_EQ(seen.find(report), std::string::npos) << report << seen;
     EXPECT_EQ(leave_game(caller), 0);
 }
 }  // namespace

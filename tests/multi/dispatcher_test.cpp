@@ -157,6 +157,11 @@ TEST_F(dispatch, chat_hits_are_shown_taken_and_answered_with_an_attack) {
     // A forged negative hit heals nothing.
     EXPECT_EQ(run("CHAT_DAMAGE -30 3"), "  Carl misses you completely.\n");
     EXPECT_EQ(cur_char->hit_points, 28);
+    // An online fight's blows that arrive after the fight: each shown as sent, taken, no turn.
+    EXPECT_EQ(run("DAMAGE 4 3"), "  Carl hits you for 4 points of damage.\n");
+    EXPECT_EQ(run("DDAMAGE 4 3"), "\n  Carl hits you with BRUTAL FORCE.\n\n  Carl hits you for 4 points of damage.\n");
+    EXPECT_EQ(cur_char->hit_points, 20);
+    EXPECT_EQ(queue(1), "");
 }
 
 TEST_F(dispatch, a_chat_fight_marks_both_fighters_and_the_surprise_decides_who_strikes_first) {

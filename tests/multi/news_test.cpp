@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "engine/store/news_file.hpp"
 #include "multi/news.hpp"
@@ -108,6 +109,13 @@ TEST_F(news, an_item_is_appended_as_the_rewrite_of_the_day_gave_it) {
     std::remove("news0.dat");
     append_todays_news("");
     EXPECT_EQ(read_file("news0.dat"), header);
+    // A day's file that cannot be written ends the game as any file does, naming it.
+    std::remove("news0.dat");
+    ASSERT_EQ(::symlink("/dev/full", "news0.dat"), 0);
+    child_result r = run_in_child([] { add_news(lines({"^CA fell"})); });
+    EXPECT_EQ(r.code, 5);
+    EXPECT_NE(r.out.find("Could not write news0.dat : No space left on device"), std::string::npos) << r.out;
+    ::unlink("news0.dat");
 }
 
 TEST_F(news, the_town_story_is_told_word_for_word) {

@@ -127,23 +127,45 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
     EXPECT_NE(news.find(" `!Anna Smith`3 has killed "), std::string::npos) << news;
 }
 
+// Bob's node goes after the check at A, before the killing blow is paid (at the blow's last roll).
+struct leaving_at_the_blow : fake_seam {
+    bool armed = false;
+    int random(int n) override {
+        if (armed && rolls.size() == 1) {
+            std::vector<character_record> recs = file_chars();
+            for (character_record& c : recs)
+                if (c.number == 2) c.online = 0;
+            put_chars(recs);
+        }
+        return fake_seam::random(n);
+    }
+};
+
 TEST_F(pfight, an_opponent_that_left_gets_no_blow_and_yields_nothing) {
     struct row {
         std::string waiting;
         bool online;
         bool chat;
         std::string after;
+        bool leaves_at_the_blow = false;
     } rows[] = {
         {"RUN 0 2\n", true, false, "RUN 0 2\n"},
         {"RUN 0 3\n", false, false, "RUN 0 3\nRUN 0 2\n"},
         {"", false, true, "CHAT_RUN 0 2\n"},
+        {"", true, false, "RUN 0 2\n", true},
     };
+    leaving_at_the_blow dice;
+    cur_char->attack = 30;
     for (const row& r : rows) {
         write_file("node0001.msg", r.waiting);
         if (r.waiting.empty()) std::remove("node0001.msg");
-        stored(2, [&](character_record& b) { b.online = r.online; });
-        seam.rolls = {0, 0, 99};
-        input_feed keys("a");
+        stored(2, [&](character_record& b) {
+            b.online = r.online;
+            b.hit_points = 10;
+        });
+        dice.armed = r.leaves_at_the_blow;
+        dice.rolls = {0, 0, 99};
+        input_feed keys("a ");  // the space: a win's key wait, were one shown
         online_fight_round("Bob", r.chat);
         EXPECT_EQ(queue(1), r.after);
         EXPECT_EQ(queue(2), "");

@@ -9,7 +9,10 @@
 #include "engine/item_state.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/store/strings.hpp"
+#include "engine/text/exit.hpp"
 #include "engine/text/hooks.hpp"
+#include "support/child.hpp"
+#include "support/input_feed.hpp"
 
 namespace {
 using strings = std::vector<std::string>;
@@ -136,6 +139,19 @@ TEST_F(screens, ranking_files_byte_for_byte_and_equal_experience_keeps_its_order
     EXPECT_EQ(names(), (strings{"sir lancelot", "`2Morgana", "gawain"}));
 }
 
+TEST_F(screens, the_player_who_leaves_is_not_on_line_in_the_files_of_the_exit) {
+    for (void (*leave)() : {+[] { end_prog(exit_normal); }, player_killed}) {
+        std::remove("prank.asc");
+        child_result r = run_in_child([this, leave] {
+            cur_char = lancelot;
+            input_feed key("x");
+            leave();
+        });
+        EXPECT_EQ(r.code, exit_normal);
+        EXPECT_EQ(read_file("prank.asc").find("On!"), std::string::npos) << read_file("prank.asc");
+    }
+}
+
 TEST_F(screens, rankings_by_mode) {
     display_ranks(ranks_show);
     std::string shown = out.take();
@@ -163,6 +179,9 @@ TEST_F(screens, empty_realms) {
 }
 
 TEST_F(screens, guild_sums) {
+    gawain->dead = 1;  // a dead member counts all the same
+    write_ranking_files();
+    EXPECT_EQ(read_file("grank.asc"), file_of(guild_lines, false));
     EXPECT_EQ(guild_exp_sum(3), 1'274'567);
     EXPECT_EQ(guild_level_sum(3), 17);
     EXPECT_EQ(guild_member_count(3), 2);

@@ -137,6 +137,7 @@ TEST_F(registry, an_unreadable_registry_ends_the_game_with_code_20) {
         child_result r = run_in_child(step);
         EXPECT_TRUE(r.exited);
         EXPECT_EQ(r.code, 20);
+        EXPECT_EQ(r.out, "`4Could not read items.dat : damaged, not a whole number of records\r\n");
     }
     EXPECT_EQ(read_file("items.dat"), std::string(117, 'x'));  // never rewritten
 }

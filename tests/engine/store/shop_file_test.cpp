@@ -2,6 +2,7 @@
 // from stock, and several nodes taking at once.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/engine_state.hpp"
@@ -47,6 +48,11 @@ TEST_F(shop_file, a_torn_tail_reads_zero_filled_and_a_missing_file_is_an_empty_s
     EXPECT_EQ(list.back().script_id, "");
     EXPECT_TRUE(read_shop_file("shield.shp", not_sold_out).empty());
     EXPECT_FALSE(file_present("shield.shp"));
+    // One that can never be read (a directory) ends with code 5, naming the file and why.
+    ::mkdir("shield.shp", 0755);
+    child_result r = run_in_child([] { read_shop_file("shield.shp", not_sold_out); });
+    EXPECT_EQ(r.code, 5);
+    EXPECT_EQ(r.out, "`4Could not open shield.shp : Is a directory\r\n");
 }
 
 TEST_F(shop_file, the_last_entry_of_the_name_and_scriptid_is_taken) {
