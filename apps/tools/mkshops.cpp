@@ -11,8 +11,8 @@
 #include <string>
 
 #include "engine/rules/stock_items.hpp"
-#include "engine/store/records.hpp"
 #include "engine/store/file_access.hpp"
+#include "engine/store/records.hpp"
 #include "engine/store/shop_file.hpp"
 #include "engine/text/text_file.hpp"
 
