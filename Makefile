@@ -10,7 +10,7 @@ NODE ?= 1
 RUN_NODE = cd "$(DIR)" && while :; do "$(CURDIR)/$(BUILD)/apps/quorvath" /L /N$(NODE); s=$$?; \
 	[ $$s -eq 254 ] || exit $$s; ./ext$(NODE).sh; done
 
-.PHONY: all build configure programs test test-plain test-san play node quorcfg bench fuzz clean
+.PHONY: all build configure programs test test-plain test-san play node quorcfg bench fuzz format format-check clean
 
 all: build
 
@@ -87,6 +87,15 @@ fuzz:
 		n=$$(basename $$f); mkdir -p $(CURDIR)/fuzz/artifacts/$$n $(CURDIR)/fuzz/work/$$n; \
 		echo "== $$n"; $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(CURDIR)/fuzz/artifacts/$$n/ $(CURDIR)/fuzz/work/$$n $(CURDIR)/fuzz/corpus/$$n || exit 1; \
 	done
+
+# The C++ sources in the style of .clang-format: format rewrites them in place, format-check
+# only lists what it would change and fails when there is anything.
+CLANG_FORMAT ?= clang-format
+FORMAT_SOURCES = $(shell find door engine game multi config apps tests bench fuzz -name '*.cpp' -o -name '*.hpp')
+format:
+	$(CLANG_FORMAT) -i $(FORMAT_SOURCES)
+format-check:
+	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_SOURCES)
 
 clean:
 	rm -rf $(BUILD) $(SANBUILD) build-bench

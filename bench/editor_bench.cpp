@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/scratch_dir.hpp"
 #include "config/console.hpp"
 #include "config/options.hpp"
 #include "door/sys.hpp"
@@ -37,8 +38,8 @@ double mean_ms(int rounds, F save) {
 }  // namespace
 
 int main() {
-    char tmpl[] = "/tmp/qvbench.XXXXXX";
-    if (!mkdtemp(tmpl) || chdir(tmpl) != 0) return 1;
+    std::string tmpl = bench::make_scratch_dir("qvbench");
+    if (tmpl.empty() || chdir(tmpl.c_str()) != 0) return 1;
     no_pause seam;
     std::vector<character_record> recs(10000);
     for (int i = 0; i < 10000; ++i) {

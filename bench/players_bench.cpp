@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/scratch_dir.hpp"
 #include "door/sys.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/record_file.hpp"
@@ -117,8 +118,8 @@ int contention(int pause, int seconds) {
 }  // namespace
 
 int main() {
-    char tmpl[] = "/tmp/qvbench.XXXXXX";
-    if (!mkdtemp(tmpl) || chdir(tmpl) != 0) return 1;
+    std::string tmpl = bench::make_scratch_dir("qvbench");
+    if (tmpl.empty() || chdir(tmpl.c_str()) != 0) return 1;
     std::printf("players.dat with 10,000 characters (%zu bytes):\n", 10000 * character_record::record_size);
     big_file(500);
     big_file(0);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/bench_support.hpp"
+#include "bench/scratch_dir.hpp"
 #include "door/door.hpp"
 #include "door/sys.hpp"
 #include "engine/rules/screens.hpp"
@@ -84,12 +85,9 @@ void make_realm(int count, int guilds) {
 }
 
 std::string fresh_dir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string dir = std::string(base && *base ? base : "/tmp") + "/qvrealm.XXXXXX";
-    std::vector<char> tmpl(dir.begin(), dir.end());
-    tmpl.push_back('\0');
-    if (!mkdtemp(tmpl.data())) std::exit(1);
-    return tmpl.data();
+    std::string dir = bench::make_scratch_dir("qvrealm");
+    if (dir.empty()) std::exit(1);
+    return dir;
 }
 
 void remove_dir(const std::string& dir) { std::system(("rm -rf " + dir).c_str()); }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/bench_support.hpp"
+#include "bench/scratch_dir.hpp"
 #include "door/door.hpp"
 #include "door/sys.hpp"
 #include "engine/rules/maintenance.hpp"
@@ -89,18 +90,14 @@ long file_bytes_written(const std::string& out_file) {
 // with_data); the case prints its own line.
 void run_case(const char* title, bool with_data, const std::function<void(counted_pauses&, clock_type::time_point&)>& prepare,
               const std::function<std::string(counted_pauses&, clock_type::time_point)>& measured) {
-    // TMPDIR chooses the file system (the cost of creating a file differs much between them).
-    const char* base = std::getenv("TMPDIR");
-    std::string dir = std::string(base && *base ? base : "/tmp") + "/qvscale.XXXXXX";
-    std::vector<char> tmpl(dir.begin(), dir.end());
-    tmpl.push_back('\0');
-    if (!mkdtemp(tmpl.data())) return;
-    if (with_data) std::system((std::string("cp -r ") + QV_SOURCE_DIR + "/data/. " + tmpl.data()).c_str());
+    std::string dir = bench::make_scratch_dir("qvscale");
+    if (dir.empty()) return;
+    if (with_data) std::system((std::string("cp -r ") + QV_SOURCE_DIR + "/data/. " + dir).c_str());
     std::fflush(stdout);
     pid_t pid = fork();
     if (pid == 0) {
-        if (chdir(tmpl.data()) != 0) _exit(1);
-        std::string out = std::string(tmpl.data()) + "/.screen";
+        if (chdir(dir.c_str()) != 0) _exit(1);
+        std::string out = dir + "/.screen";
         int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int keep = dup(1);
         dup2(fd, 1);
@@ -117,7 +114,7 @@ void run_case(const char* title, bool with_data, const std::function<void(counte
     int status = 0;
     waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::printf("  %-46s FAILED (%d)\n", title, status);
-    std::system((std::string("rm -rf ") + tmpl.data()).c_str());
+    std::system((std::string("rm -rf ") + dir).c_str());
 }
 
 double cpu_ms() {

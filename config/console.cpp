@@ -1,12 +1,15 @@
 #include "config/console.hpp"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "door/door.hpp"
 #include "door/door_internal.hpp"
+#include "door/keys.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/file_access.hpp"
 #include "engine/store/hold.hpp"
@@ -14,6 +17,51 @@
 #include "engine/text/colour.hpp"
 #include "engine/text/hooks.hpp"
 #include "engine/text/lookups.hpp"
+
+namespace {
+bool console_input_ended = false;
+int console_leftover = -1;
+
+// One byte of the local console within ms (-1: wait for it), or -1.
+int console_byte(int ms) {
+    if (console_input_ended) return -1;
+    struct pollfd p = {0, POLLIN, 0};
+    if (::poll(&p, 1, ms) <= 0) return -1;
+    unsigned char c;
+    ssize_t n = ::read(0, &c, 1);
+    if (n == 1) return c;
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return -1;
+    console_input_ended = true;
+    return -1;
+}
+}  // namespace
+
+char read_key_ext(bool& extended) {
+    for (;;) {
+        extended = false;
+        int b = console_leftover;
+        console_leftover = -1;
+        while (b < 0 && !console_input_ended) b = console_byte(-1);
+        // Piped input that has run out answers every question with Escape: "no", "quit".
+        if (b < 0) return 27;
+        if (b == 0) continue;
+        read_term_key_result r = read_term_key(b, console_byte);
+        console_leftover = r.leftover;
+        if (r.key.sequence) {
+            if (!r.key.extended) continue;
+            extended = true;
+            return static_cast<char>(r.key.code);
+        }
+        if (r.key.code == 127) return 8;
+        if (r.key.code == '\n') return 13;
+        return static_cast<char>(r.key.code);
+    }
+}
+
+void reset_console_keys() {
+    console_input_ended = false;
+    console_leftover = -1;
+}
 
 namespace cfg {
 namespace {

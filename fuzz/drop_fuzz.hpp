@@ -10,11 +10,12 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
+#include "fuzz/scratch_name.hpp"
 
 inline const std::string& fuzz_dir() {
     static const std::string dir = [] {
-        char tmpl[] = "/tmp/qvfuzz.XXXXXX";
-        const char* d = mkdtemp(tmpl);
+        std::string tmpl = fuzzing::scratch_template("qvfuzz");
+        const char* d = mkdtemp(tmpl.data());
         if (!d) std::abort();
         static const std::string made = d;
         std::atexit([] {

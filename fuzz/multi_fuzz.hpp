@@ -11,6 +11,7 @@
 #include "engine/store/file_access.hpp"
 #include "engine/text/lookups.hpp"
 #include "fuzz/record_fuzz.hpp"
+#include "fuzz/scratch_name.hpp"
 #include "multi/multi_init.hpp"
 #include "multi/node_queue.hpp"
 
@@ -20,10 +21,10 @@ namespace fuzzing {
 inline void multi_setup() {
     int null_fd = open("/dev/null", O_WRONLY);
     dup2(null_fd, 1);
-    char name[] = "/tmp/qvfuzzkeys.XXXXXX";
-    int keys = mkstemp(name);
+    std::string name = scratch_template("qvfuzzkeys");
+    int keys = mkstemp(name.data());
     if (keys < 0) std::abort();
-    unlink(name);
+    unlink(name.c_str());
     std::string pattern;
     for (int i = 0; i < 1 << 18; ++i) pattern += "YN\r\r";
     if (write(keys, pattern.data(), pattern.size()) != static_cast<ssize_t>(pattern.size())) std::abort();

@@ -11,6 +11,7 @@
 
 #include "door/sys.hpp"
 #include "engine/store/record_file.hpp"
+#include "fuzz/scratch_name.hpp"
 
 namespace fuzzing {
 // Pauses of the hold wait must not slow the fuzzer down.
@@ -27,8 +28,8 @@ public:
         set_sys(&seam);
         static std::string dir;
         if (dir.empty()) {
-            char tmpl[] = "/tmp/qvfuzz.XXXXXX";
-            if (!mkdtemp(tmpl)) std::abort();
+            std::string tmpl = scratch_template("qvfuzz");
+            if (!mkdtemp(tmpl.data())) std::abort();
             dir = tmpl;
         }
         back_ = open(".", O_RDONLY | O_DIRECTORY);

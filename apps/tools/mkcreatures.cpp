@@ -8,16 +8,18 @@
 // editor's formulas with the default game settings, so a sysop who edits a creature in the
 // utility with auto-calculation on gets the same figures. Every file is written whole, in
 // the current record form, its creatures sorted as the game reads them.
+#include <cstdint>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "door/file_forms.hpp"
 #include "engine/rules/creatures.hpp"
 #include "engine/store/file_access.hpp"
 #include "engine/store/record_file.hpp"
-#include "engine/store/strings.hpp"
 
 namespace {
 // The default game settings ("quorstat.dat" of a new game).

@@ -5,12 +5,14 @@
 // The table below names, for each stock file, runs of item numbers of the file's ITEMS
 // section and how many of each the shop holds (below 0: it never runs out). Each entry takes
 // the item's name, ScriptID and cost; the files are written whole, in the table's order.
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
 
 #include "engine/rules/stock_items.hpp"
 #include "engine/store/file_access.hpp"
+#include "engine/store/records.hpp"
 #include "engine/store/shop_file.hpp"
 #include "engine/text/text_file.hpp"
 

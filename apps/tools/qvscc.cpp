@@ -1,8 +1,9 @@
 // qvscc: the sysop's encoder of scripts. Turns a plain script (.scr) into the encoded form
 // (.scc) that the game decodes when it runs it, so that callers who can read the game
 // directory cannot read the script's secrets at a glance.
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 

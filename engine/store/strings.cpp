@@ -1,13 +1,9 @@
 #include "engine/store/strings.hpp"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <poll.h>
-#include <unistd.h>
 
-#include "door/keys.hpp"
 #include "door/sys.hpp"
 
 namespace {
@@ -262,51 +258,6 @@ std::int32_t unix_time_now() {
     if (secs > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
     if (secs < 0) return 0;
     return static_cast<std::int32_t>(secs);
-}
-
-namespace {
-bool console_input_ended = false;
-int console_leftover = -1;
-
-// One byte of the local console within ms (-1: wait for it), or -1.
-int console_byte(int ms) {
-    if (console_input_ended) return -1;
-    struct pollfd p = {0, POLLIN, 0};
-    if (::poll(&p, 1, ms) <= 0) return -1;
-    unsigned char c;
-    ssize_t n = ::read(0, &c, 1);
-    if (n == 1) return c;
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return -1;
-    console_input_ended = true;
-    return -1;
-}
-}  // namespace
-
-char read_key_ext(bool& extended) {
-    for (;;) {
-        extended = false;
-        int b = console_leftover;
-        console_leftover = -1;
-        while (b < 0 && !console_input_ended) b = console_byte(-1);
-        // Piped input that has run out answers every question with Escape: "no", "quit".
-        if (b < 0) return 27;
-        if (b == 0) continue;
-        read_term_key_result r = read_term_key(b, console_byte);
-        console_leftover = r.leftover;
-        if (r.key.sequence) {
-            if (!r.key.extended) continue;
-            extended = true;
-            return static_cast<char>(r.key.code);
-        }
-        if (r.key.code == 127) return 8;
-        if (r.key.code == '\n') return 13;
-        return static_cast<char>(r.key.code);
-    }
-}
-
-void reset_console_keys() {
-    console_input_ended = false;
-    console_leftover = -1;
 }
 
 std::string controls_to_dots(std::string_view text) {

@@ -4,13 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "config/console.hpp"
 #include "config/quorcfg.hpp"
 #include "door/door.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/rules/creatures.hpp"
 #include "engine/rules/equipment.hpp"
 #include "engine/store/game_path.hpp"
-#include "engine/store/strings.hpp"
 #include "support/capture.hpp"
 #include "support/child.hpp"
 #include "support/input_feed.hpp"

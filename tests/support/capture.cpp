@@ -1,19 +1,15 @@
 #include "support/capture.hpp"
 
 #include <cstdio>
-#include <cstdlib>
-#include <stdexcept>
 #include <unistd.h>
 
 #include "door/door.hpp"
+#include "support/temp_dir.hpp"
 
 output_capture::output_capture() {
     flush_output();
     std::fflush(stdout);
-    char name[] = "/tmp/qvcapture.XXXXXX";
-    file_fd_ = mkstemp(name);
-    if (file_fd_ < 0) throw std::runtime_error("mkstemp failed");
-    unlink(name);
+    file_fd_ = unnamed_temp_file("qvcapture");
     saved_fd_ = dup(1);
     dup2(file_fd_, 1);
 }

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
 #include <fstream>
@@ -15,6 +14,7 @@
 #include <unistd.h>
 
 #include "door/door.hpp"
+#include "support/temp_dir.hpp"
 
 namespace {
 pid_t fork_with_stdout(int out_fd, const std::function<void()>& fn) {
@@ -63,10 +63,7 @@ void die_with_parent(pid_t parent) {
 }
 
 child_result run_in_child(const std::function<void()>& fn) {
-    char name[] = "/tmp/qvchild.XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) throw std::runtime_error("mkstemp failed");
-    unlink(name);
+    int fd = unnamed_temp_file("qvchild");
     pid_t pid = fork_with_stdout(fd, fn);
     child_result r = status_of(reap(pid));
     char buf[4096];

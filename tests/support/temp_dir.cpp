@@ -4,12 +4,20 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <stdlib.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
+namespace {
+// "<the temporary folder>/<stem>.XXXXXX", for mkstemp or mkdtemp to make unique.
+std::string temp_template(const char* stem) {
+    return (fs::temp_directory_path() / (std::string(stem) + ".XXXXXX")).string();
+}
+}  // namespace
+
 temp_dir::temp_dir(bool enter) {
-    std::string tmpl = (fs::temp_directory_path() / "qvtest.XXXXXX").string();
+    std::string tmpl = temp_template("qvtest");
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
     if (enter) {
@@ -23,6 +31,14 @@ temp_dir::~temp_dir() {
     std::error_code ec;
     if (entered_) fs::current_path(old_cwd_, ec);
     fs::remove_all(path_, ec);
+}
+
+int unnamed_temp_file(const char* stem) {
+    std::string name = temp_template(stem);
+    int fd = mkstemp(name.data());
+    if (fd < 0) throw std::runtime_error("mkstemp failed");
+    unlink(name.c_str());
+    return fd;
 }
 
 std::string read_file(const std::string& path) {

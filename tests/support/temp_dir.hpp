@@ -19,6 +19,10 @@ private:
     bool entered_ = false;
 };
 
+// An open scratch file without a name in the temporary folder (TMPDIR's when set), used
+// through the descriptor and gone when it is closed; stem starts its passing name.
+int unnamed_temp_file(const char* stem);
+
 // Whole-file helpers for fixtures.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
