@@ -2,6 +2,7 @@
 // against lines appended as the other node would, and the menu's refusals and rules.
 #include <gtest/gtest.h>
 
+#include "engine/rules/stats.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/text/lookups.hpp"
 #include "multi/node_queue.hpp"
@@ -115,16 +116,69 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
         if (c.number == 1) saved = c;
     EXPECT_EQ(saved.gold, 1000);
     EXPECT_EQ(saved.experience, 550);
-    // Taken out of Bob's record in the same write, before his node hears of the blow.
+    // Taken out of Bob's record in the same write that marks him dead, before his node hears
+    // of the blow: whichever node ends now, he does not play on.
     for (const character_record& c : file_chars())
         if (c.number == 2) {
             EXPECT_EQ(c.gold, 0);
+            EXPECT_EQ(c.dead, 1);
+            EXPECT_EQ(c.hit_points, 0);
+            EXPECT_EQ(c.experience, 450);
+            EXPECT_EQ(c.online, 0);
         }
     EXPECT_EQ(queue(1), "VICTORY 0 2\n");
     EXPECT_EQ(queue(2), "DAMAGE 31 1\n");
     std::string news = read_file("news0.dat");
     EXPECT_NE(news.find("`bONLINE `%player fight today :\n"), std::string::npos) << news;
     EXPECT_NE(news.find(" `!Anna Smith`3 has killed "), std::string::npos) << news;
+}
+
+TEST_F(pfight, a_death_the_winner_wrote_is_died_here_once_never_fled) {
+    struct row {
+        const char* name;
+        const char* queued;
+        bool bob_on_line;
+        bool refreshed;  // this node's copy took the death in before the blow came
+        const char* loss;
+    } rows[] = {
+        {"the winner's node ended before its blow", "", false, false, "You lose 50 experience."},
+        {"the winner left the realm, its blow lost", "LEAVEREALM 2 0\n", true, false, "You lose 50 experience."},
+        {"the blow after a refresh", "DAMAGE 31 2\n", true, true, "You lose 0 experience."},
+    };
+    cur_char->hit_points = 20;
+    save();
+    set_own_base();
+    for (const row& r : rows) {
+        std::vector<character_record> recs = file_chars();
+        for (character_record& c : recs) {
+            if (c.number == 1) fall_of(c);
+            if (c.number == 2) c.online = r.bob_on_line;
+        }
+        put_chars(recs);
+        char_num_ptr(2)->online = r.bob_on_line;
+        write_file("node0001.msg", r.queued);
+        child_result died = run_in_child([&] {
+            if (r.refreshed) refresh_char_file();
+            input_feed keys("  ");
+            keys.end();
+            online_fight_wait("Bob");
+        });
+        std::string screen = plain(died.out);
+        EXPECT_EQ(died.code, 0) << r.name;
+        EXPECT_NE(screen.find("You have been killed!"), std::string::npos) << r.name << screen;
+        EXPECT_NE(screen.find(r.loss), std::string::npos) << r.name << screen;
+        EXPECT_EQ(screen.find("FLED"), std::string::npos) << r.name << screen;
+        for (const character_record& c : file_chars())
+            if (c.number == 1) {
+                EXPECT_EQ(c.dead, 1) << r.name;
+                EXPECT_EQ(c.experience, 450) << r.name;
+                EXPECT_EQ(c.shame, 4) << r.name;
+            }
+        // The next row starts from this node's copy again.
+        for (character_record& c : recs)
+            if (c.number == 1) c = *cur_char;
+        put_chars(recs);
+    }
 }
 
 TEST_F(pfight, an_opponent_that_left_gets_no_blow_and_yields_nothing) {
