@@ -3,6 +3,10 @@
 // away and in a creature fight, a purchase and a sale, a take from the guild treasury.
 #include "kill_sweep.hpp"
 
+#include <cstdio>
+
+#include "fight_walk.hpp"
+
 namespace {
 using namespace kill_sweep;
 using two_node::set16;
@@ -10,7 +14,7 @@ using two_node::set32;
 
 // Fields of the records, at their offsets.
 constexpr std::size_t attack_at = 68, defense_at = 70, shield_at = 72, guild_at = 80, hit_points_at = 86,
-                      max_hit_points_at = 88, gold_at = 159, level_at = 175, dead_at = 291;
+                      max_hit_points_at = 88, gold_at = 159, luck_at = 78, level_at = 175, dead_at = 291;
 
 void set_text(std::string& rec, std::size_t at, const std::string& text) {
     rec[at] = static_cast<char>(text.size());
@@ -107,7 +111,78 @@ void bess_saved_dead(trial& t, int sig, bool at_the_end) {
     EXPECT_EQ(gold_of(t, "BESS"), 0);
 }
 
+// Bess (node 1) and Dora (node 2) on line in the town square, in a fight Bess began, Bess at
+// the prompt of the blow that kills Dora (1 hit point; nothing Dora does can end Bess).
+void online_fight_to_last_blow(trial& t) {
+    t.change_players([](const std::string& name, std::string& r) {
+        if (name == "BESS")
+            for (std::size_t at : {attack_at, hit_points_at, max_hit_points_at}) set16(r, at, 30000);
+        if (name == "DORA") set16(r, hit_points_at, 1);
+    });
+    caller& d = t.start(2);
+    two_node::come_back(d, "Carl Dorn");
+    caller& b = t.start(1);
+    two_node::come_back(b, "Anna Berg");
+    for (auto [keys, wanted] : {std::pair{"p", "Command? [L] : "}, {"a", "Who do you wish to attack : "},
+                                {"dora\r", "[Y] : "}, {"y", "Waiting for response from other node."}})
+        b.type(keys, wanted);
+    ASSERT_TRUE(d.shows("Bess has ATTACKED you! (Online Combat)")) << d.text();
+    // Dora's first turn, when she has it.
+    ASSERT_TRUE(two_node::drive({&d}, {&b}, [&] { return b.text().ends_with("Command? [A] : "); }));
+    d.read_up_to = d.text().size();
+    t.typed = &b;
+    t.key = "a";
+}
+
+// The caller's game to its end, through key waits: back in the town square and out, or (dead)
+// ended at the last key.
+void play_out(caller& c) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(two_node::wait_ms);
+    for (std::size_t answered = 0; c.term->running() && std::chrono::steady_clock::now() < until;) {
+        c.term->read_for(10);
+        std::string s = c.text();
+        if (s.size() == answered) continue;
+        answered = s.size();
+        if (s.ends_with("[ Hit any key ]")) c.term->send("x");
+        if (s.ends_with("Command? [L] : ")) c.term->send("l");
+        if (s.ends_with("Command  : ")) c.term->send("l");
+        if (s.ends_with("[N] :")) c.term->send("y");
+    }
+    EXPECT_EQ(c.term->wait_exit(two_node::wait_ms), 0) << c.text();
+}
+
+// Dora's gold went with her death, in one write, or not at all; a Dora whose node still ran
+// died of the blow or of her record, and never saw the winner flee.
+void dora_dead_with_her_gold(trial& t, caller& dora) {
+    bool dead = t.stored("DORA")[dead_at] == 1;
+    EXPECT_EQ(gold_of(t, "DORA"), dead ? 0 : 2000);
+    if (!dead || &dora == t.killed) return;
+    std::string seen = dora.text().substr(dora.read_up_to);
+    EXPECT_NE(seen.find("You have been killed!"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("FLED"), std::string::npos) << seen;
+}
+
 const operation operations[] = {
+    {"an online fight's killing blow, the loser's node ended",
+     [](trial& t) {
+         online_fight_to_last_blow(t);
+         t.killed = t.nodes[0].second.get();
+         t.end_text = "[ Hit any key ]";
+     },
+     [](trial& t, int, bool at_the_end) {
+         dora_dead_with_her_gold(t, *t.nodes[0].second);
+         if (at_the_end) {
+             EXPECT_EQ(t.stored("DORA")[dead_at], 1);
+         }
+     },
+     [](trial& t) { play_out(*t.nodes[1].second); }, true},
+    {"an online fight's killing blow, the winner's node ended",
+     [](trial& t) {
+         online_fight_to_last_blow(t);
+         t.end_text = "[ Hit any key ]";
+     },
+     [](trial& t, int, bool) { dora_dead_with_her_gold(t, *t.nodes[0].second); },
+     [](trial& t) { play_out(*t.nodes[0].second); }, true},
     {"a fatal blow from a player who is away",
      bess_at(
          [](const std::string& name, std::string& r) {
@@ -146,6 +221,53 @@ const operation operations[] = {
          EXPECT_EQ(daggers(t), 0);
      },
      {}},
+    {"a win over a player who is away",
+     bess_at(
+         [](const std::string& name, std::string& r) {
+             // Bess kills Dora at the first blow and finds no gems (luck -30).
+             if (name == "BESS") {
+                 set16(r, attack_at, 3000);
+                 set16(r, luck_at, -30);
+             }
+             if (name == "DORA") set16(r, hit_points_at, 1);
+         },
+         {{"p", "Command? [L] : "}, {"a", "Who do you wish to attack : "}, {"dora\r", "[Y] :"},
+          {"y", "Attack Dora? (Y/N) [Y] :"}, {"y", "Command? [A] : "}},
+         "a", "[ Hit any key ]"),
+     [](trial& t, int, bool at_the_end) {
+         // Dora's gold is hers, or Bess's in the write that killed Dora.
+         bool won = t.stored("DORA")[dead_at] == 1;
+         EXPECT_EQ(gold_of(t, "DORA"), won ? 0 : 2000);
+         EXPECT_EQ(gold_of(t, "BESS"), won ? 7000 : 5000);
+         if (at_the_end) {
+             EXPECT_TRUE(won);
+         }
+     },
+     {}, true},
+    {"a letter carrying gold read at log-on",
+     [](trial& t) {
+         // Dora's gold, sent to Bess in a letter.
+         t.change_players([](const std::string& name, std::string& r) {
+             if (name == "DORA") set32(r, gold_at, 2000 - 777);
+         });
+         char box[16];
+         std::snprintf(box, sizeof box, "user%04d.dat", static_cast<int>(le_at(t.stored("BESS"), 62, 2)));
+         write_file(t.game.file(box), "#0000 `%System Message\n  A gift.\n~\nADD GLD 777\n");
+         caller& b = t.start(1);
+         two_node::log_on(b, "Anna Berg");
+         for (auto [keys, wanted] : {std::pair{"x", "Selection : "}, {"E", "You have already been on today."},
+                                     {"", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}})
+             b.type(keys, wanted);
+         t.typed = &b;
+         t.key = "x";
+         t.end_text = "[ Hit any key ]";
+     },
+     [](trial& t, int, bool at_the_end) {
+         if (at_the_end) {
+             EXPECT_EQ(gold_of(t, "BESS"), 5777);
+         }
+     },
+     {}, true},
     {"a take from the guild treasury",
      bess_at({},
              {{"g", "Command? [L] : "}, {"e", "Command? [L] : "}, {"g", "Command? [L] : "}, {"4", "take? : "},
