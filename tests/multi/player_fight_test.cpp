@@ -135,49 +135,34 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
 
 TEST_F(pfight, a_death_the_winner_wrote_is_died_here_once_never_fled) {
     struct row {
-        const char* name;
-        const char* queued;
-        bool bob_on_line;
-        bool refreshed;  // this node's copy took the death in before the blow came
+        const char* queued;  // the winner's node ended before its blow, left the realm, or struck
+        bool bob_on_line, refreshed;  // refreshed: this copy took the death in before the blow
         const char* loss;
-    } rows[] = {
-        {"the winner's node ended before its blow", "", false, false, "You lose 50 experience."},
-        {"the winner left the realm, its blow lost", "LEAVEREALM 2 0\n", true, false, "You lose 50 experience."},
-        {"the blow after a refresh", "DAMAGE 31 2\n", true, true, "You lose 0 experience."},
-    };
-    cur_char->hit_points = 20;
-    save();
+    } rows[] = {{"", false, false, "You lose 50 experience."},
+                {"LEAVEREALM 2 0\n", true, false, "You lose 50 experience."},
+                {"DAMAGE 31 2\n", true, true, "You lose 0 experience."}};
     set_own_base();
+    const std::vector<character_record> alive = file_chars();
     for (const row& r : rows) {
-        std::vector<character_record> recs = file_chars();
-        for (character_record& c : recs) {
+        std::vector<character_record> recs = alive;
+        for (character_record& c : recs)
             if (c.number == 1) fall_of(c);
-            if (c.number == 2) c.online = r.bob_on_line;
-        }
         put_chars(recs);
         char_num_ptr(2)->online = r.bob_on_line;
         write_file("node0001.msg", r.queued);
-        child_result died = run_in_child([&] {
-            if (r.refreshed) refresh_char_file();
-            input_feed keys("  ");
-            keys.end();
-            online_fight_wait("Bob");
-        });
-        std::string screen = plain(died.out);
-        EXPECT_EQ(died.code, 0) << r.name;
-        EXPECT_NE(screen.find("You have been killed!"), std::string::npos) << r.name << screen;
-        EXPECT_NE(screen.find(r.loss), std::string::npos) << r.name << screen;
-        EXPECT_EQ(screen.find("FLED"), std::string::npos) << r.name << screen;
+        std::string screen = plain(run_in_child([&] {
+                                       if (r.refreshed) refresh_char_file();
+                                       input_feed keys("  ");
+                                       keys.end();
+                                       online_fight_wait("Bob");
+                                   }).out);
+        EXPECT_NE(screen.find(std::string("You have been killed!\n\n  ") + r.loss), std::string::npos) << screen;
+        EXPECT_EQ(screen.find("FLED"), std::string::npos) << screen;
         for (const character_record& c : file_chars())
             if (c.number == 1) {
-                EXPECT_EQ(c.dead, 1) << r.name;
-                EXPECT_EQ(c.experience, 450) << r.name;
-                EXPECT_EQ(c.shame, 4) << r.name;
+                EXPECT_TRUE(c.dead && c.experience == 450 && c.shame == 4) << r.queued;
             }
-        // The next row starts from this node's copy again.
-        for (character_record& c : recs)
-            if (c.number == 1) c = *cur_char;
-        put_chars(recs);
+        put_chars(alive);
     }
 }
 
