@@ -76,25 +76,31 @@ void hold_shield(character_record& foe);
 // The player's blow after the opponent's shield: its text, and a win when the opponent falls.
 void land_blow(character_record& foe, std::int64_t dealt);
 
-// The loss of a player who was fought while away, settled under the hold before any reward:
-// the experience share and all gold in hand. False when the player came on line meanwhile
-// (its node holds the record now) or is gone: nothing moves then. Otherwise the fight's copy
-// takes the experience and gold that the stored record held.
+// A player fought while away, on a fresh read, is as the fight found it: still away and
+// alive, asleep where it was, and not played since (every log-on stamps the creation text and
+// the day). A guest who woke and left, or a victim another winner killed meanwhile, is not.
+bool as_found(const character_record& v, const character_record& found) {
+    return !character_on_line(v) && !v.dead && v.sleeping_inn == found.sleeping_inn &&
+           v.sleeping_guild == found.sleeping_guild && v.last_day == found.last_day &&
+           v.created_text.view() == found.created_text.view();
+}
+
+// The end of a fight won over a player who is away, in one write under the hold on a fresh
+// read: its death, and its experience share and all its gold in hand to the player, so that
+// no kill of this node loses the spoils. False, and nothing moves, when the player is no
+// longer as the fight found it. Otherwise the fight's copy takes the experience and gold
+// that the stored record held.
 bool settle_victim(character_record& foe) {
     bool settled = false;
     update_under_hold([&] {
         character_record* v = player_record(foe);
-        if (!v || v == cur_char || character_on_line(*v)) return;
+        if (!v || v == cur_char || !as_found(*v, foe)) return;
         foe.experience = v->experience;
-        foe.gold = std::max<std::int32_t>(v->gold, 0);
-        std::int32_t gain = death_experience_loss(v->experience);
-        v->dead = 1;
-        v->hit_points = 0;
+        death_loss lost = mark_death(*v);
         v->sleeping_inn = 0;
-        add_shm(*v, 1);
-        v->death_day = game_stats.day;
-        add_experience(*v, -std::int64_t(gain));
-        v->gold = 0;
+        foe.gold = lost.gold;
+        add_experience(me(), lost.experience);
+        add_gold(me(), lost.gold);
         settled = true;
     });
     return settled;
@@ -117,18 +123,19 @@ void defeated(character_record& foe) {
         disp_line("");
         if (foe.experience > 0) {
             gain = death_experience_loss(foe.experience);
-            add_experience(me(), gain);
+            // A player's spoils are in hand already, paid in the write that settled it.
+            if (!player) add_experience(me(), gain);
             std::string line = "`%  You gain `4" + comma_number(gain) + "`% experience";
             if (foe.gold > 0) {
                 line += ", and find `4" + comma_number(foe.gold) + "`% gold.";
-                add_gold(me(), foe.gold);
+                if (!player) add_gold(me(), foe.gold);
             } else {
                 line += ".";
             }
             disp_line(line);
         } else {
             disp_line("`%  You find `4" + comma_number(foe.gold) + "`% gold.");
-            add_gold(me(), foe.gold);
+            if (!player) add_gold(me(), foe.gold);
         }
         if (gems == 1) disp_line("`%  You find a gem!");
         if (gems == 2) disp_line("`%  You find `52`% gems!");
@@ -147,12 +154,12 @@ void defeated(character_record& foe) {
 }
 
 // Gold grabbed from a player who is away comes out of its stored record, at most what it
-// holds; a player that came on line meanwhile holds its own record and loses nothing.
+// holds; a player no longer as the fight found it loses nothing.
 std::int64_t take_players_gold(const character_record& foe, std::int64_t wanted) {
     std::int64_t taken = 0;
     update_under_hold([&] {
         character_record* v = player_record(foe);
-        if (!v || v == cur_char || character_on_line(*v)) return;
+        if (!v || v == cur_char || !as_found(*v, foe)) return;
         taken = std::clamp<std::int64_t>(wanted, 0, std::max<std::int32_t>(v->gold, 0));
         v->gold = clamp_to<std::int32_t>(v->gold - taken);
     });

@@ -14,6 +14,7 @@
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
 #include "engine/store/file_access.hpp"
+#include "engine/store/hold.hpp"
 #include "engine/store/strings.hpp"
 #include "engine/text/colour.hpp"
 #include "engine/text/exit.hpp"
@@ -247,14 +248,24 @@ void read_mail() {
         } else if (line.empty()) {
             ++i;
         } else {
-            // The command lines up to the next header: their message is marked carried out
-            // before they run, so that a reading cut off now never runs them a second time.
+            // The command lines up to the next header, carried out with the character's write
+            // and the message's mark as one step under the hold: the mark follows the write at
+            // once, and a hang-up waits for the hold's end, so the letter's gold lands with
+            // its mark, neither lost to a kill nor carried out twice by the next reading.
             std::size_t end = i;
             while (end < lines.size() && !starts_with(lines[end], '#')) ++end;
             // What the message showed reaches the caller before it counts as read: a node cut
             // off between the two never loses a message the caller did not see.
             flush_output();
-            on_disk.done(lines, header < i ? header : i, end);
+            {
+                hold_guard hold;
+                bool changed = false;
+                for (std::size_t k = i; k < end; ++k)
+                    if (!lines[k].empty() && !starts_with(lines[k], '~') && word_at(lines[k].view(), 1) != "RESPONSE")
+                        changed = run_mail_command(lines[k].view()) || changed;
+                if (changed) write_char_file(true);
+                on_disk.done(lines, header < i ? header : i, end);
+            }
             for (; i < end; ++i) {
                 if (starts_with(lines[i], '~')) {
                     write_line();
@@ -262,8 +273,6 @@ void read_mail() {
                     first = true;
                     ran_commands = true;
                     offer_reply(lines, header);
-                } else if (!lines[i].empty()) {
-                    ran_commands = run_mail_command(lines[i].view()) || ran_commands;
                 }
             }
         }

@@ -60,6 +60,15 @@ bool bail_out(std::int16_t foe_number) {
     return false;
 }
 
+// An opponent that ended without a word may have won: its node writes this side's death
+// before it sends the blow. A death on file stands, and this side dies of it, never flees.
+void fall_if_killed() {
+    if (!cur_char) return;
+    std::int32_t experience = me().experience;
+    refresh_char_file();
+    if (cur_char && me().dead) killed_on_record(experience);
+}
+
 void show_fled(const std::string& foe_name) { disp_line("`9  " + foe_name + " has `4FLED`9!  What a coward."); }
 
 // CRECEIVE: the fight begins, and the attacker may surprise the defender.
@@ -118,22 +127,25 @@ void run_from(const character_record& foe, bool chat) {
     }
 }
 
-// The killing blow's spoils: the loser's gold taken out of its record in the same write under
-// the hold that gives it, and the experience, to this side, before the loser's node hears of
-// the blow. Whatever ends either node at any moment, the gold lands once. False, and nothing
-// moves, when the loser's node is gone.
-bool take_spoils(std::int16_t foe_number, std::int32_t& gain, std::int32_t& gold) {
+// The killing blow's end, written whole: in one write under the hold, the loser's fall (as
+// its own death writes it) and its experience share and gold to this side; then, still under
+// the hold, the blow is queued to the loser, since a hang-up is acted on as the hold ends.
+// Whatever ends either node at any moment, the gold lands once and the loser is dead. False,
+// and nothing moves, when the loser's node is gone or the loser is dead already.
+bool take_spoils(std::int16_t foe_number, const node_line& blow, std::int32_t& gain, std::int32_t& gold) {
     bool taken = false;
+    hold_guard hold;
     update_under_hold([&] {
         character_record* v = char_num_ptr(foe_number);
-        if (!v || v == cur_char || !character_on_line(*v)) return;
-        gain = death_experience_loss(v->experience);
-        gold = std::max<std::int32_t>(v->gold, 0);
-        v->gold -= gold;
+        if (!v || v == cur_char || v->dead || !character_on_line(*v)) return;
+        death_loss lost = fall_of(*v);
+        gain = lost.experience;
+        gold = lost.gold;
         add_experience(me(), gain);
         add_gold(me(), gold);
         taken = true;
     });
+    if (taken) send_to(foe_number, blow);
     return taken;
 }
 
@@ -191,9 +203,7 @@ void strike(character_record& foe, std::int64_t chance, bool chat) {
     }
     // The spoils' write refreshes the list: foe may be gone from it afterwards.
     std::int32_t gain = 0, gold = 0;
-    if (!take_spoils(foe_number, gain, gold)) return queue_run_of(foe_number, chat);
-    send_to(foe_number, blow);
-    if (character_record* f = char_num_ptr(foe_number)) f->hit_points = left;
+    if (!take_spoils(foe_number, blow, gain, gold)) return queue_run_of(foe_number, chat);
     win_over(foe_name, foe_number, gain, gold, chat);
 }
 
@@ -340,6 +350,7 @@ bool opponent_gone(std::int16_t foe_number, bool chat) {
     if (!waiting.empty()) return true;
     const character_record* foe = char_num_ptr(foe_number);
     if (foe && character_on_line(*foe)) return false;
+    fall_if_killed();
     queue_run_of(foe_number, chat);
     return true;
 }
@@ -391,6 +402,7 @@ bool online_fight_wait(std::string_view opponent_name) {
         std::string line = foe ? take_node_msg_if([&](std::string_view l) { return pick_for(l, foe_number); }) : "";
         if (!foe) {
             // Gone from the list: counts as run.
+            fall_if_killed();
             show_fled(foe_name);
             won = done = true;
             break;
@@ -398,6 +410,7 @@ bool online_fight_wait(std::string_view opponent_name) {
         if (line.empty()) {
             // A node that is gone answers nothing: the fight is over and pays nothing.
             if (!character_on_line(*foe)) {
+                fall_if_killed();
                 show_fled(foe_name);
                 won = done = true;
                 break;
@@ -419,6 +432,7 @@ bool online_fight_wait(std::string_view opponent_name) {
         } else if (f.verb == attack) {
             online_fight_round(foe_name, false);
         } else if (f.verb == run || f.verb == leaverealm) {
+            if (f.verb == leaverealm) fall_if_killed();
             show_fled(foe_name);
             won = done = true;
         } else if (f.verb == flee) {

@@ -48,11 +48,13 @@ void refuse_attack();
 bool attack_away_player(const character_record& found, std::int16_t raided_guild);
 // Runs an online fight against the opponent until it ends: true when this side won or the
 // opponent ran (or left, or is gone), false when this side ran, bailed out with X, or heard
-// nothing of the fight for fight_silence_limit_s.
+// nothing of the fight for fight_silence_limit_s. An opponent that left or is gone may have
+// written this side's death before its blow got here: that death ends the game here.
 bool online_fight_wait(std::string_view opponent_name);
 // True when the opponent has left the fight: its run waits in the own queue, or its node is
 // gone (character_on_line), and then its run is queued to this side, so that the wait or the
-// chat room ends the fight as when it runs. Nothing is paid for an opponent that is gone.
+// chat room ends the fight as when it runs. Nothing is paid for an opponent that is gone; a
+// death of this side that it wrote first ends the game here (player_killed), never a run.
 bool opponent_gone(std::int16_t foe_number, bool chat);
 // One turn of this side: the fight screen, A, R or V, and the outcome sent to the opponent.
 void online_fight_round(std::string_view opponent_name, bool chat);

@@ -102,20 +102,30 @@ bool pay_from_purse(payment price, const std::function<bool()>& service, const s
     return paid;
 }
 
-death_loss fall_in_memory() {
-    if (fallen || !cur_char) return fallen.value_or(death_loss{});
-    character_record& c = *cur_char;
+death_loss mark_death(character_record& c) {
     death_loss loss{death_experience_loss(c.experience), std::max<std::int32_t>(c.gold, 0)};
     add_experience(c, -std::int64_t(loss.experience));
     c.gold = 0;
     c.dead = 1;
     c.hit_points = 0;
     add_shm(c, 1);
+    c.death_day = game_stats.day;
+    return loss;
+}
+
+death_loss fall_of(character_record& c) {
+    death_loss loss = mark_death(c);
     c.online = 0;
     c.location = "tTown Square";
-    c.death_day = game_stats.day;
-    fallen = loss;
     return loss;
+}
+
+death_loss fall_in_memory() {
+    if (fallen || !cur_char) return fallen.value_or(death_loss{});
+    // A playing character is dead only when a winner's node wrote the fall whole: it is not
+    // taken a second time.
+    fallen = cur_char->dead ? death_loss{} : fall_of(*cur_char);
+    return *fallen;
 }
 
 death_loss save_fall(const std::function<void(const death_loss&)>& change) {
@@ -127,6 +137,11 @@ death_loss save_fall(const std::function<void(const death_loss&)>& change) {
     });
     fall_saved = true;
     return loss;
+}
+
+void killed_on_record(std::int32_t experience_before) {
+    if (cur_char && !fallen) fallen = death_loss{std::max<std::int32_t>(experience_before - cur_char->experience, 0), 0};
+    player_killed();
 }
 
 void player_killed() {

@@ -61,11 +61,20 @@ struct death_loss {
     std::int32_t gold = 0;
 };
 
+// The marks of a death on a character's record: the experience share and all gold in hand
+// go, it is dead until the next game day with 0 hit points, shame + 1 and the death day.
+// Gives what it took.
+death_loss mark_death(character_record& c);
+// A player's whole fall as its own death writes it: mark_death, offline, back in the town
+// square. A winner writes it so into the loser's record when the loser's node may be gone.
+death_loss fall_of(character_record& c);
+
 // The playing character falls, in memory: the experience share and all gold in hand go,
 // it is dead until the next game day (shame + 1, offline, hit points 0, back in the town
 // square). Nothing is written and nothing shown, so every way out of the program from here
 // on (a hang-up, a kill after the next save) finds it fallen, never standing with its gold.
-// Once: a later call changes nothing and gives the first fall's loss.
+// Once: a later call changes nothing and gives the first fall's loss. A copy that is dead
+// already (a winner's node wrote the fall into the record) falls with no further loss.
 death_loss fall_in_memory();
 // The fall saved: fall_in_memory, then under the hold on a fresh read the character file is
 // written with what change does inside the same write (what a winner takes), so that the
@@ -76,3 +85,7 @@ death_loss save_fall(const std::function<void(const death_loss&)>& change = {});
 // loss, saves the fall, writes the statistics, waits for a key and ends the game with
 // code 0. The caller writes any news of the killing first.
 [[noreturn]] void player_killed();
+// The death of the playing character that another node's winning blow wrote whole into its
+// record, found by a refresh (the copy is dead): the loss shown is what the experience held
+// before that refresh lost; nothing is taken a second time. Ends as player_killed.
+[[noreturn]] void killed_on_record(std::int32_t experience_before);

@@ -295,6 +295,9 @@ TEST_F(combat, a_player_who_is_away_is_found_again_by_number) {
     EXPECT_TRUE(shows(screen, "  You manage to strike Bob twice!\r\n\r\n  You hit Bob for 22 points of damage.\r\n\r\n"
                           "  You have defeated Bob!!\r\n\r\n  You gain 200 experience, and find 300 gold.\r\n"));
     EXPECT_EQ(me.gold, 400);
+    // The spoils are on file in the write that took them: a kill from here on loses nothing.
+    EXPECT_EQ(saved(1).gold, 400);
+    EXPECT_EQ(saved(1).experience, 1200);
     character_record s = saved(2);
     EXPECT_EQ(s.dead, 1);
     EXPECT_EQ(s.hit_points, 0);
@@ -320,6 +323,30 @@ TEST_F(combat, a_player_who_is_away_is_found_again_by_number) {
     EXPECT_TRUE(do_combat(carl));
     EXPECT_EQ(saved(3).number, 0);
     EXPECT_FALSE(file_present("user0003.dat"));
+}
+
+TEST_F(combat, a_win_over_a_player_no_longer_as_the_fight_found_him_is_void) {
+    character_record& me = fighter();
+    // Since the fight began: killed by another winner, woke and walked out, played on a new day.
+    for (auto since : {+[](character_record& c) { c.dead = 1; }, +[](character_record& c) { c.sleeping_inn = 0; },
+                       +[](character_record& c) { c.created_text = "later"; }}) {
+        character_record bob = make_char(2, "Bob");
+        bob.hit_points = 5;
+        bob.gold = 300;
+        bob.sleeping_inn = 1;
+        put_chars({me, bob});
+        refresh_char_file();
+        since(*char_num_ptr(2));
+        write_char_file(false);
+        const std::string before = encode_record(saved(2));
+        input_feed keys("A ");
+        rolls({50, real(0.0), real(0.0), 50});
+        EXPECT_TRUE(do_combat(bob));
+        EXPECT_TRUE(shows(out.take(), "  Bob has slipped away.\r\n"));
+        EXPECT_EQ(encode_record(saved(2)), before);
+        EXPECT_EQ(saved(1).gold, 100);
+        EXPECT_FALSE(file_present("user0002.dat"));
+    }
 }
 
 TEST_F(combat, killed_by_a_player_who_is_away_who_gains_the_spoils) {

@@ -190,7 +190,7 @@ TEST_F(tavern_test, a_room_broken_into_only_while_the_guest_sleeps) {
                                                  "  still, but it is not, you go in and try to surprise Sleepy,\r\n"
                                                  "  but she is waiting for you.\r\n"));
             EXPECT_TRUE(saved(2).dead);
-            EXPECT_EQ(saved(1).gold, 400);
+            EXPECT_EQ(saved(1).gold, 400 + 300);  // her gold in hand comes in the write that settles her
         }
         EXPECT_TRUE(has_status_bit(me, status_saw_shady));
     }

@@ -3,6 +3,9 @@
 // away and in a creature fight, a purchase and a sale, a take from the guild treasury.
 #include "kill_sweep.hpp"
 
+#include "engine/text/text_file.hpp"
+#include "fight_walk.hpp"
+
 namespace {
 using namespace kill_sweep;
 using two_node::set16;
@@ -10,7 +13,7 @@ using two_node::set32;
 
 // Fields of the records, at their offsets.
 constexpr std::size_t attack_at = 68, defense_at = 70, shield_at = 72, guild_at = 80, hit_points_at = 86,
-                      max_hit_points_at = 88, gold_at = 159, level_at = 175, dead_at = 291;
+                      max_hit_points_at = 88, gold_at = 159, luck_at = 78, level_at = 175, dead_at = 291;
 
 void set_text(std::string& rec, std::size_t at, const std::string& text) {
     rec[at] = static_cast<char>(text.size());
@@ -120,7 +123,60 @@ void settled_at_log_on(trial& t, int sig, bool at_the_end, std::int64_t gold, in
     EXPECT_FALSE(file_present(t.game.file("step0001.dat")));
 }
 
+// Bess (node 1) and Dora (node 2) on line in the town square, in a fight Bess began, Bess at
+// the prompt of the blow that kills Dora (1 hit point; nothing Dora does can end Bess).
+std::function<void(trial&)> online_fight_to_last_blow(int killed) {
+    return [=](trial& t) {
+        t.change_players([](const std::string& name, std::string& r) {
+            for (std::size_t at : {attack_at, hit_points_at, max_hit_points_at}) set16(r, at, name == "BESS" ? 30000 : 1);
+        });
+        caller &d = t.start(2), &b = t.start(1);
+        two_node::come_back(d, "Carl Dorn");
+        two_node::come_back(b, "Anna Berg");
+        for (auto [keys, wanted] :
+             {std::pair{"p", "Command? [L] : "}, {"a", "Who do you wish to attack : "}, {"dora\r", "[Y] : "}})
+            b.type(keys, wanted);
+        b.term->send("y");
+        ASSERT_TRUE(d.shows("Bess has ATTACKED you!")) << d.text();
+        ASSERT_TRUE(two_node::drive({&d}, {&b}, [&] { return b.text().ends_with("Command? [A] : "); }));
+        d.read_up_to = d.text().size();
+        t.typed = &b;
+        t.killed = killed == 2 ? &d : &b;
+        t.key = "a";
+        t.end_text = "[ Hit any key ]";
+    };
+}
+
+// The node still playing leaves: through its key waits, dead or back in the town square.
+void play_out(caller& c) {
+    two_node::drive({&c}, {}, [&] {
+        return !c.term->running() || c.text().ends_with("Command? [L] : ") || c.text().ends_with("Command  : ");
+    });
+    if (c.text().ends_with("Command? [L] : ")) c.type("l", "Command  : ");
+    if (c.term->running()) {
+        EXPECT_EQ(two_node::leave(c), 0);
+    }
+}
+
+// Dora's gold went with her death in one write, or not at all; a Dora whose node ran on died
+// of the blow or of her record, and never saw the winner flee.
+void dora_dead_with_her_gold(trial& t, int, bool at_the_end) {
+    bool dead = t.stored("DORA")[dead_at] == 1;
+    EXPECT_EQ(gold_of(t, "DORA"), dead ? 0 : 2000);
+    EXPECT_TRUE(dead || !at_the_end);
+    caller& dora = *t.nodes[0].second;
+    std::string seen = dora.text().substr(dora.read_up_to);
+    if (dead && &dora != t.killed) {
+        EXPECT_TRUE(seen.find("You have been killed!") != std::string::npos && seen.find("FLED") == std::string::npos)
+            << seen;
+    }
+}
+
 const operation operations[] = {
+    {"an online fight's killing blow, the loser's node ended", online_fight_to_last_blow(2), dora_dead_with_her_gold,
+     [](trial& t) { play_out(*t.nodes[1].second); }, true},
+    {"an online fight's killing blow, the winner's node ended", online_fight_to_last_blow(1), dora_dead_with_her_gold,
+     [](trial& t) { play_out(*t.nodes[0].second); }, true},
     {"a fatal blow from a player who is away",
      bess_at(
          [](const std::string& name, std::string& r) {
@@ -172,6 +228,31 @@ const operation operations[] = {
          EXPECT_EQ(paid, file_present(t.game.file("user0002.dat")));
      },
      {}},
+    {"a win over a player who is away",
+     bess_at(
+         [](const std::string& name, std::string& r) {
+             // Bess kills Dora at the first blow and finds no gems (luck -30).
+             set16(r, name == "BESS" ? attack_at : hit_points_at, name == "BESS" ? 3000 : 1);
+             if (name == "BESS") set16(r, luck_at, -30);
+         },
+         {{"p", "Command? [L] : "}, {"a", "Who do you wish to attack : "}, {"dora\r", "[Y] :"},
+          {"y", "Attack Dora? (Y/N) [Y] :"}, {"y", "Command? [A] : "}},
+         "a", "[ Hit any key ]"),
+     [](trial& t, int, bool at_the_end) {
+         bool won = t.stored("DORA")[dead_at] == 1;
+         EXPECT_TRUE(won || !at_the_end);
+         EXPECT_EQ(gold_of(t, "BESS"), won ? 7000 : 5000);
+     },
+     {}, true},
+    {"a letter carrying gold",
+     [](trial& t) {
+         // Dora's gold, sent to Bess in a letter that Bess reads in the town square.
+         bess_at([](const std::string& name, std::string& r) { if (name == "DORA") set32(r, gold_at, 2000 - 777); },
+                 {}, "c", "[ Hit any key ]")(t);
+         write_file(t.game.file(mailbox_file_name(static_cast<std::int16_t>(le_at(t.stored("BESS"), 62, 2)))),
+                    "#0000 `%System Message\n  A gift.\n~\nADD GLD 777\n");
+     },
+     [](trial& t, int, bool at_the_end) { EXPECT_TRUE(!at_the_end || gold_of(t, "BESS") == 5777); }, {}, true},
     {"a take from the guild treasury",
      bess_at({},
              {{"g", "Command? [L] : "}, {"e", "Command? [L] : "}, {"g", "Command? [L] : "}, {"4", "take? : "},

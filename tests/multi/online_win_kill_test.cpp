@@ -1,6 +1,7 @@
 // The online win against a loser whose node is killed (SIGKILL) at a sweep of moments around
 // the winning blow: the loser is a real process holding its character and carrying out its
-// queue with the game's own pauses; the gold over the records never grows, and moves once.
+// queue with the game's own pauses; the gold over the records never grows, and moves once,
+// and the loser is dead however early its node was killed.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -107,6 +108,11 @@ TEST_F(online_win_kill, the_loser_killed_at_any_moment_of_the_win_makes_no_gold)
             EXPECT_NE(screen.find("and find 3000 gold."), std::string::npos) << moment << screen;
             EXPECT_EQ(after.at(winner), anna_gold + loser_gold) << moment;
             EXPECT_EQ(after.at(loser), 0) << moment;
+            // Dead whenever its node was killed: the win's write marked it so.
+            for (const character_record& c : file_chars())
+                if (c.number == loser) {
+                    EXPECT_EQ(c.dead, 1) << moment;
+                }
         }
     }
 }

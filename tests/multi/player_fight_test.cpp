@@ -2,6 +2,7 @@
 // against lines appended as the other node would, and the menu's refusals and rules.
 #include <gtest/gtest.h>
 
+#include "engine/rules/stats.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/text/lookups.hpp"
 #include "multi/node_queue.hpp"
@@ -115,16 +116,54 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
         if (c.number == 1) saved = c;
     EXPECT_EQ(saved.gold, 1000);
     EXPECT_EQ(saved.experience, 550);
-    // Taken out of Bob's record in the same write, before his node hears of the blow.
+    // Taken out of Bob's record in the same write that marks him dead, before his node hears
+    // of the blow: whichever node ends now, he does not play on.
     for (const character_record& c : file_chars())
         if (c.number == 2) {
             EXPECT_EQ(c.gold, 0);
+            EXPECT_EQ(c.dead, 1);
+            EXPECT_EQ(c.hit_points, 0);
+            EXPECT_EQ(c.experience, 450);
+            EXPECT_EQ(c.online, 0);
         }
     EXPECT_EQ(queue(1), "VICTORY 0 2\n");
     EXPECT_EQ(queue(2), "DAMAGE 31 1\n");
     std::string news = read_file("news0.dat");
     EXPECT_NE(news.find("`bONLINE `%player fight today :\n"), std::string::npos) << news;
     EXPECT_NE(news.find(" `!Anna Smith`3 has killed "), std::string::npos) << news;
+}
+
+TEST_F(pfight, a_death_the_winner_wrote_is_died_here_once_never_fled) {
+    struct row {
+        const char* queued;  // the winner's node ended before its blow, left the realm, or struck
+        bool bob_on_line, refreshed;  // refreshed: this copy took the death in before the blow
+        const char* loss;
+    } rows[] = {{"", false, false, "You lose 50 experience."},
+                {"LEAVEREALM 2 0\n", true, false, "You lose 50 experience."},
+                {"DAMAGE 31 2\n", true, true, "You lose 0 experience."}};
+    set_own_base();
+    const std::vector<character_record> alive = file_chars();
+    for (const row& r : rows) {
+        std::vector<character_record> recs = alive;
+        for (character_record& c : recs)
+            if (c.number == 1) fall_of(c);
+        put_chars(recs);
+        char_num_ptr(2)->online = r.bob_on_line;
+        write_file("node0001.msg", r.queued);
+        std::string screen = plain(run_in_child([&] {
+                                       if (r.refreshed) refresh_char_file();
+                                       input_feed keys("  ");
+                                       keys.end();
+                                       online_fight_wait("Bob");
+                                   }).out);
+        EXPECT_NE(screen.find(std::string("You have been killed!\n\n  ") + r.loss), std::string::npos) << screen;
+        EXPECT_EQ(screen.find("FLED"), std::string::npos) << screen;
+        for (const character_record& c : file_chars())
+            if (c.number == 1) {
+                EXPECT_TRUE(c.dead && c.experience == 450 && c.shame == 4) << r.queued;
+            }
+        put_chars(alive);
+    }
 }
 
 // Bob's node goes after the check at A, before the killing blow is paid (at the blow's last roll).
