@@ -253,8 +253,9 @@ int main(int argc, char** argv) {
         }
         std::printf("  %-26s %s\n", ("log-on among " + n).c_str(), line_of(best.log_on, best.file_size).c_str());
         std::printf("  %-26s %s\n", ("leaving among " + n).c_str(), line_of(best.leaving, best.file_size).c_str());
-        std::printf("  %-26s %6.1f ms cpu (log-on %.2f times it)\n", "read once, rewrite", floor_ms(count),
-                    best.log_on.cpu_ms / std::max(floor_ms(count), 0.1));
+        double floor = floor_ms(count);
+        std::printf("  %-26s %6.1f ms cpu (log-on %.2f times it)\n", "read once, rewrite", floor,
+                    best.log_on.cpu_ms / std::max(floor, 0.1));
         std::fflush(stdout);
     }
     return 0;

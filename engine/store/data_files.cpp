@@ -19,7 +19,7 @@
 #include "engine/store/store_status.hpp"
 #include "engine/store/strings.hpp"
 
-std::list<character_record> char_list;
+char_list_type char_list;
 std::int16_t char_count = 0;
 bool chars_loaded = false;
 character_record* cur_char = nullptr;
@@ -108,7 +108,7 @@ private:
 };
 players_seen seen;
 
-std::list<character_record>::iterator node_of(const character_record* c) {
+char_list_type::iterator node_of(const character_record* c) {
     return std::find_if(char_list.begin(), char_list.end(), [c](const character_record& r) { return &r == c; });
 }
 bool is_node_of_list(const character_record* c) { return node_of(c) != char_list.end(); }

@@ -18,7 +18,7 @@ struct data_files : ::testing::Test {
     engine_state st;
 };
 
-std::vector<std::string> names_of(const std::list<character_record>& l) {
+std::vector<std::string> names_of(const char_list_type& l) {
     std::vector<std::string> v;
     for (const auto& c : l) v.push_back(c.name.str());
     return v;
