@@ -380,8 +380,17 @@ void read_stat_file(stat_record& r) {
 }
 
 void write_stat_file() {
-    place_hold();
     std::vector<stat_record> recs;
+    if (same_fields(game_stats, stat_base) && read_record_file(stat_file_name, recs) == file_status::ok &&
+        !recs.empty()) {
+        // Nothing of this node's to write: the file (whole, as every rewrite renames it into
+        // place) already holds what the other nodes wrote, and a hold would only keep them
+        // waiting.
+        game_stats = stat_base = recs.front();
+        return;
+    }
+    place_hold();
+    recs.clear();
     if (read_record_file(stat_file_name, recs) == file_status::ok && !recs.empty()) {
         const stat_record& file = recs.front();
         stat_record merged = file;
