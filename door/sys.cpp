@@ -6,6 +6,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
@@ -29,11 +30,8 @@ local_time local_clock(long offset) {
     t.weekday = tmv.tm_wday;
     return t;
 }
-}  // namespace
 
-local_time system_seam::now() { return local_clock(0); }
-
-void system_seam::sleep_ms(int ms) {
+void real_sleep(int ms) {
     if (ms <= 0) return;
     struct timespec ts;
     ts.tv_sec = ms / 1000;
@@ -41,6 +39,11 @@ void system_seam::sleep_ms(int ms) {
     while (nanosleep(&ts, &ts) != 0) {
     }
 }
+}  // namespace
+
+local_time system_seam::now() { return local_clock(0); }
+
+void system_seam::sleep_ms(int ms) { real_sleep(ms); }
 
 void system_seam::seed(std::uint32_t s) {
     state_ = 0x9E3779B97F4A7C15ULL ^ s;
@@ -71,6 +74,60 @@ int system_seam::random(int n) {
 }
 
 namespace {
+// The signal that ends a wait on another node's lock when its time is up. Never blocked
+// during the wait, and its handler does nothing: it only cuts the lock wait short.
+int lock_wake_signal() { return SIGRTMIN + 2; }
+void on_lock_wake(int) {}
+
+long ms_since(const timespec& t) {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (now.tv_sec - t.tv_sec) * 1000L + (now.tv_nsec - t.tv_nsec) / 1000000L;
+}
+
+// Waits up to ms for a shared lock on fd, which another node holds exclusively while it
+// works: it is granted the moment that node lets go (or ends). Without a file, or where no
+// timer can be had, a plain sleep. Returns the milliseconds waited.
+int wait_on_lock(int fd, int ms) {
+    if (ms <= 0) return 0;
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    static bool handler_set = false;
+    if (fd >= 0 && !handler_set) {
+        struct sigaction sa = {};
+        sa.sa_handler = on_lock_wake;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = 0;  // no restart: the signal must end the lock wait
+        handler_set = sigaction(lock_wake_signal(), &sa, nullptr) == 0;
+    }
+    timer_t timer;
+    sigevent ev = {};
+    ev.sigev_notify = SIGEV_SIGNAL;
+    ev.sigev_signo = lock_wake_signal();
+    if (fd < 0 || !handler_set || timer_create(CLOCK_MONOTONIC, &ev, &timer) != 0) {
+        real_sleep(ms);
+        return ms;
+    }
+    sigset_t wake, old;
+    sigemptyset(&wake);
+    sigaddset(&wake, lock_wake_signal());
+    sigprocmask(SIG_UNBLOCK, &wake, &old);
+    // It repeats after the time is up: a signal that came just before the lock wait began
+    // is followed by another.
+    itimerspec when = {};
+    when.it_value.tv_sec = ms / 1000;
+    when.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    when.it_interval.tv_nsec = 1000000L;
+    timer_settime(timer, 0, &when, nullptr);
+    // Ends early on a hang-up too; the caller looks again and waits out the rest.
+    bool got = ::flock(fd, LOCK_SH) == 0;
+    timer_delete(timer);
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    if (got) ::flock(fd, LOCK_UN);
+    long waited = ms_since(start);
+    return static_cast<int>(waited < 0 ? 0 : waited > ms ? ms : waited);
+}
+
 // End-to-end tests drive the real program with a shifted clock, instant pauses or fixed
 // dice, through the environment: QV_TEST_CLOCK=YYYYMMDDHHMMSS, QV_TEST_NOSLEEP=1,
 // QV_TEST_SEED=n. Without them the real clock, real pauses and clock seeding are used.
@@ -118,7 +175,7 @@ public:
     void sleep_ms(int ms) override {
         if (!nosleep_) system_seam::sleep_ms(ms);
     }
-    void wait_for_node_ms(int ms) override { system_seam::sleep_ms(ms); }
+    int wait_for_node_ms(int ms, int lock_fd) override { return wait_on_lock(lock_fd, ms); }
     void randomize() override {
         if (!fixed_seed_) system_seam::randomize();
     }

@@ -14,9 +14,15 @@ public:
     virtual ~system_seam() = default;
     virtual local_time now();
     virtual void sleep_ms(int ms);             // a pause of the game (Delay)
-    // A wait for another node to finish its work (the hold). Where the game's own pauses
-    // are made instant (tests) it still takes its time, or the other node gets none.
-    virtual void wait_for_node_ms(int ms) { sleep_ms(ms); }
+    // A wait for another node to finish its work (the hold), up to ms. Given lock_fd, an open
+    // file that the other node keeps locked, it ends as soon as that node lets go. Where the
+    // game's own pauses are made instant (tests) it still takes its time, or the other node
+    // gets none. Returns the milliseconds it waited.
+    virtual int wait_for_node_ms(int ms, int lock_fd = -1) {
+        (void)lock_fd;
+        sleep_ms(ms);
+        return ms;
+    }
     virtual void randomize();                  // reseed from the clock's whole seconds and a count
     virtual void seed(std::uint32_t s);
     virtual int random(int n);                 // 0 .. n-1; 0 when n < 1

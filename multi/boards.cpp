@@ -1,6 +1,9 @@
 #include "multi/boards.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "door/door.hpp"
@@ -102,11 +105,39 @@ bool board_as_stored(std::string_view contents, bool numbered, std::size_t& post
     return true;
 }
 
+// The end of a board read for a post: enough for the newest post as players write them.
+constexpr std::size_t board_tail = 16384;
+
+// The number of the newest post, from the board's last bytes (their first line may be cut):
+// its "@#" line and everything after it must read back as stored. Nothing when they hold no
+// header or do not.
+std::optional<std::size_t> newest_post(std::string_view tail) {
+    std::size_t at = tail.find('\n');
+    at = at == std::string_view::npos ? at : tail.rfind("\n@#");
+    if (at == std::string_view::npos) return std::nullopt;
+    std::string_view newest = tail.substr(at + 1);
+    std::size_t posts = 0;
+    if (!board_as_stored(newest, false, posts)) return std::nullopt;
+    std::string_view number = newest.substr(2, newest.find('\n') - 2);
+    std::size_t n = 0;
+    auto [end, err] = std::from_chars(number.data(), number.data() + number.size(), n);
+    if (err != std::errc() || end != number.data() + number.size() || n < 1 || int_to_str(n) != number)
+        return std::nullopt;
+    return n;
+}
+
 // Adds the post (its lines after the header) as the newest, under the board's lock, so two
-// nodes posting at once each keep their post. It is appended; only a full board (the
-// oldest make room) or one that does not read back as stored is rewritten, once.
+// nodes posting at once each keep their post. It is appended with the number after the
+// newest post's, which is read from the board's end; only a full board (the oldest make
+// room) or one that does not read back as stored is read whole and rewritten, once.
 void post_to_board(const std::string& file, const std::vector<std::string>& lines) {
-    update_locked_file(file, [&](std::string& contents) {
+    bool done = locked_tail_update(file, board_tail, [&](std::string& contents, bool whole) {
+        if (!whole) {
+            std::optional<std::size_t> newest = newest_post(contents);
+            if (!newest || *newest + 1 > board_limit()) return locked_action::whole;
+            contents = "@#" + int_to_str(*newest + 1) + "\n" + lines_image(lines);
+            return locked_action::append;
+        }
         std::size_t posts = 0;
         if (board_as_stored(contents, true, posts) && posts + 1 <= board_limit()) {
             contents = "@#" + int_to_str(posts + 1) + "\n" + lines_image(lines);
@@ -118,6 +149,7 @@ void post_to_board(const std::string& file, const std::vector<std::string>& line
         contents = board_image(b);
         return locked_action::rewrite;
     });
+    if (!done) file_write_failed(file);
 }
 
 const board_post* post_numbered(const board& b, std::int32_t number) {

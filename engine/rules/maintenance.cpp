@@ -317,7 +317,7 @@ void run_day_steps(form f) {
     // The day is worked out on copies: an exit before it is complete (a failed write) saves
     // the playing character as it was, and the next run pays the day in full.
     character_record* playing = f == form::in_play ? cur_char : nullptr;
-    std::list<character_record> before = char_list;
+    char_list_type before = char_list;
     before.swap(char_list);
     char_list_changing();
     std::string letters;

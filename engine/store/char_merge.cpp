@@ -83,7 +83,7 @@ bool char_merge::finish() {
         *cur_char = merged;
         own_base_ = own_fresh_;
     }
-    std::list<character_record> merged;
+    char_list_type merged;
     for (const auto& [is_fresh, it] : order_) merged.splice(merged.begin(), is_fresh ? fresh_ : char_list, it);
     if (own_gone) cur_char = nullptr;
     if (cur_char) merged.splice(merged.begin(), char_list, own_);

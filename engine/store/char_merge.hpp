@@ -43,7 +43,7 @@ public:
     bool finish();
 
 private:
-    using node_it = std::list<character_record>::iterator;
+    using node_it = char_list_type::iterator;
     using node = std::pair<std::int16_t, node_it>;
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
     static bool number_less(const node& a, const node& b) { return a.first < b.first; }
@@ -56,7 +56,7 @@ private:
     std::vector<node> by_number_;
     std::vector<std::uint32_t> taken_, counts_;  // per number: records taken, records counted
     std::vector<std::pair<bool, node_it>> order_;  // in file order: a list record or a fresh one
-    std::list<character_record> fresh_;
+    char_list_type fresh_;
     node_it own_{};
     std::size_t at_ = 0, own_at_ = npos;
     bool counted_ = false, own_found_ = false, own_taken_ = false, sound_ = true;

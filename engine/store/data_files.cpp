@@ -19,7 +19,7 @@
 #include "engine/store/store_status.hpp"
 #include "engine/store/strings.hpp"
 
-std::list<character_record> char_list;
+char_list_type char_list;
 std::int16_t char_count = 0;
 bool chars_loaded = false;
 character_record* cur_char = nullptr;
@@ -108,7 +108,7 @@ private:
 };
 players_seen seen;
 
-std::list<character_record>::iterator node_of(const character_record* c) {
+char_list_type::iterator node_of(const character_record* c) {
     return std::find_if(char_list.begin(), char_list.end(), [c](const character_record& r) { return &r == c; });
 }
 bool is_node_of_list(const character_record* c) { return node_of(c) != char_list.end(); }
@@ -380,8 +380,17 @@ void read_stat_file(stat_record& r) {
 }
 
 void write_stat_file() {
-    place_hold();
     std::vector<stat_record> recs;
+    if (same_fields(game_stats, stat_base) && read_record_file(stat_file_name, recs) == file_status::ok &&
+        !recs.empty()) {
+        // Nothing of this node's to write: the file (whole, as every rewrite renames it into
+        // place) already holds what the other nodes wrote, and a hold would only keep them
+        // waiting.
+        game_stats = stat_base = recs.front();
+        return;
+    }
+    place_hold();
+    recs.clear();
     if (read_record_file(stat_file_name, recs) == file_status::ok && !recs.empty()) {
         const stat_record& file = recs.front();
         stat_record merged = file;

@@ -20,7 +20,7 @@
 #include "engine/store/records.hpp"
 
 // ---- Game globals owned here ----
-extern std::list<character_record> char_list;
+extern char_list_type char_list;
 extern std::int16_t char_count;      // length of char_list
 extern bool chars_loaded;            // "players.dat" has been read this run
 extern character_record* cur_char;   // the playing character, inside char_list; null before log-on

@@ -304,18 +304,36 @@ bool locked_append_when_free(const std::string& name, const std::function<std::s
     return ::fstat(fd, &st) == 0 && write_all(fd, bytes(static_cast<std::int64_t>(st.st_size)));
 }
 
-bool locked_update(const std::string& name,
-                   const std::function<locked_action(std::string& contents)>& change) {
+bool locked_tail_update(const std::string& name, std::size_t tail,
+                        const std::function<locked_action(std::string& contents, bool whole)>& change) {
     int fd = open_locked(name, O_RDWR);
     if (fd < 0) return false;
     fd_closer closer(fd);
     std::string contents;
-    if (!read_all(fd, contents)) return false;
-    bool was_empty = contents.empty();
-    switch (change(contents)) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    // tail 0: the whole file at once.
+    bool from_tail = tail > 0 && static_cast<std::uint64_t>(st.st_size) > tail;
+    locked_action action = locked_action::whole;
+    if (from_tail) {
+        contents.resize(tail);
+        ssize_t got;
+        do {
+            got = ::pread(fd, contents.data(), tail, st.st_size - static_cast<off_t>(tail));
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) return false;
+        contents.resize(static_cast<std::size_t>(got));
+        action = change(contents, false);
+    }
+    if (action == locked_action::whole) {
+        if (!read_all(fd, contents)) return false;
+        action = change(contents, true);
+    }
+    switch (action) {
     case locked_action::keep:
+    case locked_action::whole:
         // A file that was missing (created by our lock) and stays empty is not left behind.
-        if (was_empty && contents.empty()) ::unlink(name.c_str());
+        if (st.st_size == 0 && contents.empty()) ::unlink(name.c_str());
         return true;
     case locked_action::rewrite:
         return atomic_rewrite(name, contents);
@@ -326,6 +344,11 @@ bool locked_update(const std::string& name,
         return ::lseek(fd, 0, SEEK_END) >= 0 && write_all(fd, contents);
     }
     return true;
+}
+
+bool locked_update(const std::string& name,
+                   const std::function<locked_action(std::string& contents)>& change) {
+    return locked_tail_update(name, 0, [&change](std::string& contents, bool) { return change(contents); });
 }
 
 void update_locked_file(const std::string& name, const std::function<locked_action(std::string& contents)>& change) {

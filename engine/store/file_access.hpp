@@ -102,8 +102,9 @@ bool locked_append_when_free(const std::string& name, std::string_view bytes);
 // was missing): what opens a file can go in only when it is empty.
 bool locked_append_when_free(const std::string& name, const std::function<std::string(std::int64_t size)>& bytes);
 
-// What locked_update does with the file once the change has run.
-enum class locked_action { keep, rewrite, erase, append };
+// What locked_update does with the file once the change has run. whole (locked_tail_update
+// only): nothing yet, the change is called again with the whole file.
+enum class locked_action { keep, rewrite, erase, append, whole };
 // Takes the same lock as locked_append on the file (a missing file reads as empty), reads it
 // whole, lets change edit the contents and choose: keep the file as it is, rewrite it with
 // the edited contents (temporary file + rename, still under the lock), erase it, or append:
@@ -113,6 +114,11 @@ enum class locked_action { keep, rewrite, erase, append };
 // opened or read or the rewrite fails (the old file is then kept).
 bool locked_update(const std::string& name,
                    const std::function<locked_action(std::string& contents)>& change);
+// locked_update that reads at first only the file's last tail bytes: change sees them, with
+// whole true when they are all of the file, and answers whole to see all of it (still under
+// the same lock). A look at the end of a large file costs no read of the rest.
+bool locked_tail_update(const std::string& name, std::size_t tail,
+                        const std::function<locked_action(std::string& contents, bool whole)>& change);
 // locked_update, and when it fails: a FORCE line in the debug log and the orderly exit with
 // code 5 (while the program is already ending, only the log line).
 void update_locked_file(const std::string& name, const std::function<locked_action(std::string& contents)>& change);

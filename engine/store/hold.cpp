@@ -1,9 +1,11 @@
 #include "engine/store/hold.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -58,15 +60,6 @@ struct wait_display {
     }
 };
 
-// The pause after a check. One after a check that found another node's hold is that node's
-// time to finish, real even where the game's own pauses are instant (tests).
-void pause_after_check(bool held) {
-    if (held)
-        sys().wait_for_node_ms(hold_pause_ms);
-    else
-        delay_ms(hold_pause_ms);
-}
-
 [[noreturn]] void held_too_long() {
     too_long_display();
     report_store({store_event::hold_too_long, hold_file_name, "", exit_hold_too_long});
@@ -85,11 +78,13 @@ int lock_file(int fd, int how) {
 }
 
 // A hold.dat that a waiter found without a live holder. A node that died between its create
-// and its lock leaves an empty file, which gets one check of grace: a live node locks it
-// and writes its byte at once.
+// and its lock leaves an empty file, which gets one pause of grace (it is removed when it is
+// still so after a whole pause of waiting): a live node locks it and writes its byte at once.
 struct stale_watch {
     struct stat empty_seen = {};
     bool seen = false;
+    long seen_at = 0;  // waited when it was first found
+    long waited = 0;   // ms this wait has waited so far
 };
 
 // One check of the hold: true while some node holds it. A hold.dat whose holder is gone is
@@ -114,7 +109,9 @@ bool hold_held(stale_watch& watch) {
         if (::stat(hold_file_name, &now) != 0) {
             held = false;  // released while we looked
         } else if (same_file(mine, now)) {
-            if (mine.st_size == 0 && !(watch.seen && same_file(watch.empty_seen, mine))) {
+            bool known = watch.seen && same_file(watch.empty_seen, mine);
+            if (mine.st_size == 0 && !(known && watch.waited - watch.seen_at >= hold_pause_ms)) {
+                if (!known) watch.seen_at = watch.waited;
                 watch.empty_seen = mine;
                 watch.seen = true;
             } else if (::unlink(hold_file_name) == 0) {
@@ -173,47 +170,85 @@ void erase_own() {
 }
 }  // namespace
 
-bool wait_for_hold() {
-    if (hold_owned()) return false;
+namespace {
+// The pause after a check that found the hold: up to hold_pause_ms, waiting on the holder's
+// lock, so that the moment it lets go the hold is looked at again and go runs at once.
+// True when go did (the hold taken, or free for a waiter); false when the pause ran out.
+bool pause_while_held(stale_watch& watch, const std::function<bool()>& go) {
+    int left = hold_pause_ms;
+    while (left > 0) {
+        int fd;
+        do {
+            fd = ::open(hold_file_name, O_RDONLY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0 && errno == ENOENT) {
+            // Released between the look and the open.
+            if (!hold_held(watch) && go()) return true;
+            continue;
+        }
+        int waited = sys().wait_for_node_ms(left, fd);
+        struct stat st;
+        bool released = fd < 0 || ::fstat(fd, &st) != 0 || st.st_nlink == 0;
+        if (fd >= 0) ::close(fd);
+        left -= waited;
+        watch.waited += waited;
+        if (left <= 0) break;
+        if (!hold_held(watch) && go()) return true;
+        if (!released) {
+            // A file without a lock on it (its holder about to lock it, or gone) grants the
+            // wait at once: a moment's pause, not a spin.
+            waited = sys().wait_for_node_ms(std::min(left, 2));
+            left -= waited;
+            watch.waited += waited;
+        }
+    }
+    return false;
+}
+
+// The wait of both the waiters and the takers: a check, and while another node holds the
+// hold the display and the pause, 41 checks at most. go runs when the hold is found free:
+// true ends the wait; false (another node took it first) counts as finding it. False when
+// the hold stayed past the last check.
+bool wait_turn(const std::function<bool()>& go) {
     wait_display display;
     stale_watch watch;
-    int count = 0;
-    bool exists;
-    do {
-        exists = hold_held(watch);
-        ++count;
-        if (exists) display.held(count);
-        pause_after_check(exists);
-    } while (exists && count < hold_checks);
-    if (exists) held_too_long();
+    for (int count = 1;; ++count) {
+        if (!hold_held(watch) && go()) return true;
+        display.held(count);
+        if (pause_while_held(watch, go)) return true;
+        if (count >= hold_checks) return false;
+    }
+}
+}  // namespace
+
+bool wait_for_hold() {
+    if (hold_owned()) return false;
+    if (!wait_turn([] { return true; })) held_too_long();
+    // The pause after the check that found no hold.
+    delay_ms(hold_pause_ms);
     return false;
 }
 
 namespace {
-// Takes the hold (re-entrant); false when another node kept it past the last check.
+// Takes the hold (re-entrant); false when another node kept it past the last check. A check
+// that finds the hold free takes it at once: the create is exclusive, nothing is gained by
+// a pause first.
 bool take_hold() {
     if (depth > 0) {
         ++depth;
         return true;
     }
-    wait_display display;
-    stale_watch watch;
-    int count = 0;
-    for (;;) {
-        bool exists = hold_held(watch);
-        ++count;
-        if (exists) display.held(count);
-        pause_after_check(exists);
-        if (!exists) {
-            create_result r = try_create();
-            if (r == create_result::created) break;
-            if (r == create_result::failed) {
-                // Ends the program; while it is already ending, the saves go on without a hold.
-                file_write_failed(hold_file_name);
-                return true;
-            }
-        }
-        if (count >= hold_checks) return false;
+    bool failed = false;
+    bool taken = wait_turn([&failed] {
+        create_result r = try_create();
+        failed = r == create_result::failed;
+        return r != create_result::lost;
+    });
+    if (!taken) return false;
+    if (failed) {
+        // Ends the program; while it is already ending, the saves go on without a hold.
+        file_write_failed(hold_file_name);
+        return true;
     }
     depth = 1;
     // The caller's side holds off a hang-up while the hold is ours, and finishes a day of

@@ -15,7 +15,9 @@
 // The wait shows the caller "`9  Temporary hold placed on file activity :        `4" once,
 // then "WAITING" and "......." alternately in place; 41 checks 500 ms apart; a hold that
 // never clears ends the game with "`9  File Activity has been held too long, Please inform
-// SysOp." and code 13.
+// SysOp." and code 13. The hold passes from node to node without standing empty: a waiter
+// waits on its holder's lock, so it looks again the moment the holder lets go (within the
+// same 500 ms, which do not count as a check), and a free hold is taken at once.
 #pragma once
 
 constexpr const char* hold_file_name = "hold.dat";
@@ -23,8 +25,9 @@ constexpr const char* hold_file_name = "hold.dat";
 // Waits while another node holds the hold (the display above); always false. Returns after
 // one check and one pause when there is no hold, and at once when this node holds it.
 bool wait_for_hold();
-// Takes the hold: the wait above, then "hold.dat" created exclusively (one zero byte);
-// losing the race to another node counts as a check that found the hold. Re-entrant: a
+// Takes the hold: the wait above, then "hold.dat" created exclusively (one zero byte), with
+// no pause after the check that found it free; losing the race to another node counts as a
+// check that found the hold. Re-entrant: a
 // node that already holds it only counts one level more. A create that fails for any other
 // reason (no permission, read-only or full disk, too many files) is file_write_failed at
 // once; while the program is already ending it returns without a hold.

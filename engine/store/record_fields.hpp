@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "door/fstr.hpp"
@@ -161,50 +162,106 @@ constexpr record_field<R> bit_set(record_field<R> f) {
 }
 
 // ---- The codec ----
-// The image of record_size bytes; bytes no field covers are zeros.
+// Unrolled over a list known when compiling (the lists of records.cpp), so that each field's
+// access is a direct one. Each field lies wholly inside the image of record_size bytes.
+namespace field_detail {
+template <class U>
+inline void store_le(char* p, U v) {
+    for (std::size_t i = 0; i < sizeof(U); ++i) p[i] = static_cast<char>(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+template <class U>
+inline U load_le(const char* p) {
+    U v = 0;
+    for (std::size_t i = 0; i < sizeof(U); ++i) v |= static_cast<U>(static_cast<std::uint8_t>(p[i])) << (8 * i);
+    return v;
+}
+
 template <class R>
-std::string encode_fields(const R& r) {
-    std::string b(R::record_size, '\0');
-    for (const record_field<R>& f : record_fields<R>()) {
-        switch (f.type) {
-        case field_type::u8: put_u8(b, f.offset, static_cast<std::uint8_t>(f.get_int(r))); break;
-        case field_type::i16: put_i16(b, f.offset, static_cast<std::int16_t>(f.get_int(r))); break;
-        case field_type::i32: put_i32(b, f.offset, static_cast<std::int32_t>(f.get_int(r))); break;
-        case field_type::f64: put_f64(b, f.offset, f.get_real(r)); break;
-        case field_type::text: put_str(b, f.offset, f.size, f.get_text(r)); break;
-        case field_type::raw: put_bytes(b, f.offset, f.get_text(r)); break;
-        }
+[[gnu::always_inline]] inline void encode_field(const record_field<R>& f, const R& r, char* b) {
+    char* p = b + f.offset;
+    switch (f.type) {
+    case field_type::u8: *p = static_cast<char>(static_cast<std::uint8_t>(f.get_int(r))); break;
+    case field_type::i16: store_le(p, static_cast<std::uint16_t>(f.get_int(r))); break;
+    case field_type::i32: store_le(p, static_cast<std::uint32_t>(f.get_int(r))); break;
+    case field_type::f64: store_le(p, std::bit_cast<std::uint64_t>(f.get_real(r))); break;
+    case field_type::text: {
+        // The length byte, the text; the zeros past it are the image's.
+        std::string_view t = f.get_text(r);
+        std::size_t n = std::min(t.size(), f.size);
+        *p = static_cast<char>(n);
+        std::copy_n(t.data(), n, p + 1);
+        break;
     }
+    case field_type::raw: {
+        std::string_view t = f.get_text(r);
+        std::copy_n(t.data(), std::min(t.size(), f.size), p);
+        break;
+    }
+    }
+}
+
+template <class R>
+[[gnu::always_inline]] inline void decode_field(const record_field<R>& f, const char* b, R& r) {
+    const char* p = b + f.offset;
+    switch (f.type) {
+    case field_type::u8: f.set_int(r, static_cast<std::uint8_t>(*p)); break;
+    case field_type::i16: f.set_int(r, static_cast<std::int16_t>(load_le<std::uint16_t>(p))); break;
+    case field_type::i32: f.set_int(r, static_cast<std::int32_t>(load_le<std::uint32_t>(p))); break;
+    case field_type::f64: f.set_real(r, std::bit_cast<double>(load_le<std::uint64_t>(p))); break;
+    case field_type::text:
+        f.set_text(r, std::string_view(p + 1, std::min<std::size_t>(static_cast<std::uint8_t>(*p), f.size)));
+        break;
+    case field_type::raw: f.set_text(r, std::string_view(p, f.size)); break;
+    }
+}
+
+constexpr std::size_t image_width(field_type type, std::size_t size) {
+    switch (type) {
+    case field_type::u8: return 1;
+    case field_type::i16: return 2;
+    case field_type::i32: return 4;
+    case field_type::f64: return 8;
+    case field_type::text: return size + 1;
+    case field_type::raw: return size;
+    }
+    return 0;
+}
+
+// Calls each with every field of List, each a constant of its own call.
+template <const auto& List, class Each, std::size_t... I>
+[[gnu::always_inline]] inline void each_field(Each&& each, std::index_sequence<I...>) {
+    (each(std::integral_constant<std::size_t, I>{}), ...);
+}
+template <const auto& List, class R>
+constexpr bool fields_inside() {
+    for (const record_field<R>& f : List)
+        if (f.offset + image_width(f.type, f.size) > R::record_size) return false;
+    return true;
+}
+}  // namespace field_detail
+
+// The image of record_size bytes of the record, by its list; bytes no field covers are zeros.
+template <const auto& List, class R>
+std::string encode_fields(const R& r) {
+    static_assert(field_detail::fields_inside<List, R>());
+    std::string b(R::record_size, '\0');
+    field_detail::each_field<List>([&](auto i) { field_detail::encode_field(List[i()], r, b.data()); },
+                                   std::make_index_sequence<std::size(List)>{});
     return b;
 }
-// The record of an image; a short image reads as if zero-filled, a text's length byte above
-// its capacity as the capacity.
-template <class R>
+// The record of an image, by its list; a short image reads as if zero-filled, a text's length
+// byte above its capacity as the capacity.
+template <const auto& List, class R>
 void decode_fields(std::string_view b, R& r) {
-    std::string spare;
-    for (const record_field<R>& f : record_fields<R>()) {
-        switch (f.type) {
-        case field_type::u8: f.set_int(r, get_u8(b, f.offset)); break;
-        case field_type::i16: f.set_int(r, get_i16(b, f.offset)); break;
-        case field_type::i32: f.set_int(r, get_i32(b, f.offset)); break;
-        case field_type::f64: f.set_real(r, get_f64(b, f.offset)); break;
-        case field_type::text: {
-            // A text wholly inside the image is taken as it stands, without a copy.
-            std::size_t n = f.offset < b.size() ? std::min<std::size_t>(static_cast<unsigned char>(b[f.offset]), f.size) : 0;
-            if (f.offset < b.size() && b.size() - f.offset - 1 >= n) {
-                f.set_text(r, b.substr(f.offset + 1, n));
-            } else {
-                spare = get_str(b, f.offset, f.size);
-                f.set_text(r, spare);
-            }
-            break;
-        }
-        case field_type::raw:
-            spare = get_bytes(b, f.offset, f.size);
-            f.set_text(r, spare);
-            break;
-        }
+    static_assert(field_detail::fields_inside<List, R>());
+    std::array<char, R::record_size> padded{};
+    const char* image = b.data();
+    if (b.size() < R::record_size) {
+        std::copy(b.begin(), b.end(), padded.begin());
+        image = padded.data();
     }
+    field_detail::each_field<List>([&](auto i) { field_detail::decode_field(List[i()], image, r); },
+                                   std::make_index_sequence<std::size(List)>{});
 }
 
 // ---- The merge ----

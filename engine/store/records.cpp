@@ -151,14 +151,14 @@ std::span<const record_field<item_record>> record_fields<item_record>() {
     return item_list;
 }
 
-std::string encode_record(const character_record& r) { return encode_fields(r); }
-std::string encode_record(const guild_record& r) { return encode_fields(r); }
-std::string encode_record(const stat_record& r) { return encode_fields(r); }
-std::string encode_record(const item_record& r) { return encode_fields(r); }
-void decode_record(std::string_view image, character_record& r) { decode_fields(image, r); }
-void decode_record(std::string_view image, guild_record& r) { decode_fields(image, r); }
-void decode_record(std::string_view image, stat_record& r) { decode_fields(image, r); }
-void decode_record(std::string_view image, item_record& r) { decode_fields(image, r); }
+std::string encode_record(const character_record& r) { return encode_fields<character_list>(r); }
+std::string encode_record(const guild_record& r) { return encode_fields<guild_list_fields>(r); }
+std::string encode_record(const stat_record& r) { return encode_fields<stat_list>(r); }
+std::string encode_record(const item_record& r) { return encode_fields<item_list>(r); }
+void decode_record(std::string_view image, character_record& r) { decode_fields<character_list>(image, r); }
+void decode_record(std::string_view image, guild_record& r) { decode_fields<guild_list_fields>(image, r); }
+void decode_record(std::string_view image, stat_record& r) { decode_fields<stat_list>(image, r); }
+void decode_record(std::string_view image, item_record& r) { decode_fields<item_list>(image, r); }
 
 void log_short_amounts(std::string_view file, std::string_view record, const short_amounts& shorts) {
     for (const short_amount& s : shorts)

@@ -6,11 +6,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "door/fstr.hpp"
+#include "engine/store/node_pool.hpp"
 
 // Classes: current-class bits, and the mastered-class bit of each (current << 6).
 constexpr std::int16_t class_warrior = 1, class_mage = 2, class_thief = 4, class_healer = 8,
@@ -75,6 +77,11 @@ struct character_record {
     std::uint8_t online = 0;        // 294
     // 295..298: four reserved bytes (the list link of old), written as zeros, ignored on reading.
 };
+
+// A list of characters (the game's char_list): its nodes come from blocks of many, so a
+// large file loads in a few allocations; like any list, a node keeps its address while it
+// is in it.
+using char_list_type = std::list<character_record, pooled_allocator<character_record>>;
 
 // One guild of "guilds.dat".
 struct guild_record {

@@ -56,8 +56,8 @@ std::span<const record_field<shop_entry>> record_fields<shop_entry>() {
     return shop_fields;
 }
 
-std::string encode_record(const shop_entry& e) { return encode_fields(e); }
-void decode_record(std::string_view image, shop_entry& e) { decode_fields(image, e); }
+std::string encode_record(const shop_entry& e) { return encode_fields<shop_fields>(e); }
+void decode_record(std::string_view image, shop_entry& e) { decode_fields<shop_fields>(image, e); }
 
 std::vector<shop_entry> parse_shop_image(std::string_view image) {
     constexpr std::size_t size = shop_entry::record_size;

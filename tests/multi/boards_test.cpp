@@ -134,6 +134,12 @@ TEST_F(boards, a_post_is_appended_as_the_rewrite_gave_it_and_a_full_board_is_rew
         {"an end-of-text byte", true, posts_of(1, 2) + "\x1a" + posts_of(3, 3), 14, false},
         {"no line end at its end", true, posts_of(1, 2) + "  open", 14, false},
         {"a line past 255", true, posts_of(1, 1) + std::string(300, 'x') + "\n", 14, false},
+        // Longer than the end the post reads first.
+        {"a long board", true, posts_of(1, 600), 1000, true},
+        {"a long board at the limit", true, posts_of(1, 600), 600, false},
+        {"a long board with DOS line ends at its end", true, posts_of(1, 600) + "@#601\r\nBob\r\n", 1000, false},
+        {"a long board whose newest post is longer than the end read", true,
+         posts_of(1, 600) + std::string(200, 'x') + "\n" + std::string(20000, '\n'), 1000, true},
     };
     const std::string post_lines = "Anna Smith\n" + date_time_str() + "\nHello\n  line one\n";
     set_write_watch(count_board_write);
@@ -153,6 +159,10 @@ TEST_F(boards, a_post_is_appended_as_the_rewrite_gave_it_and_a_full_board_is_rew
             EXPECT_EQ(now.st_ino == was.st_ino, r.appended) << r.what;
         }
     }
+    // Of a long board only the end is read: the newest post's number counts it.
+    write_file(board_name, posts_of(1, 2) + posts_of(5, 600));
+    post_keys("Hello\rline one\r\rx");
+    EXPECT_EQ(read_file(board_name), posts_of(1, 2) + posts_of(5, 600) + "@#601\n" + post_lines);
     // The lines a script appends go in the same way.
     write_file(board_name, posts_of(1, 2));
     struct stat was {};

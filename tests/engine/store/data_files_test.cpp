@@ -18,7 +18,7 @@ struct data_files : ::testing::Test {
     engine_state st;
 };
 
-std::vector<std::string> names_of(const std::list<character_record>& l) {
+std::vector<std::string> names_of(const char_list_type& l) {
     std::vector<std::string> v;
     for (const auto& c : l) v.push_back(c.name.str());
     return v;
@@ -279,6 +279,15 @@ TEST_F(data_files, stat_writes_never_move_the_day_back_and_add_up_pot_changes) {
     decode_record(read_file("quorstat.dat"), back);
     EXPECT_EQ(back.day, 9);
     EXPECT_EQ(back.floating_gold, 1300);
+
+    // Nothing changed here since: no write (nor its hold), and the other node's pot is taken in.
+    other = back;
+    other.floating_gold = 50;
+    write_file("quorstat.dat", encode_record(other));
+    set_write_watch([](const std::string& name) { ADD_FAILURE() << name << " written"; });
+    write_stat_file();
+    set_write_watch(nullptr);
+    EXPECT_EQ(game_stats.floating_gold, 50);
 }
 
 TEST_F(data_files, stat_reserved_bytes_survive_a_save) {

@@ -1,7 +1,10 @@
 // The hold between nodes with a replaced clock: checks, pauses, the display, ownership.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <memory>
+#include <sys/file.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -45,7 +48,7 @@ TEST_F(hold, taking_a_free_hold_creates_the_file_and_releasing_erases_it) {
     place_hold();
     EXPECT_TRUE(hold_owned());
     EXPECT_EQ(read_file("hold.dat"), std::string(1, '\0'));
-    EXPECT_EQ(st.seam.sleeps, std::vector<int>{500});
+    EXPECT_EQ(st.seam.sleeps, std::vector<int>{}) << "a free hold is taken without a pause";
     EXPECT_FALSE(wait_for_hold()) << "a node never waits for its own hold";
     place_hold();   // nested: one level more
     remove_hold();
@@ -79,7 +82,7 @@ TEST_F(hold, waiting_for_a_hold_that_clears_shows_the_display_until_it_goes) {
     live_hold other;
     place_hold();
     EXPECT_TRUE(hold_owned());
-    EXPECT_EQ(seam.sleeps.size(), 4u);   // three checks found it, the fourth did not
+    EXPECT_EQ(seam.sleeps.size(), 3u);   // three checks found it, the fourth took it at once
     EXPECT_EQ(out.take(), expected_wait_display(3));
     remove_hold();
 }
@@ -129,7 +132,7 @@ TEST_F(hold, a_hold_whose_holder_is_gone_is_removed_by_the_next_waiter) {
             place_hold();
         else
             wait_for_hold();
-        EXPECT_EQ(st.seam.sleeps.size(), c.checks);
+        EXPECT_EQ(st.seam.sleeps.size(), c.checks - c.taking) << "no pause after the check that takes it";
         EXPECT_EQ(out.take(), c.checks == 1 ? "" : expected_wait_display(1));
         EXPECT_EQ(hold_owned(), c.taking);
         EXPECT_EQ(read_file("debug.txt"), "Removed hold.dat left by a node that is gone\n");
@@ -159,8 +162,64 @@ TEST_F(hold, a_live_holder_keeps_the_wait_and_once_killed_its_hold_is_taken_at_o
     ASSERT_TRUE(file_present("hold.dat"));
     place_hold();
     EXPECT_TRUE(hold_owned());
-    EXPECT_EQ(st.seam.sleeps, std::vector<int>{500});
+    EXPECT_EQ(st.seam.sleeps, std::vector<int>{});
     EXPECT_EQ(out.take(), "");
     remove_hold();
     EXPECT_FALSE(file_present("hold.dat"));
+}
+
+namespace {
+// The other node's hold and what happens to it while this node waits on its lock: at the
+// wake-ups listed it lets go (released) or lets go and a third node takes it first (passed
+// on), and the wait ends after 100 ms.
+struct waking_seam : fake_seam {
+    std::vector<int> passed_on_at, released_at;
+    std::unique_ptr<live_hold> other = std::make_unique<live_hold>();
+    std::vector<int> waits;
+    bool holder_locked_the_file = true;
+    int wait_for_node_ms(int ms, int lock_fd) override {
+        waits.push_back(ms);
+        int n = static_cast<int>(waits.size());
+        holder_locked_the_file &= lock_fd >= 0 && ::flock(lock_fd, LOCK_SH | LOCK_NB) != 0;
+        bool pass = std::count(passed_on_at.begin(), passed_on_at.end(), n) > 0;
+        if (!pass && std::count(released_at.begin(), released_at.end(), n) == 0) return ms;
+        ::unlink("hold.dat");
+        other.reset();
+        if (pass) other = std::make_unique<live_hold>();
+        return 100;
+    }
+};
+}  // namespace
+
+TEST_F(hold, a_waiter_takes_the_hold_when_its_holder_lets_go_and_waits_on_whoever_took_it_first) {
+    struct wake_case {
+        std::vector<int> passed_on_at, released_at;
+        std::vector<int> waits;  // the pauses asked for
+        int checks;              // checks that found the hold (the display)
+    };
+    const wake_case cases[] = {
+        {{}, {1}, {500}, 1},
+        {{1}, {2}, {500, 400}, 1},
+        {{2}, {3}, {500, 500, 400}, 2},
+        {{1, 2}, {4}, {500, 400, 300, 500}, 2},
+    };
+    for (bool taking : {true, false}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(c.waits.size()) + (taking ? " taking" : " waiting"));
+            waking_seam seam;
+            seam.passed_on_at = c.passed_on_at;
+            seam.released_at = c.released_at;
+            if (taking)
+                place_hold();
+            else
+                wait_for_hold();
+            EXPECT_EQ(hold_owned(), taking);
+            EXPECT_EQ(seam.waits, c.waits);
+            EXPECT_TRUE(seam.holder_locked_the_file) << "the wait is on the holder's lock";
+            EXPECT_EQ(out.take(), expected_wait_display(c.checks));
+            // A waiter's pause after the check that found the hold gone, as ever.
+            EXPECT_EQ(seam.sleeps, taking ? std::vector<int>{} : std::vector<int>{500});
+            release_own_hold();
+        }
+    }
 }
