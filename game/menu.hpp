@@ -101,6 +101,10 @@ char upcase_key(char k);
 // The echo of a key: the key (upper-cased) and a line end; a control key gives only the
 // line end.
 void echo_key(char k);
+// A key as typed, on the same line (control keys show nothing).
+void echo_inline(char k);
+// A key read for a yes-or-no question, Enter taking the default, upper-cased.
+char yes_no_key(char enter_key);
 // A hidden word of a place: when k is the word's first letter and the playing character has
 // not used the word today (used_bit clear), four more keys are read without echo; the five,
 // upper-cased, spelling the word set used_bit, run the action and count as a blank key. A

@@ -53,12 +53,6 @@ bool realm_event_script_ready() {
     return file_exists(realm_event_script) && read_file_number(realm_event_script) == realm_event_mark;
 }
 
-char yes_no_key(char enter_key) {
-    char k = read_key();
-    if (k == '\r') k = enter_key;
-    return upcase_key(k);
-}
-
 void fight_creature(const monster_record& mob, const text_list& menu) {
     // The fight is reached through the interpreter's hooks, as a script's fight is, so
     // that both meet the same fight.
