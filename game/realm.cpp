@@ -20,8 +20,6 @@
 #include "game/inventory_menu.hpp"
 #include "game/me.hpp"
 #include "game/menu.hpp"
-#include "game/mountain.hpp"
-#include "game/valley.hpp"
 
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
@@ -132,9 +130,4 @@ void run_realm(const realm& r) {
     deldesc(menu);
     del_creature_list(creatures);
     debug_leave(std::string("Leaving ") + r.name);
-}
-
-void game_realms_init() {
-    game_hooks.valley = valley;
-    game_hooks.mountain = mountain;
 }

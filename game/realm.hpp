@@ -65,7 +65,3 @@ void tree_bank(std::string_view branch_line = forest_branch_line);
 void lose_some_hit_points(std::string_view tail);
 // Random(most) + 1 points of a figure: "`%  You gain `4" + n + "`%" + points, then raise.
 void gain_points(int most, std::string_view points, void (*raise)(character_record&, std::int64_t));
-
-// Puts the valley and the mountain into the town's table of places. The game's main calls
-// it after game_forest_init.
-void game_realms_init();
