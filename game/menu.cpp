@@ -117,6 +117,12 @@ char hidden_word(char k, std::string_view word, std::int32_t used_bit, void (*ac
     return ' ';
 }
 
+std::string separator_line() {
+    std::string rule = "`#";
+    for (int i = 0; i < 77; ++i) rule += (i % 2 == 0) ? '-' : '=';
+    return rule;
+}
+
 void disp_lines(std::initializer_list<std::string> text) {
     for (const std::string& l : text) disp_line(l);
 }

@@ -111,6 +111,8 @@ char yes_no_key(char enter_key);
 // mistyped word hands its fifth key on, upper-cased, as the command; any other key comes
 // back as it is. Nothing is echoed.
 char hidden_word(char k, std::string_view word, std::int32_t used_bit, void (*action)());
+// The separator line of the entry screens, the creation dialogue and the Crossroads: "`#" and 77 characters "-=-=...-".
+std::string separator_line();
 // Each text on a line of its own (disp_line).
 void disp_lines(std::initializer_list<std::string> text);
 // The place's menu text, unless the player is in expert mode.
