@@ -156,15 +156,23 @@ bool area_create(const area_turn& t) {
     return true;
 }
 
-bool area_join(const area_turn& t) {
-    if (t.leader) {
-        disp_lines({"", master_line, "`9  leadership before you can change guilds."});
-        return true;
-    }
-    join_guild();
-    hit_any_key();
+// A change of the guild, then the menu of the new standing (after a key when pause is set).
+bool change_and_redraw(const area_turn& t, void (*change)(), bool pause) {
+    change();
+    if (pause) hit_any_key();
     t.menu.draw();
     return true;
+}
+
+// The master leaves a guild only after handing its leadership on.
+bool master_stays(std::string_view what) {
+    disp_lines({"", master_line, "`9  leadership before you can " + std::string(what) + "."});
+    return true;
+}
+
+bool area_join(const area_turn& t) {
+    if (t.leader) return master_stays("change guilds");
+    return change_and_redraw(t, join_guild, true);
 }
 
 bool area_new_password(const area_turn& t) {
@@ -179,29 +187,18 @@ bool area_kick(const area_turn& t) {
 
 bool area_transfer(const area_turn& t) {
     if (!t.leader) return true;
-    transfer_guild_leadership();
-    hit_any_key();
-    t.menu.draw();
-    return true;
+    return change_and_redraw(t, transfer_guild_leadership, true);
 }
 
 bool area_disband(const area_turn& t) {
     if (!t.leader) return true;
-    disband_guild();
-    t.menu.draw();
-    return true;
+    return change_and_redraw(t, disband_guild, false);
 }
 
 bool area_quit(const area_turn& t) {
     if (!t.member) return true;
-    if (t.leader) {
-        disp_lines({"", master_line, "`9  leadership before you can quit your guild."});
-        return true;
-    }
-    quit_guild();
-    hit_any_key();
-    t.menu.draw();
-    return true;
+    if (t.leader) return master_stays("quit your guild");
+    return change_and_redraw(t, quit_guild, true);
 }
 
 bool area_enter_hall(const area_turn& t) {
@@ -211,9 +208,7 @@ bool area_enter_hall(const area_turn& t) {
 
 bool area_build_hall(const area_turn& t) {
     if (!t.leader) return true;
-    build_hall();
-    t.menu.draw();
-    return true;
+    return change_and_redraw(t, build_hall, false);
 }
 
 bool area_members(const area_turn& t) {
