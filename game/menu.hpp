@@ -18,6 +18,7 @@
 //   };
 //   run_menu_loop(m);
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -77,6 +78,22 @@ struct menu_loop {
     // Given every non-empty word the dispatcher returns at this loop's polls.
     std::function<void(const std::string& result)> on_result;
 };
+
+// A menu's key and the function that handles it: a menu with many keys keeps them in a table
+// and its on_key only dispatches.
+template <class Handler>
+struct menu_key {
+    char key;
+    Handler handler;
+};
+
+// The handler of key k in the table, or null.
+template <class Handler, std::size_t N>
+Handler key_handler(const menu_key<Handler> (&table)[N], char k) {
+    for (const menu_key<Handler>& e : table)
+        if (e.key == k) return e.handler;
+    return nullptr;
+}
 
 // Runs the loop: while sub_location >= level, show (when due) an empty line, the title with
 // the key list, an empty line and the prompt; wait for a key, polling as asked; a poll that

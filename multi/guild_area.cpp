@@ -226,23 +226,12 @@ bool area_raid(const area_turn& t) {
     return true;
 }
 
-struct area_key {
-    char key;
-    area_key_handler handler;
-};
-
-constexpr area_key area_key_table[] = {
+constexpr menu_key<area_key_handler> area_key_table[] = {
     {'L', area_leave},      {'?', area_help},         {'C', area_create},     {'J', area_join},
     {'N', area_new_password}, {'K', area_kick},       {'T', area_transfer},   {'D', area_disband},
     {'Q', area_quit},       {'E', area_enter_hall},   {'B', area_build_hall}, {'M', area_members},
     {'G', area_rankings},   {'R', area_raid},
 };
-
-area_key_handler area_handler_of(char k) {
-    for (const area_key& e : area_key_table)
-        if (e.key == k) return e.handler;
-    return nullptr;
-}
 }  // namespace
 
 bool ask_yes(std::string_view prompt, bool enter_is_yes, std::string_view mark) {
@@ -315,7 +304,7 @@ void guild_area() {
         // Who may do what is decided here, whatever keys the sysop's sections offer.
         const bool member = own_guild() != nullptr;
         const area_turn turn{menu, member, member && leads(*cur_char)};
-        area_key_handler handler = area_handler_of(k);
+        area_key_handler handler = key_handler(area_key_table, k);
         return handler ? handler(turn) : true;
     };
     run_menu_loop(m);
