@@ -206,6 +206,94 @@ bool is_number_stem(std::string_view stem, std::string_view prefix, std::size_t 
     return std::all_of(stem.begin() + static_cast<std::ptrdiff_t>(prefix.size()), stem.end(),
                        [](char c) { return c >= '0' && c <= '9'; });
 }
+
+// The file being edited and the creature shown (from 1).
+struct creature_session {
+    const std::string& stem;
+    creature_list& list;
+    int on = 1;
+    bool leave = false;
+};
+// What Enter does on a row of the editor, to the creature shown (null in an empty file).
+using row_handler = void (*)(creature_session& s, monster_record* m, int row);
+
+void add_creature(creature_session& s, monster_record*, int) {
+    s.list.push_back(new_creature());
+    s.on = static_cast<int>(s.list.size());
+}
+
+void delete_creature(creature_session& s, monster_record* m, int) {
+    if (!m) return;
+    goto_xy_console(1, prompt_row);
+    print_text("`9  Are you Sure? ");
+    if (yes_no(true) == 'Y') {
+        s.list.erase(std::next(s.list.begin(), s.on - 1));
+        s.on = std::max(1, std::min(s.on, static_cast<int>(s.list.size())));
+    }
+}
+
+void print_creatures(creature_session& s, monster_record*, int) { print_listing(s.list, s.stem); }
+
+void leave_creatures(creature_session& s, monster_record*, int) { s.leave = true; }
+
+void edit_field(creature_session& s, monster_record* m, int row) {
+    if (m) edit_item(s.stem, s.list, *m, row, s.on);
+}
+
+struct row_entry {
+    int row;
+    row_handler handler;
+};
+
+constexpr row_entry row_table[] = {
+    {add_item, add_creature},
+    {delete_item, delete_creature},
+    {print_item, print_creatures},
+    {return_item, leave_creatures},
+};
+
+// The rows of the creature's fields edit that field.
+row_handler row_handler_of(int row) {
+    for (const row_entry& e : row_table)
+        if (e.row == row) return e.handler;
+    return edit_field;
+}
+
+// Left and right: the previous or the next creature, wrapping. False (nothing to draw again)
+// in an empty file.
+bool browse_creatures(creature_session& s, char k) {
+    int count = static_cast<int>(s.list.size());
+    if (count == 0) return false;
+    s.on = k == key_left ? (s.on + count - 2) % count + 1 : s.on % count + 1;
+    return true;
+}
+
+// One key on the creature shown; true when the screen is to be drawn again.
+bool creature_key(creature_session& s, monster_record* m, cursor_menu& menu) {
+    bool extended;
+    char k = get_key(extended);
+    if (extended && (k == key_left || k == key_right)) return browse_creatures(s, k);
+    menu_input in = cursor_menu_apply(menu, k, extended);
+    if (in.event == menu_event::quit) s.leave = true;
+    if (in.event != menu_event::enter) return false;
+    row_handler_of(menu.selected)(s, m, menu.selected);
+    return true;
+}
+
+// The file read whole; a file the game would stop on is reported, and false. The sysop may
+// still mend it from a copy.
+bool load_creature_file(const std::string& stem, creature_list& list) {
+    std::string name = stem + ".dat";
+    create_if_missing(name);
+    std::string image;
+    if (read_whole_file(name, image) == file_status::ok &&
+        parse_creature_image(image, list, true, 0) != creature_form::torn)
+        return true;
+    clear_console();
+    print_line("`c`9\"" + literal_codes(upcase_str(name)) + "\" is `4CORRUPTED`9, Please inform SysOp");
+    hit_any_key();
+    return false;
+}
 }  // namespace
 
 std::string creature_stem_refusal(std::string_view typed) {
@@ -293,18 +381,8 @@ std::string print_creature_list(const creature_list& list) {
 }
 
 void edit_creature_file(const std::string& stem) {
-    std::string name = stem + ".dat";
-    create_if_missing(name);
-    std::string image;
     creature_list list;
-    if (read_whole_file(name, image) != file_status::ok ||
-        parse_creature_image(image, list, true, 0) == creature_form::torn) {
-        // The game would stop on it; the sysop may still mend it from a copy.
-        clear_console();
-        print_line("`c`9\"" + literal_codes(upcase_str(name)) + "\" is `4CORRUPTED`9, Please inform SysOp");
-        hit_any_key();
-        return;
-    }
+    if (!load_creature_file(stem, list)) return;
     bool auto_calc = game_stats.auto_calc != 0;
     if (auto_calc)
         for (monster_record& m : list) auto_calculate(m);
@@ -315,47 +393,12 @@ void edit_creature_file(const std::string& stem) {
     }
     cursor_menu menu;
     for (int item = 1; item <= item_count; ++item) menu.rows.push_back(first_item_row + item - 1);
-    int on = 1;
-    bool leave = false;
-    while (!leave) {
-        monster_record* m = list.empty() ? nullptr : entry_by_index(list, on);
+    creature_session s{stem, list};
+    while (!s.leave) {
+        monster_record* m = list.empty() ? nullptr : entry_by_index(list, s.on);
         if (m && auto_calc) auto_calculate(*m);
-        draw_creature(stem, list, m, m ? on : 0, menu);
-        for (bool redraw = false; !redraw && !leave;) {
-            bool extended;
-            char k = get_key(extended);
-            int count = static_cast<int>(list.size());
-            if (extended && (k == key_left || k == key_right)) {
-                if (count == 0) continue;
-                on = k == key_left ? (on + count - 2) % count + 1 : on % count + 1;
-                redraw = true;
-                continue;
-            }
-            menu_input in = cursor_menu_apply(menu, k, extended);
-            if (in.event == menu_event::quit) leave = true;
-            if (in.event != menu_event::enter) continue;
-            redraw = true;
-            switch (menu.selected) {
-            case add_item:
-                list.push_back(new_creature());
-                on = static_cast<int>(list.size());
-                break;
-            case delete_item:
-                if (!m) break;
-                goto_xy_console(1, prompt_row);
-                print_text("`9  Are you Sure? ");
-                if (yes_no(true) == 'Y') {
-                    list.erase(std::next(list.begin(), on - 1));
-                    on = std::max(1, std::min(on, static_cast<int>(list.size())));
-                }
-                break;
-            case print_item: print_listing(list, stem); break;
-            case return_item: leave = true; break;
-            default:
-                if (m) edit_item(stem, list, *m, menu.selected, on);
-                break;
-            }
-        }
+        draw_creature(stem, list, m, m ? s.on : 0, menu);
+        for (bool redraw = false; !redraw && !s.leave;) redraw = creature_key(s, m, menu);
     }
     ask_write_changes(prompt_row, [&] {
         write_creature_file(list, stem);

@@ -16,26 +16,12 @@
 #include "engine/text/flags.hpp"
 #include "engine/text/lookups.hpp"
 #include "engine/text/text_file.hpp"
+#include "game/caller.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
 #include "game/new_char.hpp"
 #include "game/other_realms.hpp"
 #include "game/town.hpp"
-
-std::string separator_line() {
-    std::string rule = "`#";
-    for (int i = 0; i < 77; ++i) rule += (i % 2 == 0) ? '-' : '=';
-    return rule;
-}
-
-std::string caller_bbs_name() {
-    std::string name = user_first_name.str();
-    if (!user_last_name.empty() && user_last_name.view() != ".") name += " " + user_last_name.str();
-    // Cut as the character file stores it, or a long name would never be found again.
-    return fstr<40>(name).str();
-}
-
-character_record* find_caller() { return char_real_name_ptr(caller_bbs_name()); }
 
 std::string handoff_file_name() { return node_handoff_file(node_number); }
 

@@ -1,6 +1,5 @@
 // The game program's start-up and its first screens: the order of start-up, the intro and
-// title screens, the entry menu (leave, enter, rankings), the look-up of the caller's
-// character, the return from an external module, the killed-today screen and the new-day
+// title screens, the entry menu (leave, enter, rankings), the return from an external module, the killed-today screen and the new-day
 // reset of a character.
 #pragma once
 #include <cstdint>
@@ -15,16 +14,6 @@ void enter_game();
 // Entering the realm (key E of the entry menu).
 void enter_realm();
 void title_screen();
-
-// The separator line of the entry screens: "`#" and 77 characters "-=-=...-".
-std::string separator_line();
-
-// The caller's BBS name as the look-up key and as stored in a new character: the first name
-// alone when the last name is "." or empty, else both with one blank; cut to 40 characters,
-// as the character file holds it.
-std::string caller_bbs_name();
-// The caller's character in char_list by BBS name, or null.
-character_record* find_caller();
 
 // This node's hand-off file: "qvh" + the node number in five digits + ".dat".
 std::string handoff_file_name();

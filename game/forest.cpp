@@ -23,6 +23,7 @@
 #include "engine/text/macros.hpp"
 #include "engine/text/play_hooks.hpp"
 #include "engine/text/text_file.hpp"
+#include "game/bank.hpp"
 #include "game/hooks.hpp"
 #include "game/me.hpp"
 #include "game/menu.hpp"
@@ -33,12 +34,6 @@ namespace {
 // The playing character's level, widened: every figure worked out from it is formed in
 // 64 bits and clamped where it is stored.
 std::int64_t level() { return me().level; }
-
-// A key as typed, on the same line (control keys show nothing).
-void echo_inline(char k) {
-    unsigned char u = static_cast<unsigned char>(k);
-    if (u >= 32 && u != 127) write_str(std::string(1, k));
-}
 
 // An item of the registry by name and ScriptID; when the registry lacks it (a sysop who
 // emptied "items.dat"), the game's own build of it, registered as it is built.
@@ -308,69 +303,6 @@ void leprechaun() {
     }
 }
 
-// ---- The two thefts ----
-
-// Two keys of the answer, each shown as typed.
-std::string answer_keys() {
-    std::string keys;
-    for (int i = 0; i < 2; ++i) {
-        char k = read_key();
-        echo_inline(k);
-        keys += k;
-    }
-    return keys;
-}
-
-void trivia_question() {
-    disp_line("");
-    disp_line("`9  Hmmmm.. You seem to be reading my mind.  Try this,");
-    disp_line("`9  By Dressel's count of the moons, on what day was old King Orwen born?");
-    disp_text("`%  [`!");
-    std::string answer = answer_keys();
-    disp_text("`%/`!");
-    answer += answer_keys();
-    disp_text("`%/`!19");
-    answer += answer_keys();
-    disp_line("`%]");
-    disp_line("");
-    if (answer != trivia_answer) {
-        disp_line("`%  Sorry, you get `4NOTHING`%.");
-        return;
-    }
-    std::int64_t gold = 500 * level();
-    disp_line("`9  You are truly worthy!");
-    disp_line("`%  You receive " + int_to_str(gold) + " gold coins and " + int_to_str(level()) + " gems!");
-    // Straight into the purse, past the usual limits, but never past what the fields hold.
-    me().gold = clamp_to<std::int32_t>(std::int64_t(me().gold) + gold);
-    me().gems = clamp_to<std::int16_t>(std::int64_t(me().gems) + level());
-}
-
-void bank_drawer() {
-    disp_line("");
-    disp_line("`9  You're not thinking of... no... you'll get caught!");
-    disp_text("`9  Do it? (`3Y`9/`3N`9) [`%N`9] `%: ");
-    if (yes_no_key('N') != 'Y') {
-        disp_line("No.");
-        disp_text("`9  Chickening out eh?   Heh, yer just `$YELLOW`9.");
-        return;
-    }
-    disp_line("Yes.");
-    if (class_bit_set(me(), 'P')) {
-        disp_text("`9  You wouldn't dare think of stealing.");
-        return;
-    }
-    disp_lines({"`9  The banker doesn't seem to be looking so you dip your hand", "  into the cash drawer."});
-    randomize();
-    std::int64_t t = random_n(100) + 1 + std::int64_t(me().luck) - me().shame;
-    if (t <= 50) {
-        disp_text("`!  The drawer is `4EMPTY`!.");
-        return;
-    }
-    std::int64_t g = round_half_even(random_real() * double(level() * 1000));
-    disp_line("`!  You manage to snag `4" + int_to_str(g) + "`! worth of coin.");
-    add_gold(me(), g);
-}
-
 // ---- The forest's menu ----
 
 // The hidden word leads to the trivia question, once a game day.
@@ -457,12 +389,6 @@ void random_encounter(std::int16_t kind) {
     case 3: leprechaun(); break;
     default: break;
     }
-}
-
-void steal_from_bank(std::int16_t mode) {
-    if (!cur_char) return;
-    if (mode == 1) trivia_question();
-    if (mode == 2) bank_drawer();
 }
 
 void forest() { run_realm(forest_realm); }

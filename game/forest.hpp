@@ -1,8 +1,7 @@
 // The Forest of Wolves, the first realm outside town: searches for creatures of the player's
 // level, the special events a search may turn into, and the hidden word that leads to a
-// trivia question once a game day. Also the travel encounters that the other
-// realms and the scripts share (`random_encounter`) and the two ways of helping oneself to
-// the bank's money (`steal_from_bank`: the trivia reward and the bank drawer).
+// trivia question once a game day (the bank's, see steal_from_bank). Also the travel
+// encounters that the other realms and the scripts share (`random_encounter`).
 #pragma once
 #include <cstdint>
 #include <string_view>
@@ -17,9 +16,8 @@ constexpr const char* forest_section = "forest";
 constexpr const char* forest_ansi_section = "forest_ansi_1";
 constexpr const char* forest_creature_file = "forest.dat";
 
-// The hidden word of the forest, and the trivia question's answer (month, day, two-digit year).
+// The hidden word of the forest.
 constexpr std::string_view forest_hidden_word = "BRAMX";
-constexpr std::string_view trivia_answer = "512904";
 
 // Runs the forest until the player goes back to town (sub_location drops below 3). Ends the
 // program through the orderly exit when "forest.dat" or "quortext.dat" is missing (code 12),
@@ -40,10 +38,6 @@ monster_record cave_bear(std::int16_t level);
 // Travel encounters: 1 the sage's wagon, 2 the golden gem, 3 the leprechaun; 0 draws one of
 // the three after reseeding. Any other kind does nothing.
 void random_encounter(std::int16_t kind);
-
-// 1 the trivia question of the forest's hidden word, 2 the bank drawer theft; any other
-// mode does nothing. The caller saves the character.
-void steal_from_bank(std::int16_t mode);
 
 // Puts the forest into the town's table of places and random_encounter into the script
 // interpreter's SHAREDEVENT command. The game's main calls it after game_combat_init.

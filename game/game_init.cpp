@@ -13,10 +13,12 @@
 #include "game/inventory_menu.hpp"
 #include "game/masters.hpp"
 #include "game/menu.hpp"
+#include "game/mountain.hpp"
 #include "game/other_realms.hpp"
 #include "game/realm.hpp"
 #include "game/shops.hpp"
 #include "game/tavern.hpp"
+#include "game/valley.hpp"
 
 void game_init() {
     install_menu_poll();
@@ -24,6 +26,11 @@ void game_init() {
     set_do_healers_hook([] { game_hooks.healers(); });
     // The inventory menu, for an item past the limit and for the scripts' INVENTORY.
     set_do_inv_hook(do_inv);
+}
+
+void game_realms_init() {
+    game_hooks.valley = valley;
+    game_hooks.mountain = mountain;
 }
 
 void install_game() {

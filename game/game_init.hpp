@@ -4,6 +4,10 @@
 
 void game_init();
 
+// Puts the valley and the mountain into the town's table of places; install_game calls it
+// after game_forest_init.
+void game_realms_init();
+
 // Everything the town and the adventure fill at start-up: game_init, the fights, the realms,
 // the inn, the shops, the bank, the tavern, the masters, other realms, and the day's
 // maintenance, the data upgrade and the timed events that the entry and the square reach

@@ -91,6 +91,17 @@ void echo_key(char k) {
     write_line(u >= 32 && u != 127 ? std::string(1, upcase_key(k)) : std::string());
 }
 
+void echo_inline(char k) {
+    unsigned char u = static_cast<unsigned char>(k);
+    if (u >= 32 && u != 127) write_str(std::string(1, k));
+}
+
+char yes_no_key(char enter_key) {
+    char k = read_key();
+    if (k == '\r') k = enter_key;
+    return upcase_key(k);
+}
+
 char hidden_word(char k, std::string_view word, std::int32_t used_bit, void (*action)()) {
     if (!cur_char || word.empty() || k != word[0] || has_status_bit(*cur_char, used_bit)) return k;
     std::string typed(1, k);
@@ -104,6 +115,12 @@ char hidden_word(char k, std::string_view word, std::int32_t used_bit, void (*ac
     cur_char->status_bits |= used_bit;
     action();
     return ' ';
+}
+
+std::string separator_line() {
+    std::string rule = "`#";
+    for (int i = 0; i < 77; ++i) rule += (i % 2 == 0) ? '-' : '=';
+    return rule;
 }
 
 void disp_lines(std::initializer_list<std::string> text) {

@@ -18,6 +18,7 @@
 //   };
 //   run_menu_loop(m);
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -78,6 +79,22 @@ struct menu_loop {
     std::function<void(const std::string& result)> on_result;
 };
 
+// A menu's key and the function that handles it: a menu with many keys keeps them in a table
+// and its on_key only dispatches.
+template <class Handler>
+struct menu_key {
+    char key;
+    Handler handler;
+};
+
+// The handler of key k in the table, or null.
+template <class Handler, std::size_t N>
+Handler key_handler(const menu_key<Handler> (&table)[N], char k) {
+    for (const menu_key<Handler>& e : table)
+        if (e.key == k) return e.handler;
+    return nullptr;
+}
+
 // Runs the loop: while sub_location >= level, show (when due) an empty line, the title with
 // the key list, an empty line and the prompt; wait for a key, polling as asked; a poll that
 // showed something makes the prompt due again; a key is upper-cased, echoed and handled, and
@@ -101,12 +118,18 @@ char upcase_key(char k);
 // The echo of a key: the key (upper-cased) and a line end; a control key gives only the
 // line end.
 void echo_key(char k);
+// A key as typed, on the same line (control keys show nothing).
+void echo_inline(char k);
+// A key read for a yes-or-no question, Enter taking the default, upper-cased.
+char yes_no_key(char enter_key);
 // A hidden word of a place: when k is the word's first letter and the playing character has
 // not used the word today (used_bit clear), four more keys are read without echo; the five,
 // upper-cased, spelling the word set used_bit, run the action and count as a blank key. A
 // mistyped word hands its fifth key on, upper-cased, as the command; any other key comes
 // back as it is. Nothing is echoed.
 char hidden_word(char k, std::string_view word, std::int32_t used_bit, void (*action)());
+// The separator line of the entry screens, the creation dialogue and the Crossroads: "`#" and 77 characters "-=-=...-".
+std::string separator_line();
 // Each text on a line of its own (disp_line).
 void disp_lines(std::initializer_list<std::string> text);
 // The place's menu text, unless the player is in expert mode.

@@ -14,7 +14,7 @@
 #include "engine/text/lookups.hpp"
 #include "engine/text/macros.hpp"
 #include "engine/text/text_file.hpp"
-#include "game/entry.hpp"
+#include "game/caller.hpp"
 #include "game/menu.hpp"
 #include "game/town.hpp"
 

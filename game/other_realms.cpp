@@ -16,7 +16,6 @@
 #include "engine/text/exmods.hpp"
 #include "engine/text/hooks.hpp"
 #include "engine/text/play_hooks.hpp"
-#include "game/entry.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
 

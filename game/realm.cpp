@@ -20,8 +20,6 @@
 #include "game/inventory_menu.hpp"
 #include "game/me.hpp"
 #include "game/menu.hpp"
-#include "game/mountain.hpp"
-#include "game/valley.hpp"
 
 namespace {
 constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
@@ -51,12 +49,6 @@ bool realm_key(const realm& r, char k, const creature_list& creatures, const tex
 
 bool realm_event_script_ready() {
     return file_exists(realm_event_script) && read_file_number(realm_event_script) == realm_event_mark;
-}
-
-char yes_no_key(char enter_key) {
-    char k = read_key();
-    if (k == '\r') k = enter_key;
-    return upcase_key(k);
 }
 
 void fight_creature(const monster_record& mob, const text_list& menu) {
@@ -138,9 +130,4 @@ void run_realm(const realm& r) {
     deldesc(menu);
     del_creature_list(creatures);
     debug_leave(std::string("Leaving ") + r.name);
-}
-
-void game_realms_init() {
-    game_hooks.valley = valley;
-    game_hooks.mountain = mountain;
 }

@@ -60,15 +60,8 @@ void fight_creature(const monster_record& mob, const text_list& menu);
 // and saved at once; the bank gold never passes the bank's limit, the rest stays in hand.
 void tree_bank(std::string_view branch_line = forest_branch_line);
 
-// A key read for a yes-or-no question, Enter taking the default, upper-cased.
-char yes_no_key(char enter_key);
-
 // The strain of the lights and tablets: Round(Random x (hit points - 1)), at most 100; when
 // at least 1, "`%  You lose `4" + h + "`%" + tail and the hit points taken (death at 0).
 void lose_some_hit_points(std::string_view tail);
 // Random(most) + 1 points of a figure: "`%  You gain `4" + n + "`%" + points, then raise.
 void gain_points(int most, std::string_view points, void (*raise)(character_record&, std::int64_t));
-
-// Puts the valley and the mountain into the town's table of places. The game's main calls
-// it after game_forest_init.
-void game_realms_init();

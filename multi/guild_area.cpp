@@ -132,6 +132,106 @@ void raid(guild_menu& menu) {
     cur_char->location = "tGuild Area";
     write_char_file(true);
 }
+// A key of the area's menu, with who the player is in the guilds on the fresh reads of this
+// key; false ends the menu.
+struct area_turn {
+    guild_menu& menu;
+    bool member;
+    bool leader;
+};
+using area_key_handler = bool (*)(const area_turn& t);
+
+bool area_leave(const area_turn&) {
+    sub_location = 1;
+    return false;
+}
+
+bool area_help(const area_turn& t) {
+    show_menu_text(t.menu.text);
+    return true;
+}
+
+bool area_create(const area_turn& t) {
+    if (found_if_allowed()) t.menu.draw();
+    return true;
+}
+
+// A change of the guild, then the menu of the new standing (after a key when pause is set).
+bool change_and_redraw(const area_turn& t, void (*change)(), bool pause) {
+    change();
+    if (pause) hit_any_key();
+    t.menu.draw();
+    return true;
+}
+
+// The master leaves a guild only after handing its leadership on.
+bool master_stays(std::string_view what) {
+    disp_lines({"", master_line, "`9  leadership before you can " + std::string(what) + "."});
+    return true;
+}
+
+bool area_join(const area_turn& t) {
+    if (t.leader) return master_stays("change guilds");
+    return change_and_redraw(t, join_guild, true);
+}
+
+bool area_new_password(const area_turn& t) {
+    if (t.leader) new_password();
+    return true;
+}
+
+bool area_kick(const area_turn& t) {
+    if (t.leader) kick_guild_member();
+    return true;
+}
+
+bool area_transfer(const area_turn& t) {
+    if (!t.leader) return true;
+    return change_and_redraw(t, transfer_guild_leadership, true);
+}
+
+bool area_disband(const area_turn& t) {
+    if (!t.leader) return true;
+    return change_and_redraw(t, disband_guild, false);
+}
+
+bool area_quit(const area_turn& t) {
+    if (!t.member) return true;
+    if (t.leader) return master_stays("quit your guild");
+    return change_and_redraw(t, quit_guild, true);
+}
+
+bool area_enter_hall(const area_turn& t) {
+    if (t.member) enter_hall(t.menu);
+    return true;
+}
+
+bool area_build_hall(const area_turn& t) {
+    if (!t.leader) return true;
+    return change_and_redraw(t, build_hall, false);
+}
+
+bool area_members(const area_turn& t) {
+    if (t.member) display_guild_members(cur_char->guild);
+    return true;
+}
+
+bool area_rankings(const area_turn&) {
+    guild_rankings(ranks_show);
+    return true;
+}
+
+bool area_raid(const area_turn& t) {
+    raid(t.menu);
+    return true;
+}
+
+constexpr menu_key<area_key_handler> area_key_table[] = {
+    {'L', area_leave},      {'?', area_help},         {'C', area_create},     {'J', area_join},
+    {'N', area_new_password}, {'K', area_kick},       {'T', area_transfer},   {'D', area_disband},
+    {'Q', area_quit},       {'E', area_enter_hall},   {'B', area_build_hall}, {'M', area_members},
+    {'G', area_rankings},   {'R', area_raid},
+};
 }  // namespace
 
 bool ask_yes(std::string_view prompt, bool enter_is_yes, std::string_view mark) {
@@ -203,57 +303,9 @@ void guild_area() {
     m.on_key = [&](char k) {
         // Who may do what is decided here, whatever keys the sysop's sections offer.
         const bool member = own_guild() != nullptr;
-        const bool leader = member && leads(*cur_char);
-        switch (k) {
-        case 'L': sub_location = 1; return false;
-        case '?': show_menu_text(menu.text); break;
-        case 'C':
-            if (found_if_allowed()) menu.draw();
-            break;
-        case 'J':
-            if (leader) {
-                disp_lines({"", master_line, "`9  leadership before you can change guilds."});
-                break;
-            }
-            join_guild();
-            hit_any_key();
-            menu.draw();
-            break;
-        case 'N': if (leader) new_password(); break;
-        case 'K': if (leader) kick_guild_member(); break;
-        case 'T':
-            if (!leader) break;
-            transfer_guild_leadership();
-            hit_any_key();
-            menu.draw();
-            break;
-        case 'D':
-            if (!leader) break;
-            disband_guild();
-            menu.draw();
-            break;
-        case 'Q':
-            if (!member) break;
-            if (leader) {
-                disp_lines({"", master_line, "`9  leadership before you can quit your guild."});
-                break;
-            }
-            quit_guild();
-            hit_any_key();
-            menu.draw();
-            break;
-        case 'E': if (member) enter_hall(menu); break;
-        case 'B':
-            if (!leader) break;
-            build_hall();
-            menu.draw();
-            break;
-        case 'M': if (member) display_guild_members(cur_char->guild); break;
-        case 'G': guild_rankings(ranks_show); break;
-        case 'R': raid(menu); break;
-        default: break;
-        }
-        return true;
+        const area_turn turn{menu, member, member && leads(*cur_char)};
+        area_key_handler handler = key_handler(area_key_table, k);
+        return handler ? handler(turn) : true;
     };
     run_menu_loop(m);
     deldesc(menu.text);

@@ -150,6 +150,76 @@ bool raiders_answered() {
     }
     return true;
 }
+// The hall's menu read afresh for the player's standing, and shown.
+void redraw_hall(hall_menu& menu, menu_loop& m, std::int16_t guild) {
+    const guild_record* now = fresh_hall(guild);
+    menu.build(guild, now && leads(*now));
+    m.keys = menu.keys;
+    show_menu_text(menu.text);
+}
+
+// A key of the hall's menu, with the guild as read for this key; false ends the menu.
+struct hall_turn {
+    std::int16_t guild;
+    const guild_record* now;
+    bool leader;
+    hall_menu& menu;
+    menu_loop& loop;
+};
+using hall_key_handler = bool (*)(const hall_turn& t);
+
+// Back from a room of the hall: its menu again, unless the room sent the player further out.
+bool back_in_hall(const hall_turn& t) {
+    if (sub_location >= 3) show_menu_text(t.menu.text);
+    return true;
+}
+
+bool hall_leave(const hall_turn&) {
+    sub_location = 1;
+    return false;
+}
+
+bool hall_messages(const hall_turn& t) {
+    const std::int16_t guild = t.guild;
+    message_board_menu(hall_board_name(guild), t.now ? t.now->name.str() : "", guild, [guild](menu_loop& b) {
+        follow_hall(b, guild, 2, "`9   Messages for ", member_of);
+        b.on_result = on_member_result;
+    });
+    return back_in_hall(t);
+}
+
+bool hall_guardian_stats(const hall_turn& t) {
+    if (fresh_hall(t.guild)) show_guard_stats(t.guild);
+    return true;
+}
+
+bool hall_sleep(const hall_turn& t) {
+    hall_sleeping_quarters();
+    return back_in_hall(t);
+}
+
+bool hall_treasury(const hall_turn& t) {
+    guild_treasury(t.guild);
+    return back_in_hall(t);
+}
+
+bool hall_upgrade_guardian(const hall_turn& t) {
+    if (!t.leader) return true;
+    upgrade_guardian();
+    return back_in_hall(t);
+}
+
+bool hall_description(const hall_turn& t) {
+    if (!t.leader) return true;
+    edit_hall_description();
+    if (sub_location >= 3) redraw_hall(t.menu, t.loop, t.guild);
+    return true;
+}
+
+constexpr menu_key<hall_key_handler> hall_key_table[] = {
+    {'L', hall_leave},    {'M', hall_messages},         {'I', hall_guardian_stats}, {'S', hall_sleep},
+    {'G', hall_treasury}, {'U', hall_upgrade_guardian}, {'C', hall_description},
+};
 }  // namespace
 
 const guild_record* fresh_hall(std::int16_t guild) {
@@ -294,13 +364,7 @@ void guild_hall() {
     sub_location = 3;
     hall_menu menu;
     menu_loop m;
-    auto redraw = [&] {
-        const guild_record* now = fresh_hall(guild);
-        menu.build(guild, now && leads(*now));
-        m.keys = menu.keys;
-        show_menu_text(menu.text);
-    };
-    redraw();
+    redraw_hall(menu, m, guild);
     m.level = 3;
     m.common_keys = hall_common_keys;
     m.default_key = [] { return 'L'; };
@@ -308,41 +372,10 @@ void guild_hall() {
     follow_hall(m, guild, 2, "`9   Guild Hall of ", member_of);
     m.on_key = [&](char k) {
         const guild_record* now = fresh_hall(guild);
-        const bool leader = now && leads(*now);
+        const hall_turn turn{guild, now, now && leads(*now), menu, m};
         if (hall_common_key(k, menu.text)) return true;
-        switch (k) {
-        case 'L': sub_location = 1; return false;
-        case 'M':
-            message_board_menu(hall_board_name(guild), now ? now->name.str() : "", guild, [guild](menu_loop& b) {
-                follow_hall(b, guild, 2, "`9   Messages for ", member_of);
-                b.on_result = on_member_result;
-            });
-            if (sub_location >= 3) show_menu_text(menu.text);
-            break;
-        case 'I':
-            if (fresh_hall(guild)) show_guard_stats(guild);
-            break;
-        case 'S':
-            hall_sleeping_quarters();
-            if (sub_location >= 3) show_menu_text(menu.text);
-            break;
-        case 'G':
-            guild_treasury(guild);
-            if (sub_location >= 3) show_menu_text(menu.text);
-            break;
-        case 'U':
-            if (!leader) break;
-            upgrade_guardian();
-            if (sub_location >= 3) show_menu_text(menu.text);
-            break;
-        case 'C':
-            if (!leader) break;
-            edit_hall_description();
-            if (sub_location >= 3) redraw();
-            break;
-        default: break;
-        }
-        return true;
+        hall_key_handler handler = key_handler(hall_key_table, k);
+        return handler ? handler(turn) : true;
     };
     run_menu_loop(m);
     deldesc(menu.text);

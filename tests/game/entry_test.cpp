@@ -7,6 +7,7 @@
 
 #include "engine/store/file_access.hpp"
 #include "engine/text/lookups.hpp"
+#include "game/caller.hpp"
 #include "game_state.hpp"
 #include "support/screen.hpp"
 

@@ -12,6 +12,7 @@
 #include "engine/store/item_registry.hpp"
 #include "engine/store/strings.hpp"
 #include "engine/text/lookups.hpp"
+#include "game/bank.hpp"
 #include "game/forest.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"

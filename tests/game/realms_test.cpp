@@ -8,6 +8,7 @@
 #include "combat_state.hpp"
 #include "engine/store/strings.hpp"
 #include "game/forest.hpp"
+#include "game/game_init.hpp"
 #include "game/hooks.hpp"
 #include "game/menu.hpp"
 #include "game/mountain.hpp"
