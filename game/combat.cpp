@@ -27,8 +27,6 @@
 #include "game/me.hpp"
 #include "game/menu.hpp"
 
-std::int64_t nearest(double x) { return round_half_even(x); }
-
 std::int16_t scaled(std::int16_t v, double factor) { return clamp_to<std::int16_t>(nearest(v * factor)); }
 
 std::string name_of(const character_record& foe) { return foe.name.str(); }
@@ -70,7 +68,7 @@ void system_message(const std::string& to_name, std::initializer_list<std::strin
 void defeated(character_record& foe) {
     bool player = !is_mob(foe);
     if (player && !settle_victim(foe)) {
-        disp_line("`9  " + proper_case(name_of(foe)) + "`9 has slipped away.");
+        disp_line("`9  " + proper_name_of(foe) + "`9 has slipped away.");
         hit_any_key();
         return;
     }
@@ -103,7 +101,7 @@ void defeated(character_record& foe) {
     }
     if (player) {
         std::string attacker = own_proper_name();
-        std::string victim = proper_case(name_of(foe));
+        std::string victim = proper_name_of(foe);
         system_message(name_of(foe), {"#0000 `%System Message", "  `4" + attacker + " has attacked you!",
                                       "  `3You have been killed.",
                                       "  You have lost `4" + comma_number(gain) + "`3 experience.", "~"});
@@ -215,7 +213,7 @@ bool do_combat(character_record& foe) {
     bool result = true;
     if (fight.shield_value > max_opponent_shield) fight.shield_value = max_opponent_shield;
     disp_line("");
-    disp_line("`9  You encounter a `%" + proper_case(name_of(fight)) + "`9.");
+    disp_line("`9  You encounter a `%" + proper_name_of(fight) + "`9.");
     randomize();
     if (random_n(100) + 1 < 10 - me().level / 3.0) {
         disp_line("`9  The `%" + name_of(fight) + "`9 surprises you!");

@@ -8,11 +8,10 @@
 
 #include "engine/store/records.hpp"
 
-std::int64_t nearest(double x);
-
 // A whole-number field times a real factor, rounded, kept within 16 bits.
 std::int16_t scaled(std::int16_t v, double factor);
 
+// The opponent's name as stored (proper_name_of gives it proper-cased).
 std::string name_of(const character_record& foe);
 
 void subtract_hit_points(character_record& c, std::int64_t damage);

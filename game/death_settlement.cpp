@@ -91,7 +91,7 @@ void player_win_settled(const character_record& foe) {
         append_user_file(name_of(foe), message);
     }
     news({"`%In ~ar `4player fight`% today :",
-          "  ~Tg `!" + proper_case(name_of(foe)) + "`3 killed ~tb `!" + player + "`3 in self defense."});
+          "  ~Tg `!" + proper_name_of(foe) + "`3 killed ~tb `!" + player + "`3 in self defense."});
 }
 
 void death_settled(const character_record& foe) {

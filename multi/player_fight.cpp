@@ -30,10 +30,7 @@ constexpr const char* fight_section = "pfight";
 constexpr const char* square_location = "tTown Square";
 constexpr const char* fight_location = "tOnline Combat";
 
-std::string own_number() { return int_to_str(cur_char->number); }
-std::int64_t nearest(double x) { return round_half_even(x); }
 bool drunk(const character_record& c) { return has_status_bit(c, status_drunk); }
-std::string name_of(const character_record& c) { return proper_case(c.name.view()); }
 
 using enum node_verb;
 
@@ -77,7 +74,7 @@ void begin_fight(const character_record& foe) {
     int r = random_n(100) + 1;
     double edge = me().level / 3.0 + 10 - foe.level / 3.0;
     if (r < edge) {
-        disp_line("`9  You manage to surprise " + name_of(foe) + "!");
+        disp_line("`9  You manage to surprise " + proper_name_of(foe) + "!");
         send_to(foe.number, {surprise, "0 " + own_number()});
         send_to(me().number, {attack, "0 " + int_to_str(foe.number)});
     } else {
@@ -111,7 +108,7 @@ bool challenged_by(std::int16_t number) {
 void show_round_screen(const character_record& foe) {
     disp_line("");
     disp_line("`9  Your hit points : `%" + int_to_str(me().hit_points));
-    disp_line("`9  " + name_of(foe) + "'s hit points : `%" + int_to_str(foe.hit_points));
+    disp_line("`9  " + proper_name_of(foe) + "'s hit points : `%" + int_to_str(foe.hit_points));
     disp_lines({"", "`3  (`#A`3)ttack.", "`3  (`#R`3)un.", "`3  (`#V`3)iew your Stats.", "", "`9   Player Combat`%:",
                 "`7  (A,R,V)", ""});
     disp_text("`9  Command? [`!A`9] : `%");
@@ -167,7 +164,7 @@ void win_over(const std::string& foe_name, std::int16_t foe_number, std::int32_t
 }
 
 void strike(character_record& foe, std::int64_t chance, bool chat) {
-    std::string foe_name = name_of(foe);
+    std::string foe_name = proper_name_of(foe);
     const std::int16_t foe_number = foe.number;
     node_verb verb = chat ? chat_damage : damage;
     int r = random_n(100) + 1;
@@ -243,7 +240,7 @@ void attack_online(std::int16_t number, const std::string& name) {
 // raided hall's quarters the sleeper is named; elsewhere the player scouts for the target.
 void scout(const character_record& target, bool in_hall) {
     std::string he = upcase_first(subject_word(target.sex));
-    std::string wielder = in_hall ? name_of(target) : he;
+    std::string wielder = in_hall ? proper_name_of(target) : he;
     disp_line("");
     if (!in_hall) disp_line("`3  You scout around until you find " + std::string(object_word(target.sex)) + "`9.");
     inventory_list items;
@@ -291,7 +288,7 @@ void refuse_attack() {
 
 bool attack_away_player(const character_record& found, std::int16_t raided_guild) {
     std::string name = found.name.str();
-    std::string target_name = name_of(found);
+    std::string target_name = proper_name_of(found);
     scout(found, raided_guild != 0);
     bool same_master = alias_index(found.name.view()) == alias_index(me().name.view());
     bool same_guild = found.guild != 0 && found.guild == me().guild;
@@ -336,7 +333,7 @@ bool attack_player() {
     }
     if (!character_on_line(*target)) return attack_away_player(*target, 0);
     disp_line("");
-    attack_online(target->number, name_of(*target));
+    attack_online(target->number, proper_name_of(*target));
     return false;
 }
 }  // namespace
@@ -383,7 +380,7 @@ bool online_fight_wait(std::string_view opponent_name) {
         return true;
     }
     std::int16_t foe_number = found->number;
-    std::string foe_name = name_of(*found);
+    std::string foe_name = proper_name_of(*found);
     bool done = false, won = false, begun = false;
     std::int32_t polls = 0;
     std::int32_t heard = unix_time_now();
