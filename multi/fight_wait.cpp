@@ -28,7 +28,6 @@ queue_pick pick_for(std::string_view line, std::int16_t foe_number) {
     return f.verb == leaverealm ? queue_pick::look : queue_pick::take;
 }
 
-
 // X, or a wait that hears nothing: this side runs, the opponent is told.
 bool bail_out(std::int16_t foe_number) {
     send_to(foe_number, {run, "0 " + own_number()});
@@ -51,6 +50,118 @@ void begin_fight(const character_record& foe) {
     }
 }
 
+// One wait: the opponent, what was heard of it, and how the fight ended.
+struct fight_wait {
+    std::int16_t foe_number;
+    std::string foe_name;
+    std::int32_t heard;  // when the last line of the fight came
+    bool begun = false;
+    bool done = false;
+    bool won = false;
+};
+
+// The opponent ran, left or is gone: this side wins, with nothing paid.
+void opponent_fled(fight_wait& w) {
+    show_fled(w.foe_name);
+    w.won = w.done = true;
+}
+
+// A node gone from the list, or one that answers nothing because it is gone: counts as run,
+// unless it wrote this side's death first.
+void opponent_vanished(fight_wait& w) {
+    fall_if_killed();
+    opponent_fled(w);
+}
+
+// X, or a long silence.
+void bailed(fight_wait& w) {
+    w.won = bail_out(w.foe_number);
+    w.done = true;
+}
+
+// ---- The player's keys ----
+
+using key_handler = void (*)(fight_wait& w);
+struct key_entry {
+    char key;
+    key_handler handler;
+};
+constexpr key_entry key_table[] = {{'X', bailed}};
+
+key_handler handler_of_key(char key) {
+    for (const key_entry& e : key_table)
+        if (e.key == key) return e.handler;
+    return nullptr;
+}
+
+// ---- The opponent's lines ----
+
+void on_creceive(fight_wait& w, const character_record& foe, const fight_line&) {
+    if (!w.begun) begin_fight(foe);
+    w.begun = true;
+}
+
+void on_surprise(fight_wait& w, const character_record&, const fight_line&) {
+    disp_line("`9  " + w.foe_name + "`9 surprises you!");
+}
+
+void on_attack(fight_wait& w, const character_record&, const fight_line&) { online_fight_round(w.foe_name, false); }
+
+void on_run(fight_wait& w, const character_record&, const fight_line&) { opponent_fled(w); }
+
+void on_leaverealm(fight_wait& w, const character_record&, const fight_line&) { opponent_vanished(w); }
+
+void on_flee(fight_wait& w, const character_record&, const fight_line&) {
+    disp_line("`9  You run for your `4LIFE`9.  What a coward.");
+    w.won = false;
+    w.done = true;
+}
+
+void on_victory(fight_wait& w, const character_record&, const fight_line&) { w.won = w.done = true; }
+
+void on_damage(fight_wait& w, const character_record& foe, const fight_line& f) {
+    // A hit never heals: a negative amount counts as a miss.
+    show_player_hit(foe, std::max<std::int32_t>(f.amount, 0), f.verb == ddamage);
+    online_fight_round(w.foe_name, false);
+}
+
+using line_handler = void (*)(fight_wait& w, const character_record& foe, const fight_line& f);
+struct line_entry {
+    node_verb verb;
+    line_handler handler;
+};
+constexpr line_entry line_table[] = {
+    {creceive, on_creceive}, {surprise, on_surprise}, {attack, on_attack},
+    {run, on_run},           {leaverealm, on_leaverealm}, {flee, on_flee},
+    {victory, on_victory},   {damage, on_damage},     {ddamage, on_damage},
+};
+
+line_handler handler_of_line(node_verb verb) {
+    for (const line_entry& e : line_table)
+        if (e.verb == verb) return e.handler;
+    return nullptr;
+}
+
+// Nothing of the fight came: a node that is gone answers nothing, and the fight is over and
+// pays nothing; a long silence is bailed out of.
+void on_silence(fight_wait& w, const character_record& foe) {
+    if (!character_on_line(foe)) return opponent_vanished(w);
+    if (unix_time_now() - w.heard < fight_silence_limit_s) return;
+    disp_line("`9  " + w.foe_name + "`9 does not answer.");
+    bailed(w);
+}
+
+// One look at the own queue for the next line of this fight.
+void poll_queue(fight_wait& w) {
+    const character_record* foe = char_num_ptr(w.foe_number);
+    if (!foe) return opponent_vanished(w);
+    std::string line = take_node_msg_if([&](std::string_view l) { return pick_for(l, w.foe_number); });
+    if (line.empty()) return on_silence(w, *foe);
+    w.heard = unix_time_now();
+    fight_line f = parse_fight_line(line);
+    if (!f.verb) return;
+    if (line_handler h = handler_of_line(*f.verb)) h(w, *foe, f);
+}
 }  // namespace
 
 bool online_fight_wait(std::string_view opponent_name) {
@@ -62,71 +173,19 @@ bool online_fight_wait(std::string_view opponent_name) {
         debug_leave("Leaving online_fight_wait");
         return true;
     }
-    std::int16_t foe_number = found->number;
-    std::string foe_name = proper_name_of(*found);
-    bool done = false, won = false, begun = false;
+    fight_wait w{found->number, proper_name_of(*found), unix_time_now()};
     std::int32_t polls = 0;
-    std::int32_t heard = unix_time_now();
-    while (!done) {
+    while (!w.done) {
         if (key_waiting()) {
-            if (upcase_key(read_key()) == 'X') {
-                won = bail_out(foe_number);
-                break;
-            }
+            if (key_handler h = handler_of_key(upcase_key(read_key()))) h(w);
+            if (w.done) break;
         } else if (carrier_lost || !carrier_present) {
             read_key();  // the door kit ends the session
         }
         if (++polls < std::max<std::int32_t>(check_frequency, 1)) continue;
         polls = 0;
-        const character_record* foe = char_num_ptr(foe_number);
-        std::string line = foe ? take_node_msg_if([&](std::string_view l) { return pick_for(l, foe_number); }) : "";
-        if (!foe) {
-            // Gone from the list: counts as run.
-            fall_if_killed();
-            show_fled(foe_name);
-            won = done = true;
-            break;
-        }
-        if (line.empty()) {
-            // A node that is gone answers nothing: the fight is over and pays nothing.
-            if (!character_on_line(*foe)) {
-                fall_if_killed();
-                show_fled(foe_name);
-                won = done = true;
-                break;
-            }
-            if (unix_time_now() - heard >= fight_silence_limit_s) {
-                disp_line("`9  " + foe_name + "`9 does not answer.");
-                won = bail_out(foe_number);
-                break;
-            }
-            continue;
-        }
-        heard = unix_time_now();
-        fight_line f = parse_fight_line(line);
-        if (f.verb == creceive) {
-            if (!begun) begin_fight(*foe);
-            begun = true;
-        } else if (f.verb == surprise) {
-            disp_line("`9  " + foe_name + "`9 surprises you!");
-        } else if (f.verb == attack) {
-            online_fight_round(foe_name, false);
-        } else if (f.verb == run || f.verb == leaverealm) {
-            if (f.verb == leaverealm) fall_if_killed();
-            show_fled(foe_name);
-            won = done = true;
-        } else if (f.verb == flee) {
-            disp_line("`9  You run for your `4LIFE`9.  What a coward.");
-            won = false;
-            done = true;
-        } else if (f.verb == victory) {
-            won = done = true;
-        } else if (f.verb == damage || f.verb == ddamage) {
-            // A hit never heals: a negative amount counts as a miss.
-            show_player_hit(*foe, std::max<std::int32_t>(f.amount, 0), f.verb == ddamage);
-            online_fight_round(foe_name, false);
-        }
+        poll_queue(w);
     }
     debug_leave("Leaving online_fight_wait");
-    return won;
+    return w.won;
 }
