@@ -11,7 +11,6 @@
 #include "engine/script/creature_hooks.hpp"
 #include "engine/script/script.hpp"
 #include "engine/script/script_hooks.hpp"
-#include "engine/store/char_lock.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
 #include "engine/store/strings.hpp"

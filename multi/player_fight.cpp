@@ -4,7 +4,6 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/rules/creatures.hpp"
 #include "engine/rules/items.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/rules/stats.hpp"
@@ -18,7 +17,6 @@
 #include "engine/text/flags.hpp"
 #include "engine/text/lookups.hpp"
 #include "engine/text/macros.hpp"
-#include "engine/text/play_hooks.hpp"
 #include "engine/text/text_file.hpp"
 #include "game/combat.hpp"
 #include "game/me.hpp"
