@@ -11,32 +11,41 @@
 #include "engine/script/creature_hooks.hpp"
 #include "engine/script/script.hpp"
 #include "engine/script/script_hooks.hpp"
-#include "engine/store/char_lock.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
-#include "engine/store/file_access.hpp"
-#include "engine/store/hold.hpp"
 #include "engine/store/strings.hpp"
 #include "engine/text/colour.hpp"
-#include "engine/text/exit.hpp"
 #include "engine/text/flags.hpp"
 #include "engine/text/lookups.hpp"
 #include "engine/text/macros.hpp"
 #include "engine/text/play_hooks.hpp"
 #include "engine/text/text_file.hpp"
+#include "game/combat_internal.hpp"
 #include "game/hooks.hpp"
 #include "game/inventory_menu.hpp"
 #include "game/me.hpp"
 #include "game/menu.hpp"
-#include "game/skills.hpp"
+
+std::int16_t scaled(std::int16_t v, double factor) { return clamp_to<std::int16_t>(nearest(v * factor)); }
+
+std::string name_of(const character_record& foe) { return foe.name.str(); }
+
+void subtract_hit_points(character_record& c, std::int64_t damage) {
+    c.hit_points = clamp_to<std::int16_t>(std::int64_t(c.hit_points) - damage);
+}
+
+void news(std::initializer_list<std::string> lines) {
+    text_list list;
+    for (const std::string& l : lines) add_desc_line(expand_tilde_phrases(l), list);
+    hook_add_news(list);
+}
+
+character_record* player_record(const character_record& foe) {
+    return foe.number > 0 ? char_num_ptr(foe.number) : nullptr;
+}
 
 namespace {
 constexpr std::int16_t max_opponent_shield = 87;
-
-std::int64_t nearest(double x) { return round_half_even(x); }
-
-// A whole-number field times a real factor, rounded, kept within 16 bits.
-std::int16_t scaled(std::int16_t v, double factor) { return clamp_to<std::int16_t>(nearest(v * factor)); }
 
 // The divisor of a level in the to-hit formulas: two thirds of the level, the level taken
 // as at least 1 so that a record of level 0 cannot divide by zero.
@@ -45,21 +54,8 @@ double level_divisor(std::int16_t level) { return std::max<std::int16_t>(level, 
 // The death-loss divisor of the game's settings; an unset one counts as the default 10.
 std::int64_t death_divisor() { return game_stats.death_loss_divisor < 1 ? 10 : game_stats.death_loss_divisor; }
 
-std::string name_of(const character_record& foe) { return foe.name.str(); }
-
 // "the " in front of a monster's name, nothing in front of a player's.
 std::string the(const character_record& foe) { return is_mob(foe) ? "the " : ""; }
-
-void subtract_hit_points(character_record& c, std::int64_t damage) {
-    c.hit_points = clamp_to<std::int16_t>(std::int64_t(c.hit_points) - damage);
-}
-
-// News lines with their phrase codes filled in.
-void news(std::initializer_list<std::string> lines) {
-    text_list list;
-    for (const std::string& l : lines) add_desc_line(expand_tilde_phrases(l), list);
-    hook_add_news(list);
-}
 
 void system_message(const std::string& to_name, std::initializer_list<std::string> lines) {
     text_list list;
@@ -67,50 +63,11 @@ void system_message(const std::string& to_name, std::initializer_list<std::strin
     append_user_file(to_name, list);
 }
 
-// A player opponent's record in char_list after a refresh; null when that player is gone.
-character_record* player_record(const character_record& foe) {
-    return foe.number > 0 ? char_num_ptr(foe.number) : nullptr;
-}
-
-void hold_shield(character_record& foe);
-// The player's blow after the opponent's shield: its text, and a win when the opponent falls.
-void land_blow(character_record& foe, std::int64_t dealt);
-
-// A player fought while away, on a fresh read, is as the fight found it: still away and
-// alive, asleep where it was, and not played since (every log-on stamps the creation text and
-// the day). A guest who woke and left, or a victim another winner killed meanwhile, is not.
-bool as_found(const character_record& v, const character_record& found) {
-    return !character_on_line(v) && !v.dead && v.sleeping_inn == found.sleeping_inn &&
-           v.sleeping_guild == found.sleeping_guild && v.last_day == found.last_day &&
-           v.created_text.view() == found.created_text.view();
-}
-
-// The end of a fight won over a player who is away, in one write under the hold on a fresh
-// read: its death, and its experience share and all its gold in hand to the player, so that
-// no kill of this node loses the spoils. False, and nothing moves, when the player is no
-// longer as the fight found it. Otherwise the fight's copy takes the experience and gold
-// that the stored record held.
-bool settle_victim(character_record& foe) {
-    bool settled = false;
-    update_under_hold([&] {
-        character_record* v = player_record(foe);
-        if (!v || v == cur_char || !as_found(*v, foe)) return;
-        foe.experience = v->experience;
-        death_loss lost = mark_death(*v);
-        v->sleeping_inn = 0;
-        foe.gold = lost.gold;
-        add_experience(me(), lost.experience);
-        add_gold(me(), lost.gold);
-        settled = true;
-    });
-    return settled;
-}
-
 // The rewards of a win and, against a player who is away, that player's loss.
 void defeated(character_record& foe) {
     bool player = !is_mob(foe);
     if (player && !settle_victim(foe)) {
-        disp_line("`9  " + proper_case(name_of(foe)) + "`9 has slipped away.");
+        disp_line("`9  " + proper_name_of(foe) + "`9 has slipped away.");
         hit_any_key();
         return;
     }
@@ -143,7 +100,7 @@ void defeated(character_record& foe) {
     }
     if (player) {
         std::string attacker = own_proper_name();
-        std::string victim = proper_case(name_of(foe));
+        std::string victim = proper_name_of(foe);
         system_message(name_of(foe), {"#0000 `%System Message", "  `4" + attacker + " has attacked you!",
                                       "  `3You have been killed.",
                                       "  You have lost `4" + comma_number(gain) + "`3 experience.", "~"});
@@ -151,19 +108,6 @@ void defeated(character_record& foe) {
     }
     if (is_level_fight(foe)) foe.hit_points = 0;
     hit_any_key();
-}
-
-// Gold grabbed from a player who is away comes out of its stored record, at most what it
-// holds; a player no longer as the fight found it loses nothing.
-std::int64_t take_players_gold(const character_record& foe, std::int64_t wanted) {
-    std::int64_t taken = 0;
-    update_under_hold([&] {
-        character_record* v = player_record(foe);
-        if (!v || v == cur_char || !as_found(*v, foe)) return;
-        taken = std::clamp<std::int64_t>(wanted, 0, std::max<std::int32_t>(v->gold, 0));
-        v->gold = clamp_to<std::int32_t>(v->gold - taken);
-    });
-    return taken;
 }
 
 // The fight's command menu and prompt.
@@ -215,89 +159,9 @@ void use_item_in_fight(const character_record& foe) {
     disp_line("");
     begin_combat_use_item();
 }
-
-// A master's test leaves a beaten player standing at 0 hit points, and the test is over.
-// Against anyone else a player at 0 hit points (back from a failed test) still fights: the
-// fight is not over, let alone won, until a blow decides it.
-bool test_lost(const character_record& foe) { return is_level_fight(foe) && me().hit_points <= 0; }
-
-// The class whose skill Enter picks: the last of W M T H R P that the player holds.
-int default_skill_class() {
-    int pick = 0;
-    for (int c = 1; c <= 6; ++c)
-        if (class_bit_set(me(), class_letters[c - 1])) pick = c;
-    return pick;
-}
-
-// U: a class skill. Sets result false when the skill ended the fight without a win; true
-// when the fight is over.
-bool use_class_skill(character_record& foe, bool& result) {
-    disp_line("");
-    for (int c = 1; c <= 6; ++c) {
-        std::int16_t pct = me().skill_percent[c - 1];
-        if (pct <= 1) continue;
-        std::string name(class_name(c));
-        disp_line("  `9(`%" + std::string(1, class_letters[c - 1]) + "`9)" + pad_right(name.substr(1), 10) + "`%: " +
-                  pad_left(int_to_str(pct), 2) + "%");
-    }
-    disp_line("");
-    disp_text("`9  Use the Skill of which Class? : `%");
-    char k = upcase_key(read_key());
-    int cls = k == '\r' ? default_skill_class() : class_of_letter(k);
-    echo_key(cls ? class_letters[cls - 1] : k);
-    if (cls == 0) return false;
-    if (!skill_roll(me(), cls)) {
-        disp_line("");
-        disp_line("  `9You bungled the move, but manage a normal attack.");
-        disp_line("");
-        return combat_round(foe);
-    }
-    bool done = false;
-    skill_result s = class_skill_menu(me(), cls);
-    switch (s.effect) {
-    case skill_effect::damage:
-        player_hits(foe, s.damage);
-        if (foe.hit_points > 0)
-            monster_attacks(foe);
-        else
-            done = true;
-        break;
-    case skill_effect::nothing: break;
-    case skill_effect::escape:
-        result = false;
-        done = true;
-        hit_any_key();
-        break;
-    case skill_effect::kill:
-        // The blow that, after the opponent's shield, takes exactly its hit points: it
-        // falls at 0, never left standing at 1 by a rounding.
-        hold_shield(foe);
-        land_blow(foe, std::max<std::int16_t>(foe.hit_points, 0));
-        done = true;
-        break;
-    case skill_effect::grab_gold: {
-        std::int64_t g = nearest(random_real() * foe.gold) + 1;
-        if (!is_mob(foe)) g = take_players_gold(foe, g);
-        disp_line("  You manage to grab " + comma_number(g) + " gold before you decide to bail.");
-        add_gold(me(), g);
-        monster_attacks(foe);
-        hit_any_key();
-        result = false;
-        done = true;
-        break;
-    }
-    case skill_effect::slow:
-        foe.attack = scaled(foe.attack, 1 / 1.5);
-        foe.defense = scaled(foe.defense, 1 / 1.5);
-        break;
-    case skill_effect::reverse_body: foe.shield_value = scaled(foe.shield_value, 1 / 3.0); break;
-    case skill_effect::weaken: foe.attack = scaled(foe.attack, 1 / 3.0); break;
-    case skill_effect::crumble: foe.hit_points = scaled(foe.hit_points, 0.15); break;
-    }
-    add_skill_points(me(), -1);
-    return done || test_lost(foe);
-}
 }  // namespace
+
+bool test_lost(const character_record& foe) { return is_level_fight(foe) && me().hit_points <= 0; }
 
 bool is_level_fight(const character_record& foe) { return foe.real_name == level_fight_mark; }
 
@@ -348,7 +212,7 @@ bool do_combat(character_record& foe) {
     bool result = true;
     if (fight.shield_value > max_opponent_shield) fight.shield_value = max_opponent_shield;
     disp_line("");
-    disp_line("`9  You encounter a `%" + proper_case(name_of(fight)) + "`9.");
+    disp_line("`9  You encounter a `%" + proper_name_of(fight) + "`9.");
     randomize();
     if (random_n(100) + 1 < 10 - me().level / 3.0) {
         disp_line("`9  The `%" + name_of(fight) + "`9 surprises you!");
@@ -424,7 +288,6 @@ void player_hits(character_record& foe, std::int32_t damage) {
     land_blow(foe, std::max<std::int64_t>(0, nearest(double(damage) * (100 - foe.shield_value) / 100)));
 }
 
-namespace {
 void hold_shield(character_record& foe) {
     foe.shield_value = std::clamp<std::int16_t>(foe.shield_value, 1, max_opponent_shield);
 }
@@ -439,7 +302,6 @@ void land_blow(character_record& foe, std::int64_t dealt) {
     subtract_hit_points(foe, dealt);
     if (foe.hit_points <= 0) defeated(foe);
 }
-}  // namespace
 
 void monster_attacks(character_record& foe) {
     bool mob = is_mob(foe);
@@ -487,131 +349,6 @@ void monster_attacks(character_record& foe) {
         me().status_bits &= ~status_has_bow;
     }
     player_death(clamp_to<std::int32_t>(damage), foe);
-}
-
-namespace {
-// The church's rescue of a player at 0 hit points or below: the hit points are whole again
-// before anything is shown, so that no exit in between finds the player fallen.
-void church_rescue() {
-    if (me().hit_points > 0 ||
-        return_flag("FOREST_CHAMPION_OF_THE_CHURCH", flag_file_name(me().number), flags_section_name) != "TRUE" ||
-        !file_exists("events.scc") || read_file_number("events.scc") != 113)
-        return;
-    randomize();
-    if (random_n(100) + 1 >= me().luck + 12) return;
-    me().hit_points = me().max_hit_points;
-    disp_line("");
-    disp_line("`!  As you start to feel the darkness overcome you, the shadows melt away and you");
-    disp_line("`!  feel whole again.  From somewhere out of the corner of your eye, a lone");
-    disp_line("`!  figure cloaked in the colors of the Church of the Divine Nature scurries away");
-    disp_line("`!  (You are healed completely)");
-}
-
-// A creature's kill: the news, then the fall, and the gold the player carried into the pot
-// (written after the character, which gives it up).
-void creature_kill_settled(const character_record& foe) {
-    // Whatever ends the game from here on finds the player fallen.
-    fall_in_memory();
-    disarm_death();
-    news({"`%In ~ar fight today :",
-          "`3  ~Tb `!" + own_proper_name() + "`3 was killed by ~ag `!" + name_of(foe) + "`3."});
-    if (has_status_bit(me(), status_hunted) && foe.name == "hired thug") me().status_bits &= ~status_hunted;
-    save_fall([](const death_loss& lost) {
-        game_stats.floating_gold = clamp_to<std::int32_t>(
-            std::max<std::int64_t>(std::int64_t(game_stats.floating_gold) + lost.gold, 0));
-    });
-}
-
-// A player's win in self defense: the loser's fall and the winner's share in one write of
-// "players.dat" (a winner away is paid there); a winner on line holds its own record and is
-// paid by the command lines of its letter, appended only once the fall is written. A hang-up
-// meanwhile waits for the hold, so the letter goes out too.
-void player_win_settled(const character_record& foe) {
-    std::string player = own_proper_name();
-    std::string my_name = me().name.str();
-    death_loss lost = fall_in_memory();
-    disarm_death();
-    bool on_line = false;
-    {
-        hold_guard hold;
-        save_fall([&](const death_loss& l) {
-            character_record* v = player_record(foe);
-            if (!v || v == cur_char) return;
-            on_line = character_on_line(*v);
-            if (on_line) return;
-            add_experience(*v, l.experience);
-            add_gold(*v, l.gold);
-            v->hit_points = v->max_hit_points;
-        });
-        std::initializer_list<std::string> told = {
-            "#0000 `%System Message", "  `4" + player + " has attacked you!",
-            "  `3You have killed " + my_name + " in self defense.",
-            "  You have gained `4" + comma_number(lost.experience) + "`3 experience.",
-            "  You have taken `4" + comma_number(lost.gold) + "`3 gold from the corpse.", "~"};
-        text_list message;
-        for (const std::string& l : told) add_desc_line(l, message);
-        if (on_line) {
-            add_desc_line("ADD EXP " + int_to_str(lost.experience), message);
-            add_desc_line("ADD GLD " + int_to_str(lost.gold), message);
-        }
-        append_user_file(name_of(foe), message);
-    }
-    news({"`%In ~ar `4player fight`% today :",
-          "  ~Tg `!" + proper_case(name_of(foe)) + "`3 killed ~tb `!" + player + "`3 in self defense."});
-}
-
-void death_settled(const character_record& foe) {
-    if (is_mob(foe))
-        creature_kill_settled(foe);
-    else
-        player_win_settled(foe);
-}
-}  // namespace
-
-void player_death(std::int32_t damage, character_record& foe) {
-    subtract_hit_points(me(), damage);
-    church_rescue();
-    if (me().hit_points > 0) return;
-    if (is_level_fight(foe)) {
-        master_fight_failed(foe);
-        return;
-    }
-    // The blow is fatal unless the player's items undo it; till then any exit settles it.
-    arm_death([&foe] { death_settled(foe); });
-    begin_ondeath_item();
-    if (me().hit_points > 0) {
-        disarm_death();
-        return;
-    }
-    if (is_mob(foe))
-        news_monster_kill(foe);
-    else
-        player_attacked_message(foe);
-}
-
-void master_fight_failed(const character_record& foe) {
-    news({"The gossip about ~tb `!^CA's`3 failure to perform", "for ^CD master spreads like wildfire throughout the town."});
-    disp_line("");
-    disp_line("`9  The `8" + name_of(foe) + "`9 is ready to kill you when you hear");
-    disp_line("`9  `m claps ^DD hands together and the `8" + name_of(foe) + " `9disappears.");
-    disp_line("`%  \"You have failed `n.  Seek me when you are truly ready.\"");
-    me().hit_points = 0;
-    toggle_status_bit(me(), status_master_avoids);
-}
-
-void news_monster_kill(const character_record& foe) {
-    creature_kill_settled(foe);
-    player_killed();
-}
-
-void player_attacked_message(const character_record& foe) {
-    player_win_settled(foe);
-    player_killed();
-}
-
-bool thug_fight(const monster_record& thug) {
-    std::unique_ptr<character_record> foe = mob_to_char(&thug);
-    return do_combat(*foe);
 }
 
 namespace {

@@ -16,8 +16,6 @@
 #include "game/menu.hpp"
 
 namespace {
-std::int64_t nearest(double x) { return round_half_even(x); }
-
 skill_result damage(std::int32_t d) { return {skill_effect::damage, d}; }
 skill_result effect(skill_effect e) { return {e, 0}; }
 

@@ -26,8 +26,6 @@ constexpr const char* divider =
 constexpr const char* not_on = "`4That person is not on right now.";
 constexpr const char* not_in_room = "`4That person is not in the chat room.";
 
-std::string own_number() { return int_to_str(cur_char->number); }
-std::string name_of(const character_record& c) { return proper_case(c.name.view()); }
 bool is_me(const character_record& c) { return c.number == cur_char->number; }
 
 std::string flag_of(std::int16_t number, std::string_view flag) {
@@ -71,7 +69,7 @@ void page(const std::string& line) {
     if (!t || !character_on_line(*t)) return disp_line(not_on);
     if (is_me(*t)) return disp_line("`4Now why would you want to page yourself to the chat room?");
     if (in_chat_room(*t)) return disp_line("`4That person is already in the chat room.");
-    std::string name = name_of(*t);
+    std::string name = proper_name_of(*t);
     if (flag_of(t->number, "CHAT_PAGE") == "DISABLED") return disp_line("`9" + name + "`9 has DISABLED their chat page.");
     send_node_msg_to(t->number, {node_verb::page, own_number()});
     disp_line("`9" + name + "`9 has been paged.");
@@ -89,7 +87,7 @@ void attack(chat_state& room, const std::string& line) {
     if (!t || !character_on_line(*t)) return disp_line(not_on);
     if (!in_chat_room(*t)) return disp_line(not_in_room);
     if (is_me(*t)) return disp_line("`4Now why would you want to attack yourself in the chat room?");
-    std::string name = name_of(*t);
+    std::string name = proper_name_of(*t);
     if (flag_of(t->number, "CHAT_COMBAT") == "DISABLED") return disp_line("`9" + name + "`9 has DISABLED their Chat-Combat.");
     const std::int16_t number = t->number;
     bool engaged = false;
@@ -111,7 +109,7 @@ void private_message(const chat_state& room, const std::string& line) {
     if (is_me(*t)) return disp_line("`4Now why would you want to send a message to yourself?");
     std::string text = text_after_name(line);
     std::int16_t number = t->number;
-    std::string name = name_of(*t);
+    std::string name = proper_name_of(*t);
     send_node_msg_to(number, {node_verb::message, "`%" + own_proper_name() + "`4(private)`%: `3" + text});
     if (room.echo) to_own_queue({node_verb::message, "`%" + own_proper_name() + "`4(to " + name + ")`%: `3" + text});
 }
@@ -181,7 +179,7 @@ bool fight_step(chat_state& room, const std::string& result) {
     if (number < 1 || number > INT16_MAX) return true;
     std::int16_t foe = static_cast<std::int16_t>(number);
     const character_record* other = char_num_ptr(foe);
-    std::string me = own_proper_name(), them = other ? name_of(*other) : "";
+    std::string me = own_proper_name(), them = other ? proper_name_of(*other) : "";
     auto tell_room = [&](const std::string& text) {
         if (other) broadcast_chat_message_except(text, foe);
     };
@@ -217,7 +215,7 @@ bool in_chat_room(const character_record& c) {
 void list_chat_room() {
     disp_line("`9Characters In the Chat Room:");
     for (const character_record& c : char_list)
-        if (in_chat_room(c)) disp_line("`!" + name_of(c));
+        if (in_chat_room(c)) disp_line("`!" + proper_name_of(c));
 }
 
 void send_to_chat_room(const node_line& line) { send_to_room(line, 0); }

@@ -57,8 +57,6 @@ character_record* char_of_word(std::string_view word) {
     return char_num_ptr(static_cast<std::int16_t>(n));
 }
 
-std::string own_number() { return int_to_str(cur_char->number); }
-
 void to_own_queue(const node_line& line) { send_node_msg_to(cur_char->number, line); }
 
 // The playing character's guild; null when it has none.

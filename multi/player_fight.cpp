@@ -4,7 +4,6 @@
 
 #include "door/door.hpp"
 #include "door/file_forms.hpp"
-#include "engine/rules/creatures.hpp"
 #include "engine/rules/items.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/rules/stats.hpp"
@@ -18,22 +17,28 @@
 #include "engine/text/flags.hpp"
 #include "engine/text/lookups.hpp"
 #include "engine/text/macros.hpp"
-#include "engine/text/play_hooks.hpp"
 #include "engine/text/text_file.hpp"
 #include "game/combat.hpp"
 #include "game/me.hpp"
 #include "game/menu.hpp"
 #include "multi/node_queue.hpp"
+#include "multi/player_fight_internal.hpp"
+
+void send_to(std::int16_t number, const node_line& line) { send_node_msg_to(number, line); }
+
+void fall_if_killed() {
+    if (!cur_char) return;
+    std::int32_t experience = me().experience;
+    refresh_char_file();
+    if (cur_char && me().dead) killed_on_record(experience);
+}
 
 namespace {
 constexpr const char* fight_section = "pfight";
 constexpr const char* square_location = "tTown Square";
 constexpr const char* fight_location = "tOnline Combat";
 
-std::string own_number() { return int_to_str(cur_char->number); }
-std::int64_t nearest(double x) { return round_half_even(x); }
 bool drunk(const character_record& c) { return has_status_bit(c, status_drunk); }
-std::string name_of(const character_record& c) { return proper_case(c.name.view()); }
 
 using enum node_verb;
 
@@ -42,47 +47,6 @@ bool names_in_word3(node_verb verb) {
     for (node_verb v : {surprise, attack, run, flee, victory, damage, ddamage})
         if (verb == v) return true;
     return false;
-}
-
-// The line belongs to the fight against this opponent. The opponent's LEAVEREALM ends the
-// wait but stays queued for the dispatcher; the fight's own lines are taken.
-queue_pick pick_for(std::string_view line, std::int16_t foe_number) {
-    fight_line f = parse_fight_line(line);
-    if (f.names != foe_number || foe_number < 1) return queue_pick::pass;
-    return f.verb == leaverealm ? queue_pick::look : queue_pick::take;
-}
-
-void send_to(std::int16_t number, const node_line& line) { send_node_msg_to(number, line); }
-
-// X, or a wait that hears nothing: this side runs, the opponent is told.
-bool bail_out(std::int16_t foe_number) {
-    send_to(foe_number, {run, "0 " + own_number()});
-    return false;
-}
-
-// An opponent that ended without a word may have won: its node writes this side's death
-// before it sends the blow. A death on file stands, and this side dies of it, never flees.
-void fall_if_killed() {
-    if (!cur_char) return;
-    std::int32_t experience = me().experience;
-    refresh_char_file();
-    if (cur_char && me().dead) killed_on_record(experience);
-}
-
-void show_fled(const std::string& foe_name) { disp_line("`9  " + foe_name + " has `4FLED`9!  What a coward."); }
-
-// CRECEIVE: the fight begins, and the attacker may surprise the defender.
-void begin_fight(const character_record& foe) {
-    disp_line("`9  Combat `4BEGINS`9!");
-    int r = random_n(100) + 1;
-    double edge = me().level / 3.0 + 10 - foe.level / 3.0;
-    if (r < edge) {
-        disp_line("`9  You manage to surprise " + name_of(foe) + "!");
-        send_to(foe.number, {surprise, "0 " + own_number()});
-        send_to(me().number, {attack, "0 " + int_to_str(foe.number)});
-    } else {
-        send_to(foe.number, {attack, "0 " + own_number()});
-    }
 }
 
 node_verb run_verb(bool chat) { return chat ? chat_run : run; }
@@ -111,7 +75,7 @@ bool challenged_by(std::int16_t number) {
 void show_round_screen(const character_record& foe) {
     disp_line("");
     disp_line("`9  Your hit points : `%" + int_to_str(me().hit_points));
-    disp_line("`9  " + name_of(foe) + "'s hit points : `%" + int_to_str(foe.hit_points));
+    disp_line("`9  " + proper_name_of(foe) + "'s hit points : `%" + int_to_str(foe.hit_points));
     disp_lines({"", "`3  (`#A`3)ttack.", "`3  (`#R`3)un.", "`3  (`#V`3)iew your Stats.", "", "`9   Player Combat`%:",
                 "`7  (A,R,V)", ""});
     disp_text("`9  Command? [`!A`9] : `%");
@@ -127,47 +91,8 @@ void run_from(const character_record& foe, bool chat) {
     }
 }
 
-// The killing blow's end, written whole: in one write under the hold, the loser's fall (as
-// its own death writes it) and its experience share and gold to this side; then, still under
-// the hold, the blow is queued to the loser, since a hang-up is acted on as the hold ends.
-// Whatever ends either node at any moment, the gold lands once and the loser is dead. False,
-// and nothing moves, when the loser's node is gone or the loser is dead already.
-bool take_spoils(std::int16_t foe_number, const node_line& blow, std::int32_t& gain, std::int32_t& gold) {
-    bool taken = false;
-    hold_guard hold;
-    update_under_hold([&] {
-        character_record* v = char_num_ptr(foe_number);
-        if (!v || v == cur_char || v->dead || !character_on_line(*v)) return;
-        death_loss lost = fall_of(*v);
-        gain = lost.experience;
-        gold = lost.gold;
-        add_experience(me(), gain);
-        add_gold(me(), gold);
-        taken = true;
-    });
-    if (taken) send_to(foe_number, blow);
-    return taken;
-}
-
-// The opponent fell and its spoils are taken: the rewards shown, the end of the fight and the news.
-void win_over(const std::string& foe_name, std::int16_t foe_number, std::int32_t gain, std::int32_t gold, bool chat) {
-    disp_line("");
-    disp_line("`!  You have defeated " + foe_name + "!!");
-    disp_line("");
-    disp_line("`%  You gain `4" + int_to_str(gain) + "`% experience, and find `4" + int_to_str(gold) + "`% gold.");
-    send_to(me().number, {chat ? chat_victory : victory, "0 " + int_to_str(foe_number)});
-    text_list news;
-    add_desc_line(expand_tilde_phrases(chat ? "`%In ~ar `@`bONLINE CHAT `%fight today :"
-                                            : "`%In ~ar `@`bONLINE `%player fight today :"),
-                  news);
-    add_desc_line(expand_tilde_phrases("`3  ~Tg `!" + own_proper_name() + "`3 has killed ~tb `!" + foe_name + "`3."),
-                  news);
-    hook_add_news(news);
-    hit_any_key();
-}
-
 void strike(character_record& foe, std::int64_t chance, bool chat) {
-    std::string foe_name = name_of(foe);
+    std::string foe_name = proper_name_of(foe);
     const std::int16_t foe_number = foe.number;
     node_verb verb = chat ? chat_damage : damage;
     int r = random_n(100) + 1;
@@ -243,7 +168,7 @@ void attack_online(std::int16_t number, const std::string& name) {
 // raided hall's quarters the sleeper is named; elsewhere the player scouts for the target.
 void scout(const character_record& target, bool in_hall) {
     std::string he = upcase_first(subject_word(target.sex));
-    std::string wielder = in_hall ? name_of(target) : he;
+    std::string wielder = in_hall ? proper_name_of(target) : he;
     disp_line("");
     if (!in_hall) disp_line("`3  You scout around until you find " + std::string(object_word(target.sex)) + "`9.");
     inventory_list items;
@@ -291,7 +216,7 @@ void refuse_attack() {
 
 bool attack_away_player(const character_record& found, std::int16_t raided_guild) {
     std::string name = found.name.str();
-    std::string target_name = name_of(found);
+    std::string target_name = proper_name_of(found);
     scout(found, raided_guild != 0);
     bool same_master = alias_index(found.name.view()) == alias_index(me().name.view());
     bool same_guild = found.guild != 0 && found.guild == me().guild;
@@ -336,7 +261,7 @@ bool attack_player() {
     }
     if (!character_on_line(*target)) return attack_away_player(*target, 0);
     disp_line("");
-    attack_online(target->number, name_of(*target));
+    attack_online(target->number, proper_name_of(*target));
     return false;
 }
 }  // namespace
@@ -371,84 +296,6 @@ std::int64_t player_hit_chance(const character_record& mine, const character_rec
     std::int64_t chance = 80 + std::int64_t(mine.attack) - foe.defense;
     if (drunk(mine)) chance = nearest(chance * 0.8);
     return std::max<std::int64_t>(chance, 10);
-}
-
-bool online_fight_wait(std::string_view opponent_name) {
-    if (!cur_char) return false;
-    debug_enter("Entering online_fight_wait");
-    disp_line("`9  Waiting for response from other node.  Hit `4X`9 to bail.");
-    const character_record* found = char_full_name_ptr(opponent_name);
-    if (!found) {
-        debug_leave("Leaving online_fight_wait");
-        return true;
-    }
-    std::int16_t foe_number = found->number;
-    std::string foe_name = name_of(*found);
-    bool done = false, won = false, begun = false;
-    std::int32_t polls = 0;
-    std::int32_t heard = unix_time_now();
-    while (!done) {
-        if (key_waiting()) {
-            if (upcase_key(read_key()) == 'X') {
-                won = bail_out(foe_number);
-                break;
-            }
-        } else if (carrier_lost || !carrier_present) {
-            read_key();  // the door kit ends the session
-        }
-        if (++polls < std::max<std::int32_t>(check_frequency, 1)) continue;
-        polls = 0;
-        const character_record* foe = char_num_ptr(foe_number);
-        std::string line = foe ? take_node_msg_if([&](std::string_view l) { return pick_for(l, foe_number); }) : "";
-        if (!foe) {
-            // Gone from the list: counts as run.
-            fall_if_killed();
-            show_fled(foe_name);
-            won = done = true;
-            break;
-        }
-        if (line.empty()) {
-            // A node that is gone answers nothing: the fight is over and pays nothing.
-            if (!character_on_line(*foe)) {
-                fall_if_killed();
-                show_fled(foe_name);
-                won = done = true;
-                break;
-            }
-            if (unix_time_now() - heard >= fight_silence_limit_s) {
-                disp_line("`9  " + foe_name + "`9 does not answer.");
-                won = bail_out(foe_number);
-                break;
-            }
-            continue;
-        }
-        heard = unix_time_now();
-        fight_line f = parse_fight_line(line);
-        if (f.verb == creceive) {
-            if (!begun) begin_fight(*foe);
-            begun = true;
-        } else if (f.verb == surprise) {
-            disp_line("`9  " + foe_name + "`9 surprises you!");
-        } else if (f.verb == attack) {
-            online_fight_round(foe_name, false);
-        } else if (f.verb == run || f.verb == leaverealm) {
-            if (f.verb == leaverealm) fall_if_killed();
-            show_fled(foe_name);
-            won = done = true;
-        } else if (f.verb == flee) {
-            disp_line("`9  You run for your `4LIFE`9.  What a coward.");
-            won = false;
-            done = true;
-        } else if (f.verb == victory) {
-            won = done = true;
-        } else if (f.verb == damage || f.verb == ddamage) {
-            // A hit never heals: a negative amount counts as a miss.
-            show_player_hit(*foe, std::max<std::int32_t>(f.amount, 0), f.verb == ddamage);
-            online_fight_round(foe_name, false);
-        }
-    }
-    debug_leave("Leaving online_fight_wait");
-    return won;
 }
 
 void online_fight_round(std::string_view opponent_name, bool chat) {
@@ -508,3 +355,4 @@ void player_fight_menu() {
     deldesc(menu);
     debug_leave("Leaving player_fight_menu");
 }
+

@@ -25,7 +25,6 @@ constexpr const char* guardian_fight_location = "oRaiding Guild";
 constexpr const char* raided_hall_location = "oGuild Hall";
 constexpr const char* area_location = "tGuild Area";
 
-std::string own_number() { return int_to_str(cur_char->number); }
 
 // Every member in the hall, on a fresh read, hears the line.
 void tell_members(std::int16_t guild, const node_line& line) {

@@ -146,7 +146,7 @@ void killed_on_record(std::int32_t experience_before) {
 
 void player_killed() {
     if (!cur_char) end_prog(exit_normal);
-    settle_armed_death();
+    settle_armed_death();  // the fight's pending death (engine/text/exit.cpp) first
     death_loss loss = fall_in_memory();
     disp_line("");
     disp_line("`%  You have been killed!");

@@ -22,6 +22,8 @@ std::int32_t str_to_int(std::string_view text);
 std::string int_to_str(std::int64_t number);
 // Rounds halves to the even neighbour, as every rounding of the game does.
 std::int64_t round_half_even(double x);
+// The nearest whole number, halves to even: the fights' and the skills' name for it.
+inline std::int64_t nearest(double x) { return round_half_even(x); }
 
 // ---- Case and blanks (ASCII letters only) ----
 std::string upcase_first(std::string_view text);

@@ -19,7 +19,12 @@ namespace {
 bool end_prog_started = false;
 int end_prog_code = 0;
 bool runtime_error = false;
-std::function<void()> armed_settle;
+// The pending death: the settlement of a fatal blow that the player's own items may still
+// undo. The fight fills it as the blow lands (player_death in game/death_settlement.cpp, through
+// arm_death) and empties it once the blow is settled or undone. Every exit that saves the
+// playing character runs it first (end_prog, save_character), and so does the death screen
+// (player_killed), so that no save finds the fallen character standing. Empty: nothing runs.
+std::function<void()> pending_death;
 // The status an uncaught error ends with (the run-time library's "unhandled exception").
 constexpr int runtime_error_code = 217;
 
@@ -52,7 +57,7 @@ void tell_others_we_left(int code) {
 // settled is settled first, so the character is saved as the blow left it.
 void save_character() {
     if (!cur_char) return;
-    settle_armed_death();
+    settle_armed_death();  // the fight's pending death, if any
     cur_char->online = 0;
     write_char_file(true);
 }
@@ -150,6 +155,7 @@ void end_prog(int code) {
     release_own_hold();
     debug_enter("FORCE:Entering end_prog Error Code :" + int_to_str(code));
     if (cur_char) {
+        // The fight's pending death first, unless the character is not to be saved at all.
         if (code != exit_players_stuck && code != exit_char_corrupt && code != exit_hold_too_long) settle_armed_death();
         cur_char->online = 0;
         leave_play();
@@ -174,15 +180,15 @@ void end_prog(int code) {
     halt(code);
 }
 
-void arm_death(std::function<void()> settle) { armed_settle = std::move(settle); }
+void arm_death(std::function<void()> settle) { pending_death = std::move(settle); }
 
-void disarm_death() { armed_settle = nullptr; }
+void disarm_death() { pending_death = nullptr; }
 
 void settle_armed_death() {
-    if (!armed_settle) return;
+    if (!pending_death) return;
     // Taken out first: the settle may end the program, and that exit must not run it again.
-    std::function<void()> settle = std::move(armed_settle);
-    armed_settle = nullptr;
+    std::function<void()> settle = std::move(pending_death);
+    pending_death = nullptr;
     settle();
 }
 

@@ -33,7 +33,9 @@ void install_exit_handler();
 
 // A fatal blow that the player's own items may still undo (their death scripts run first):
 // until it is settled or undone, the orderly exit and a hang-up settle it before they save,
-// so that no exit saves a fallen character standing. settle must fall first of all.
+// so that no exit saves a fallen character standing. settle must fall first of all. The
+// fight arms it (player_death, game/death_settlement.cpp); exit.cpp keeps it as the pending
+// death.
 void arm_death(std::function<void()> settle);
 void disarm_death();
 // Runs the armed settle, if any, once.

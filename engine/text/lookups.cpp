@@ -90,7 +90,11 @@ bool own_status_bit2() { return cur_char && has_status_bit(*cur_char, status_exp
 
 std::int32_t bit_mask(int n) { return (n >= 0 && n <= 30) ? (std::int32_t(1) << n) : 0; }
 
-std::string own_proper_name() { return cur_char ? proper_case(cur_char->name.view()) : ""; }
+std::string proper_name_of(const character_record& c) { return proper_case(c.name.view()); }
+
+std::string own_proper_name() { return cur_char ? proper_name_of(*cur_char) : ""; }
+
+std::string own_number() { return int_to_str(cur_char->number); }
 
 int alias_index(std::string_view name) {
     long sum = 0;

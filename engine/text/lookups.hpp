@@ -38,8 +38,12 @@ bool own_status_bit2();
 // 2 to the power n for 0 <= n <= 30, else 0.
 std::int32_t bit_mask(int n);
 
+// proper_case of the character's name, as the player fights and the chat room show it.
+std::string proper_name_of(const character_record& c);
 // proper_case of cur_char's name; empty without a playing character.
 std::string own_proper_name();
+// cur_char's number as the node lines carry it; needs a playing character.
+std::string own_number();
 // (sum over the name's characters, position i from 1, of code * 17 + i) mod 13.
 int alias_index(std::string_view name);
 // The name of the character's master, the same on every node and every day.
