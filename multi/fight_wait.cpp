@@ -81,18 +81,8 @@ void bailed(fight_wait& w) {
 
 // ---- The player's keys ----
 
-using key_handler = void (*)(fight_wait& w);
-struct key_entry {
-    char key;
-    key_handler handler;
-};
-constexpr key_entry key_table[] = {{'X', bailed}};
-
-key_handler handler_of_key(char key) {
-    for (const key_entry& e : key_table)
-        if (e.key == key) return e.handler;
-    return nullptr;
-}
+using wait_key_handler = void (*)(fight_wait& w);
+constexpr menu_key<wait_key_handler> wait_keys[] = {{'X', bailed}};
 
 // ---- The opponent's lines ----
 
@@ -177,7 +167,7 @@ bool online_fight_wait(std::string_view opponent_name) {
     std::int32_t polls = 0;
     while (!w.done) {
         if (key_waiting()) {
-            if (key_handler h = handler_of_key(upcase_key(read_key()))) h(w);
+            if (wait_key_handler h = key_handler(wait_keys, upcase_key(read_key()))) h(w);
             if (w.done) break;
         } else if (carrier_lost || !carrier_present) {
             read_key();  // the door kit ends the session
