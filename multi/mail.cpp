@@ -175,7 +175,6 @@ shop_step reading_step(const aside_file& on_disk, std::size_t from) {
 bool starts_with(const text_line& line, char c) { return !line.empty() && line.view()[0] == c; }
 }  // namespace
 
-
 bool mail_waiting() {
     return cur_char && (file_exists(mailbox_file_name(cur_char->number)) ||
                         file_exists(mailbox_temp_name(cur_char->number)));

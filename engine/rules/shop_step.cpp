@@ -160,9 +160,9 @@ std::optional<shop_step> parse_step(std::string_view text) {
         s.mailbox_inode = *inode;
     } else {
         std::optional<std::string> image = from_hex(*item);
-        bool stock_ok = s.kind == step_kind::buy
-                            ? plain_name(*stock) && stock->ends_with(".shp") && stock->find(' ') == std::string_view::npos
-                            : stock->empty();
+        bool stock_ok = s.kind == step_kind::buy ? plain_name(*stock) && stock->ends_with(".shp") &&
+                                                       stock->find(' ') == std::string_view::npos
+                                                 : stock->empty();
         if (!image || !stock_ok) return std::nullopt;
         s.stock_file = *stock;
         decode_record(*image, s.item);

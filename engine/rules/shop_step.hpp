@@ -9,11 +9,12 @@
 // landed is undone (the stock counts one back, the sold item comes back), so the realm has
 // exactly the gold and items it had before the step or after it.
 //
-// The reading of a letter whose command lines change the character is noted the same way: its
+// The reading of a letter that carries command lines is noted the same way: its
 // commands' writes of "players.dat", then the mark in the mailbox being read ("userNNNN.tmp")
-// that the message is carried out. Settled, a reading whose "players.dat" write landed gets
-// its message marked when the mark had not (the letter never pays twice); else the note is
-// only erased and the letter, still unread, is read again once.
+// that the message is carried out (or the mailbox's rewrite or erasure that leaves it out).
+// Settled, a reading whose "players.dat" write landed gets its message marked when the mark
+// had not (the letter never pays twice); else the note is only erased and the letter, still
+// unread, is read again once.
 //
 // The note, a text file of lines ending "\n":
 //   "STEP 1"
@@ -26,8 +27,10 @@
 //   then for each write begun, in order, one line: the file, the temporary file that is to be
 //   renamed over it and that temporary file's inode, blank between; the temporary file "-"
 //   for a write that failed. A file name holds no blank and no directory part; a stock file
-//   ends ".shp" and a temporary file is "." + the file + "." + a process number + ".tmp", so
-//   a note can only ever touch those files of the game directory.
+//   ends ".shp", a reading's mailbox is its player's own and a temporary file is "." + the
+//   file + "." + a process number + ".tmp", so a note can only ever touch those files of the
+//   game directory. The mark of a reading is written in place, not renamed, so it is no write
+//   of the list: a mailbox with the noted inode still stands as the reading found it.
 // A note of another character (the number given out again) or one that does not read so is
 // erased unsettled, with a line in the debug log.
 #pragma once

@@ -347,6 +347,7 @@ bool replace_file(const std::string& from, const std::string& to) {
 }
 
 void set_write_watch(write_watch_fn watch) { write_watch = watch; }
+
 bool overwrite_byte(const std::string& name, std::int64_t offset, char byte) {
     watch_write(name);
     int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
