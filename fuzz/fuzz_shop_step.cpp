@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     c.name = "FUZZ";
     cur_char = add_char(c);
     if (!atomic_rewrite(step_file_name(c.number), text)) std::abort();
-    settle_shop_step();
+    settle_step();
     if (file_exists(step_file_name(c.number))) std::abort();
     del_char_list();
     return 0;

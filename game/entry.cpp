@@ -111,7 +111,7 @@ void enter_realm() {
         return;
     }
     claim_character();
-    settle_shop_step();
+    settle_step();
     cur_char->online = 1;
     cur_char->created_text = date_time_str();
     read_inventory(cur_char->number, cur_inventory);
@@ -145,7 +145,7 @@ void enter_game() {
         erase_file(handoff);
         if (resume) {
             claim_character();
-            settle_shop_step();
+            settle_step();
             // The module's exit marked the character offline; back in the realm, other nodes
             // must see the player again.
             cur_char->online = 1;

@@ -91,7 +91,7 @@ const shop_texts armour_texts{
 
 shop_step step_of(bool buying, const char* stock_file, const item_record& item) {
     shop_step s;
-    s.buying = buying;
+    s.kind = buying ? step_kind::buy : step_kind::sell;
     s.number = me().number;
     s.created_time = me().created_time;
     s.stock_file = stock_file;
@@ -154,7 +154,7 @@ void buy(const shop_texts& t, shop_list& stock) {
     // Paid from the gold on file, in one noted step: the stock, the purse, then the inventory,
     // so that no moment of it holds the item unpaid for.
     bool sold = false, short_of = false;
-    noted_shop_step(step_of(true, t.stock_file, *item), [&] {
+    noted_step(step_of(true, t.stock_file, *item), [&] {
         sold = pay_from_purse(
             {price},
             [&] {
@@ -212,7 +212,7 @@ void sell(const shop_texts& t) {
     disp_line("");
     disp_line(t.sold_to + name + " and gives you " + comma_number(offer) + " gold.");
     // One noted step: the item leaves the inventory file, then the gold reaches the purse.
-    noted_shop_step(step_of(false, "", *item), [&] {
+    noted_step(step_of(false, "", *item), [&] {
         update_under_hold([&] {
             drop_unequipped_item_num(cur_inventory, n);
             add_gold(me(), offer);

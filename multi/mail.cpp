@@ -3,18 +3,16 @@
 #include "multi/mail.hpp"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <limits>
-#include <unistd.h>
 #include <vector>
 
 #include "door/door.hpp"
 #include "engine/rules/items.hpp"
+#include "engine/rules/shop_step.hpp"
 #include "engine/rules/stats.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
 #include "engine/store/file_access.hpp"
-#include "engine/store/hold.hpp"
 #include "engine/store/strings.hpp"
 #include "engine/text/colour.hpp"
 #include "engine/text/exit.hpp"
@@ -118,12 +116,6 @@ void keep_rest(const std::string& aside, const std::vector<text_line>& lines, st
     rewrite_file(aside, image);
 }
 
-// A message of the aside file whose command lines have been carried out: its first byte
-// (the "#" of its header, or its first command line when it has none) is overwritten with
-// this mark, and the reading skips it up to the next header. A player's text can never begin
-// a line with it (mail_safe_line), so only the reader sets it.
-constexpr char read_mark = '\x01';
-
 // Where each line of a mailbox image begins, as split_text_lines divides it.
 std::vector<std::size_t> line_starts(std::string_view bytes) {
     std::vector<std::size_t> starts{0};
@@ -163,17 +155,25 @@ struct aside_file {
     }
 
     void mark(std::size_t offset) const {
-        int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
-        bool ok = fd >= 0 && ::pwrite(fd, &read_mark, 1, static_cast<off_t>(offset)) == 1 && ::fdatasync(fd) == 0;
-        if (fd >= 0 && ::close(fd) != 0) ok = false;
-        if (!ok) mailbox_failed(name);
+        if (!overwrite_byte(name, static_cast<std::int64_t>(offset), mail_read_mark)) mailbox_failed(name);
     }
 };
 
+// The note of carrying out the message that begins at line from (shop_step.hpp).
+shop_step reading_step(const aside_file& on_disk, std::size_t from) {
+    shop_step s;
+    s.kind = step_kind::read;
+    s.number = me().number;
+    s.created_time = me().created_time;
+    s.mailbox = on_disk.name;
+    s.message_at = static_cast<std::int64_t>(on_disk.at[from]);
+    std::optional<file_stamp> box = stamp_of(on_disk.name);
+    s.mailbox_inode = box ? box->inode : 0;
+    return s;
+}
+
 bool starts_with(const text_line& line, char c) { return !line.empty() && line.view()[0] == c; }
 }  // namespace
-
-std::string mailbox_temp_name(std::int16_t number) { return "user" + zero_pad(number, 4) + ".tmp"; }
 
 bool mail_waiting() {
     return cur_char && (file_exists(mailbox_file_name(cur_char->number)) ||
@@ -222,7 +222,7 @@ void read_mail() {
     std::size_t i = 0;
     while (i < lines.size()) {
         const text_line& line = lines[i];
-        if (starts_with(line, read_mark)) {
+        if (starts_with(line, mail_read_mark)) {
             // Carried out by a reading that was cut off.
             for (++i; i < lines.size() && !starts_with(lines[i], '#'); ++i) {}
             in_body = false;
@@ -249,23 +249,24 @@ void read_mail() {
             ++i;
         } else {
             // The command lines up to the next header, carried out with the character's write
-            // and the message's mark as one step under the hold: the mark follows the write at
-            // once, and a hang-up waits for the hold's end, so the letter's gold lands with
-            // its mark, neither lost to a kill nor carried out twice by the next reading.
+            // and the message's mark as one noted step under the hold: the mark follows the
+            // write at once, a hang-up waits for the hold's end, and a kill between the two is
+            // settled at the next log-on (shop_step.hpp), so the letter's gold lands with its
+            // mark, neither lost nor carried out twice by the next reading.
             std::size_t end = i;
             while (end < lines.size() && !starts_with(lines[end], '#')) ++end;
             // What the message showed reaches the caller before it counts as read: a node cut
             // off between the two never loses a message the caller did not see.
             flush_output();
-            {
-                hold_guard hold;
+            std::size_t from = header < i ? header : i;
+            noted_step(reading_step(on_disk, from), [&] {
                 bool changed = false;
                 for (std::size_t k = i; k < end; ++k)
                     if (!lines[k].empty() && !starts_with(lines[k], '~') && word_at(lines[k].view(), 1) != "RESPONSE")
                         changed = run_mail_command(lines[k].view()) || changed;
                 if (changed) write_char_file(true);
-                on_disk.done(lines, header < i ? header : i, end);
-            }
+                on_disk.done(lines, from, end);
+            });
             for (; i < end; ++i) {
                 if (starts_with(lines[i], '~')) {
                     write_line();

@@ -20,9 +20,6 @@
 
 #include "engine/text/text_file.hpp"
 
-// "user" + the player number zero-padded to four digits + ".tmp": a mailbox being read.
-std::string mailbox_temp_name(std::int16_t number);
-
 // True when the playing character's mailbox, or one left from a reading that was cut off,
 // exists.
 bool mail_waiting();

@@ -1,5 +1,6 @@
 #include "engine/rules/shop_step.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -10,10 +11,12 @@
 #include "engine/store/hold.hpp"
 #include "engine/store/shop_file.hpp"
 #include "engine/store/strings.hpp"
+#include "engine/text/text_file.hpp"
 
 namespace {
 constexpr std::string_view step_head = "STEP 1";
 constexpr char hex_digits[] = "0123456789ABCDEF";
+constexpr std::string_view kind_words[] = {"BUY", "SELL", "READ"};
 
 // The next line of text from at, without its "\n"; nothing at the end.
 std::optional<std::string_view> next_line(std::string_view text, std::size_t& at) {
@@ -117,9 +120,12 @@ struct watch_scope {
 std::string step_file_name(std::int16_t number) { return "step" + zero_pad(number, 4) + ".dat"; }
 
 std::string encode_step(const shop_step& s) {
-    std::string t = std::string(step_head) + "\n" + (s.buying ? "BUY" : "SELL") + "\n" + std::to_string(s.number) +
-                    " " + std::to_string(s.created_time) + "\n" + s.stock_file + "\n";
-    for (unsigned char c : encode_record(s.item)) {
+    bool reading = s.kind == step_kind::read;
+    std::string t = std::string(step_head) + "\n" + std::string(kind_words[static_cast<int>(s.kind)]) + "\n" +
+                    std::to_string(s.number) + " " + std::to_string(s.created_time) + "\n" +
+                    (reading ? s.mailbox : s.stock_file) + "\n";
+    if (reading) t += std::to_string(s.message_at) + " " + std::to_string(s.mailbox_inode);
+    for (unsigned char c : reading ? std::string() : encode_record(s.item)) {
         t += hex_digits[c >> 4];
         t += hex_digits[c & 15];
     }
@@ -133,19 +139,34 @@ std::optional<shop_step> parse_step(std::string_view text) {
     shop_step s;
     std::optional<std::string_view> head = next_line(text, at), kind = next_line(text, at), who = next_line(text, at),
                                     stock = next_line(text, at), item = next_line(text, at);
-    if (!item || *head != step_head || (*kind != "BUY" && *kind != "SELL")) return std::nullopt;
-    s.buying = *kind == "BUY";
+    if (!item || *head != step_head) return std::nullopt;
+    auto known = std::find(std::begin(kind_words), std::end(kind_words), *kind);
+    if (known == std::end(kind_words)) return std::nullopt;
+    s.kind = static_cast<step_kind>(known - std::begin(kind_words));
     std::vector<std::string_view> w = words(*who);
     std::optional<std::int16_t> number = w.size() == 2 ? whole<std::int16_t>(w[0]) : std::nullopt;
     std::optional<std::int32_t> created = w.size() == 2 ? whole<std::int32_t>(w[1]) : std::nullopt;
-    std::optional<std::string> image = from_hex(*item);
-    bool stock_ok = s.buying ? plain_name(*stock) && stock->ends_with(".shp") && stock->find(' ') == std::string_view::npos
-                             : stock->empty();
-    if (!number || !created || !image || !stock_ok) return std::nullopt;
+    if (!number || !created) return std::nullopt;
     s.number = *number;
     s.created_time = *created;
-    s.stock_file = *stock;
-    decode_record(*image, s.item);
+    if (s.kind == step_kind::read) {
+        // Only the reader's own mailbox, at an offset the file can hold.
+        w = words(*item);
+        std::optional<std::int64_t> at = w.size() == 2 ? whole<std::int64_t>(w[0]) : std::nullopt;
+        std::optional<std::uint64_t> inode = w.size() == 2 ? whole<std::uint64_t>(w[1]) : std::nullopt;
+        s.message_at = at.value_or(-1);
+        if (*stock != mailbox_temp_name(s.number) || s.message_at < 0 || !inode) return std::nullopt;
+        s.mailbox = *stock;
+        s.mailbox_inode = *inode;
+    } else {
+        std::optional<std::string> image = from_hex(*item);
+        bool stock_ok = s.kind == step_kind::buy ? plain_name(*stock) && stock->ends_with(".shp") &&
+                                                       stock->find(' ') == std::string_view::npos
+                                                 : stock->empty();
+        if (!image || !stock_ok) return std::nullopt;
+        s.stock_file = *stock;
+        decode_record(*image, s.item);
+    }
     while (std::optional<std::string_view> line = next_line(text, at)) {
         w = words(*line);
         std::optional<std::uint64_t> inode = w.size() == 3 ? whole<std::uint64_t>(w[2]) : std::nullopt;
@@ -156,7 +177,7 @@ std::optional<shop_step> parse_step(std::string_view text) {
     return s;
 }
 
-void noted_shop_step(shop_step step, const std::function<void()>& work) {
+void noted_step(shop_step step, const std::function<void()>& work) {
     if (!cur_char) return;
     std::string note = step_file_name(step.number);
     hold_guard hold;
@@ -176,7 +197,7 @@ void noted_shop_step(shop_step step, const std::function<void()>& work) {
     erase_file(note);
 }
 
-void settle_shop_step() {
+void settle_step() {
     if (!cur_char) return;
     std::string note = step_file_name(cur_char->number);
     if (!stamp_of(note)) return;
@@ -190,6 +211,7 @@ void settle_shop_step() {
         return;
     }
     bool paid = false, stock = false, inventory = false;
+    bool buying = s->kind == step_kind::buy;
     std::string inventory_name = inventory_file_name(s->number);
     for (const shop_step::write& w : s->writes) {
         bool l = landed(w);
@@ -197,12 +219,20 @@ void settle_shop_step() {
         if (w.file == s->stock_file) stock = stock || l;
         if (w.file == inventory_name) inventory = inventory || l;
     }
-    // The price paid or the offer received: the step is completed (a bought item that had not
-    // reached the inventory yet is put there). Else what landed goes back.
-    if (paid && s->buying && !inventory) move_in_inventory(*s, false);
-    if (!paid) {
+    if (s->kind == step_kind::read) {
+        // The letter's amounts on file: its message is marked in the mailbox as it was then
+        // (the same inode; a rewrite of it that landed, or its erasure, had marked it already).
+        std::optional<file_stamp> box = stamp_of(s->mailbox);
+        if (paid && box && box->inode == s->mailbox_inode && s->message_at < box->size &&
+            !overwrite_byte(s->mailbox, s->message_at, mail_read_mark))
+            file_write_failed(s->mailbox);
+    } else if (paid && buying && !inventory) {
+        // The price paid or the offer received: the step is completed (a bought item that had
+        // not reached the inventory yet is put there). Else what landed goes back.
+        move_in_inventory(*s, false);
+    } else if (!paid) {
         if (stock) return_one_to_stock(s->stock_file, s->item.name.view(), s->item.script_id.view(), s->item.cost);
-        if (inventory) move_in_inventory(*s, s->buying);
+        if (inventory) move_in_inventory(*s, buying);
     }
     debug_log("FORCE:" + note + (paid ? " completed" : " undone") + " for " + cur_char->name.str());
     erase_file(note);

@@ -370,4 +370,13 @@ bool replace_file(const std::string& from, const std::string& to) {
 }
 
 void set_write_watch(write_watch_fn watch) { write_watch = watch; }
+
+bool overwrite_byte(const std::string& name, std::int64_t offset, char byte) {
+    watch_write(name);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
+    bool ok = fd >= 0 && ::pwrite(fd, &byte, 1, static_cast<off_t>(offset)) == 1 && ::fdatasync(fd) == 0;
+    if (fd >= 0 && ::close(fd) != 0) ok = false;
+    return ok;
+}
+
 void set_rename_watch(rename_watch_fn watch) { rename_watch = std::move(watch); }

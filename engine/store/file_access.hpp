@@ -131,6 +131,11 @@ void file_write_failed(const std::string& name);
 // file_write_failed(to).
 bool replace_file(const std::string& from, const std::string& to);
 
+// Overwrites the byte at offset of the file in place, on disk before it returns: a mark that
+// leaves the file's other bytes and its inode as they were. A write of a game file like the
+// others (the write watch below). False when the file cannot be opened or written.
+bool overwrite_byte(const std::string& name, std::int64_t offset, char byte);
+
 // Called in every rewrite once its temporary file is complete, just before the rename over the
 // file (name, the temporary file's name), and again with an empty temporary name when that
 // rename or the write failed: a kill after the first call and before the rename leaves the

@@ -186,6 +186,8 @@ void add_desc_to_file(std::string& file_image, const text_list& list) {
 
 std::string mailbox_file_name(std::int16_t number) { return "user" + zero_pad(number, 4) + ".dat"; }
 
+std::string mailbox_temp_name(std::int16_t number) { return "user" + zero_pad(number, 4) + ".tmp"; }
+
 std::string mail_safe_line(std::string_view line) {
     std::string out = controls_to_dots(line);
     if (!out.empty() && (out[0] == '#' || out[0] == '~')) out.insert(0, " ");

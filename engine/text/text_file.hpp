@@ -112,6 +112,13 @@ mail_delivery deliver_player_mail(std::int16_t number, const text_list& list);
 std::string mail_safe_line(std::string_view line);
 // "user" + the player number zero-padded to four digits + ".dat".
 std::string mailbox_file_name(std::int16_t number);
+// "user" + the player number zero-padded to four digits + ".tmp": a mailbox being read.
+std::string mailbox_temp_name(std::int16_t number);
+// A message of a mailbox being read whose command lines have been carried out: its first byte
+// (the "#" of its header, or its first command line when it has none) is overwritten with
+// this mark, and the reading skips it up to the next header. A player's text can never begin
+// a line with it (mail_safe_line), so only the reader sets it.
+constexpr char mail_read_mark = '\x01';
 
 // Reads the file three characters at a time (line ends skipped) and returns the number the
 // last group spells; 0 when it is no number or the file is missing.

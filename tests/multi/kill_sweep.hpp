@@ -151,7 +151,8 @@ struct operation {
     // killed when another node than the typing one is ended).
     std::function<void(trial&)> lead_up;
     // What else holds once the killed game has ended by the signal, at a moment or at the
-    // end of the work (may be empty).
+    // end of the work (may be empty); before the sums, so that it may log on again and settle
+    // what a kill left.
     std::function<void(trial&, int signal, bool at_the_end)> check;
     // The other callers' ends, before the sums are taken (may be empty).
     std::function<void(trial&)> wind_down;
@@ -222,6 +223,7 @@ inline void sweep(const operation& op, int sig, const std::string& layout) {
         trial t(layout);
         end = run_trial(op, sig, k, t);
         if (end == trial_end::broken) return;
+        if (op.check) op.check(t, sig, end == trial_end::at_the_end);
         realm_tally after = tally_of(t.game.path());
         EXPECT_LE(after.gold, before.gold);
         if (op.keeps_gold) {
@@ -229,7 +231,6 @@ inline void sweep(const operation& op, int sig, const std::string& layout) {
         }
         EXPECT_LE(after.gems, before.gems);
         EXPECT_LE(after.items, before.items);
-        if (op.check) op.check(t, sig, end == trial_end::at_the_end);
         landed.emplace_back(at, after);
     }
     ASSERT_EQ(end, trial_end::at_the_end) << op.name << ": the work never reached its end";

@@ -249,10 +249,27 @@ const operation operations[] = {
          // Dora's gold, sent to Bess in a letter that Bess reads in the town square.
          bess_at([](const std::string& name, std::string& r) { if (name == "DORA") set32(r, gold_at, 2000 - 777); },
                  {}, "c", "[ Hit any key ]")(t);
+         // A longer letter after it: the gift is marked read in place.
          write_file(t.game.file(mailbox_file_name(static_cast<std::int16_t>(le_at(t.stored("BESS"), 62, 2)))),
-                    "#0000 `%System Message\n  A gift.\n~\nADD GLD 777\n");
+                    "#0000 `%System Message\n  A gift.\n~\nADD GLD 777\n#0000 `%System Message\n  " +
+                        std::string(60, 'x') + "\n~\n");
      },
-     [](trial& t, int, bool at_the_end) { EXPECT_TRUE(!at_the_end || gold_of(t, "BESS") == 5777); }, {}, true},
+     // Killed, Bess logs on again and reads what is left: the gift is hers exactly once.
+     [](trial& t, int sig, bool at_the_end) {
+         if (sig == SIGKILL && !at_the_end) {
+             caller& b = t.start(1);
+             two_node::log_on(b, "Anna Berg");
+             for (auto [keys, wanted] :
+                  {std::pair{"x", "Selection : "}, {"E", "You have already been on today."}, {"", "[HIT ANY KEY]"},
+                   {"x", "[ Hit any key ]"}})
+                 b.type(keys, wanted);
+             ASSERT_TRUE(two_node::drive({&b}, {}, [&] { return b.text().ends_with("Command  : "); }))
+                 << b.text().substr(b.read_up_to);
+             ASSERT_EQ(two_node::leave(b), 0);
+         }
+         EXPECT_TRUE((sig != SIGKILL && !at_the_end) || gold_of(t, "BESS") == 5777) << gold_of(t, "BESS");
+     },
+     {}, true},
     {"a take from the guild treasury",
      bess_at({},
              {{"g", "Command? [L] : "}, {"e", "Command? [L] : "}, {"g", "Command? [L] : "}, {"4", "take? : "},

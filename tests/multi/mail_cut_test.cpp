@@ -2,7 +2,9 @@
 // command line runs exactly once and every message is shown.
 #include <gtest/gtest.h>
 
+#include "engine/rules/shop_step.hpp"
 #include "engine/store/data_files.hpp"
+#include "engine/store/file_access.hpp"
 #include "multi/mail.hpp"
 #include "multi_state.hpp"
 #include "support/child.hpp"
@@ -53,5 +55,26 @@ TEST_F(mail_cut, every_command_runs_once_and_every_message_is_shown_wherever_the
         EXPECT_FALSE(mail_waiting());
         EXPECT_EQ(bank_in_file() - bank_before, (1 << messages) - 1);
         for (int m = 0; m < messages; ++m) EXPECT_NE(shown.find("body" + std::to_string(m)), std::string::npos) << m;
+    }
+}
+
+TEST_F(mail_cut, a_reading_killed_between_its_writes_is_settled_at_log_on) {
+    // The gift's write of "players.dat" landed (its temporary file gone) or not (still there).
+    for (bool landed : {true, false}) {
+        SCOPED_TRACE(landed);
+        write_file("user0001.tmp", "#0000 Notice\ngift\n~\nADD GLD 777\n");
+        write_file(".players.dat.9.tmp", "");
+        cur_char->gold = landed ? 1577 : 800;
+        save();
+        std::string note = "STEP 1\nREAD\n1 " + std::to_string(cur_char->created_time) + "\nuser0001.tmp\n0 " +
+                           std::to_string(stamp_of("user0001.tmp")->inode) + "\nplayers.dat .players.dat.9.tmp " +
+                           std::to_string(stamp_of(".players.dat.9.tmp")->inode) + "\n";
+        if (landed) erase_file(".players.dat.9.tmp");
+        write_file("step0001.dat", note);
+        settle_step();
+        EXPECT_EQ(read_file("user0001.tmp")[0], landed ? '\x01' : '#');
+        read_rest();
+        EXPECT_EQ(file_chars()[0].gold, 1577);
+        EXPECT_FALSE(file_present("step0001.dat") || file_present(".players.dat.9.tmp"));
     }
 }
