@@ -30,7 +30,8 @@ void read_mail();
 
 // Carries out one command line of a mailbox for the playing character. RESPONSE is the
 // reader's business and is not handled here. True when the line was a command (REFRESH,
-// ADD or SET with a known statistic); unknown words and mnemonics do nothing.
+// ADD or SET with a known statistic); unknown words and mnemonics do nothing. Runs under the
+// hold of the message's reading, which writes "players.dat" once after its commands.
 bool run_mail_command(std::string_view line);
 
 // The most lines a player types into one letter.

@@ -34,11 +34,10 @@ void charge(std::int64_t amount) {
     write_own_inventory();
 }
 
-// Bank gold is changed in "players.dat" at once, under the hold, so that a deposit or a
-// transfer made on another node meanwhile is not lost.
-void bank(std::int64_t amount) {
-    update_under_hold([amount] { add_bank_gold(me(), amount); });
-}
+// A message's commands run under the hold of its reading, whose one write of "players.dat"
+// merges the bank gold as a difference: a deposit made on another node meanwhile stays, and
+// the reading lands whole or not at all.
+void bank(std::int64_t amount) { add_bank_gold(me(), amount); }
 
 const mail_stat mail_stats[] = {
     {"ATT", "^CS03", [](std::int64_t a) { add_attack_value(me(), a); }, [] { return std::int64_t(me().attack); }},
@@ -102,8 +101,9 @@ bool run_mail_command(std::string_view line) {
     if (command == "ADD") {
         stat->add(n);
     } else if (target == "BNK" || target == "^CS19") {
-        // The current bank gold is the one in "players.dat", read under the hold.
-        update_under_hold([n] { add_bank_gold(me(), n - me().bank_gold); });
+        // The current bank gold is the one in "players.dat", read under the reading's hold.
+        refresh_char_file();
+        add_bank_gold(me(), n - me().bank_gold);
     } else {
         if (!stat->current) return false;
         stat->add(n - stat->current());

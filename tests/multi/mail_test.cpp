@@ -141,16 +141,16 @@ TEST_F(mail, charge_lines_act_on_the_equipped_items_and_their_file) {
     EXPECT_EQ(images, expected);
 }
 
-TEST_F(mail, bank_lines_change_players_dat_at_once_over_another_nodes_deposit) {
-    // Another node raised the bank gold meanwhile.
+TEST_F(mail, bank_lines_land_in_the_readings_one_write_over_another_nodes_deposit) {
+    // Another node raised the bank gold meanwhile; the reading runs its lines under its hold.
     std::vector<character_record> recs = file_chars();
     for (character_record& c : recs)
         if (c.number == 1) c.bank_gold = 1500;
     put_chars(recs);
-    EXPECT_TRUE(run_mail_command("ADD BNK 100"));
+    update_under_hold([] { EXPECT_TRUE(run_mail_command("ADD BNK 100")); });
     EXPECT_EQ(cur_char->bank_gold, 1600);
     EXPECT_EQ(anna_in_file().bank_gold, 1600);
-    EXPECT_TRUE(run_mail_command("SET ^CS19 50"));
+    update_under_hold([] { EXPECT_TRUE(run_mail_command("SET ^CS19 50")); });
     EXPECT_EQ(anna_in_file().bank_gold, 50);
 }
 
