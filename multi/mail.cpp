@@ -173,6 +173,117 @@ shop_step reading_step(const aside_file& on_disk, std::size_t from) {
 }
 
 bool starts_with(const text_line& line, char c) { return !line.empty() && line.view()[0] == c; }
+
+// A reading under way: the mailbox's lines, the aside file as it stands on disk, and where
+// the reading is in them.
+struct mail_reading {
+    std::vector<text_line> lines;
+    aside_file on_disk;
+    bool in_body = false;       // between a header and its "~"
+    bool first = true;          // no message shown since the last key wait
+    bool ran_commands = false;  // a message's reply line was reached
+    std::size_t header = 0;     // the header of the message read (lines.size(): none)
+    std::size_t i = 0;          // the next line
+};
+
+// The kinds of a mailbox line, in the order they are told apart.
+enum class line_kind { read_mark, header, text_end, body, blank, commands };
+
+line_kind kind_of(const mail_reading& r) {
+    const text_line& line = r.lines[r.i];
+    if (starts_with(line, mail_read_mark)) return line_kind::read_mark;
+    if (starts_with(line, '#')) return line_kind::header;
+    if (starts_with(line, '~')) return line_kind::text_end;
+    if (r.in_body) return line_kind::body;
+    if (line.empty()) return line_kind::blank;
+    return line_kind::commands;
+}
+
+// A message carried out by a reading that was cut off: skipped up to the next header.
+void skip_read_message(mail_reading& r) {
+    for (++r.i; r.i < r.lines.size() && !starts_with(r.lines[r.i], '#'); ++r.i) {}
+    r.in_body = false;
+    r.header = r.lines.size();
+}
+
+// A message's header: after a key wait when a message was shown before it.
+void show_message_header(mail_reading& r) {
+    r.in_body = true;
+    r.header = r.i;
+    if (!r.first) {
+        hit_any_key();
+        write_line();
+        write_line();
+    }
+    r.first = false;
+    show_header(r.lines[r.i].view());
+    ++r.i;
+}
+
+void end_message_text(mail_reading& r) {
+    r.in_body = false;
+    write_line();
+    ++r.i;
+}
+
+void show_body_line(mail_reading& r) {
+    disp_line(r.lines[r.i].view());
+    ++r.i;
+}
+
+void skip_blank(mail_reading& r) { ++r.i; }
+
+// The command lines up to the next header, carried out with the character's write and the
+// message's mark as one noted step under the hold: the mark follows the write at once, a
+// hang-up waits for the hold's end, and a kill between the two is settled at the next log-on
+// (shop_step.hpp), so the letter's gold lands with its mark, neither lost nor carried out
+// twice by the next reading. Then the lines' screens: a "~" ends a line, a reply line offers
+// the reply.
+void run_command_lines(mail_reading& r) {
+    const std::vector<text_line>& lines = r.lines;
+    std::size_t end = r.i;
+    while (end < lines.size() && !starts_with(lines[end], '#')) ++end;
+    // What the message showed reaches the caller before it counts as read: a node cut
+    // off between the two never loses a message the caller did not see.
+    flush_output();
+    std::size_t from = r.header < r.i ? r.header : r.i;
+    noted_step(reading_step(r.on_disk, from), [&] {
+        bool changed = false;
+        for (std::size_t k = r.i; k < end; ++k)
+            if (!lines[k].empty() && !starts_with(lines[k], '~') && word_at(lines[k].view(), 1) != "RESPONSE")
+                changed = run_mail_command(lines[k].view()) || changed;
+        if (changed) write_char_file(true);
+        r.on_disk.done(lines, from, end);
+    });
+    for (; r.i < end; ++r.i) {
+        if (starts_with(lines[r.i], '~')) {
+            write_line();
+        } else if (word_at(lines[r.i].view(), 1) == "RESPONSE") {
+            r.first = true;
+            r.ran_commands = true;
+            offer_reply(lines, r.header);
+        }
+    }
+}
+
+using line_handler = void (*)(mail_reading& r);
+
+struct line_entry {
+    line_kind kind;
+    line_handler handler;
+};
+
+constexpr line_entry line_table[] = {
+    {line_kind::read_mark, skip_read_message}, {line_kind::header, show_message_header},
+    {line_kind::text_end, end_message_text},   {line_kind::body, show_body_line},
+    {line_kind::blank, skip_blank},            {line_kind::commands, run_command_lines},
+};
+
+line_handler handler_of(line_kind kind) {
+    for (const line_entry& e : line_table)
+        if (e.kind == kind) return e.handler;
+    return nullptr;
+}
 }  // namespace
 
 bool mail_waiting() {
@@ -207,79 +318,19 @@ void read_mail() {
     text_reader file(image);
     text_list list;
     read_text_lines(file, list);
-    std::vector<text_line> lines(list.begin(), list.end());
+    mail_reading r{{list.begin(), list.end()}, {aside, line_starts(image)}};
     deldesc(list);
-    aside_file on_disk{aside, line_starts(image)};
-    on_disk.at.resize(lines.size());
-    on_disk.at.push_back(image.size());
+    r.on_disk.at.resize(r.lines.size());
+    r.on_disk.at.push_back(image.size());
+    r.header = r.lines.size();
     image.clear();
 
     write_line();
     disp_line("`9  You are stopped with some important news.");
     write_line();
-    bool in_body = false, first = true, ran_commands = false;
-    std::size_t header = lines.size();
-    std::size_t i = 0;
-    while (i < lines.size()) {
-        const text_line& line = lines[i];
-        if (starts_with(line, mail_read_mark)) {
-            // Carried out by a reading that was cut off.
-            for (++i; i < lines.size() && !starts_with(lines[i], '#'); ++i) {}
-            in_body = false;
-            header = lines.size();
-        } else if (starts_with(line, '#')) {
-            in_body = true;
-            header = i;
-            if (!first) {
-                hit_any_key();
-                write_line();
-                write_line();
-            }
-            first = false;
-            show_header(line.view());
-            ++i;
-        } else if (starts_with(line, '~')) {
-            in_body = false;
-            write_line();
-            ++i;
-        } else if (in_body) {
-            disp_line(line.view());
-            ++i;
-        } else if (line.empty()) {
-            ++i;
-        } else {
-            // The command lines up to the next header, carried out with the character's write
-            // and the message's mark as one noted step under the hold: the mark follows the
-            // write at once, a hang-up waits for the hold's end, and a kill between the two is
-            // settled at the next log-on (shop_step.hpp), so the letter's gold lands with its
-            // mark, neither lost nor carried out twice by the next reading.
-            std::size_t end = i;
-            while (end < lines.size() && !starts_with(lines[end], '#')) ++end;
-            // What the message showed reaches the caller before it counts as read: a node cut
-            // off between the two never loses a message the caller did not see.
-            flush_output();
-            std::size_t from = header < i ? header : i;
-            noted_step(reading_step(on_disk, from), [&] {
-                bool changed = false;
-                for (std::size_t k = i; k < end; ++k)
-                    if (!lines[k].empty() && !starts_with(lines[k], '~') && word_at(lines[k].view(), 1) != "RESPONSE")
-                        changed = run_mail_command(lines[k].view()) || changed;
-                if (changed) write_char_file(true);
-                on_disk.done(lines, from, end);
-            });
-            for (; i < end; ++i) {
-                if (starts_with(lines[i], '~')) {
-                    write_line();
-                } else if (word_at(lines[i].view(), 1) == "RESPONSE") {
-                    first = true;
-                    ran_commands = true;
-                    offer_reply(lines, header);
-                }
-            }
-        }
-    }
-    if (!first) hit_any_key();
+    while (r.i < r.lines.size()) handler_of(kind_of(r))(r);
+    if (!r.first) hit_any_key();
     erase_file(aside);
-    if (ran_commands) write_char_file(true);
+    if (r.ran_commands) write_char_file(true);
     debug_leave("Leaving read_mail");
 }
