@@ -5,9 +5,9 @@
 #include <fcntl.h>
 #include <fstream>
 #include <string>
-#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "door/door.hpp"
 #include "engine/script/items_init.hpp"

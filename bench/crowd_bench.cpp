@@ -30,8 +30,8 @@ std::string game_program() {
 }
 
 struct node_end {
-    int code = -1;   // exit status, or 128 + the signal
-    double ms = 0;   // from the start to the end of the process
+    int code = -1;  // exit status, or 128 + the signal
+    double ms = 0;  // from the start to the end of the process
 };
 
 // Starts the nodes 1..n (node i plays character i) held at a gate, opens the gate and
@@ -48,7 +48,8 @@ std::vector<node_end> run_nodes(const std::string& dir, int first, int n) {
             if (chdir(dir.c_str()) != 0) _exit(120);
             std::string keys = "CALLER NUMBER" + std::to_string(node) + "\rxExxxxxxxxxxLY";
             bench::type_ahead(keys);
-            int out = open(std::getenv("QV_CROWD_OUT") ? std::getenv("QV_CROWD_OUT") : "/dev/null", O_WRONLY | O_CREAT | O_APPEND, 0644);
+            int out = open(std::getenv("QV_CROWD_OUT") ? std::getenv("QV_CROWD_OUT") : "/dev/null",
+                           O_WRONLY | O_CREAT | O_APPEND, 0644);
             dup2(out, 1);
             dup2(out, 2);
             close(out);
@@ -112,9 +113,10 @@ int main(int argc, char** argv) {
             else if (e.code != 0)
                 ++other;
         }
-        std::printf("  %3d nodes: session %6.0f ms median (alone %4.0f ms); wait median %6.0f, 95%% %6.0f, max %6.0f ms;"
-                    " thrown out %d, other ends %d\n",
-                    n, at(session, 0.5), lone[0].ms, at(wait, 0.5), at(wait, 0.95), at(wait, 1.0), thrown_out, other);
+        std::printf(
+            "  %3d nodes: session %6.0f ms median (alone %4.0f ms); wait median %6.0f, 95%% %6.0f, max %6.0f ms;"
+            " thrown out %d, other ends %d\n",
+            n, at(session, 0.5), lone[0].ms, at(wait, 0.5), at(wait, 0.95), at(wait, 1.0), thrown_out, other);
         std::fflush(stdout);
     }
     return 0;

@@ -43,8 +43,8 @@ struct tally {
 };
 
 bool counting = false;
-tally now_tally;      // from the start of the log-on
-tally at_square;      // when the square reads its first command key (L)
+tally now_tally;  // from the start of the log-on
+tally at_square;  // when the square reads its first command key (L)
 bool square_reached = false;
 int report_fd = -1;
 
@@ -184,8 +184,9 @@ session one_session(int count) {
     double whole = whole_ms(u.ru_utime) + whole_ms(u.ru_stime);
     s.log_on = sq;
     s.log_on.cpu_ms = sq.cpu_ms - start;
-    s.leaving = {end.reads - sq.reads, end.read_bytes - sq.read_bytes, end.writes - sq.writes,
-                 end.written_bytes - sq.written_bytes, end.holds - sq.holds, whole - sq.cpu_ms};
+    s.leaving = {end.reads - sq.reads,   end.read_bytes - sq.read_bytes,
+                 end.writes - sq.writes, end.written_bytes - sq.written_bytes,
+                 end.holds - sq.holds,   whole - sq.cpu_ms};
     s.ok = true;
     return s;
 }
@@ -223,8 +224,9 @@ double floor_ms(int count) {
 
 std::string line_of(const tally& t, long size) {
     char buf[200];
-    std::snprintf(buf, sizeof buf, "read %ld x (%6.2f MB), written %ld x (%6.2f MB), %ld holds; file %.2f MB; %6.1f ms cpu",
-                  t.reads, t.read_bytes / 1e6, t.writes, t.written_bytes / 1e6, t.holds, size / 1e6, t.cpu_ms);
+    std::snprintf(buf, sizeof buf,
+                  "read %ld x (%6.2f MB), written %ld x (%6.2f MB), %ld holds; file %.2f MB; %6.1f ms cpu", t.reads,
+                  t.read_bytes / 1e6, t.writes, t.written_bytes / 1e6, t.holds, size / 1e6, t.cpu_ms);
     return buf;
 }
 }  // namespace

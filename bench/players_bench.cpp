@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <fcntl.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -65,8 +65,8 @@ void big_file(int pause) {
     t = clock_type::now();
     write_char_file(true);
     double write_refresh = ms_since(t);
-    std::printf("  pause %3d ms: load %7.1f ms, write %7.1f ms, write with refresh %7.1f ms\n", pause, load,
-                write, write_refresh);
+    std::printf("  pause %3d ms: load %7.1f ms, write %7.1f ms, write with refresh %7.1f ms\n", pause, load, write,
+                write_refresh);
 }
 
 int contention(int pause, int seconds) {
@@ -111,8 +111,8 @@ int contention(int pause, int seconds) {
     long from_file = 0;
     for (const auto& c : back)
         if (c.number >= 1 && c.number <= 8) from_file += c.gold;
-    std::printf("  pause %3d ms: %ld saves in %d s by 8 nodes = %.1f saves/s (%d nodes ended with code 13)\n",
-                pause, from_file, seconds, double(from_file) / seconds, failed);
+    std::printf("  pause %3d ms: %ld saves in %d s by 8 nodes = %.1f saves/s (%d nodes ended with code 13)\n", pause,
+                from_file, seconds, double(from_file) / seconds, failed);
     return total;
 }
 }  // namespace

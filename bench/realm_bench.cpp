@@ -197,7 +197,10 @@ std::string leave_line(const figures& f) {
 // A case that reports a line: what body returns.
 std::string reported(int count, int guilds, const std::function<std::string()>& body) {
     std::string report;
-    return in_realm(count, guilds, [&](int fd) { send(fd, body()); }, report) ? report : "FAILED";
+    return in_realm(
+               count, guilds, [&](int fd) { send(fd, body()); }, report)
+               ? report
+               : "FAILED";
 }
 
 // The guild rankings screen, least of 5, with the lists loaded.
@@ -310,8 +313,10 @@ int main(int argc, char** argv) {
     std::printf("A realm that has grown:\n");
     run("leaving among 10,000", [] { return leave_line(least_of_5([] { return leave_once(10000, 0); })); });
     run("leaving among 30,000", [] { return leave_line(least_of_5([] { return leave_once(30000, 0); })); });
-    run("leaving among 10,000, 1,000 guilds", [] { return leave_line(least_of_5([] { return leave_once(10000, 1000); })); });
-    run("leaving among 10,000, 3,000 guilds", [] { return leave_line(least_of_5([] { return leave_once(10000, 3000); })); });
+    run("leaving among 10,000, 1,000 guilds",
+        [] { return leave_line(least_of_5([] { return leave_once(10000, 1000); })); });
+    run("leaving among 10,000, 3,000 guilds",
+        [] { return leave_line(least_of_5([] { return leave_once(10000, 3000); })); });
     run("guild rankings, 1,000 guilds among 10,000", [] { return rankings_screen(10000, 1000); });
     run("guild rankings, 3,000 guilds among 10,000", [] { return rankings_screen(10000, 3000); });
     run("a news item to 10,000 items", [] { return news_item(10000); });

@@ -88,7 +88,8 @@ long file_bytes_written(const std::string& out_file) {
 
 // Runs the case in a child in a fresh game directory (a copy of the default data when
 // with_data); the case prints its own line.
-void run_case(const char* title, bool with_data, const std::function<void(counted_pauses&, clock_type::time_point&)>& prepare,
+void run_case(const char* title, bool with_data,
+              const std::function<void(counted_pauses&, clock_type::time_point&)>& prepare,
               const std::function<std::string(counted_pauses&, clock_type::time_point)>& measured) {
     std::string dir = bench::make_scratch_dir("qvscale");
     if (dir.empty()) return;
@@ -163,69 +164,72 @@ void new_character_case(int count) {
 void maintenance_case(int count, bool online, int flag_sections) {
     std::string title = "maintenance, " + std::to_string(count) + (online ? " online" : " offline");
     if (flag_sections) title += ", " + std::to_string(flag_sections) + " flag sections";
-    run_case(title.c_str(), false,
-             [=](counted_pauses& p, clock_type::time_point& t) {
-                 bench::game_setup();
-                 stat_file("20000101");
-                 players_file(count, online);
-                 std::string flags = "@#FLAGS\n";
-                 for (int s = 0; s < flag_sections; ++s)
-                     flags += "@#QUEST" + std::to_string(s) + "\nSTEP 3 1\nDONE TRUE 2\nGONE -1 -1\n";
-                 flags += "@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
-                 rewrite_file(main_flag_file_name, flags);
-                 start(p, t);
-             },
-             [](counted_pauses& p, clock_type::time_point t) {
-                 auto_maintenance();
-                 return own_ms(p, t);
-             });
+    run_case(
+        title.c_str(), false,
+        [=](counted_pauses& p, clock_type::time_point& t) {
+            bench::game_setup();
+            stat_file("20000101");
+            players_file(count, online);
+            std::string flags = "@#FLAGS\n";
+            for (int s = 0; s < flag_sections; ++s)
+                flags += "@#QUEST" + std::to_string(s) + "\nSTEP 3 1\nDONE TRUE 2\nGONE -1 -1\n";
+            flags += "@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
+            rewrite_file(main_flag_file_name, flags);
+            start(p, t);
+        },
+        [](counted_pauses& p, clock_type::time_point t) {
+            auto_maintenance();
+            return own_ms(p, t);
+        });
 }
 
 void mail_case(int messages) {
-    run_case((std::to_string(messages) + " bank notices read").c_str(), false,
-             [messages](counted_pauses& p, clock_type::time_point& t) {
-                 bench::game_setup();
-                 stat_file("20991231");
-                 players_file(2, false);
-                 read_char_file();
-                 cur_char = char_num_ptr(1);
-                 std::string box;
-                 for (int m = 0; m < messages; ++m)
-                     box += "#0000 `%Bank Notice.\nYour account has earned interest!\n60 has been added to your account.\n~\n"
-                            "ADD BNK 60\nREFRESH\n";
-                 rewrite_file(mailbox_file_name(1), box);
-                 bench::type_ahead(std::string(messages + 10, 'x'));
-                 p.real = false;  // a hold check for every deposit
-                 start(p, t);
-             },
-             [](counted_pauses& p, clock_type::time_point t) {
-                 long before = file_bytes_written(".screen");
-                 read_mail();
-                 long written = file_bytes_written(".screen") - before;
-                 char buf[64];
-                 std::snprintf(buf, sizeof buf, ", %.2f MB written", written / 1e6);
-                 return own_ms(p, t) + buf + ", bank " + std::to_string(cur_char->bank_gold);
-             });
+    run_case(
+        (std::to_string(messages) + " bank notices read").c_str(), false,
+        [messages](counted_pauses& p, clock_type::time_point& t) {
+            bench::game_setup();
+            stat_file("20991231");
+            players_file(2, false);
+            read_char_file();
+            cur_char = char_num_ptr(1);
+            std::string box;
+            for (int m = 0; m < messages; ++m)
+                box +=
+                    "#0000 `%Bank Notice.\nYour account has earned interest!\n60 has been added to your account.\n~\n"
+                    "ADD BNK 60\nREFRESH\n";
+            rewrite_file(mailbox_file_name(1), box);
+            bench::type_ahead(std::string(messages + 10, 'x'));
+            p.real = false;  // a hold check for every deposit
+            start(p, t);
+        },
+        [](counted_pauses& p, clock_type::time_point t) {
+            long before = file_bytes_written(".screen");
+            read_mail();
+            long written = file_bytes_written(".screen") - before;
+            char buf[64];
+            std::snprintf(buf, sizeof buf, ", %.2f MB written", written / 1e6);
+            return own_ms(p, t) + buf + ", bank " + std::to_string(cur_char->bank_gold);
+        });
 }
 
 void flags_case(int flags) {
-    run_case(("read back " + std::to_string(flags) + " flags").c_str(), false,
-             [flags](counted_pauses& p, clock_type::time_point& t) {
-                 bench::game_setup();
-                 std::string image = "@#FLAGS\n";
-                 for (int f = 0; f < flags; ++f) image += "FLAG" + std::to_string(f) + " " + std::to_string(f) + " 2\n";
-                 image += "@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
-                 rewrite_file(flag_file_name(1), image);
-                 start(p, t);
-             },
-             [flags](counted_pauses& p, clock_type::time_point t) {
-                 long wrong = 0;
-                 for (int f = 0; f < flags; ++f)
-                     if (return_flag("FLAG" + std::to_string(f), flag_file_name(1), flags_section_name) !=
-                         std::to_string(f))
-                         ++wrong;
-                 return own_ms(p, t) + (wrong ? ", " + std::to_string(wrong) + " WRONG" : std::string());
-             });
+    run_case(
+        ("read back " + std::to_string(flags) + " flags").c_str(), false,
+        [flags](counted_pauses& p, clock_type::time_point& t) {
+            bench::game_setup();
+            std::string image = "@#FLAGS\n";
+            for (int f = 0; f < flags; ++f) image += "FLAG" + std::to_string(f) + " " + std::to_string(f) + " 2\n";
+            image += "@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n";
+            rewrite_file(flag_file_name(1), image);
+            start(p, t);
+        },
+        [flags](counted_pauses& p, clock_type::time_point t) {
+            long wrong = 0;
+            for (int f = 0; f < flags; ++f)
+                if (return_flag("FLAG" + std::to_string(f), flag_file_name(1), flags_section_name) != std::to_string(f))
+                    ++wrong;
+            return own_ms(p, t) + (wrong ? ", " + std::to_string(wrong) + " WRONG" : std::string());
+        });
 }
 
 void log_on_case(int count) {

@@ -17,9 +17,9 @@ constexpr int value_column = 28;  // where each row's value (and its field) star
 constexpr int prompt_row = 17;
 
 // Type 9 reads DORINFO1.DEF whatever the node: it is shown by the file it reads.
-const char* const software_labels[16] = {"",         "Local",       "N/A",      "QuickBBS",     "PCBoard v12", "WWIV BBS",
-                                         "PCBoard v15", "RBBS",     "Phoenix",  "DORINFO1.DEF", "PCBoard v14", "DOOR.SYS",
-                                         "Spitfire", "2AM",         "TRIBBS",   "SRDOOR"};
+const char* const software_labels[16] = {
+    "",        "Local",        "N/A",         "QuickBBS", "PCBoard v12", "WWIV BBS", "PCBoard v15", "RBBS",
+    "Phoenix", "DORINFO1.DEF", "PCBoard v14", "DOOR.SYS", "Spitfire",    "2AM",      "TRIBBS",      "SRDOOR"};
 const char* const fossil_labels[3] = {"Internal Com Routines", "Regular Fossil Driver", "Extended Fossil Driver"};
 constexpr std::int32_t baud_choices[6] = {2400, 9600, 14400, 19200, 38400, 57600};
 constexpr int pick_column_width = 30;
@@ -51,10 +51,9 @@ std::string item_value(int item) {
 }
 
 const char* const item_labels[item_count] = {
-    "Sysop Name             : ", "BBS Network Address    : ", "Net Mail Directory     : ",
-    "BBS Software           : ", "Drop file path         : ", "Internal Com/Fossil    : ",
-    "Com port               : ", "Locked Baud Rate       : ", "Modify Com port settings",
-    "Return to Main Menu"};
+    "Sysop Name             : ", "BBS Network Address    : ", "Net Mail Directory     : ", "BBS Software           : ",
+    "Drop file path         : ", "Internal Com/Fossil    : ", "Com port               : ", "Locked Baud Rate       : ",
+    "Modify Com port settings",  "Return to Main Menu"};
 
 void draw_setup(const cursor_menu& menu) {
     clear_console();
@@ -175,7 +174,8 @@ void pick_port() {
 
 void pick_baud() {
     std::vector<std::string> lines;
-    for (int i = 0; i < 6; ++i) lines.push_back("`3" + std::to_string(i + 1) + "`9) " + std::to_string(baud_choices[i]));
+    for (int i = 0; i < 6; ++i)
+        lines.push_back("`3" + std::to_string(i + 1) + "`9) " + std::to_string(baud_choices[i]));
     lines.push_back("`37`9) Other");
     lines.push_back("`38`9) Port not Locked.");
     show_choices(lines, 4);  // eight choices in two columns of four
@@ -204,7 +204,8 @@ void modify_ports() {
     std::string text;
     if (ask(prompt_row + 1, "`9Address for Port " + number + " : `%", text, 4)) {
         std::string hex = trim_trailing(trim_leading(text));
-        bool ok = !hex.empty() && hex.size() <= 4 && hex.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+        bool ok =
+            !hex.empty() && hex.size() <= 4 && hex.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
         if (ok)
             door_cfg.port_address[n] = static_cast<std::uint16_t>(std::stoul(hex, nullptr, 16));
         else if (!hex.empty())

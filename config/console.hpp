@@ -18,8 +18,8 @@
 // ---- Keys of the local console ----
 // Reads one key from the local console (standard input). A terminal's key sequence sets
 // extended and gives its code (door/keys.hpp: arrows 72, 80, 75, 77, Home 71, End 79,
-// Insert 82, Delete 83, Ctrl+Left 115, Ctrl+Right 116); other sequences are dropped. A lone ESC is 27, DEL is 8 (Backspace), LF is 13 (Enter); once the
-// input has ended every call gives Escape (27).
+// Insert 82, Delete 83, Ctrl+Left 115, Ctrl+Right 116); other sequences are dropped. A lone ESC is 27, DEL is 8
+// (Backspace), LF is 13 (Enter); once the input has ended every call gives Escape (27).
 char read_key_ext(bool& extended);
 // Forgets the end of input and any byte read ahead (a new standard input, in tests).
 void reset_console_keys();

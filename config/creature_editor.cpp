@@ -22,19 +22,43 @@ constexpr int race_page_size = 12;
 constexpr std::int16_t most_points = 32000;
 
 enum creature_item {
-    level_item = 1, name_item, hit_points_item, attack_item, defense_item, shield_item, weapon_item, armour_item,
-    gold_item, experience_item, race_item, verification_item, death_item, add_item, delete_item, print_item,
+    level_item = 1,
+    name_item,
+    hit_points_item,
+    attack_item,
+    defense_item,
+    shield_item,
+    weapon_item,
+    armour_item,
+    gold_item,
+    experience_item,
+    race_item,
+    verification_item,
+    death_item,
+    add_item,
+    delete_item,
+    print_item,
     return_item
 };
 constexpr int item_count = return_item;
 
-const char* const item_labels[item_count] = {
-    "`3  Level             : `%", "`3  Name              : `%", "`3  Hit Points        : `%",
-    "`3  Attack            : `%", "`3  Defense           : `%", "`3  Damage Resistance : `%",
-    "`3  Weapon Name       : `%", "`3  Armor Name        : `%", "`3  Gold              : `%",
-    "`3  Experience        : `%", "`3  Race              : `%", "`3  Verification #    : `%",
-    "`3  `9\"`7",                 "`3  Add a New Creature",     "`4  Delete This Creature",
-    "`@  Print This Creature File", "`#  Return to Previous Menu"};
+const char* const item_labels[item_count] = {"`3  Level             : `%",
+                                             "`3  Name              : `%",
+                                             "`3  Hit Points        : `%",
+                                             "`3  Attack            : `%",
+                                             "`3  Defense           : `%",
+                                             "`3  Damage Resistance : `%",
+                                             "`3  Weapon Name       : `%",
+                                             "`3  Armor Name        : `%",
+                                             "`3  Gold              : `%",
+                                             "`3  Experience        : `%",
+                                             "`3  Race              : `%",
+                                             "`3  Verification #    : `%",
+                                             "`3  `9\"`7",
+                                             "`3  Add a New Creature",
+                                             "`4  Delete This Creature",
+                                             "`@  Print This Creature File",
+                                             "`#  Return to Previous Menu"};
 
 struct realm_choice {
     const char* line;
@@ -105,8 +129,8 @@ void draw_creature(const std::string& stem, const creature_list& list, const mon
         goto_xy_console(1, first_item_row + item - 1);
         bool shows_value = item <= death_item && m;
         // Values as they are; the death text between its quotes, cut to the row.
-        print_labelled(item_labels[item - 1], shows_value ? item_value(*m, item).substr(0, item == death_item ? 75 : 80)
-                                                          : std::string());
+        print_labelled(item_labels[item - 1],
+                       shows_value ? item_value(*m, item).substr(0, item == death_item ? 75 : 80) : std::string());
         if (item == death_item) print_text("`9\"");
     }
     draw_menu_arrow(menu);
@@ -301,9 +325,9 @@ std::string creature_stem_refusal(std::string_view typed) {
     if (stem.empty()) return "`4A creature file needs a name.";
     if (stem.find('/') != std::string::npos || stem.find("..") != std::string::npos)
         return "`4A creature file stays in the game directory: no \"/\" or \"..\".";
-    static const char* const own_files[] = {"players", "guilds", "quorstat", "items",   "weapons", "armors",
-                                            "shields", "races",  "mainflag", "quortext", "quorvath", "events",
-                                            "exmods",  "hold"};
+    static const char* const own_files[] = {"players",  "guilds",  "quorstat", "items",    "weapons",
+                                            "armors",   "shields", "races",    "mainflag", "quortext",
+                                            "quorvath", "events",  "exmods",   "hold"};
     bool own = std::find(std::begin(own_files), std::end(own_files), stem) != std::end(own_files) ||
                (is_number_stem(stem, "news", 1) && stem.back() <= '7');
     for (const char* prefix : {"user", "flag", "invt", "hall"}) own = own || is_number_stem(stem, prefix, 4);
@@ -362,8 +386,9 @@ void write_creature_file(const creature_list& list, const std::string& stem) {
 }
 
 std::string print_creature_list(const creature_list& list) {
-    std::string out = "\f      Lv.   Name                 HP   Attack  Defense  Shield  Verification\n"
-                      "      ---------------------------------------------------------------------\n";
+    std::string out =
+        "\f      Lv.   Name                 HP   Attack  Defense  Shield  Verification\n"
+        "      ---------------------------------------------------------------------\n";
     bool first = true;
     std::int16_t level = 0;
     for (const monster_record& m : list) {

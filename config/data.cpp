@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 #include <functional>
+#include <unistd.h>
 #include <utility>
 
 #include "config/console.hpp"
@@ -37,8 +37,8 @@ void default_stats() {
 
 void file_busy_wait(const std::string& name, int& result) {
     auto blue_line = [](std::string_view text) { print_line("`9" + std::string(text)); };
-    file_available_console(name, result,
-                           {" already open : `4HOLD", " file stuck `4OPEN`9, Please inform SysOp", exit_stuck, blue_line});
+    file_available_console(
+        name, result, {" already open : `4HOLD", " file stuck `4OPEN`9, Please inform SysOp", exit_stuck, blue_line});
 }
 
 bool file_there(const std::string& name) {

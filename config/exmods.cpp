@@ -17,9 +17,9 @@ constexpr int prompt_row = 23;
 constexpr int desc_edit_first_row = 3, desc_edit_last_row = 22;
 enum exmod_item { name_item = 1, command_item, desc_item, install_item, remove_item, leave_item };
 
-const char* const item_labels[] = {"`3  Module Name         `%: ", "`3  Command Line        `%: ",
-                                   "`3  Description         `%: See Below", "`@  Install a new ExMod",
-                                   "`4  Remove this ExMod", "`#  Return to Previous Menu"};
+const char* const item_labels[] = {
+    "`3  Module Name         `%: ", "`3  Command Line        `%: ", "`3  Description         `%: See Below",
+    "`@  Install a new ExMod",      "`4  Remove this ExMod",        "`#  Return to Previous Menu"};
 // The name's and command line's field: its first quote stands on the blank after the label's
 // colon, so the text stays where the value was drawn.
 const int value_column = static_cast<int>(strip_codes(item_labels[0]).size());
@@ -29,8 +29,8 @@ void draw_browser(std::list<exmod_entry>& list, int current, const cursor_menu& 
     clear_console();
     frame_line("`!   ExMod Maintenance");
     print_line("`4Use the Left and Right Arrow Keys to Change Modules  `0   Editing \"EXMODS.DAT\"");
-    print_line("`2 On ExMods # : " + int_to_str(e ? current : 0) + "      `2Total ExMods : " +
-               int_to_str(static_cast<std::int64_t>(list.size())));
+    print_line("`2 On ExMods # : " + int_to_str(e ? current : 0) +
+               "      `2Total ExMods : " + int_to_str(static_cast<std::int64_t>(list.size())));
     for (int item = name_item; item <= leave_item; ++item) {
         goto_xy_console(1, first_item_row + item - 1);
         std::string value;
@@ -208,7 +208,8 @@ void exmod_maintenance() {
         char k = get_key(extended);
         int count = static_cast<int>(list.size());
         if (extended && (k == key_left || k == key_right)) {
-            if (count > 0) current = k == key_left ? (current > 1 ? current - 1 : count) : (current < count ? current + 1 : 1);
+            if (count > 0)
+                current = k == key_left ? (current > 1 ? current - 1 : count) : (current < count ? current + 1 : 1);
             continue;
         }
         menu_input in = cursor_menu_apply(menu, k, extended);

@@ -39,12 +39,20 @@ void field_key(field_state& f, char key, bool extended) {
     std::size_t at = f.cursor - 1;  // index under the cursor; len when after the text
     if (extended) {
         switch (key) {
-        case key_left: if (f.cursor > 1) --f.cursor; break;
-        case key_right: if (f.cursor <= len) ++f.cursor; break;
+        case key_left:
+            if (f.cursor > 1) --f.cursor;
+            break;
+        case key_right:
+            if (f.cursor <= len) ++f.cursor;
+            break;
         case key_home: f.cursor = 1; break;
         case key_end: f.cursor = len + 1; break;
-        case key_insert: if (len < f.max_length) f.text.insert(at, 1, ' '); break;
-        case key_delete: if (at < len) f.text.erase(at, 1); break;
+        case key_insert:
+            if (len < f.max_length) f.text.insert(at, 1, ' ');
+            break;
+        case key_delete:
+            if (at < len) f.text.erase(at, 1);
+            break;
         case key_ctrl_left:
             f.text.erase(0, at);
             f.cursor = 1;

@@ -48,7 +48,7 @@ const forest_row original_forest[] = {
      "You wrap a cord around the Fairy's arms and throw it in a lake.", 80, 20, 25},
 };
 
-constexpr std::int32_t tier_prices[equipment_tiers] = {100,    550,    1500,    3125,    6250,    12500,   25000,
+constexpr std::int32_t tier_prices[equipment_tiers] = {100,    550,    1500,   3125,    6250,    12500,   25000,
                                                        100000, 400000, 800000, 1600000, 3200000, 6400000, 12800000};
 
 struct tier_row {
@@ -57,25 +57,52 @@ struct tier_row {
 };
 
 const tier_row weapon_tiers[equipment_tiers] = {
-    {"Stick", 2},          {"Staff", 4},          {"Dagger", 6},
-    {"Stiletto", 9},       {"Short Sword", 14},   {"Long Sword", 21},
-    {"Flamberge", 32},     {"Flying Axe", 48},    {"Singing Sword", 72},
-    {"Golden Lyre of Death", 108}, {"Wand of Anhilliation", 162}, {"Wyvern's Magic Claws", 243},
-    {"Ray of the Gods", 365},      {"Armageddon Machine", 550},
+    {"Stick", 2},
+    {"Staff", 4},
+    {"Dagger", 6},
+    {"Stiletto", 9},
+    {"Short Sword", 14},
+    {"Long Sword", 21},
+    {"Flamberge", 32},
+    {"Flying Axe", 48},
+    {"Singing Sword", 72},
+    {"Golden Lyre of Death", 108},
+    {"Wand of Anhilliation", 162},
+    {"Wyvern's Magic Claws", 243},
+    {"Ray of the Gods", 365},
+    {"Armageddon Machine", 550},
 };
 const tier_row armour_tiers[equipment_tiers] = {
-    {"Tunic", 2},          {"Leather Vest", 4},   {"Leather Armor", 6},
-    {"Studded Armor", 9},  {"Chain Mail", 14},    {"Half Plate", 21},
-    {"Bracers of Defense", 32}, {"Full Plate", 48}, {"Enchanted Mail", 72},
-    {"Golden Armor of Ra", 108}, {"Merlynn's Suit", 162}, {"Wyvern's Magic Hide", 243},
-    {"Armor of the Gods", 365},  {"Armageddon Plate", 550},
+    {"Tunic", 2},
+    {"Leather Vest", 4},
+    {"Leather Armor", 6},
+    {"Studded Armor", 9},
+    {"Chain Mail", 14},
+    {"Half Plate", 21},
+    {"Bracers of Defense", 32},
+    {"Full Plate", 48},
+    {"Enchanted Mail", 72},
+    {"Golden Armor of Ra", 108},
+    {"Merlynn's Suit", 162},
+    {"Wyvern's Magic Hide", 243},
+    {"Armor of the Gods", 365},
+    {"Armageddon Plate", 550},
 };
 const tier_row shield_tiers[equipment_tiers] = {
-    {"Sleeve", 1},         {"Wrist Guard", 2},    {"Wooden Plank", 4},
-    {"Buckler", 7},        {"Small Shield", 10},  {"Large Shield", 13},
-    {"Great Shield", 16},  {"Levitating Shield", 19}, {"Ring/Damage Reducing", 22},
-    {"Golden Shield of Ra", 25}, {"Merlynn's Force Wall", 28}, {"Wyvern's Magic Wing", 31},
-    {"Shield of the Gods", 34},  {"Armageddon Shield", 37},
+    {"Sleeve", 1},
+    {"Wrist Guard", 2},
+    {"Wooden Plank", 4},
+    {"Buckler", 7},
+    {"Small Shield", 10},
+    {"Large Shield", 13},
+    {"Great Shield", 16},
+    {"Levitating Shield", 19},
+    {"Ring/Damage Reducing", 22},
+    {"Golden Shield of Ra", 25},
+    {"Merlynn's Force Wall", 28},
+    {"Wyvern's Magic Wing", 31},
+    {"Shield of the Gods", 34},
+    {"Armageddon Shield", 37},
 };
 
 void write_tiers(const char* file_name, const tier_row (&rows)[equipment_tiers]) {

@@ -14,9 +14,11 @@ namespace {
 constexpr int first_menu_row = 10;  // below the title box
 
 const char* const menu_lines[] = {
-    "  `3(`#G`3)ame Options",        "  `3(`#B`3)BS Setup",         "  `3(`#P`3)layer Editor",
-    "  `3(`#C`3)reature Editor",     "  `3(`#S`3)hop Editor",       "  `3(`#R`3)eset the current game",
-    "  `3(`#M`3)ake shell script",   "  `3(`#I`3)nstall/Remove ExMod", "  `3(`#Q`3)uit and Save",
+    "  `3(`#G`3)ame Options",      "  `3(`#B`3)BS Setup",
+    "  `3(`#P`3)layer Editor",     "  `3(`#C`3)reature Editor",
+    "  `3(`#S`3)hop Editor",       "  `3(`#R`3)eset the current game",
+    "  `3(`#M`3)ake shell script", "  `3(`#I`3)nstall/Remove ExMod",
+    "  `3(`#Q`3)uit and Save",
 };
 // The key of each item, in menu order; Z (the item browser) has no line.
 constexpr char item_keys[] = "GBPCSRMIQ";

@@ -151,7 +151,8 @@ std::string option_value(int row) {
     if (row == opt_difficulty) return real_text(difficulty_in_force());
     const record_field<stat_record>* f = stat_field(row);
     if (!f) return "";
-    if (row == opt_transfers_allowed || row == opt_auto_calc) return true_false(static_cast<std::uint8_t>(f->get_int(game_stats)));
+    if (row == opt_transfers_allowed || row == opt_auto_calc)
+        return true_false(static_cast<std::uint8_t>(f->get_int(game_stats)));
     if (row == opt_data_version) return int_to_str(f->get_int(game_stats));
     if (f->type == field_type::f64) return real_text(f->get_real(game_stats));
     return number_text(f->get_int(game_stats));

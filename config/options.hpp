@@ -15,10 +15,25 @@ namespace cfg {
 
 // The Game Options screen's rows, in screen order.
 enum option_row {
-    opt_grace = 1, opt_resurrect, opt_creature_fights, opt_player_fights, opt_transfers_allowed,
-    opt_transfers_per_day, opt_transfer_max, opt_interest, opt_heal_cost, opt_room_cost, opt_death_divisor,
-    opt_floating_gold, opt_data_version, opt_max_guilds, opt_auto_calc, opt_gold_mult, opt_exp_mult,
-    opt_difficulty, opt_leave
+    opt_grace = 1,
+    opt_resurrect,
+    opt_creature_fights,
+    opt_player_fights,
+    opt_transfers_allowed,
+    opt_transfers_per_day,
+    opt_transfer_max,
+    opt_interest,
+    opt_heal_cost,
+    opt_room_cost,
+    opt_death_divisor,
+    opt_floating_gold,
+    opt_data_version,
+    opt_max_guilds,
+    opt_auto_calc,
+    opt_gold_mult,
+    opt_exp_mult,
+    opt_difficulty,
+    opt_leave
 };
 constexpr const char* difficulty_flag = "MOB_DIFFICULTY_MULT";
 

@@ -270,9 +270,9 @@ void draw_page(const std::vector<character_record*>& players, std::size_t at, bo
     frame_line("`!  Player Editor");
     goto_xy_console(1, 2);
     const character_record& c = *players[at];
-    print_text("`9  Player #`%" + int_to_str(c.number) + "`9 (" + int_to_str(static_cast<std::int64_t>(at + 1)) + " of " +
-               int_to_str(static_cast<std::int64_t>(players.size())) + ")   `3Menu #" + (page_two ? "2" : "1") +
-               "   `9Left/Right: another player");
+    print_text("`9  Player #`%" + int_to_str(c.number) + "`9 (" + int_to_str(static_cast<std::int64_t>(at + 1)) +
+               " of " + int_to_str(static_cast<std::int64_t>(players.size())) + ")   `3Menu #" +
+               (page_two ? "2" : "1") + "   `9Left/Right: another player");
     const std::vector<field>& items = page_two ? menu_two : menu_one;
     for (std::size_t i = 0; i < items.size(); ++i) {
         goto_xy_console(1, first_row + static_cast<int>(i));

@@ -20,7 +20,8 @@ constexpr int prompt_row = 17;
 void pager_frame(std::string_view editor_name, const std::string& file_name, int count, int on) {
     clear_console();
     frame_line(editor_name);
-    print_line("`4Use the Left and Right Arrow Keys to Change Items    `0   Editing \"" + literal_codes(file_name) + "\"");
+    print_line("`4Use the Left and Right Arrow Keys to Change Items    `0   Editing \"" + literal_codes(file_name) +
+               "\"");
     print_line("`2                                                        # of Weapons   : " + int_to_str(count));
     print_line("`2                                                         On Weapon   # : " + int_to_str(on));
 }
@@ -61,16 +62,16 @@ std::string event_names(std::int32_t events) {
 }
 
 void show_registry_record(const registry_record* r) {
-    static const char* const labels[] = {"`9  Name           `%: ", "`9  ScriptID       `%: ", "`9  Filename       `%: ",
-                                         "`9  Attack         `%: ", "`9  MaxAttack      `%: ", "`9  Cost           `%: ",
-                                         "`9  Charges        `%: ", "`9  Wear Flags     `%: ", "`9  Required Level `%: ",
-                                         "`9  Flags          `%: ", "`9  Scripts Used   `%: "};
+    static const char* const labels[] = {
+        "`9  Name           `%: ", "`9  ScriptID       `%: ", "`9  Filename       `%: ", "`9  Attack         `%: ",
+        "`9  MaxAttack      `%: ", "`9  Cost           `%: ", "`9  Charges        `%: ", "`9  Wear Flags     `%: ",
+        "`9  Required Level `%: ", "`9  Flags          `%: ", "`9  Scripts Used   `%: "};
     std::vector<std::string> values(std::size(labels), "N/A");
     if (r) {
         const item_record& it = r->item;
-        values = {r->name.str(),          r->script_id.str(),         int_to_str(r->number),
-                  int_to_str(it.power),   int_to_str(it.max_power),   comma_number(it.cost),
-                  int_to_str(it.charges), wear_name(it.position),     int_to_str(it.required_level),
+        values = {r->name.str(),          r->script_id.str(),          int_to_str(r->number),
+                  int_to_str(it.power),   int_to_str(it.max_power),    comma_number(it.cost),
+                  int_to_str(it.charges), wear_name(it.position),      int_to_str(it.required_level),
                   int_to_str(it.flags),   int_to_str(it.script_events)};
     }
     for (std::size_t i = 0; i < values.size(); ++i) {

@@ -1,7 +1,7 @@
 // Main-menu keys M and R: the BBS start script, and the reset that begins a new game with
 // the same settings.
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 #include "config/console.hpp"
@@ -78,9 +78,7 @@ reset_result erase_game() {
 }  // namespace
 
 std::string shell_word(const std::string& text) {
-    auto plain = [](unsigned char c) {
-        return std::isalnum(c) || std::strchr("/._+,:@%-", c) != nullptr;
-    };
+    auto plain = [](unsigned char c) { return std::isalnum(c) || std::strchr("/._+,:@%-", c) != nullptr; };
     bool as_is = !text.empty();
     for (char c : text) as_is = as_is && c != '\0' && plain(static_cast<unsigned char>(c));
     if (as_is) return text;

@@ -20,9 +20,9 @@ struct type_word {
 };
 // CALLINFO is the word the configuration utility has long written for type 9.
 constexpr type_word type_words[] = {
-    {"LOCAL", 1},  {"QUICK", 3},    {"PCB12", 4},     {"WWIV", 5},  {"PCB15", 6},
-    {"RBBS", 7},   {"PHOENIX", 8},  {"DORINFO1", 9},  {"CALLINFO", 9}, {"PCB14", 10},
-    {"DOORSYS", 11}, {"SPITFIRE", 12}, {"2AM", 13}, {"TRIBBS", 14}, {"SRDOOR", 15},
+    {"LOCAL", 1},    {"QUICK", 3},     {"PCB12", 4},    {"WWIV", 5},     {"PCB15", 6},
+    {"RBBS", 7},     {"PHOENIX", 8},   {"DORINFO1", 9}, {"CALLINFO", 9}, {"PCB14", 10},
+    {"DOORSYS", 11}, {"SPITFIRE", 12}, {"2AM", 13},     {"TRIBBS", 14},  {"SRDOOR", 15},
 };
 
 void write_fd1(std::string_view s) {
@@ -147,9 +147,7 @@ door_stop apply_control_line(std::string_view raw) {
 }
 }  // namespace
 
-void door_set_args(int argc, char** argv) {
-    args.assign(argv, argv + argc);
-}
+void door_set_args(int argc, char** argv) { args.assign(argv, argv + argc); }
 
 const std::vector<std::string>& door_args() { return args; }
 

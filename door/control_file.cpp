@@ -17,7 +17,8 @@ struct setting {
 };
 
 std::string port_line(int n) {
-    bool at_default = door_cfg.port_address[n] == default_port_address[n] && door_cfg.port_irq[n] == default_port_irq[n];
+    bool at_default =
+        door_cfg.port_address[n] == default_port_address[n] && door_cfg.port_irq[n] == default_port_irq[n];
     char buf[32];
     std::snprintf(buf, sizeof buf, "%sPORT%d %04X %d", at_default ? ";" : "", n + 1,
                   static_cast<unsigned>(door_cfg.port_address[n]), static_cast<int>(door_cfg.port_irq[n]));
@@ -34,7 +35,8 @@ std::vector<setting> settings() {
     setting type{{"BBSTYPE"}, {}};
     if (bbs_type >= written_types_from && bbs_type <= written_types_to) {
         // The reader knows type 9 by both words: the file keeps the one it had.
-        std::string_view word = bbs_type == 9 && door_cfg.type_word == "CALLINFO" ? "CALLINFO" : bbs_type_word(bbs_type);
+        std::string_view word =
+            bbs_type == 9 && door_cfg.type_word == "CALLINFO" ? "CALLINFO" : bbs_type_word(bbs_type);
         if (!word.empty()) type.lines.push_back("BBSTYPE " + std::string(word));
     }
     s.push_back(type);
@@ -47,8 +49,10 @@ std::vector<setting> settings() {
     else if (!door_cfg.ext_fossil)
         fossil.lines = {";FOSSIL", ";XFOSSIL"};
     s.push_back(fossil);
-    s.push_back({{"LOCKBAUD"}, {locked_baud != 0 ? "LOCKBAUD " + std::to_string(locked_baud) : std::string(";LOCKBAUD 19200")}});
-    for (int n = 0; n < 4; ++n) s.push_back({{std::string_view("PORT1PORT2PORT3PORT4").substr(5 * n, 5)}, {port_line(n)}});
+    s.push_back({{"LOCKBAUD"},
+                 {locked_baud != 0 ? "LOCKBAUD " + std::to_string(locked_baud) : std::string(";LOCKBAUD 19200")}});
+    for (int n = 0; n < 4; ++n)
+        s.push_back({{std::string_view("PORT1PORT2PORT3PORT4").substr(5 * n, 5)}, {port_line(n)}});
     return s;
 }
 

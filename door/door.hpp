@@ -18,21 +18,21 @@ extern fstr<30> user_first_name;
 extern fstr<30> user_last_name;
 extern std::uint8_t node_number;
 extern bool node_given;
-extern std::uint8_t graphics_mode;      // 1 ASCII, 3 ANSI, 5 RIP
+extern std::uint8_t graphics_mode;  // 1 ASCII, 3 ANSI, 5 RIP
 extern bool local_mode;
-extern std::uint8_t bbs_type;           // 0-15
+extern std::uint8_t bbs_type;  // 0-15
 extern std::int16_t minutes_allowed;
 extern std::int16_t bonus_minutes;
-extern std::uint8_t com_port;           // 0 = local
+extern std::uint8_t com_port;  // 0 = local
 extern std::int32_t baud_rate;
 extern std::int32_t locked_baud;
 extern bool fossil_flag;
-extern fstr<255> drop_path;             // ends in "/" when not empty
+extern fstr<255> drop_path;  // ends in "/" when not empty
 extern fstr<80> sysop_first_name;
 extern fstr<80> sysop_last_name;
 extern fstr<60> program_title;
-extern std::uint8_t cur_colour;         // 0-31
-extern std::uint8_t cur_back_colour;    // 0-7
+extern std::uint8_t cur_colour;       // 0-31
+extern std::uint8_t cur_back_colour;  // 0-7
 extern bool text_display;
 extern volatile std::sig_atomic_t carrier_present;
 extern local_time start_time;
@@ -59,15 +59,15 @@ struct door_config_values {
     std::int16_t max_time = 999;
     bool colour = true;
     bool colour1 = false;
-    bool rip_requested = false;         // switch /R
-    std::uint8_t logon_switch = 0xFF;   // 0 /F or /H, 1 /L, 0xFF none
-    fstr<2> suffix;                     // switch /M
+    bool rip_requested = false;                         // switch /R
+    std::uint8_t logon_switch = 0xFF;                   // 0 /F or /H, 1 /L, 0xFF none
+    fstr<2> suffix;                                     // switch /M
     fstr<80> unknown_key, unknown_word2, unknown_rest;  // last unknown line
-    fstr<255> dropfile_path;            // DROPFILEPATH from the control file
-    bool dropfile_path_given = false;   // the control file named a DROPFILEPATH
-    bool path_switch_given = false;     // switch /P (wins over DROPFILEPATH)
-    bool ansi = false;                  // the caller's graphics mode is ANSI or better
-    fstr<80> drop_file_name;            // the drop file read (status screen)
+    fstr<255> dropfile_path;                            // DROPFILEPATH from the control file
+    bool dropfile_path_given = false;                   // the control file named a DROPFILEPATH
+    bool path_switch_given = false;                     // switch /P (wins over DROPFILEPATH)
+    bool ansi = false;                                  // the caller's graphics mode is ANSI or better
+    fstr<80> drop_file_name;                            // the drop file read (status screen)
     // Every line of the control file read, as read, in file order: the writer keeps each line
     // that is none of its own.
     std::vector<std::string> lines;
@@ -131,7 +131,7 @@ void door_hold_lower();
 // ---- Comms layer ----
 void send_char(char c);
 std::uint8_t read_stdin_byte();
-bool stdin_ready();               // waits up to 10 ms
+bool stdin_ready();  // waits up to 10 ms
 bool stdin_ready_ms(int ms);
 void purge_io();
 void purge_output();

@@ -7,19 +7,19 @@
 #include "door/door.hpp"
 
 namespace door_state {
-extern int line_counter;          // starts at 1
-extern int page_length;           // 25 rows
-extern bool paging;               // never switched on by this system
-extern bool command_stacking;     // on after door_init
-extern std::string stacked;       // stacked commands of read_line
-extern int pending_key;           // -1 none; a byte from the line not yet decoded
-extern int decoded_key;           // -1 none; a lone ESC already told from a key sequence
-extern std::string stuffed;       // stuffed keys
-extern std::string macro;         // Ctrl-N macro text
-extern bool link_ready;           // purge_io has set up the link
-extern int hold_count;            // holds this node has raised (see door_hold_raise)
-extern bool in_carrier_exit;      // carrier_lost_exit has begun
-extern bool utf8_console;         // the PC character set goes out as UTF-8 (local console)
+extern int line_counter;       // starts at 1
+extern int page_length;        // 25 rows
+extern bool paging;            // never switched on by this system
+extern bool command_stacking;  // on after door_init
+extern std::string stacked;    // stacked commands of read_line
+extern int pending_key;        // -1 none; a byte from the line not yet decoded
+extern int decoded_key;        // -1 none; a lone ESC already told from a key sequence
+extern std::string stuffed;    // stuffed keys
+extern std::string macro;      // Ctrl-N macro text
+extern bool link_ready;        // purge_io has set up the link
+extern int hold_count;         // holds this node has raised (see door_hold_raise)
+extern bool in_carrier_exit;   // carrier_lost_exit has begun
+extern bool utf8_console;      // the PC character set goes out as UTF-8 (local console)
 
 // True when the console's locale (LC_ALL, else LC_CTYPE, else LANG) reads UTF-8.
 bool locale_is_utf8();

@@ -9,9 +9,7 @@ using lines_t = std::vector<std::string>;
 
 // Line n (counted from 1), or nothing when the file is shorter: a short file leaves the
 // values of its missing lines as they were.
-const std::string* line_at(const lines_t& l, std::size_t n) {
-    return n >= 1 && n <= l.size() ? &l[n - 1] : nullptr;
-}
+const std::string* line_at(const lines_t& l, std::size_t n) { return n >= 1 && n <= l.size() ? &l[n - 1] : nullptr; }
 
 template <typename T>
 void set_number(const lines_t& l, std::size_t n, T& field) {

@@ -177,12 +177,10 @@ std::optional<std::int64_t> parse_whole_part(std::string_view s) {
 double mbf_single(const unsigned char* p) {
     int exponent = p[3];
     if (exponent == 0) return 0.0;
-    std::uint32_t mantissa = 0x800000u | (static_cast<std::uint32_t>(p[2] & 0x7F) << 16) |
-                             (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
+    std::uint32_t mantissa =
+        0x800000u | (static_cast<std::uint32_t>(p[2] & 0x7F) << 16) | (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
     double v = std::ldexp(static_cast<double>(mantissa), exponent - 152);
     return (p[2] & 0x80) ? -v : v;
 }
 
-std::uint16_t le16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }

@@ -20,9 +20,18 @@ struct fstr {
     fstr(const char* s) { assign(s ? std::string_view(s) : std::string_view()); }
     fstr(const std::string& s) { assign(std::string_view(s)); }
 
-    fstr& operator=(std::string_view s) { assign(s); return *this; }
-    fstr& operator=(const char* s) { assign(s ? std::string_view(s) : std::string_view()); return *this; }
-    fstr& operator=(const std::string& s) { assign(std::string_view(s)); return *this; }
+    fstr& operator=(std::string_view s) {
+        assign(s);
+        return *this;
+    }
+    fstr& operator=(const char* s) {
+        assign(s ? std::string_view(s) : std::string_view());
+        return *this;
+    }
+    fstr& operator=(const std::string& s) {
+        assign(std::string_view(s));
+        return *this;
+    }
 
     void assign(std::string_view s) {
         std::size_t n = std::min(s.size(), N);
@@ -46,13 +55,21 @@ struct fstr {
 };
 
 template <std::size_t N>
-inline std::string operator+(const std::string& a, const fstr<N>& b) { return a + b.str(); }
+inline std::string operator+(const std::string& a, const fstr<N>& b) {
+    return a + b.str();
+}
 template <std::size_t N>
-inline std::string operator+(const fstr<N>& a, const std::string& b) { return a.str() + b; }
+inline std::string operator+(const fstr<N>& a, const std::string& b) {
+    return a.str() + b;
+}
 template <std::size_t N>
-inline std::string operator+(const char* a, const fstr<N>& b) { return std::string(a) + b.str(); }
+inline std::string operator+(const char* a, const fstr<N>& b) {
+    return std::string(a) + b.str();
+}
 template <std::size_t N>
-inline std::string operator+(const fstr<N>& a, const char* b) { return a.str() + b; }
+inline std::string operator+(const fstr<N>& a, const char* b) {
+    return a.str() + b;
+}
 
 // Short strings outside records hold at most 255 characters.
 inline std::string cut255(std::string s) {

@@ -46,8 +46,10 @@ int sequence_code(char final, std::string_view params) {
     case 'F': return key_end;
     case '~':
         switch (first) {
-        case 1: case 7: return key_home;
-        case 4: case 8: return key_end;
+        case 1:
+        case 7: return key_home;
+        case 4:
+        case 8: return key_end;
         case 2: return key_insert;
         case 3: return key_delete;
         default: return 0;
@@ -61,8 +63,7 @@ term_key decode_term_key(std::string_view bytes, bool complete) {
     term_key k;
     if (bytes.empty()) return k;
     unsigned char b0 = static_cast<unsigned char>(bytes[0]);
-    if (b0 != esc || (bytes.size() == 1 && complete) ||
-        (bytes.size() > 1 && bytes[1] != '[' && bytes[1] != 'O')) {
+    if (b0 != esc || (bytes.size() == 1 && complete) || (bytes.size() > 1 && bytes[1] != '[' && bytes[1] != 'O')) {
         k.length = 1;
         k.code = b0;
         return k;

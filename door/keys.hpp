@@ -7,8 +7,8 @@
 #include <string_view>
 
 // Extended codes of the keys the utility acts on.
-constexpr int key_up = 72, key_down = 80, key_left = 75, key_right = 77, key_home = 71, key_end = 79,
-              key_insert = 82, key_delete = 83, key_ctrl_left = 115, key_ctrl_right = 116;
+constexpr int key_up = 72, key_down = 80, key_left = 75, key_right = 77, key_home = 71, key_end = 79, key_insert = 82,
+              key_delete = 83, key_ctrl_left = 115, key_ctrl_right = 116;
 
 // What the first bytes of the input are.
 struct term_key {

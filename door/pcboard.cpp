@@ -34,7 +34,8 @@ void read_pcboard15(const std::string& b, bool pcboard15) {
     user_first_name = upper_case(strip_padding(field(b, 25, 15)));
     std::string_view full = field(b, 84, 25);
     std::size_t blank = full.find(' ');
-    user_last_name = upper_case(strip_padding(blank == std::string_view::npos ? std::string_view() : full.substr(blank + 1)));
+    user_last_name =
+        upper_case(strip_padding(blank == std::string_view::npos ? std::string_view() : full.substr(blank + 1)));
 
     minutes_allowed = static_cast<std::int16_t>(le16(reinterpret_cast<const unsigned char*>(b.data()) + 109));
 

@@ -139,8 +139,8 @@ public:
     environment_seam() {
         if (const char* c = std::getenv("QV_TEST_CLOCK")) {
             struct tm t = {};
-            if (std::sscanf(c, "%4d%2d%2d%2d%2d%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
-                            &t.tm_min, &t.tm_sec) == 6) {
+            if (std::sscanf(c, "%4d%2d%2d%2d%2d%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min,
+                            &t.tm_sec) == 6) {
                 t.tm_year -= 1900;
                 t.tm_mon -= 1;
                 t.tm_isdst = -1;

@@ -8,8 +8,8 @@
 
 #include "config/console.hpp"
 #include "config/creature_editor.hpp"
-#include "config/shop_editor.hpp"
 #include "config/options.hpp"
+#include "config/shop_editor.hpp"
 #include "door/keys.hpp"
 
 namespace {

@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         clock.t.hour = minute / 60;
         clock.t.minute = minute % 60;
         bool due = minute % 15 == 0;
-        for (const event_entry& e : event_list) due = due || str_to_int(e.time.view()) == clock.t.hour * 100 + clock.t.minute;
+        for (const event_entry& e : event_list)
+            due = due || str_to_int(e.time.view()) == clock.t.hour * 100 + clock.t.minute;
         if (due) Check_For_Random_Event();
         if (in_event) std::abort();
     }

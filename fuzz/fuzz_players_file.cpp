@@ -17,7 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cur_char = char_list.empty() ? nullptr : &char_list.back();
     write_char_file(true);
     std::vector<character_record> recs;
-    if (!parse_records(fuzzing::slurp("players.dat"), recs) || recs.size() != char_list.size())
-        std::abort();
+    if (!parse_records(fuzzing::slurp("players.dat"), recs) || recs.size() != char_list.size()) std::abort();
     return 0;
 }

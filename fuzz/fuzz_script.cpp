@@ -51,9 +51,8 @@ bool setup() {
     set_creature_rows_hook([](const script_creature_list&) {
         return std::vector<creature_row>{{1, "Rat", 10, 5}, {2, "Wolf", 20, 7}};
     });
-    set_random_creature_hook([](script_creature_list& l, std::int16_t) {
-        return reinterpret_cast<monster_record*>(&l);
-    });
+    set_random_creature_hook(
+        [](script_creature_list& l, std::int16_t) { return reinterpret_cast<monster_record*>(&l); });
     set_read_internal_monster_hook([](const std::string&, std::int32_t n, script_vars&) {
         if (n % 2 == 0) return std::shared_ptr<monster_record>();
         auto mob = std::make_shared<stand_in>();

@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Written back whole, it reads the same.
     write_shop_file("weapon.shp", all);
     if (fuzzing::slurp("weapon.shp").size() != all.size() * shop_entry::record_size) std::abort();
-    if (records_image<shop_entry>(read_shop_file("weapon.shp", everything)) != records_image<shop_entry>(all)) std::abort();
+    if (records_image<shop_entry>(read_shop_file("weapon.shp", everything)) != records_image<shop_entry>(all))
+        std::abort();
 
     // The sysop's write with nothing changed leaves the file as it stands.
     merge_shop_file("weapon.shp", all, all, everything);
@@ -64,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return n;
     };
     std::int64_t before = in_stock(for_sale);
-    for (const shop_entry& e : all) take_one_from_stock("weapon.shp", e.name.view(), e.script_id.view(), shop_entry_for_sale);
+    for (const shop_entry& e : all)
+        take_one_from_stock("weapon.shp", e.name.view(), e.script_id.view(), shop_entry_for_sale);
     if (in_stock(read_shop_file("weapon.shp", shop_entry_for_sale)) > before) std::abort();
     del_shop_list(all);
     ::unlink("weapon.shp");

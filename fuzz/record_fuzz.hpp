@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 #include <vector>
 

@@ -138,15 +138,14 @@ void transfer() {
     switch (move_funds(to_name, a)) {
     case transfer_result::no_recipient: disp_line(someone); return;
     case transfer_result::too_much: disp_line(not_that_much); return;
-    case transfer_result::account_full:
-        disp_line("`%  \"I'm sorry, but that account cannot hold that much.\"");
-        return;
+    case transfer_result::account_full: disp_line("`%  \"I'm sorry, but that account cannot hold that much.\""); return;
     case transfer_result::done: break;
     }
     // The notice only tells: the gold is already in the account, so it carries no command.
     text_list notice;
     add_desc_line("#0000 `%Bank Notice", notice);
-    add_desc_line("`3  " + own_proper_name() + " has transfered `4" + comma_number(a) + "`3 to your bank account.", notice);
+    add_desc_line("`3  " + own_proper_name() + " has transfered `4" + comma_number(a) + "`3 to your bank account.",
+                  notice);
     add_desc_line("~", notice);
     append_user_file(to_name, notice);
     deldesc(notice);

@@ -142,8 +142,8 @@ void wine(character_record& c) {
     }
 }
 
-constexpr drink drinks[] = {{'A', 50, ale}, {'S', 90, stout}, {'F', 120, firewater}, {'H', 100, house_mix},
-                            {'W', 75, wine}};
+constexpr drink drinks[] = {
+    {'A', 50, ale}, {'S', 90, stout}, {'F', 120, firewater}, {'H', 100, house_mix}, {'W', 75, wine}};
 
 // A drink ordered: false when it was paid for and drunk, which ends Daisy's menu.
 bool order(const drink& d) {
@@ -221,9 +221,7 @@ void bartender() {
     run_menu_loop(m);
 }
 
-bool drink_price_check(std::int64_t price) {
-    return me().gold >= price || drink_price_refused();
-}
+bool drink_price_check(std::int64_t price) { return me().gold >= price || drink_price_refused(); }
 
 bool drink_price_refused() {
     disp_line("`%  \"Ah'm sorry " + own_proper_name() + " but you don't quite have enough");

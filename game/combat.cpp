@@ -101,9 +101,9 @@ void defeated(character_record& foe) {
     if (player) {
         std::string attacker = own_proper_name();
         std::string victim = proper_name_of(foe);
-        system_message(name_of(foe), {"#0000 `%System Message", "  `4" + attacker + " has attacked you!",
-                                      "  `3You have been killed.",
-                                      "  You have lost `4" + comma_number(gain) + "`3 experience.", "~"});
+        system_message(name_of(foe),
+                       {"#0000 `%System Message", "  `4" + attacker + " has attacked you!", "  `3You have been killed.",
+                        "  You have lost `4" + comma_number(gain) + "`3 experience.", "~"});
         news({"`%In ~ar player fight today :", "  ~Tg `!" + attacker + "`3 has killed ~tb `!" + victim + "`3."});
     }
     if (is_level_fight(foe)) foe.hit_points = 0;

@@ -34,8 +34,8 @@ bool use_class_skill(character_record& foe, bool& result) {
         std::int16_t pct = me().skill_percent[c - 1];
         if (pct <= 1) continue;
         std::string name(class_name(c));
-        disp_line("  `9(`%" + std::string(1, class_letters[c - 1]) + "`9)" + pad_right(name.substr(1), 10) + "`%: " +
-                  pad_left(int_to_str(pct), 2) + "%");
+        disp_line("  `9(`%" + std::string(1, class_letters[c - 1]) + "`9)" + pad_right(name.substr(1), 10) +
+                  "`%: " + pad_left(int_to_str(pct), 2) + "%");
     }
     disp_line("");
     disp_text("`9  Use the Skill of which Class? : `%");

@@ -51,8 +51,8 @@ void creature_kill_settled(const character_record& foe) {
           "`3  ~Tb `!" + own_proper_name() + "`3 was killed by ~ag `!" + name_of(foe) + "`3."});
     if (has_status_bit(me(), status_hunted) && foe.name == "hired thug") me().status_bits &= ~status_hunted;
     save_fall([](const death_loss& lost) {
-        game_stats.floating_gold = clamp_to<std::int32_t>(
-            std::max<std::int64_t>(std::int64_t(game_stats.floating_gold) + lost.gold, 0));
+        game_stats.floating_gold =
+            clamp_to<std::int32_t>(std::max<std::int64_t>(std::int64_t(game_stats.floating_gold) + lost.gold, 0));
     });
 }
 
@@ -78,10 +78,12 @@ void player_win_settled(const character_record& foe) {
             v->hit_points = v->max_hit_points;
         });
         std::initializer_list<std::string> told = {
-            "#0000 `%System Message", "  `4" + player + " has attacked you!",
+            "#0000 `%System Message",
+            "  `4" + player + " has attacked you!",
             "  `3You have killed " + my_name + " in self defense.",
             "  You have gained `4" + comma_number(lost.experience) + "`3 experience.",
-            "  You have taken `4" + comma_number(lost.gold) + "`3 gold from the corpse.", "~"};
+            "  You have taken `4" + comma_number(lost.gold) + "`3 gold from the corpse.",
+            "~"};
         text_list message;
         for (const std::string& l : told) add_desc_line(l, message);
         if (on_line) {
@@ -124,7 +126,8 @@ void player_death(std::int32_t damage, character_record& foe) {
 }
 
 void master_fight_failed(const character_record& foe) {
-    news({"The gossip about ~tb `!^CA's`3 failure to perform", "for ^CD master spreads like wildfire throughout the town."});
+    news({"The gossip about ~tb `!^CA's`3 failure to perform",
+          "for ^CD master spreads like wildfire throughout the town."});
     disp_line("");
     disp_line("`9  The `8" + name_of(foe) + "`9 is ready to kill you when you hear");
     disp_line("`9  `m claps ^DD hands together and the `8" + name_of(foe) + " `9disappears.");

@@ -1,6 +1,6 @@
 // The game program's start-up and its first screens: the order of start-up, the intro and
-// title screens, the entry menu (leave, enter, rankings), the return from an external module, the killed-today screen and the new-day
-// reset of a character.
+// title screens, the entry menu (leave, enter, rankings), the return from an external module, the killed-today screen
+// and the new-day reset of a character.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -10,12 +10,12 @@
 #include "engine/rules/items.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/rules/stats.hpp"
-#include "engine/store/hold.hpp"
 #include "engine/script/script.hpp"
 #include "engine/script/script_hooks.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
 #include "engine/store/file_access.hpp"
+#include "engine/store/hold.hpp"
 #include "engine/store/item_registry.hpp"
 #include "engine/store/strings.hpp"
 #include "engine/text/colour.hpp"
@@ -71,7 +71,7 @@ void sack_of_gold() {
 void light(const std::string& colour_line, const std::string& feeling, const std::string& points,
            void (*raise)(character_record&, std::int64_t)) {
     disp_lines({"`9  You are walking through the forest, whne you are hit by a bolt of", colour_line,
-           "  Energy, but you can feel it making you " + feeling + "."});
+                "  Energy, but you can feel it making you " + feeling + "."});
     gain_points(4, points, raise);
     lose_some_hit_points(" hit points.");
     hit_any_key();
@@ -85,7 +85,7 @@ void found_gem() {
 
 void cave(const text_list& menu) {
     disp_lines({"`9  You stumble across a large cave in the middle of the wilderness.",
-           "`9  It is very dark, and smells pretty bad.", ""});
+                "`9  It is very dark, and smells pretty bad.", ""});
     disp_text("`9  Do you Enter? (`3Y`9/`3N`9) [`%Y`9] : `%");
     if (yes_no_key('Y') == 'Y') {
         disp_line("Y");
@@ -118,32 +118,32 @@ void make_a_wish() {
                          "ADD ATT -" + attack});
     } else if (w <= 60) {
         std::string k = int_to_str(random_n(clamp_to<std::int32_t>(level())) + 2);
-        message_to_self({"#0000 `%Good Fortune!", "On your way back to town, a large bird drops a sack at your feet and",
+        message_to_self({"#0000 `%Good Fortune!",
+                         "On your way back to town, a large bird drops a sack at your feet and",
                          "flies off.  Being curious, you open the sack to reveal ",
                          k + " gems!  All beautifully polished.", "~", "ADD GMS " + k});
     } else if (w <= 80) {
         if (const item_record* weapon = weapon_equipped_ptr(cur_inventory)) {
             std::string k = int_to_str(2 * (std::int64_t(random_n(clamp_to<std::int32_t>(level()))) + 1));
-            message_to_self({"#0000 `%Strange Event!",
-                             "On your way back to town, a shimmering green light shoots out of the sky",
-                             "striking your " + weapon->name.str() + ".  It now feels energized.",
-                             "(Your weapon has a +" + k + " bonus)", "~", "ADD MWP " + k, "ADD WPN " + k,
-                             "ADD ATT " + k});
+            message_to_self(
+                {"#0000 `%Strange Event!", "On your way back to town, a shimmering green light shoots out of the sky",
+                 "striking your " + weapon->name.str() + ".  It now feels energized.",
+                 "(Your weapon has a +" + k + " bonus)", "~", "ADD MWP " + k, "ADD WPN " + k, "ADD ATT " + k});
         }
     } else {
         std::int64_t gift = 2000 * level();
-        message_to_self({"#0000 `%Message from the Royal Family in Dressel :",
-                         "We have heard of your deeds, and wish you the best of luck in saving",
-                         "Shamile.  Our treasurer has sent over a small gift of " + comma_number(gift) +
-                             " gold to aid you.",
-                         "(Due to their influence, you gain 4 charm and lose 6 shame)", "~", "ADD CRM 4",
-                         "ADD SHM -6", "ADD GLD " + int_to_str(gift)});
+        message_to_self(
+            {"#0000 `%Message from the Royal Family in Dressel :",
+             "We have heard of your deeds, and wish you the best of luck in saving",
+             "Shamile.  Our treasurer has sent over a small gift of " + comma_number(gift) + " gold to aid you.",
+             "(Due to their influence, you gain 4 charm and lose 6 shame)", "~", "ADD CRM 4", "ADD SHM -6",
+             "ADD GLD " + int_to_str(gift)});
     }
 }
 
 void wishing_well() {
     disp_lines({"`9  You stumble across a small, quaint well nestled deep in the forest.",
-           "`9  It has a small wooden sign on it that says `3\"Wishes : 1 gem\"`9.", ""});
+                "`9  It has a small wooden sign on it that says `3\"Wishes : 1 gem\"`9.", ""});
     disp_text("`9  Do you throw one in? (`3Y`9/`3N`9) [`%Y`9] : `%");
     bool yes = yes_no_key('Y') == 'Y';
     disp_line(yes ? "Y" : "N");
@@ -164,7 +164,8 @@ void wishing_well() {
 
 void clover() {
     disp_lines({"`9  You curse your bad luck as you trip over an upturned tree root, but when",
-           "  you land face down in the mud, you are staring right at a 4-leaf clover.", "`%  You gain `21`% luck"});
+                "  you land face down in the mud, you are staring right at a 4-leaf clover.",
+                "`%  You gain `21`% luck"});
     adjust_capped_stat(me(), 1);
 }
 
@@ -179,21 +180,22 @@ void church() {
         return;
     }
     disp_lines({"`9  You remember hearing the rumor about a new church being formed out in",
-           "`9  the forest as you stumble upon a small wooden structure.  It looks like",
-           "`9  new construction, but as you get near, you realize it is nothing more",
-           "`9  than a blind for hunting deer and other animals.", "`9  You think to yourself that the rumors are untrue."});
+                "`9  the forest as you stumble upon a small wooden structure.  It looks like",
+                "`9  new construction, but as you get near, you realize it is nothing more",
+                "`9  than a blind for hunting deer and other animals.",
+                "`9  You think to yourself that the rumors are untrue."});
 }
 
 void hag() {
     disp_lines({"`9  You encounter an ugly hag, and when she sees that you are not repulsed by",
-           "`9  her appearance, she reaches into her bag and pulls out a vial of liquid."});
+                "`9  her appearance, she reaches into her bag and pulls out a vial of liquid."});
     if (me().gems < 1) {
         disp_line("`%  \"Too bad deerie, I can tell you can't afford my goodies.\"");
         return;
     }
     disp_lines({"`9  The old hag speaks:", "`%  \"For the price of `51 gem`% each, I will sell you up to 2 of these",
-           "`%  magnificent potions.  You sweet thing, they will come in useful in the",
-           "`%  future.  How many would you like?\""});
+                "`%  magnificent potions.  You sweet thing, they will come in useful in the",
+                "`%  future.  How many would you like?\""});
     std::int64_t wanted = -1;
     while (wanted < 0 || wanted > 2) {
         disp_line("");
@@ -228,8 +230,8 @@ void hag() {
 
 void pendant() {
     disp_lines({"`9  You stumble across an old statue of what appears to be an ancient warrior.",
-           "`9  You study the statue in awe and notice a glint of sunlight from the statues",
-           "`9  neck.  To your surprise, you spot a pendant around his neck."});
+                "`9  You study the statue in awe and notice a glint of sunlight from the statues",
+                "`9  neck.  To your surprise, you spot a pendant around his neck."});
     char k = 0;
     while (k != 'Y' && k != 'N') {
         disp_line("");
@@ -243,7 +245,7 @@ void pendant() {
         return;
     }
     disp_lines({"es!", "`9  You look around to make sure no-one is watching and you slide the pendant",
-           "`9  off the statues neck and into your pouch."});
+                "`9  off the statues neck and into your pouch."});
     item_record p = life_pendant();
     disp_line("`!  You now have the " + p.name.str());
     add_to_inv(cur_inventory, p);
@@ -255,7 +257,7 @@ void pendant() {
 void wagon() {
     if (has_status_bit(me(), status_met_traveller)) {
         disp_lines({"`9  You are trekking along when you spy a wagon rolling along off in the",
-               "  distance.  When you think you are about to catch it, the wagon disappears", "  into thin air."});
+                    "  distance.  When you think you are about to catch it, the wagon disappears", "  into thin air."});
         return;
     }
     disp_line("`9  From out of nowhere, a small wagon appears right in your path.");
@@ -276,9 +278,9 @@ void golden_gem() {
 
 void leprechaun() {
     disp_lines({"`9  You stop abruptly as you realize you are face to face with a Leprachaun.",
-           "`9  He looks are you with large eyes, and holds out a 4-Leaf clover.  He",
-           "`9  puts his hands behind his back and brings out two closed fists and",
-           "`9  indicates that you should choose one.  Which do you choose?  Left or Right?"});
+                "`9  He looks are you with large eyes, and holds out a 4-Leaf clover.  He",
+                "`9  puts his hands behind his back and brings out two closed fists and",
+                "`9  indicates that you should choose one.  Which do you choose?  Left or Right?"});
     char k = 0;
     while (k != 'R' && k != 'L') {
         disp_line("");
@@ -290,16 +292,16 @@ void leprechaun() {
     disp_line(k == 'R' ? "ight" : "eft");
     if (random_n(100) + 1 < std::int64_t(me().luck) + 30) {
         disp_lines({"`!  You picked the correct hand!",
-               "`9  The Leprachaun throws the 4-Leaf clover into the air, and when you look up",
-               "  to catch it, the Leprachaun has vanished without a trace."});
+                    "`9  The Leprachaun throws the 4-Leaf clover into the air, and when you look up",
+                    "  to catch it, the Leprachaun has vanished without a trace."});
         item_record c = leaf_clover();
         disp_line("  `9(`%You catch the Four-Leaf Clover`9)");
         add_to_inv(cur_inventory, c);
         write_own_inventory();
     } else {
         disp_lines({"`9  The Leprachaun opens up his hand to reveal... nothing!",
-               "`9  after that, the short little guy slowly dematerializes laughing the",
-               "`9  entire time.  His little green hat is the last thing to disappear."});
+                    "`9  after that, the short little guy slowly dematerializes laughing the",
+                    "`9  entire time.  His little green hat is the last thing to disappear."});
     }
 }
 
@@ -337,8 +339,8 @@ void forest_special_event(int e, const text_list& menu) {
               " defense points.", add_defense_value);
         break;
     case 3:
-        light("  `4Red`9 light.  It surrounds you, envelops you, and drains you of your", "stronger",
-              " attack points.", add_attack_value);
+        light("  `4Red`9 light.  It surrounds you, envelops you, and drains you of your", "stronger", " attack points.",
+              add_attack_value);
         break;
     case 4:
         light("  `2Green`9 light.  It surrounds you, envelops you, and drains you of your", "more agile",

@@ -26,7 +26,8 @@ void nothing_wrong() { disp_line("`%  \"But I see nothing wrong with you `n\" `9
 
 void show_health() {
     disp_line("");
-    disp_line("  `9Your current Hit Points : `%" + int_to_str(me().hit_points) + " / " + int_to_str(me().max_hit_points));
+    disp_line("  `9Your current Hit Points : `%" + int_to_str(me().hit_points) + " / " +
+              int_to_str(me().max_hit_points));
     disp_line("   `3It will cost `4" + int_to_str(point_price()) + "`3 gold per hit point to heal you.");
 }
 

@@ -42,7 +42,8 @@ struct game_hook_table {
     void (*read_news)(std::string_view day) = [](std::string_view) {};
     place_fn post_announcement = [] {};
     // The conversation board kept in a file ("tavern.cnv"), under its title.
-    void (*conversation_board)(std::string_view file, std::string_view title) = [](std::string_view, std::string_view) {};
+    void (*conversation_board)(std::string_view file, std::string_view title) = [](std::string_view, std::string_view) {
+    };
     bool (*mail_waiting)() = [] { return false; };
     place_fn read_mail = [] {};
     // Writes a letter; an empty recipient makes it ask.

@@ -129,10 +129,10 @@ bool innkeeper_key(visit& v, char k) {
     case '?': dispdesc(v.menu); break;
     case 'L': sub_location = 2; break;
     case 'R':
-        disp_lines({"", "`9  Louis says to you :",
-                    "`%  \"The rooms here at the Tall Tallow Inn are the finest in this part",
-                    "`%  of the country.  They are kept clean, they are secure, and no-one",
-                    "`%  will bother you if you do not want to be bothered.\""});
+        disp_lines(
+            {"", "`9  Louis says to you :", "`%  \"The rooms here at the Tall Tallow Inn are the finest in this part",
+             "`%  of the country.  They are kept clean, they are secure, and no-one",
+             "`%  will bother you if you do not want to be bothered.\""});
         break;
     case 'B':
         disp_lines({"", "  `%\"What kind of establishment do you think I run here anyway?",

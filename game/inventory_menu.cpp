@@ -15,8 +15,7 @@
 namespace {
 constexpr const char* list_heading = "`%   #   Item Name              Value  Location  Eqpd";
 constexpr const char* list_rule = "`9  -=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
-constexpr const char* menu_rule =
-    "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
+constexpr const char* menu_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
 std::int16_t own_level() { return cur_char ? cur_char->level : 0; }
 
@@ -109,8 +108,8 @@ void list_inv(const inventory_list& items) {
     int n = 0;
     for (const item_record& i : items) {
         const char* colour = own_level() < i.required_level ? "`4" : i.equipped ? "`%" : !i.identified ? "`6" : "`!";
-        std::string value = i.max_power == 0 ? std::string(9, ' ')
-                                             : pad_left(int_to_str(i.power) + "/" + int_to_str(i.max_power), 9);
+        std::string value =
+            i.max_power == 0 ? std::string(9, ' ') : pad_left(int_to_str(i.power) + "/" + int_to_str(i.max_power), 9);
         disp_line(colour + ("  " + pad_left(int_to_str(++n), 2)) + "  " + pad_right(strip_codes(i.name.view()), 20) +
                   value + position_tail(i));
     }

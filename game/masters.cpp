@@ -68,7 +68,8 @@ bool shared_key(char k, const text_list& text) {
 bool ready_for_test(const text_list& text) {
     std::int64_t need = test_need(me().level);
     if (me().experience <= need) {
-        disp_line("`%  \"You still need `4" + comma_number(need - me().experience) + "`% experience before you are ready");
+        disp_line("`%  \"You still need `4" + comma_number(need - me().experience) +
+                  "`% experience before you are ready");
         disp_line("   for your next test.\"");
         return false;
     }
@@ -310,7 +311,8 @@ void change_study() {
     for (int k = 1; k <= 6; ++k) {
         if (!(c.class_bits & current_bit(k))) continue;
         if (c.skill_percent[k - 1] > mastery_percent) {
-            disp_line("`%  \"I must congratulate you on mastering the skills of the " + std::string(class_name(k)) + ".\"");
+            disp_line("`%  \"I must congratulate you on mastering the skills of the " + std::string(class_name(k)) +
+                      ".\"");
             disp_line("`4    You are now a MASTER in the ^CS28 class.");
             c.class_bits = static_cast<std::int16_t>(c.class_bits | mastered_bit(k));
         }

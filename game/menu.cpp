@@ -166,8 +166,7 @@ void run_menu_loop(const menu_loop& m) {
     }
 }
 
-char ask_key(const std::vector<std::string>& lines, std::string_view prompt, char enter_key,
-             std::string_view allowed) {
+char ask_key(const std::vector<std::string>& lines, std::string_view prompt, char enter_key, std::string_view allowed) {
     for (;;) {
         for (const std::string& l : lines) disp_line(l);
         disp_text(prompt);

@@ -138,5 +138,4 @@ void show_menu_text(const text_list& menu);
 // A question answered by one key: each time, the lines (disp_line) and the prompt
 // (disp_text); a key read, Enter taken as enter_key, upper-cased and echoed; asked again
 // until the key is one of allowed. Returns that key.
-char ask_key(const std::vector<std::string>& lines, std::string_view prompt, char enter_key,
-             std::string_view allowed);
+char ask_key(const std::vector<std::string>& lines, std::string_view prompt, char enter_key, std::string_view allowed);

@@ -226,7 +226,8 @@ void mountain_special_event(int e, const text_list&) {
     case 2: random_encounter(1); break;
     case 3: random_encounter(2); break;
     case 4:
-        tablet("tougher", " hit points due to the strenuous nature of the ritual", " defense points.", add_defense_value);
+        tablet("tougher", " hit points due to the strenuous nature of the ritual", " defense points.",
+               add_defense_value);
         break;
     case 5: tablet("stronger", " hit points.", " attack points.", add_attack_value); break;
     case 6: tablet("more agile", " hit points.", " damage reduction points.", add_shield_value); break;

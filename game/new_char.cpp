@@ -19,27 +19,49 @@
 #include "game/town.hpp"
 
 const class_entry class_table[6] = {
-    {"Warrior", class_warrior, 'K', "`3  (`#K`3)ill, kill, and `4KILL`3.", "`4DREAD LORD WARRIORS",
+    {"Warrior",
+     class_warrior,
+     'K',
+     "`3  (`#K`3)ill, kill, and `4KILL`3.",
+     "`4DREAD LORD WARRIORS",
      {"`3 They live to destroy those who would get in the way of their goal,",
-      "`3 or those who would question their goals.  (Since they don't know",
-      "`3 what a goal is...)"}},
-    {"Mage", class_mage, 'B', "`3  (`#B`3)ooks, beakers and `4BOOMS`3.", "`4MERCILESS MERLYNN MAGES",
+      "`3 or those who would question their goals.  (Since they don't know", "`3 what a goal is...)"}},
+    {"Mage",
+     class_mage,
+     'B',
+     "`3  (`#B`3)ooks, beakers and `4BOOMS`3.",
+     "`4MERCILESS MERLYNN MAGES",
      {"`3 They are those who can make fire dance from their fingers,",
       "`3 (and usually get burned by it) and those who can put a vicious monster",
       "`3 to sleep with but their words (with a long boring speech about their magic.)"}},
-    {"Thief", class_thief, 'L', "`3  (`#L`3)ie, cheat, and `4STEAL`3.", "`4TACTFUL TRICKY THIEVES",
+    {"Thief",
+     class_thief,
+     'L',
+     "`3  (`#L`3)ie, cheat, and `4STEAL`3.",
+     "`4TACTFUL TRICKY THIEVES",
      {"`3 They are those nice, dressed up business executives and politicians",
       "`3 who weren't nasty enough to work in the government, who will stab",
       "`3 their own mother in the back when they go to hug them."}},
-    {"Healer", class_healer, 'H', "`3  (`#H`3)elp, help, and `4HELP`3.", "`4HEARTY HOLY HEALERS",
+    {"Healer",
+     class_healer,
+     'H',
+     "`3  (`#H`3)elp, help, and `4HELP`3.",
+     "`4HEARTY HOLY HEALERS",
      {"`3 They are such that all life is sacred to them, as long as it",
       "`3 is their own.  They have learned a way of healing, and can use",
       "`3 it freely, as long as it serves their purposes."}},
-    {"Ranger", class_ranger, 'T', "`3  (`#T`3)alk & listen to the `4ANIMALS`3.", "`4REALLY RIGHTFUL RANGERS",
+    {"Ranger",
+     class_ranger,
+     'T',
+     "`3  (`#T`3)alk & listen to the `4ANIMALS`3.",
+     "`4REALLY RIGHTFUL RANGERS",
      {"`3 They are the ones who will sit outside and talk to the animals.",
       "`3 one ranger is quoted as saying that the birds can always guide you",
       "`3 to where you want, so you are never lost when birds are around."}},
-    {"Paladin", class_paladin, 'C', "`3  (`#C`3)onfuse Enemies by `4HELPING`3 them when they're down.",
+    {"Paladin",
+     class_paladin,
+     'C',
+     "`3  (`#C`3)onfuse Enemies by `4HELPING`3 them when they're down.",
      "`4PRISTINE PALADIN POSSE",
      {"`3 They are a weird mix of noble heroes who will help their enemies",
       "`3 if they need it, but if you really upset a P.P., he will take you out.",
@@ -180,7 +202,9 @@ character_record* new_character() {
     by_name.real_name = caller_bbs_name();
     if (is_mob(by_name)) {
         // The game marks its creatures with these names: such a character would be fought as one.
-        disp_line("`9  Your BBS name is one the game keeps for its creatures, so no character can be made for it.  Please inform SysOp.");
+        disp_line(
+            "`9  Your BBS name is one the game keeps for its creatures, so no character can be made for it.  Please "
+            "inform SysOp.");
         debug_leave("Leaving new_character");
         return nullptr;
     }
@@ -204,8 +228,7 @@ character_record* new_character() {
     disp_line("");
     disp_line("  How would you characterize yourself? ");
     for (const char* k = class_menu_order; *k; ++k) disp_line(class_table[class_index_of_key(*k)].menu_line);
-    char key = ask_key({}, "`9Make your choice... (`3K`9/`3B`9/`3L`9/`3H`9/`3C`9/`3T`9) :`%", '\r',
-                       class_menu_order);
+    char key = ask_key({}, "`9Make your choice... (`3K`9/`3B`9/`3L`9/`3H`9/`3C`9/`3T`9) :`%", '\r', class_menu_order);
     int cls = class_index_of_key(key);
 
     randomize();

@@ -16,10 +16,10 @@
 struct class_entry {
     const char* name;
     std::int16_t bit;
-    char key;                   // the key of the creation menu
+    char key;  // the key of the creation menu
     const char* menu_line;
-    const char* group;          // announced when the class is chosen
-    const char* lines[3];       // the class's description
+    const char* group;     // announced when the class is chosen
+    const char* lines[3];  // the class's description
 };
 extern const class_entry class_table[6];
 // Class keys in the order the creation menu lists them.
@@ -43,7 +43,6 @@ bool save_new_character(character_record& rec);
 // The three starting items, each from the item registry by name and ScriptID or built in
 // place, marked equipped and added to items.
 void give_starting_items(inventory_list& items);
-
 
 // The letter "a new student under your master" to every other character of char_list with
 // the same master as c.

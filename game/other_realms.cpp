@@ -124,14 +124,22 @@ void parse_node_file(text_reader& file, node_handoff& result) {
         std::size_t blank = l.find_first_of(" \t");
         std::string key = upcase_str(l.substr(0, blank));
         std::string value(blank == std::string_view::npos ? std::string_view() : trim_blanks(l.substr(blank)));
-        if (key == "NAME") result.name = value;
-        else if (key == "COMPORT") result.com_port = str_to_int(value);
-        else if (key == "BAUDRATE") result.baud_rate = str_to_int(value);
-        else if (key == "LOCKBAUD") result.locked_baud = str_to_int(value);
-        else if (key == "ROUTINES") result.fossil = upcase_str(value) != "INTERNAL";
-        else if (key == "DROPFILEPATH") result.drop_path = value;
-        else if (key == "GRAPHICS") result.graphics = str_to_int(value);
-        else if (key == "TIMELEFT") result.minutes_left = str_to_int(value);
+        if (key == "NAME")
+            result.name = value;
+        else if (key == "COMPORT")
+            result.com_port = str_to_int(value);
+        else if (key == "BAUDRATE")
+            result.baud_rate = str_to_int(value);
+        else if (key == "LOCKBAUD")
+            result.locked_baud = str_to_int(value);
+        else if (key == "ROUTINES")
+            result.fossil = upcase_str(value) != "INTERNAL";
+        else if (key == "DROPFILEPATH")
+            result.drop_path = value;
+        else if (key == "GRAPHICS")
+            result.graphics = str_to_int(value);
+        else if (key == "TIMELEFT")
+            result.minutes_left = str_to_int(value);
     }
 }
 

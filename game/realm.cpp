@@ -93,8 +93,8 @@ void realm_search(const realm& r, const creature_list& creatures, const text_lis
 }
 
 void tree_bank(std::string_view branch_line) {
-    disp_lines({"", "  `3You wander over to a nearby tree, and while nobody is looking, pull a", std::string(branch_line),
-                "  the panel and hear the whirring noise.  After a few seconds, you open the",
+    disp_lines({"", "  `3You wander over to a nearby tree, and while nobody is looking, pull a",
+                std::string(branch_line), "  the panel and hear the whirring noise.  After a few seconds, you open the",
                 "  panel and retrieve your money belt and receipt."});
     // On the merged record, under the hold: a transfer or the interest another node wrote to
     // the bank gold meanwhile is kept, and the deposit goes on top of it.

@@ -1,8 +1,8 @@
 #include "game/sage.hpp"
 
 #include <algorithm>
-#include <limits>
 #include <initializer_list>
+#include <limits>
 #include <string>
 
 #include "door/door.hpp"
@@ -25,36 +25,36 @@ void history() {
     disp_line("");
     disp_line("`9  The Sage begins to speak to you :");
     disp_lines({"`%  \"I can sense that you are from the town of Shamile.  These days, that is",
-           "  a tough place to live.  I know of the plague upon the land which has been",
-           "  brought forth by the coming of the quorvath.  I know not its origin, just the",
-           "  vast complications associated with its arrival.  It has not been a good time",
-           "  for any town.  People have turned up missing, others have become crazier",
-           "  than a court jester.  Other things that have happened are creatures of all",
-           "  types getting larger and more aggressive, those things that most have been",
-           "  calling \"gems\" have started appearing as well.  Most are not aware of what",
-           "  their true nature is.  Believe it or not, those \"gems\" are a waste product",
-           "  created by the operation of the quorvath.  I believe that the key to",
-           "  eliminating the threat the quorvath poses is locked within its \"gems\".",
-           "  Alas, I must be on my way now.  We will see each other again.\""});
+                "  a tough place to live.  I know of the plague upon the land which has been",
+                "  brought forth by the coming of the quorvath.  I know not its origin, just the",
+                "  vast complications associated with its arrival.  It has not been a good time",
+                "  for any town.  People have turned up missing, others have become crazier",
+                "  than a court jester.  Other things that have happened are creatures of all",
+                "  types getting larger and more aggressive, those things that most have been",
+                "  calling \"gems\" have started appearing as well.  Most are not aware of what",
+                "  their true nature is.  Believe it or not, those \"gems\" are a waste product",
+                "  created by the operation of the quorvath.  I believe that the key to",
+                "  eliminating the threat the quorvath poses is locked within its \"gems\".",
+                "  Alas, I must be on my way now.  We will see each other again.\""});
 }
 
 void quorvath_lore() {
     disp_line("");
     disp_line("`9  The Sage begins to speak to you :");
     disp_lines({"`%  \"The Quorvath seems to appear randomly from time to time, noone can really",
-           "  know where it will be at any point in time, but it is said that those who",
-           "  have entered it seem to have a keen sense to find it again if they are",
-           "  still alive.  Unfortunately, the only living people who have entered the",
-           "  quorvath are too crazy to be of any use in locating it.  The graveyard south",
-           "  of town seems to be a favored locale, perhaps due to its lack of normal",
-           "  population.  Take care my child, we will meet again.\""});
+                "  know where it will be at any point in time, but it is said that those who",
+                "  have entered it seem to have a keen sense to find it again if they are",
+                "  still alive.  Unfortunately, the only living people who have entered the",
+                "  quorvath are too crazy to be of any use in locating it.  The graveyard south",
+                "  of town seems to be a favored locale, perhaps due to its lack of normal",
+                "  population.  Take care my child, we will meet again.\""});
 }
 
 // S: true when the visit ends.
 bool look_up_player() {
     disp_line("");
-    disp_lines({"`9  The Sage looks at you with a disappointed look.", "`%  \"If that is what you wish to know about, so be it.",
-           "`%  Who is it you wish to know about?\""});
+    disp_lines({"`9  The Sage looks at you with a disappointed look.",
+                "`%  \"If that is what you wish to know about, so be it.", "`%  Who is it you wish to know about?\""});
     disp_text("  `9: `3");
     std::string part = read_line();
     character_record* who = char_name_ptr(part);
@@ -113,10 +113,10 @@ bool learn_class_skill() {
     }
     disp_line("");
     disp_lines({"`9  The Ancient Sage takes the gems from you and places them in a diamond",
-           "  shaped pattern on the table in front of you, and one by one, he places",
-           "  his hand on each gem then upon your forehead.  When he is done, the image",
-           "  of you using your new skill fills your mind.",
-           "  `%\"That should do it.  Now I must leave to attend to other duties.\""});
+                "  shaped pattern on the table in front of you, and one by one, he places",
+                "  his hand on each gem then upon your forehead.  When he is done, the image",
+                "  of you using your new skill fills your mind.",
+                "  `%\"That should do it.  Now I must leave to attend to other duties.\""});
     return true;
 }
 }  // namespace

@@ -45,49 +45,75 @@ struct shop_texts {
     const char* just_sold;
     const char* cannot_afford;
     const char* too_many;
-    framed offer;           // around the offer; the item's name and offer_end follow
+    framed offer;  // around the offer; the item's name and offer_end follow
     const char* offer_end;
     framed thanks;
     const char* sold_to;
     const char* refused;
 };
 
-const shop_texts weapon_texts{
-    weapon_stock_file, "alfonses", "sThe Weapon Emporeum", "`9   Alfonse's Weapon Emporeum`%:",
-    "`c`%                             Weapon Listing:", "`%  \"So, which one ya want?\"",
-    "`%  \"That aint a choice ya nit-wit\"", {"`%  \"Alright, a ", " is always a fine choice.\""},
-    "  `9Buy this weapon, are you sure? (`3Y`9/`3N`9) [`%Y`9] :`%",
-    "`%  \"Well, I'm sure you'll find just the right weapon in time.\"", "`9  Alfonse takes your `%",
-    "`9 and gives you your new ", "`%  \"Ya, I just sold it.  Pick something else\"",
-    "`%  \"You can't afford a weapon that good!\"", "`%  \"You can't carry that much buddy.\"",
-    {"`%  \"I will offer you `4", "`% gold for your "}, ".\"",
-    {"`%  \"Great, thanks for the ", "\""}, "`9  Alfonse takes your ", "`%  \"Suit yourself friend.\""};
+const shop_texts weapon_texts{weapon_stock_file,
+                              "alfonses",
+                              "sThe Weapon Emporeum",
+                              "`9   Alfonse's Weapon Emporeum`%:",
+                              "`c`%                             Weapon Listing:",
+                              "`%  \"So, which one ya want?\"",
+                              "`%  \"That aint a choice ya nit-wit\"",
+                              {"`%  \"Alright, a ", " is always a fine choice.\""},
+                              "  `9Buy this weapon, are you sure? (`3Y`9/`3N`9) [`%Y`9] :`%",
+                              "`%  \"Well, I'm sure you'll find just the right weapon in time.\"",
+                              "`9  Alfonse takes your `%",
+                              "`9 and gives you your new ",
+                              "`%  \"Ya, I just sold it.  Pick something else\"",
+                              "`%  \"You can't afford a weapon that good!\"",
+                              "`%  \"You can't carry that much buddy.\"",
+                              {"`%  \"I will offer you `4", "`% gold for your "},
+                              ".\"",
+                              {"`%  \"Great, thanks for the ", "\""},
+                              "`9  Alfonse takes your ",
+                              "`%  \"Suit yourself friend.\""};
 
-const shop_texts shield_texts{
-    shield_stock_file, "bartrichs", "sThe Shield Hut", "`9   Bartrich's Shield Hut`%:",
-    "`c`%                             Shield Listing:", "`%  \"So, whatta ya wanna wear on yer wrist?\"",
-    "`%  \"Where you lookin' kid?  I ain't got one a those.\"", {"`%  \"That ", " is purdy darn tough ya know.\""},
-    "  `9Buy this shield, are you sure? (`3Y`9/`3N`9) [`%Y`9] :`%", "`%  \"Hey, its your loss kid.\"",
-    "`9  Bartrich takes your `%", "`9 and gives you your new ",
-    "`%  \"Ya, I had that before kid, but someone just bought it.  Tough luck kid\"",
-    "`%  \"Ya want me to beat the rest of it outta ya?\"", "`%  \"Where you think yer gonna put it?\"",
-    {"`%  \"I'll give ya `4", "`% gold for your "}, "\"", {"`%  \"Another effin' ", "  These people..\""},
-    "`9  Bartrich takes your ", "`%  \"Good, I didn't want your junk anyway.\""};
+const shop_texts shield_texts{shield_stock_file,
+                              "bartrichs",
+                              "sThe Shield Hut",
+                              "`9   Bartrich's Shield Hut`%:",
+                              "`c`%                             Shield Listing:",
+                              "`%  \"So, whatta ya wanna wear on yer wrist?\"",
+                              "`%  \"Where you lookin' kid?  I ain't got one a those.\"",
+                              {"`%  \"That ", " is purdy darn tough ya know.\""},
+                              "  `9Buy this shield, are you sure? (`3Y`9/`3N`9) [`%Y`9] :`%",
+                              "`%  \"Hey, its your loss kid.\"",
+                              "`9  Bartrich takes your `%",
+                              "`9 and gives you your new ",
+                              "`%  \"Ya, I had that before kid, but someone just bought it.  Tough luck kid\"",
+                              "`%  \"Ya want me to beat the rest of it outta ya?\"",
+                              "`%  \"Where you think yer gonna put it?\"",
+                              {"`%  \"I'll give ya `4", "`% gold for your "},
+                              "\"",
+                              {"`%  \"Another effin' ", "  These people..\""},
+                              "`9  Bartrich takes your ",
+                              "`%  \"Good, I didn't want your junk anyway.\""};
 
-const shop_texts armour_texts{
-    armour_stock_file, "tonios", "sThe Hall of Armor", "`9   Tonio's Hall of Armor`%:",
-    "`c`%                             Armor Listing:", "`%  \"So, which one can I squeeze you into?\"",
-    "`%  \"Oh, I'm so sorry, that one isn't available!\"",
-    {"`%  \"Fabulous, that ", " has always been one of my favorites.\""},
-    "  `9Buy this armor, are you sure? (`3Y`9/`3N`9) [`%Y`9] :`%",
-    "`%  \"Very well then, but it did look simply stunning on you!\"", "`9  Tonio takes your `%",
-    "`9 and helps you into your new ",
-    "`%  \"Oh goodness me! I just sold it!  Don't fret, it just was not your color.\"",
-    "`%  \"Your purse couldn't possibly contain that much gold!\"",
-    "`%  \"I don't think you have enough hands to carry that sugar!\"",
-    {"`%  \"I will offer you `4", "`% gold for your "}, ".\"",
-    {"`%  \"Gorgeous, this ", " will look stunning over ... there.\""}, "`9  Tonio takes your ",
-    "`%  \"Oh, well I didn't want it anyway.\""};
+const shop_texts armour_texts{armour_stock_file,
+                              "tonios",
+                              "sThe Hall of Armor",
+                              "`9   Tonio's Hall of Armor`%:",
+                              "`c`%                             Armor Listing:",
+                              "`%  \"So, which one can I squeeze you into?\"",
+                              "`%  \"Oh, I'm so sorry, that one isn't available!\"",
+                              {"`%  \"Fabulous, that ", " has always been one of my favorites.\""},
+                              "  `9Buy this armor, are you sure? (`3Y`9/`3N`9) [`%Y`9] :`%",
+                              "`%  \"Very well then, but it did look simply stunning on you!\"",
+                              "`9  Tonio takes your `%",
+                              "`9 and helps you into your new ",
+                              "`%  \"Oh goodness me! I just sold it!  Don't fret, it just was not your color.\"",
+                              "`%  \"Your purse couldn't possibly contain that much gold!\"",
+                              "`%  \"I don't think you have enough hands to carry that sugar!\"",
+                              {"`%  \"I will offer you `4", "`% gold for your "},
+                              ".\"",
+                              {"`%  \"Gorgeous, this ", " will look stunning over ... there.\""},
+                              "`9  Tonio takes your ",
+                              "`%  \"Oh, well I didn't want it anyway.\""};
 
 shop_step step_of(bool buying, const char* stock_file, const item_record& item) {
     shop_step s;

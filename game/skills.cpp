@@ -48,22 +48,23 @@ skill_result warrior_move(character_record& who) {
     switch (random_n(4) + 1) {
     case 1:
         disp_lines({"  `3Doing your best spinning, half-twisting sommersault kick,",
-               "  You cause your opponent to become disoriented, and take this",
-               "  to your advantage as you are able to take your best shot and", "  inflict some massive damage."});
+                    "  You cause your opponent to become disoriented, and take this",
+                    "  to your advantage as you are able to take your best shot and",
+                    "  inflict some massive damage."});
         return damage(skill_damage(who, 1.8));
     case 2:
         disp_lines({"  `3You use your natural talent of being extremely aggresive and",
-               "  decide you want to crush someone.  What better time to have that",
-               "  feeling than in the middle of a fight?  You put together your best", "  one-two attack."});
+                    "  decide you want to crush someone.  What better time to have that",
+                    "  feeling than in the middle of a fight?  You put together your best", "  one-two attack."});
         return damage(skill_damage(who, 1.7));
     case 3:
         disp_lines({"  `3From out of nowhere, the clouds part in the sky and a great",
-               "  light comes shining forth.  So bright in fact that is blinds your",
-               "  opponent and you are able to get in a good whallop."});
+                    "  light comes shining forth.  So bright in fact that is blinds your",
+                    "  opponent and you are able to get in a good whallop."});
         return damage(skill_damage(who, 1.75));
     default: {
         disp_lines({"  `3You notice your opponents shoe is untied so you inform him.",
-               "  Not believing you, he charges and trips over his shoe lace."});
+                    "  Not believing you, he charges and trips over his shoe lace."});
         item_record* weapon = weapon_equipped_ptr(cur_inventory);
         disp_line(std::string("  You decide to beat some smarts into him") +
                   (weapon ? " with your " + weapon->name.str() : "."));
@@ -76,25 +77,26 @@ skill_result mage_skill(character_record& who, char key) {
     switch (key) {
     case 'L':
         disp_lines({"  `3You rear back, recite the phrases you have memorized and hold out your",
-               "  hands toward your opponent.  In a blinding flash of orange and green light,",
-               "  giant sparks and flames shoot forth from your fingertips frying your", "  opponent where he stands."});
+                    "  hands toward your opponent.  In a blinding flash of orange and green light,",
+                    "  giant sparks and flames shoot forth from your fingertips frying your",
+                    "  opponent where he stands."});
         return damage(skill_damage(who, 1.7));
     case 'I':
         disp_lines({"  `3You chant the mystic phrases you have memorized and slowly start to",
-               "  fade into nothingness.  Your opponent looks utterly confused, and tries",
-               "  to strike you down where you were standing a few seconds ago.  You would",
-               "  laugh all the way back to town, but he would know where you were then."});
+                    "  fade into nothingness.  Your opponent looks utterly confused, and tries",
+                    "  to strike you down where you were standing a few seconds ago.  You would",
+                    "  laugh all the way back to town, but he would know where you were then."});
         return effect(skill_effect::escape);
     case 'S':
         disp_lines({"  `3You sing alound the phrases you have memorized and everything starts",
-               "  moving in slow motion (except you).  It would seem that your opponent is",
-               "  having a hard time connecting with you, and if he did, it wouldn't hurt",
-               "  as badly as it would if it was a full speed blow."});
+                    "  moving in slow motion (except you).  It would seem that your opponent is",
+                    "  having a hard time connecting with you, and if he did, it wouldn't hurt",
+                    "  as badly as it would if it was a full speed blow."});
         return effect(skill_effect::slow);
     default:
         disp_lines({"  `3You incant the wordy phrases that you have memorized, and suddenly, it",
-               "  appears that your opponent is inside out, exposing all the vital organs to",
-               "  your attack and all the armor on the inside where it cannot stop you."});
+                    "  appears that your opponent is inside out, exposing all the vital organs to",
+                    "  your attack and all the armor on the inside where it cannot stop you."});
         return effect(skill_effect::reverse_body);
     }
 }
@@ -105,25 +107,26 @@ skill_result thief_skill(character_record& who, char key) {
         switch (random_n(3) + 1) {
         case 1:
             disp_lines({"  `3You disorient your opponent and sneak around behind him and place",
-                   "  your weapon in his back.  He makes a strange sound as the blood starts", "  to flow down his back."});
+                        "  your weapon in his back.  He makes a strange sound as the blood starts",
+                        "  to flow down his back."});
             return damage(skill_damage(who, 1.5));
         case 2:
             disp_lines({"  `3You put together a series of short, quick moves to quickly wear your",
-                   "  opponent down and then move in for the kill by taking a shot at your", "  opponents neck."});
+                        "  opponent down and then move in for the kill by taking a shot at your", "  opponents neck."});
             return damage(skill_damage(who, 1.4));
         default:
             disp_lines({"  `3You determine your opponents weak spot through careful observation",
-                   "  and quickly thrust your weapon through it.  Blood spurts everywhere."});
+                        "  and quickly thrust your weapon through it.  Blood spurts everywhere."});
             return damage(skill_damage(who, 1.6));
         }
     case 'S':
         disp_lines({"  `3Creating a quick diversion, you disorient your oppenent and disappear into",
-               "  the shadows, leaving your oppenent scratching his head, wondering where you",
-               "  went to.  Finally, he gives up and walks off."});
+                    "  the shadows, leaving your oppenent scratching his head, wondering where you",
+                    "  went to.  Finally, he gives up and walks off."});
         return effect(skill_effect::escape);
     default:
         disp_lines({"  `3You saunter up to your opponent and defiantly reach your hand into his",
-               "  purse.  Dumbfounded, he doesn't stop you, but does take a swing at you."});
+                    "  purse.  Dumbfounded, he doesn't stop you, but does take a swing at you."});
         return effect(skill_effect::grab_gold);
     }
 }
@@ -132,8 +135,8 @@ skill_result healer_skill(character_record& who, char key) {
     switch (key) {
     case 'D': {
         disp_lines({"  `3You chant a few magical words to your god and ask that your foe find",
-               "  himself weak of life and that his energy be used for the good of the world",
-               "  Your opponent finds himself surrounded in a radiant blue glow and collapses."});
+                    "  himself weak of life and that his energy be used for the good of the world",
+                    "  Your opponent finds himself surrounded in a radiant blue glow and collapses."});
         std::int64_t d = std::int64_t(skill_damage(who, 1.2)) + who.skill_percent[3];
         std::int64_t gain = nearest(random_real() * double(nearest(d / 4.0) - 1)) + 1;
         gain = std::max<std::int64_t>(gain, 0);
@@ -143,9 +146,9 @@ skill_result healer_skill(character_record& who, char key) {
     }
     case 'H':
         disp_lines({"  `3You say a short prayer to your god asking for his help in defeating",
-               "  your foe.  You are suddenly immersed in a warm, fuzzy green light from",
-               "  above.  You can feel it filling your body with energy and the ability",
-               "  to carry on your confrontation."});
+                    "  your foe.  You are suddenly immersed in a warm, fuzzy green light from",
+                    "  above.  You can feel it filling your body with energy and the ability",
+                    "  to carry on your confrontation."});
         who.hit_points = who.max_hit_points;
         return effect(skill_effect::nothing);
     default:
@@ -157,12 +160,8 @@ skill_result healer_skill(character_record& who, char key) {
 
 skill_result power_strike(character_record& who, bool ranger) {
     switch (random_n(3) + 1) {
-    case 1:
-        show(roar_text);
-        return damage(skill_damage(who, ranger ? 1.5 : 1.4));
-    case 2:
-        show(flip_text);
-        return damage(skill_damage(who, ranger ? 1.4 : 1.3));
+    case 1: show(roar_text); return damage(skill_damage(who, ranger ? 1.5 : 1.4));
+    case 2: show(flip_text); return damage(skill_damage(who, ranger ? 1.4 : 1.3));
     default:
         if (ranger) {
             disp_line("  `3Calling upon the strength of your memory of a forest you used to visit often");
@@ -184,18 +183,19 @@ skill_result ranger_skill(character_record& who, char key) {
         disp_text("  off the ground.");
         if (has_status_bit(who, status_has_bow)) {
             disp_lines({"  From this height, you can easily shoot your opponent and he",
-                   "  will have a difficult time hitting you.  Good thing you remembered",
-                   "  to bring your bow along with you."});
+                        "  will have a difficult time hitting you.  Good thing you remembered",
+                        "  to bring your bow along with you."});
             return effect(skill_effect::weaken);
         }
         disp_lines({"  Realizing he can not hit you and you can not hit him, your",
-               "  opponent decides to call this one a draw and wander away.  You realize",
-               "  that this trick would work much better if you had a weapon that could",
-               "  hit someone from long distances."});
+                    "  opponent decides to call this one a draw and wander away.  You realize",
+                    "  that this trick would work much better if you had a weapon that could",
+                    "  hit someone from long distances."});
         return effect(skill_effect::escape);
     default:
         disp_lines({"  `3You call upon your woodland friends to help you with this fight, and an",
-               "  entire hoard comes out of bushes, trees, holes etc. and starts fighting", "  your fight for you."});
+                    "  entire hoard comes out of bushes, trees, holes etc. and starts fighting",
+                    "  your fight for you."});
         return effect(skill_effect::kill);
     }
 }
@@ -205,8 +205,8 @@ skill_result paladin_skill(character_record& who, char key) {
     case 'P': return power_strike(who, false);
     case 'L': {
         disp_lines({"  `3You begin to quietly pray and you can feel a great heat eminating from your",
-               "  palms.  You then take and place your hands on the wounds that you have, and",
-               "  your wounds start to fade away leaving you feeling much better."});
+                    "  palms.  You then take and place your hands on the wounds that you have, and",
+                    "  your wounds start to fade away leaving you feeling much better."});
         std::int64_t missing = std::int64_t(who.max_hit_points) - who.hit_points;
         if (missing > 0) {
             std::int64_t half = nearest(missing / 2.0);
@@ -279,7 +279,8 @@ skill_result class_skill_menu(character_record& who, int class_number) {
         disp_line("");
         disp_text("  `9Your Choice? `%: ");
         key = upcase_key(read_key());
-        bool offered = std::any_of(menu.begin(), menu.end(), [&](const menu_entry& e) { return e.offered && e.key == key; });
+        bool offered =
+            std::any_of(menu.begin(), menu.end(), [&](const menu_entry& e) { return e.offered && e.key == key; });
         // The Healer echoes only a key that it takes; the others echo every key.
         if (offered || class_number != 4) {
             echo_key(key);

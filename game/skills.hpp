@@ -9,15 +9,15 @@
 // What a successful skill asks of the fight. The damage travels beside the effect, so no
 // damage, however large, can be taken for another effect.
 enum class skill_effect : std::int16_t {
-    damage = 0,          // deal skill_result::damage, then the opponent strikes back if it stands
-    nothing = -1,        // the skill healed the player
-    escape = -2,         // the fight ends without a win
-    kill = -3,           // the opponent falls (with the rewards of a win)
-    grab_gold = -4,      // some of the opponent's gold, one more blow, and away
-    slow = -5,           // the opponent's attack and defense / 1.5
-    reverse_body = -6,   // the opponent's shield value / 3
-    weaken = -7,         // the opponent's attack / 3
-    crumble = -8,        // the opponent's hit points to 15 percent
+    damage = 0,         // deal skill_result::damage, then the opponent strikes back if it stands
+    nothing = -1,       // the skill healed the player
+    escape = -2,        // the fight ends without a win
+    kill = -3,          // the opponent falls (with the rewards of a win)
+    grab_gold = -4,     // some of the opponent's gold, one more blow, and away
+    slow = -5,          // the opponent's attack and defense / 1.5
+    reverse_body = -6,  // the opponent's shield value / 3
+    weaken = -7,        // the opponent's attack / 3
+    crumble = -8,       // the opponent's hit points to 15 percent
 };
 
 struct skill_result {

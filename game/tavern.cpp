@@ -111,9 +111,9 @@ bool beating() {
     });
     if (h == handed::short_of) return false;
     if (h == handed::paid)
-        disp_lines({"  `%\"Alright, the next time " + proper_case(v->name) + " shows " +
-                        std::string(possessive_word(v->sex)),
-                    "  face outside of town, I'll take " + std::string(object_word(v->sex)) + " out.\""});
+        disp_lines(
+            {"  `%\"Alright, the next time " + proper_case(v->name) + " shows " + std::string(possessive_word(v->sex)),
+             "  face outside of town, I'll take " + std::string(object_word(v->sex)) + " out.\""});
     else
         disp_line(who_line);
     hit_any_key();

@@ -61,8 +61,8 @@ void toggle_expert_mode() {
 
 void list_characters() {
     for (const character_record& c : char_list)
-        disp_line("`2  " + pad_right(proper_case(c.name.view()), 24) + "`0" + pad_left(int_to_str(c.number), 3) +
-                  "  " + int_to_str(c.class_bits));
+        disp_line("`2  " + pad_right(proper_case(c.name.view()), 24) + "`0" + pad_left(int_to_str(c.number), 3) + "  " +
+                  int_to_str(c.class_bits));
 }
 
 void tell_others_we_arrived() {
@@ -74,6 +74,8 @@ void tell_others_we_arrived() {
 
 bool square_key(const square& sq, char k) {
     switch (k) {
+    // One line a key, read as the square's table.
+    // clang-format off
     case 'E': choose_realm(); sq.full(); break;
     case 'I': game_hooks.inn(); sq.full(); break;
     case 'T': game_hooks.tavern(); sq.full(); break;
@@ -104,6 +106,7 @@ bool square_key(const square& sq, char k) {
     case '*': hook_run_script("config.scr", ""); sq.guarded(); break;
     case '/': script_test(); break;
     default: break;
+        // clang-format on
     }
     return true;
 }

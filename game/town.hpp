@@ -22,7 +22,6 @@ void script_test();
 // What a player sees on coming in: the statistics, a key, today's news and waiting mail.
 void day_report();
 
-
 // The thug built from the hunted player's values.
 monster_record build_thug(const character_record& c);
 // The realm choice's default key for the character: "L" without creature fights left, else

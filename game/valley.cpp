@@ -19,7 +19,8 @@
 namespace {
 void ambush(const text_list& menu) {
     disp_lines({"`9  You are walking through the valley when you think you spot an",
-                "  ambush up ahead.  You think you can sneak up on them and ambush", "  whoever is waiting for you.", ""});
+                "  ambush up ahead.  You think you can sneak up on them and ambush", "  whoever is waiting for you.",
+                ""});
     disp_text("`9  Ambush the Ambushers? (`3Y`9/`3N`9) [`%Y`9] `%: ");
     if (yes_no_key('Y') != 'Y') {
         disp_line("No.");
@@ -31,14 +32,16 @@ void ambush(const text_list& menu) {
 
 // A nap that cost the gold in hand.
 void robbed_of_gold() {
-    disp_lines({"`3  When you wake up, you discover that someone has taken all of", "  your gold.  You are `4BROKE`3."});
+    disp_lines(
+        {"`3  When you wake up, you discover that someone has taken all of", "  your gold.  You are `4BROKE`3."});
     me().gold = 0;
 }
 
 void lake_nap() {
     disp_lines({"`9  You are making your way through a dense section of the valley when",
                 "`9  you spot a large lake surrounded by trees up ahead.  The aura of it looks",
-                "`9  very comfortable and relaxing.  You think it would be an excellent place", "`9  to take a nap.", ""});
+                "`9  very comfortable and relaxing.  You think it would be an excellent place", "`9  to take a nap.",
+                ""});
     disp_text("`9  Take a Nap? (`3Y`9/`3N`9) [`%Y`9] `%: ");
     if (yes_no_key('Y') != 'Y') {
         disp_lines({"No.", "`9  Taking a nap here would be a dangerous thing indeed."});
@@ -96,7 +99,8 @@ void rabbit() {
 
 void puppy() {
     disp_lines({"`9  Huddling in a small cave, you find a small, frightened puppy.",
-                "`9  You decide to take it back to town and give it to a poor child.", "`%  (Your charm goes up by `32`%.)"});
+                "`9  You decide to take it back to town and give it to a poor child.",
+                "`%  (Your charm goes up by `32`%.)"});
     add_crm(me(), 2);
 }
 
@@ -114,8 +118,8 @@ void fallen_hero() {
         hook_run_script(realm_event_script, "1");
         return;
     }
-    disp_lines({"`9  You find the corpse of a recently fallen hero.", "`9  You check his corpse, and finding nothing, bury him.",
-                "`%  (Your shame goes down by `31`%.)"});
+    disp_lines({"`9  You find the corpse of a recently fallen hero.",
+                "`9  You check his corpse, and finding nothing, bury him.", "`%  (Your shame goes down by `31`%.)"});
     add_shm(me(), -1);
 }
 

@@ -27,8 +27,8 @@ constexpr const char* post_aborted = "`9  Announcement Aborted.";
 constexpr std::size_t author_line = 0, time_line = 1, subject_line = 2, body_start = 3;
 
 struct board_post {
-    std::string header;               // the "@#" line
-    std::vector<std::string> lines;   // every line up to the next header, as stored
+    std::string header;              // the "@#" line
+    std::vector<std::string> lines;  // every line up to the next header, as stored
     std::string number() const { return header.substr(2); }
     std::string line(std::size_t i) const { return i < lines.size() ? lines[i] : std::string(); }
 };

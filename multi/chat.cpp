@@ -21,8 +21,7 @@
 namespace {
 constexpr const char* square_location = "tTown Square";
 constexpr const char* help_section = "chat_help";
-constexpr const char* divider =
-    "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
+constexpr const char* divider = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 constexpr const char* not_on = "`4That person is not on right now.";
 constexpr const char* not_in_room = "`4That person is not in the chat room.";
 
@@ -70,7 +69,8 @@ void page(const std::string& line) {
     if (is_me(*t)) return disp_line("`4Now why would you want to page yourself to the chat room?");
     if (in_chat_room(*t)) return disp_line("`4That person is already in the chat room.");
     std::string name = proper_name_of(*t);
-    if (flag_of(t->number, "CHAT_PAGE") == "DISABLED") return disp_line("`9" + name + "`9 has DISABLED their chat page.");
+    if (flag_of(t->number, "CHAT_PAGE") == "DISABLED")
+        return disp_line("`9" + name + "`9 has DISABLED their chat page.");
     send_node_msg_to(t->number, {node_verb::page, own_number()});
     disp_line("`9" + name + "`9 has been paged.");
 }
@@ -88,7 +88,8 @@ void attack(chat_state& room, const std::string& line) {
     if (!in_chat_room(*t)) return disp_line(not_in_room);
     if (is_me(*t)) return disp_line("`4Now why would you want to attack yourself in the chat room?");
     std::string name = proper_name_of(*t);
-    if (flag_of(t->number, "CHAT_COMBAT") == "DISABLED") return disp_line("`9" + name + "`9 has DISABLED their Chat-Combat.");
+    if (flag_of(t->number, "CHAT_COMBAT") == "DISABLED")
+        return disp_line("`9" + name + "`9 has DISABLED their Chat-Combat.");
     const std::int16_t number = t->number;
     bool engaged = false;
     {
@@ -228,9 +229,7 @@ void broadcast_chat_message_except(std::string_view text, std::int16_t except) {
 
 bool extract_quoted(std::string& text) { return unquote(text); }
 
-int count_chat_room() {
-    return static_cast<int>(std::count_if(char_list.begin(), char_list.end(), in_chat_room));
-}
+int count_chat_room() { return static_cast<int>(std::count_if(char_list.begin(), char_list.end(), in_chat_room)); }
 
 bool chat_key(chat_state& room, char key) {
     unsigned char k = static_cast<unsigned char>(key);

@@ -39,10 +39,10 @@ bool in_chat_room(const character_record& c);
 
 // What the room's loop holds between keys.
 struct chat_state {
-    std::string line;                 // typed so far
+    std::string line;  // typed so far
     bool echo = false;
     bool leave = false;
-    std::vector<std::int16_t> foes;   // the players this side is in a chat fight with
+    std::vector<std::int16_t> foes;  // the players this side is in a chat fight with
 };
 
 // One key typed: Backspace (or DEL) takes back the last character, Enter ends the line

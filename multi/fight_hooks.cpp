@@ -33,4 +33,3 @@ bool hook_online_fight_wait(std::string_view opponent_name) { return fight_wait(
 
 void set_online_fight_round_hook(online_fight_round_fn f) { fight_round.set(f); }
 void hook_online_fight_round(std::string_view opponent_name, bool chat) { fight_round(opponent_name, chat); }
-

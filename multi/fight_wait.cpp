@@ -121,9 +121,9 @@ struct line_entry {
     line_handler handler;
 };
 constexpr line_entry line_table[] = {
-    {creceive, on_creceive}, {surprise, on_surprise}, {attack, on_attack},
+    {creceive, on_creceive}, {surprise, on_surprise},     {attack, on_attack},
     {run, on_run},           {leaverealm, on_leaverealm}, {flee, on_flee},
-    {victory, on_victory},   {damage, on_damage},     {ddamage, on_damage},
+    {victory, on_victory},   {damage, on_damage},         {ddamage, on_damage},
 };
 
 line_handler handler_of_line(node_verb verb) {

@@ -27,9 +27,7 @@ guild_record* own_guild() { return cur_char && cur_char->guild ? guild_num_ptr(c
 bool leads(const character_record& c) { return is_guild_leader(c); }
 
 // The member list's cell of the guild number: right-justified in 6 within 9 (blank for 0).
-std::string guild_cell(std::int16_t guild) {
-    return pad_right(guild == 0 ? "" : pad_left(int_to_str(guild), 6), 9);
-}
+std::string guild_cell(std::int16_t guild) { return pad_right(guild == 0 ? "" : pad_left(int_to_str(guild), 6), 9); }
 
 std::string member_line(const character_record& c, bool on_line) {
     std::string line = " ";
@@ -227,10 +225,9 @@ bool area_raid(const area_turn& t) {
 }
 
 constexpr menu_key<area_key_handler> area_key_table[] = {
-    {'L', area_leave},      {'?', area_help},         {'C', area_create},     {'J', area_join},
-    {'N', area_new_password}, {'K', area_kick},       {'T', area_transfer},   {'D', area_disband},
-    {'Q', area_quit},       {'E', area_enter_hall},   {'B', area_build_hall}, {'M', area_members},
-    {'G', area_rankings},   {'R', area_raid},
+    {'L', area_leave},      {'?', area_help},     {'C', area_create},   {'J', area_join}, {'N', area_new_password},
+    {'K', area_kick},       {'T', area_transfer}, {'D', area_disband},  {'Q', area_quit}, {'E', area_enter_hall},
+    {'B', area_build_hall}, {'M', area_members},  {'G', area_rankings}, {'R', area_raid},
 };
 }  // namespace
 

@@ -148,8 +148,8 @@ void show_guard_stats(std::int16_t guild) {
                 "`9  Guard HP      : `%" + int_to_str(g->guard_hit_points),
                 "`9  Guard Attack  : `%" + int_to_str(g->guard_attack),
                 "`9  Guard Defense : `%" + int_to_str(g->guard_defense),
-                "`9  Guard Shield  : `%" + int_to_str(g->guard_shield), "`9  Weapon Name   : `%" + g->guard_weapon.str(),
-                "`9  Armor Name    : `%" + g->guard_armour.str()});
+                "`9  Guard Shield  : `%" + int_to_str(g->guard_shield),
+                "`9  Weapon Name   : `%" + g->guard_weapon.str(), "`9  Armor Name    : `%" + g->guard_armour.str()});
 }
 
 void upgrade_guardian() {
@@ -163,10 +163,11 @@ void upgrade_guardian() {
         const guild_record* g = guild_num_ptr(guild);
         if (!g) return;
         auto price = [](guard_stat s) { return pad_right(comma_number(guard_point_price(s)), 7); };
-        disp_lines({"", "`9  Attack Upgrade `%: " + price(guard_stat::attack) + "`9 Defense Upgrade `%: " +
-                            price(guard_stat::defense) + "`9 Shield Upgrade `%: " + price(guard_stat::shield),
-                    "`9  Hit Points     `%: " + price(guard_stat::hit_points) + "`9 Level Upgrade   `%: " +
-                        int_to_str(2 * g->guard_level) + " gems."});
+        disp_lines({"",
+                    "`9  Attack Upgrade `%: " + price(guard_stat::attack) + "`9 Defense Upgrade `%: " +
+                        price(guard_stat::defense) + "`9 Shield Upgrade `%: " + price(guard_stat::shield),
+                    "`9  Hit Points     `%: " + price(guard_stat::hit_points) +
+                        "`9 Level Upgrade   `%: " + int_to_str(2 * g->guard_level) + " gems."});
     };
     m.on_key = [&](char k) {
         if (hall_common_key(k, menu)) return true;

@@ -57,8 +57,7 @@ void show_purchase_screen() {
                 "`!  Allow you to write messages that only people in your guild hall can read.",
                 "`!  Transfer Unlimited amounts of gold and gems.",
                 "`!  A Guild Guardian that must be defeated before anyone can raid the hall.",
-                "`!  Guardian is upgradable by master making it progressively more difficult", "`!    to defeat.",
-                ""});
+                "`!  Guardian is upgradable by master making it progressively more difficult", "`!    to defeat.", ""});
 }
 
 // The guardian's name typed and confirmed; empty when the leader gave none.
@@ -89,9 +88,9 @@ void set_new_guardian(guild_record& g, const std::string& name) {
 
 void write_generic_description(std::int16_t guild) {
     text_list desc;
-    for (const char* line : {"`9  This is a generic description for a guild hall.",
-                             "`9  it can be changed by the guild master.",
-                             "`!  Remember, you can sleep in the guild hall and be protected", "`!  by the guardian."})
+    for (const char* line :
+         {"`9  This is a generic description for a guild hall.", "`9  it can be changed by the guild master.",
+          "`!  Remember, you can sleep in the guild hall and be protected", "`!  by the guardian."})
         add_desc_line(line, desc);
     writedesc(writedesc_plain, hall_file_name(guild), desc);
 }
@@ -403,7 +402,8 @@ void hall_sleeping_quarters() {
         case 'C': show_sleepers(guild); break;
         case 'G':
             disp_line("");
-            if (!ask_yes("`9  Are you sure you want to go to sleep/leave game? (`3Y`9/`3N`9) [`%Y`9] `%: ", true, ".")) {
+            if (!ask_yes("`9  Are you sure you want to go to sleep/leave game? (`3Y`9/`3N`9) [`%Y`9] `%: ", true,
+                         ".")) {
                 disp_line("`9  You decide you still need to adventure more.");
                 break;
             }

@@ -95,8 +95,8 @@ void guild_treasury(std::int16_t guild, const menu_loop* raid_loop) {
     m.before_title = [guild] {
         const guild_record* g = guild_num_ptr(guild);
         if (!g) return;
-        disp_lines({"", "`9  Gold Present `%: " + pad_right(comma_number(g->treasury_gold), 12) + "`9   Gems Present `%: " +
-                            pad_right(comma_number(g->treasury_gems), 12)});
+        disp_lines({"", "`9  Gold Present `%: " + pad_right(comma_number(g->treasury_gold), 12) +
+                            "`9   Gems Present `%: " + pad_right(comma_number(g->treasury_gems), 12)});
     };
     m.on_key = [&](char k) {
         if (hall_common_key(k, menu)) return true;

@@ -199,8 +199,7 @@ void join_guild() {
     std::vector<const guild_record*> by_number;
     for (const guild_record& g : guild_list) by_number.push_back(&g);
     std::sort(by_number.begin(), by_number.end(), [](auto a, auto b) { return a->number < b->number; });
-    for (const guild_record* g : by_number)
-        disp_line("`3  (`#" + int_to_str(g->number) + "`3) " + g->name.str());
+    for (const guild_record* g : by_number) disp_line("`3  (`#" + int_to_str(g->number) + "`3) " + g->name.str());
     disp_text("`9  Join which guild? : `%");
     std::int16_t number = read_int();
     if (number < 1 || !guild_num_ptr(number)) return;
@@ -355,4 +354,3 @@ void quit_guild() {
     for (std::int16_t m : members) append_mailbox(m, msg);
     disp_line("  `9You are no longer a member of `4" + guild_name + "`9.");
 }
-

@@ -201,7 +201,8 @@ line_kind kind_of(const mail_reading& r) {
 
 // A message carried out by a reading that was cut off: skipped up to the next header.
 void skip_read_message(mail_reading& r) {
-    for (++r.i; r.i < r.lines.size() && !starts_with(r.lines[r.i], '#'); ++r.i) {}
+    for (++r.i; r.i < r.lines.size() && !starts_with(r.lines[r.i], '#'); ++r.i) {
+    }
     r.in_body = false;
     r.header = r.lines.size();
 }
@@ -274,9 +275,12 @@ struct line_entry {
 };
 
 constexpr line_entry line_table[] = {
-    {line_kind::read_mark, skip_read_message}, {line_kind::header, show_message_header},
-    {line_kind::text_end, end_message_text},   {line_kind::body, show_body_line},
-    {line_kind::blank, skip_blank},            {line_kind::commands, run_command_lines},
+    {line_kind::read_mark, skip_read_message},
+    {line_kind::header, show_message_header},
+    {line_kind::text_end, end_message_text},
+    {line_kind::body, show_body_line},
+    {line_kind::blank, skip_blank},
+    {line_kind::commands, run_command_lines},
 };
 
 line_handler handler_of(line_kind kind) {
@@ -287,10 +291,9 @@ line_handler handler_of(line_kind kind) {
 }  // namespace
 
 bool mail_waiting() {
-    return cur_char && (file_exists(mailbox_file_name(cur_char->number)) ||
-                        file_exists(mailbox_temp_name(cur_char->number)));
+    return cur_char &&
+           (file_exists(mailbox_file_name(cur_char->number)) || file_exists(mailbox_temp_name(cur_char->number)));
 }
-
 
 void read_text_lines(text_reader& file, text_list& list) {
     deldesc(list);

@@ -16,8 +16,7 @@
 #include "game/me.hpp"
 
 namespace {
-constexpr const char* long_rule =
-    "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
+constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 
 // Whom a letter goes to: every other member of the writer's guild, or one player (null when
 // the name found nobody).
@@ -60,9 +59,9 @@ text_list letter_head(const letter_target& t, const text_list& quoted) {
     if (t.guild) {
         add_desc_line("#0000 GUILD", mail);
         for (const text_line& l : quoted) mail.push_back(l);
-        add_desc_line("`9  Message from `!" + own_proper_name() + "`9 to all members of `4" +
-                          guild_name_of(*cur_char) + "`3",
-                      mail);
+        add_desc_line(
+            "`9  Message from `!" + own_proper_name() + "`9 to all members of `4" + guild_name_of(*cur_char) + "`3",
+            mail);
     } else {
         add_desc_line("#" + zero_pad(cur_char->number, 4) + " " + own_proper_name(), mail);
         for (const text_line& l : quoted) mail.push_back(l);

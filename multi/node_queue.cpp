@@ -49,7 +49,6 @@ void log_message(const character_record& target, std::string_view line) {
     append_line(olmess_file_name, entry);
 }
 
-
 // The character whose number stands in the word; null when it is none or not in the list.
 character_record* char_of_word(std::string_view word) {
     std::int32_t n = str_to_int(word);
@@ -111,9 +110,7 @@ bool defend(std::int16_t sender_number, const node_line& reply, const std::strin
 }
 }  // namespace
 
-std::string queue_safe(std::string_view line) {
-    return controls_to_dots(line.substr(0, node_line_capacity));
-}
+std::string queue_safe(std::string_view line) { return controls_to_dots(line.substr(0, node_line_capacity)); }
 
 void send_node_msg_to_record(const character_record& target, const node_line& line) {
     std::string safe = queue_safe(line.text());
@@ -336,7 +333,8 @@ std::optional<std::string> guardian_news() {
 }
 
 std::string guarddie(const node_message&) {
-    if (auto guardian = guardian_news()) disp_line("`4  You hear the blood curdling scream of " + *guardian + "'s death!");
+    if (auto guardian = guardian_news())
+        disp_line("`4  You hear the blood curdling scream of " + *guardian + "'s death!");
     return "";
 }
 
@@ -381,7 +379,8 @@ std::string gnumquery(const node_message& m) {
     disp_line("`9  " + proper_case(s->name.view()) + " has entered the hall and looks quite angry!");
     // Only a raid in progress fights; a hall nobody holds answers that it is clear.
     if (m.raided_guild != 0 && s->guild == m.raided_guild)
-        return defend(s->number, {node_verb::guildcombat, own_number()}, "", m.saved_location) ? "HOLDGUILD" : "FLEEGUILD";
+        return defend(s->number, {node_verb::guildcombat, own_number()}, "", m.saved_location) ? "HOLDGUILD"
+                                                                                               : "FLEEGUILD";
     send_node_msg_to(s->number, node_verb::hallclear);
     return "";
 }
@@ -396,21 +395,36 @@ struct verb_entry {
 };
 
 constexpr verb_entry verb_table[] = {
-    {node_verb::chat_combat, chat_combat},   {node_verb::cc_received, hand_back},
-    {node_verb::chat_attack, chat_attack},   {node_verb::chat_damage, chat_damage},
-    {node_verb::chat_ddamage, chat_ddamage}, {node_verb::chat_run, chat_run},
-    {node_verb::chat_flee, chat_flee},       {node_verb::chat_victory, hand_back},
-    {node_verb::page, page},                 {node_verb::pageanswer, pageanswer},
-    {node_verb::enterchat, enterchat},       {node_verb::leavechat, leavechat},
-    {node_verb::message, message},           {node_verb::enterrealm, enterrealm},
-    {node_verb::leaverealm, leaverealm},     {node_verb::ruckus, ruckus},
-    {node_verb::guarddie, guarddie},         {node_verb::raidflee, raidflee},
-    {node_verb::raiddie, raiddie},           {node_verb::guildcombat, guildcombat},
-    {node_verb::gnumquery, gnumquery},       {node_verb::hallclear, hallclear},
-    {node_verb::combat, combat},             {node_verb::creceive, fight_over_already},
-    {node_verb::surprise, fight_over_already}, {node_verb::attack, fight_over_already},
-    {node_verb::run, fight_over_already},    {node_verb::flee, fight_over_already},
-    {node_verb::victory, fight_over_already}, {node_verb::damage, damage},
+    {node_verb::chat_combat, chat_combat},
+    {node_verb::cc_received, hand_back},
+    {node_verb::chat_attack, chat_attack},
+    {node_verb::chat_damage, chat_damage},
+    {node_verb::chat_ddamage, chat_ddamage},
+    {node_verb::chat_run, chat_run},
+    {node_verb::chat_flee, chat_flee},
+    {node_verb::chat_victory, hand_back},
+    {node_verb::page, page},
+    {node_verb::pageanswer, pageanswer},
+    {node_verb::enterchat, enterchat},
+    {node_verb::leavechat, leavechat},
+    {node_verb::message, message},
+    {node_verb::enterrealm, enterrealm},
+    {node_verb::leaverealm, leaverealm},
+    {node_verb::ruckus, ruckus},
+    {node_verb::guarddie, guarddie},
+    {node_verb::raidflee, raidflee},
+    {node_verb::raiddie, raiddie},
+    {node_verb::guildcombat, guildcombat},
+    {node_verb::gnumquery, gnumquery},
+    {node_verb::hallclear, hallclear},
+    {node_verb::combat, combat},
+    {node_verb::creceive, fight_over_already},
+    {node_verb::surprise, fight_over_already},
+    {node_verb::attack, fight_over_already},
+    {node_verb::run, fight_over_already},
+    {node_verb::flee, fight_over_already},
+    {node_verb::victory, fight_over_already},
+    {node_verb::damage, damage},
     {node_verb::ddamage, ddamage},
 };
 

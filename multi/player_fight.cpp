@@ -76,8 +76,8 @@ void show_round_screen(const character_record& foe) {
     disp_line("");
     disp_line("`9  Your hit points : `%" + int_to_str(me().hit_points));
     disp_line("`9  " + proper_name_of(foe) + "'s hit points : `%" + int_to_str(foe.hit_points));
-    disp_lines({"", "`3  (`#A`3)ttack.", "`3  (`#R`3)un.", "`3  (`#V`3)iew your Stats.", "", "`9   Player Combat`%:",
-                "`7  (A,R,V)", ""});
+    disp_lines({"", "`3  (`#A`3)ttack.", "`3  (`#R`3)un.", "`3  (`#V`3)iew your Stats.", "",
+                "`9   Player Combat`%:", "`7  (A,R,V)", ""});
     disp_text("`9  Command? [`!A`9] : `%");
 }
 
@@ -176,11 +176,13 @@ void scout(const character_record& target, bool in_hall) {
     const item_record* weapon = weapon_equipped_ptr(items);
     const item_record* armour = armor_equipped_ptr(items);
     const item_record* shield = shield_equipped_ptr(items);
-    disp_line("  `9" + wielder + (weapon ? " is wielding a `4" + weapon->name.str() + "`9." : " is not wielding anything`9"));
-    disp_line("  `9" + wielder + (armour ? " is wearing `4" + armour->name.str() + "`9." : " is not wearing anything`9"));
+    disp_line("  `9" + wielder +
+              (weapon ? " is wielding a `4" + weapon->name.str() + "`9." : " is not wielding anything`9"));
+    disp_line("  `9" + wielder +
+              (armour ? " is wearing `4" + armour->name.str() + "`9." : " is not wearing anything`9"));
     disp_line("  `9" + (in_hall ? std::string(subject_word(target.sex)) : he) +
-              (shield ? " has a `4" + shield->name.str() + "`9 strapped to " + std::string(possessive_word(target.sex)) +
-                            " arm."
+              (shield ? " has a `4" + shield->name.str() + "`9 strapped to " +
+                            std::string(possessive_word(target.sex)) + " arm."
                       : " is not using a shield"));
     del_inv(items);
 }
@@ -269,8 +271,9 @@ bool attack_player() {
 bool opponent_gone(std::int16_t foe_number, bool chat) {
     node_verb verb = run_verb(chat);
     std::string waiting = take_node_msg_if([&](std::string_view line) {
-        return find_node_verb(upcase_str(word_at(line, 1))) == verb && str_to_int(word_at(line, 3)) == foe_number ? queue_pick::look
-                                                                                                 : queue_pick::pass;
+        return find_node_verb(upcase_str(word_at(line, 1))) == verb && str_to_int(word_at(line, 3)) == foe_number
+                   ? queue_pick::look
+                   : queue_pick::pass;
     });
     if (!waiting.empty()) return true;
     const character_record* foe = char_num_ptr(foe_number);
@@ -355,4 +358,3 @@ void player_fight_menu() {
     deldesc(menu);
     debug_leave("Leaving player_fight_menu");
 }
-

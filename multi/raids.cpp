@@ -25,7 +25,6 @@ constexpr const char* guardian_fight_location = "oRaiding Guild";
 constexpr const char* raided_hall_location = "oGuild Hall";
 constexpr const char* area_location = "tGuild Area";
 
-
 // Every member in the hall, on a fresh read, hears the line.
 void tell_members(std::int16_t guild, const node_line& line) {
     refresh_char_file();
@@ -155,7 +154,8 @@ void raid_hall_members(std::int16_t guild) {
         disp_line("`9  You abandon all hope of entering the guild hall.");
         return;
     }
-    disp_lines({"", "`!  You have defeated all the members of the guild present.  Their", "  hall is at your disposal."});
+    disp_lines(
+        {"", "`!  You have defeated all the members of the guild present.  Their", "  hall is at your disposal."});
     raided_guild_hall(guild);
 }
 

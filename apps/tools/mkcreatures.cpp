@@ -58,15 +58,24 @@ std::optional<monster_record> parse_creature(const std::string& line, std::strin
     }
     monster_record m;
     std::int64_t level = 0, hp = 0, attack = 0, defense = 0, shield = 0, race = 0;
-    if (!number_in(f[0], 1, 20, level)) what = "level must be 1 to 20";
-    else if (f[1].empty() || f[1].size() > 20) what = "name must be 1 to 20 characters";
-    else if (!number_in(f[2], 1, 32000, hp)) what = "hit points must be 1 to 32000";
-    else if (!number_in(f[3], 1, 32000, attack)) what = "attack must be 1 to 32000";
-    else if (!number_in(f[4], 1, 32000, defense)) what = "defense must be 1 to 32000";
-    else if (!number_in(f[5], 1, 87, shield)) what = "shield value must be 1 to 87";
-    else if (!number_in(f[6], 1, 32767, race)) what = "race must be a race number";
-    else if (f[7].size() > 20 || f[8].size() > 20) what = "weapon and armour names hold at most 20 characters";
-    else if (f[9].size() > 86) what = "death text holds at most 86 characters";
+    if (!number_in(f[0], 1, 20, level))
+        what = "level must be 1 to 20";
+    else if (f[1].empty() || f[1].size() > 20)
+        what = "name must be 1 to 20 characters";
+    else if (!number_in(f[2], 1, 32000, hp))
+        what = "hit points must be 1 to 32000";
+    else if (!number_in(f[3], 1, 32000, attack))
+        what = "attack must be 1 to 32000";
+    else if (!number_in(f[4], 1, 32000, defense))
+        what = "defense must be 1 to 32000";
+    else if (!number_in(f[5], 1, 87, shield))
+        what = "shield value must be 1 to 87";
+    else if (!number_in(f[6], 1, 32767, race))
+        what = "race must be a race number";
+    else if (f[7].size() > 20 || f[8].size() > 20)
+        what = "weapon and armour names hold at most 20 characters";
+    else if (f[9].size() > 86)
+        what = "death text holds at most 86 characters";
     if (!what.empty()) return std::nullopt;
     m.level = static_cast<std::int16_t>(level);
     m.name = f[1];

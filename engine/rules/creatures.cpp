@@ -199,8 +199,8 @@ void del_creature_list(creature_list& list) { list.clear(); }
 
 namespace {
 std::int32_t rounded_32(double x) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(round_half_even(x), std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        round_half_even(x), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 }  // namespace
 
@@ -224,28 +224,26 @@ const monster_record* random_creature(std::int16_t level, const creature_list& l
     return nullptr;
 }
 
-bool is_mob(const character_record& who) {
-    return who.real_name == mob_mark || who.real_name == level_fight_mark;
-}
+bool is_mob(const character_record& who) { return who.real_name == mob_mark || who.real_name == level_fight_mark; }
 
 // ---- Phrase tables ----
 
 namespace {
 constexpr std::array<const char*, 20> neutral_adjectives = {
-    " superb",     " pitiful",        " mismatched",   " boring",        " stupendous",
-    " close",      " long",           " short",        " heart-pounding", " toe-curling",
-    " hair-raising", " blood-racing", " grueling",     " spine-tingling", " eye-popping",
-    " fist-clenching", " teeth-grinding", " bloody",   " ho-hum",        " pivotal"};
+    " superb",         " pitiful",        " mismatched", " boring",         " stupendous",
+    " close",          " long",           " short",      " heart-pounding", " toe-curling",
+    " hair-raising",   " blood-racing",   " grueling",   " spine-tingling", " eye-popping",
+    " fist-clenching", " teeth-grinding", " bloody",     " ho-hum",         " pivotal"};
 constexpr std::array<const char*, 20> good_adjectives = {
-    " superb",   " stupendous", " amazing",   " fortuitous", " beloved",     " powerful",     " intelligent",
-    " multi-talented", " wonderful", " clever", " beast-like", " ever sharp", " quick witted", " keen",
-    " mysterious", " god-like", " divine",    " grandiose",  " virtuous",    " exemplary"};
+    " superb",         " stupendous", " amazing", " fortuitous", " beloved",    " powerful",     " intelligent",
+    " multi-talented", " wonderful",  " clever",  " beast-like", " ever sharp", " quick witted", " keen",
+    " mysterious",     " god-like",   " divine",  " grandiose",  " virtuous",   " exemplary"};
 constexpr std::array<const char*, 20> bad_adjectives = {
-    " weak",        " cowardish",    " foolish",    " wiseacre",   " simpleton",  " anemic",     " boneheaded",
-    " defenseless", " half-witted",  " hare-brained", " blinded",  " senseless",  " irrational", " inept",
-    " unsuspecting", " arrogant",    " overconfident", " unprepared", " feebile", " decrepit"};
+    " weak",         " cowardish",   " foolish",       " wiseacre",   " simpleton", " anemic",     " boneheaded",
+    " defenseless",  " half-witted", " hare-brained",  " blinded",    " senseless", " irrational", " inept",
+    " unsuspecting", " arrogant",    " overconfident", " unprepared", " feebile",   " decrepit"};
 constexpr std::array<const char*, 12> hit_verbs = {
-    " barely scratches", " nicks",      " hits",   " slashes",   " whips",      " pounds",
+    " barely scratches", " nicks",      " hits",     " slashes", " whips",      " pounds",
     " crushes",          " devastates", " atomizes", " mauls",   " tenderizes", " pulpifies"};
 
 // Trunc(random real x n), held inside the table.
@@ -292,7 +290,8 @@ std::string expand_tilde_phrases(std::string_view text) {
         if (upper(x) == 'T') {
             article = is_upper(x) ? "The" : "the";
         } else if (upper(x) == 'A') {
-            bool vowel = adjective.size() > 1 && std::string_view("AEIOUYaeiouy").find(adjective[1]) != std::string_view::npos;
+            bool vowel =
+                adjective.size() > 1 && std::string_view("AEIOUYaeiouy").find(adjective[1]) != std::string_view::npos;
             article = vowel ? "an" : "a";
             if (is_upper(x)) article[0] = 'A';
         }

@@ -98,7 +98,7 @@ constexpr const char* level_fight_mark = "MOB LEVEL-FIGHT";
 std::string random_event_adjective();  // neutral, reseeds first
 std::string random_good_adjective();
 std::string random_bad_adjective();
-std::string random_hit_verb();         // reseeds first
+std::string random_hit_verb();  // reseeds first
 // Replaces every "~" code of a news line: "~" + article letter (T the, A a/an, upper case
 // for a capital) + table letter (R neutral, G good, B bad, other keeps the last adjective).
 std::string expand_tilde_phrases(std::string_view text);

@@ -16,9 +16,9 @@ constexpr const char* shields_file_name = "shields.dat";
 struct equipment_entry {
     static constexpr std::size_t record_size = 27;
 
-    fstr<20> name;               //  0
-    std::int16_t strength = 0;   // 21 power of this tier
-    std::int32_t price = 0;      // 23 price of this tier
+    fstr<20> name;              //  0
+    std::int16_t strength = 0;  // 21 power of this tier
+    std::int32_t price = 0;     // 23 price of this tier
 };
 
 constexpr std::size_t equipment_tiers = 14;

@@ -30,8 +30,7 @@ std::int32_t item_file_events(const std::string& item_file, std::string_view k) 
     return events;
 }
 
-void write_item_script(std::int32_t number, std::string_view k, const std::string& item_file,
-                       std::int32_t sections) {
+void write_item_script(std::int32_t number, std::string_view k, const std::string& item_file, std::int32_t sections) {
     std::string dir = game_path("items").value_or("items");
     if (!file_exists(dir)) ::mkdir(dir.c_str(), 0777);
     std::string script = dir + "/" + int_to_str(number) + ".scr";

@@ -14,5 +14,4 @@ std::int32_t item_file_events(const std::string& item_file, std::string_view k);
 // "@#MAIN", "  Gosub ^VR01", "  Halt" and "@#". A script that exists already is written
 // again only when the DATE flag of the file's ITEM<k>_FLAGS section is later than the DATE
 // flag of the script's FLAGS section.
-void write_item_script(std::int32_t number, std::string_view k, const std::string& item_file,
-                       std::int32_t sections);
+void write_item_script(std::int32_t number, std::string_view k, const std::string& item_file, std::int32_t sections);

@@ -20,7 +20,7 @@
 inventory_list cur_inventory;
 
 namespace {
-const char* const position_names[10] = {"Head", "Neck", "Armor", "Hands", "Ring",
+const char* const position_names[10] = {"Head", "Neck",   "Armor",  "Hands",    "Ring",
                                         "Feet", "Weapon", "Shield", "Treasure", "Other"};
 const char* const event_names[11] = {"WEAR",      "USE",      "REMOVE",  "ONATTACK", "ONDAMAGE", "ONDEATH",
                                      "USECOMBAT", "IDENTIFY", "LASTUSE", "DROP",     "FLAGS"};

@@ -1,10 +1,10 @@
 #include "engine/rules/maintenance.hpp"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <list>
 #include <memory>
 #include <optional>
@@ -207,8 +207,7 @@ void interest_and_revival(form f) {
         if (f == form::console) debug_log(c.name + "  On_now : " + yes_no_text(c.online));
         // A character in play on another node keeps its record in memory: its interest
         // travels by mail. The playing character of this node is paid directly.
-        bool elsewhere =
-            (f == form::console || (cur_char && c.name.view() != cur_char->name.view())) && on_line(c);
+        bool elsewhere = (f == form::console || (cur_char && c.name.view() != cur_char->name.view())) && on_line(c);
         if (elsewhere)
             mail_interest(c);
         else
@@ -252,8 +251,7 @@ void expire_global_flags() {
     for (const text_line& s : sections)
         if (s.view() != "MAIN") expiring.push_back(s.str());
     // One rewrite of the file for all its sections.
-    if (!expiring.empty())
-        expire_flag_classes(main_flag_file_name, expiring, {flag_class_daily, flag_class_removed});
+    if (!expiring.empty()) expire_flag_classes(main_flag_file_name, expiring, {flag_class_daily, flag_class_removed});
 }
 
 void rotate_news() {

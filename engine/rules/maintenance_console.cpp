@@ -101,15 +101,9 @@ int file_available_console(const std::string& name, int& result, const console_b
 void read_char_file_console() {
     std::vector<character_record> recs;
     switch (console_read(players_file_name, recs)) {
-    case file_status::missing:
-        console_line("Starting new Character FILE");
-        return;
-    case file_status::corrupt:
-        console_line("Player file CORRUPTED Please inform SysOp");
-        end_prog(exit_char_corrupt);
-    case file_status::ok:
-        read_char_file();
-        return;
+    case file_status::missing: console_line("Starting new Character FILE"); return;
+    case file_status::corrupt: console_line("Player file CORRUPTED Please inform SysOp"); end_prog(exit_char_corrupt);
+    case file_status::ok: read_char_file(); return;
     }
 }
 
@@ -120,9 +114,7 @@ void read_stat_file_console(stat_record& r) {
         console_line("Stat File Not Found : HOLD");
         create_stat_file(r);
         return;
-    case file_status::corrupt:
-        console_line("Stat file CORRUPTED Please inform SysOp");
-        end_prog(exit_stat_corrupt);
+    case file_status::corrupt: console_line("Stat file CORRUPTED Please inform SysOp"); end_prog(exit_stat_corrupt);
     case file_status::ok:
         if (recs.empty()) {
             console_line("Stat file CORRUPTED Please inform SysOp");
@@ -136,15 +128,9 @@ void read_stat_file_console(stat_record& r) {
 void read_guild_file_console() {
     std::vector<guild_record> recs;
     switch (console_read(guilds_file_name, recs)) {
-    case file_status::missing:
-        debug_log("Running Game with no guild file.");
-        return;
-    case file_status::corrupt:
-        console_line("Guild file CORRUPTED Please inform SysOp");
-        end_prog(exit_guild_corrupt);
-    case file_status::ok:
-        read_guild_file();
-        return;
+    case file_status::missing: debug_log("Running Game with no guild file."); return;
+    case file_status::corrupt: console_line("Guild file CORRUPTED Please inform SysOp"); end_prog(exit_guild_corrupt);
+    case file_status::ok: read_guild_file(); return;
     }
 }
 

@@ -15,8 +15,7 @@
 #include "engine/text/lookups.hpp"
 
 namespace {
-constexpr const char* long_rule =
-    "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
+constexpr const char* long_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 constexpr const char* short_rule = "`#-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-";
 constexpr const char* player_title = "`c            `%Player Rankings for `9T`%he `9Q`%uorvath `%v1.10";
 
@@ -25,7 +24,7 @@ struct class_column {
     char letter;
     std::int16_t current, mastered;
 };
-const class_column class_columns[6] = {{'W', 1, 64},  {'M', 2, 128},  {'T', 4, 256},
+const class_column class_columns[6] = {{'W', 1, 64},  {'M', 2, 128},   {'T', 4, 256},
                                        {'H', 8, 512}, {'P', 32, 2048}, {'R', 16, 1024}};
 
 // The skill table of the statistics screen, in the order of skill_percent.
@@ -102,9 +101,8 @@ void sort_guilds(const guild_totals_table& totals) {
         auto it = totals.find(number);
         return it == totals.end() ? 0 : it->second.experience;
     };
-    guild_list.sort([&](const guild_record& a, const guild_record& b) {
-        return experience(a.number) > experience(b.number);
-    });
+    guild_list.sort(
+        [&](const guild_record& a, const guild_record& b) { return experience(a.number) > experience(b.number); });
 }
 
 // Ranks char_list around a write of the character file, which may bring other nodes' changes.
@@ -144,7 +142,8 @@ void display_stats() {
     disp_line("`9  Experience      : `%" + pad_visible(comma_number(c.experience), 22) + "`9Gold          : `%&CS18");
     disp_line("`9  Creature Fights : `%" + pad_visible(int_to_str(c.creature_fights_left), 22) +
               "`9Bank Gold     : `%&CS19");
-    disp_line("`9  Player Fights   : `%" + pad_visible(int_to_str(c.player_fights_left), 22) + "`9Charm         : `%&CS06");
+    disp_line("`9  Player Fights   : `%" + pad_visible(int_to_str(c.player_fights_left), 22) +
+              "`9Charm         : `%&CS06");
     disp_line("`9  Weapon Name     : `%" + pad_visible(name_or_nothing(weapon_equipped_ptr(cur_inventory)), 22) +
               "`9Attack Value  : `%&CS03");
     disp_line("`9  Armor Name      : `%" + pad_visible(name_or_nothing(armor_equipped_ptr(cur_inventory)), 22) +
@@ -343,8 +342,8 @@ void display_ranks(int mode) {
 void guild_rankings(int mode) {
     guild_totals_table totals = guild_totals_by_number();
     sort_guilds(totals);
-    output_lines(mode, [&totals](const line_sink& put) { guild_ranking_lines(totals, put); }, "grank.ans",
-                 "grank.asc");
+    output_lines(
+        mode, [&totals](const line_sink& put) { guild_ranking_lines(totals, put); }, "grank.ans", "grank.asc");
 }
 
 void write_ranking_files() {

@@ -10,9 +10,9 @@
 #include "engine/text/text_file.hpp"
 
 // Modes of display_ranks and guild_rankings.
-constexpr int ranks_show = 1;       // to the caller
-constexpr int ranks_ansi_file = 2;  // "prank.ans" / "grank.ans"
-constexpr int ranks_plain_file = 3; // "prank.asc" / "grank.asc"
+constexpr int ranks_show = 1;        // to the caller
+constexpr int ranks_ansi_file = 2;   // "prank.ans" / "grank.ans"
+constexpr int ranks_plain_file = 3;  // "prank.asc" / "grank.asc"
 
 // The character statistics screen of the playing character (the character file is written
 // with refresh first). A guild number that names no guild is cleared.

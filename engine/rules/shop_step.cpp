@@ -59,9 +59,9 @@ bool plain_name(std::string_view n) {
 
 // The temporary file of a rewrite of that file (file_access.hpp), or "-".
 bool temp_of(std::string_view temp, std::string_view file) {
-    return temp == "-" || (plain_name(temp) && temp.size() > file.size() + 6 && temp.starts_with(".") &&
-                           temp.substr(1, file.size()) == file && temp[file.size() + 1] == '.' &&
-                           temp.ends_with(".tmp"));
+    return temp == "-" ||
+           (plain_name(temp) && temp.size() > file.size() + 6 && temp.starts_with(".") &&
+            temp.substr(1, file.size()) == file && temp[file.size() + 1] == '.' && temp.ends_with(".tmp"));
 }
 
 std::optional<std::string> from_hex(std::string_view hex) {

@@ -140,7 +140,8 @@ death_loss save_fall(const std::function<void(const death_loss&)>& change) {
 }
 
 void killed_on_record(std::int32_t experience_before) {
-    if (cur_char && !fallen) fallen = death_loss{std::max<std::int32_t>(experience_before - cur_char->experience, 0), 0};
+    if (cur_char && !fallen)
+        fallen = death_loss{std::max<std::int32_t>(experience_before - cur_char->experience, 0), 0};
     player_killed();
 }
 

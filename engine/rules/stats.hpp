@@ -14,7 +14,7 @@
 // Limits of the fields.
 constexpr std::int32_t max_luck = 30;
 constexpr std::int32_t max_experience = 100'000'000;
-constexpr std::int32_t max_combat_value = 32000;       // attack, defense, hit points
+constexpr std::int32_t max_combat_value = 32000;  // attack, defense, hit points
 constexpr std::int32_t max_shield_value = 87;
 
 void adjust_capped_stat(character_record& c, std::int64_t amount);  // luck -30..30
@@ -24,16 +24,16 @@ void add_shm(character_record& c, std::int64_t amount);             // shame, at
 // 199,999,999 loses exactly what is taken and gains nothing.
 void add_gold(character_record& c, std::int64_t amount);
 void add_bank_gold(character_record& c, std::int64_t amount);
-void add_gems(character_record& c, std::int64_t amount);            // at least 0
-void add_experience(character_record& c, std::int64_t amount);      // 1..100,000,000
-void add_creature_fights(character_record& c, std::int64_t amount); // at least 0
-void add_player_fights(character_record& c, std::int64_t amount);   // at least 0
-void add_attack_value(character_record& c, std::int64_t amount);    // 1..32000
-void add_defense_value(character_record& c, std::int64_t amount);   // 1..32000
-void add_max_hit_points(character_record& c, std::int64_t amount);  // 1..32000
-void add_shield_value(character_record& c, std::int64_t amount);    // 1..87
-void add_skill_points(character_record& c, std::int64_t amount);    // uses left, at least 0
-void add_max_skill_points(character_record& c, std::int64_t amount);// uses a day, at least 1
+void add_gems(character_record& c, std::int64_t amount);              // at least 0
+void add_experience(character_record& c, std::int64_t amount);        // 1..100,000,000
+void add_creature_fights(character_record& c, std::int64_t amount);   // at least 0
+void add_player_fights(character_record& c, std::int64_t amount);     // at least 0
+void add_attack_value(character_record& c, std::int64_t amount);      // 1..32000
+void add_defense_value(character_record& c, std::int64_t amount);     // 1..32000
+void add_max_hit_points(character_record& c, std::int64_t amount);    // 1..32000
+void add_shield_value(character_record& c, std::int64_t amount);      // 1..87
+void add_skill_points(character_record& c, std::int64_t amount);      // uses left, at least 0
+void add_max_skill_points(character_record& c, std::int64_t amount);  // uses a day, at least 1
 // At most 32000; a result below 1 for the playing character is its death (player_killed),
 // which does not return. Any other record (an opponent) is only clamped.
 void add_hit_points(character_record& c, std::int64_t amount);

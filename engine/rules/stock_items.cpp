@@ -17,7 +17,7 @@ constexpr int scuse_events = 11;
 struct definition {
     item_record item;
     int names = 0, script_ids = 0, stat1s = 0, stat2s = 0;
-    bool bad = false;   // a required line of the wrong form
+    bool bad = false;  // a required line of the wrong form
 };
 
 std::int16_t i16_of(std::string_view word) { return clamp_to<std::int16_t>(str_to_int(word)); }
@@ -89,10 +89,11 @@ std::map<std::int32_t, item_record> parse_stock_items(const text_list& section) 
     }
     std::map<std::int32_t, item_record> items;
     for (auto& [n, d] : defs) {
-        bool complete = !d.bad && d.names == 1 && d.script_ids == 1 && d.stat1s == 1 && d.stat2s == 1 &&
-                        !d.item.script_id.empty();
+        bool complete =
+            !d.bad && d.names == 1 && d.script_ids == 1 && d.stat1s == 1 && d.stat2s == 1 && !d.item.script_id.empty();
         if (!complete) {
-            debug_log("FORCE:|  Stock item " + int_to_str(n) + " left out: its NAME, SCRID, STAT1 or STAT2 line is missing or wrong");
+            debug_log("FORCE:|  Stock item " + int_to_str(n) +
+                      " left out: its NAME, SCRID, STAT1 or STAT2 line is missing or wrong");
             continue;
         }
         items[n] = d.item;

@@ -82,17 +82,13 @@ void show(const store_status& s) {
     case store_event::players_corrupt:
         hook_disp_line("`9Player file `4CORRUPTED `9Please inform SysOp");
         end_prog(s.code);
-    case store_event::players_missing:
-        hook_disp_line("  `9Error : Character file missing.");
-        end_prog(s.code);
+    case store_event::players_missing: hook_disp_line("  `9Error : Character file missing."); end_prog(s.code);
     case store_event::own_character_gone: own_character_gone(s); return;
     case store_event::guilds_corrupt:
         hook_disp_line("`9Guild file `4CORRUPTED `9Please inform SysOp");
         end_prog(s.code);
     case store_event::stat_new: hook_disp_line("`9Stat File Not Found : `4HOLD"); return;
-    case store_event::stat_corrupt:
-        hook_disp_line("`9Stat file `4CORRUPTED `9Please inform SysOp");
-        end_prog(s.code);
+    case store_event::stat_corrupt: hook_disp_line("`9Stat file `4CORRUPTED `9Please inform SysOp"); end_prog(s.code);
     case store_event::hold_waiting: hold_waiting(s); return;
     case store_event::hold_overdue:
         write_line();

@@ -142,13 +142,16 @@ void convert_slot(std::int16_t power, const fstr<20>& name, const char* file, st
 }  // namespace
 
 void convert_weapon_slot() {
-    if (cur_char) convert_slot(cur_char->weapon_power, cur_char->weapon_name, weapons_file_name, pos_weapon, weapon_equipped_ptr);
+    if (cur_char)
+        convert_slot(cur_char->weapon_power, cur_char->weapon_name, weapons_file_name, pos_weapon, weapon_equipped_ptr);
 }
 void convert_armor_slot() {
-    if (cur_char) convert_slot(cur_char->armour_power, cur_char->armour_name, armors_file_name, pos_armor, armor_equipped_ptr);
+    if (cur_char)
+        convert_slot(cur_char->armour_power, cur_char->armour_name, armors_file_name, pos_armor, armor_equipped_ptr);
 }
 void convert_shield_slot() {
-    if (cur_char) convert_slot(cur_char->shield_power, cur_char->shield_name, shields_file_name, pos_shield, shield_equipped_ptr);
+    if (cur_char)
+        convert_slot(cur_char->shield_power, cur_char->shield_name, shields_file_name, pos_shield, shield_equipped_ptr);
 }
 
 bool registry_is_older_form(std::string_view image) {

@@ -21,7 +21,9 @@ item_record* equipped(inventory_list& items, equip_slot slot) {
 
 // The text macros' charge hooks: another player's items in that player's own file.
 void charge(character_record& who, equip_slot slot, std::int32_t amount) { add_item_power(who, slot, false, amount); }
-void max_charge(character_record& who, equip_slot slot, std::int32_t amount) { add_item_power(who, slot, true, amount); }
+void max_charge(character_record& who, equip_slot slot, std::int32_t amount) {
+    add_item_power(who, slot, true, amount);
+}
 }  // namespace
 
 void engine_items_init() {

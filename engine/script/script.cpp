@@ -28,8 +28,8 @@ constexpr std::size_t section_name_width = 20;
 constexpr std::size_t location_width = 20;
 
 // The commands carried out by the game-bound command handler.
-constexpr const char* flag_commands[11] = {"MESSAGEBOARD", "ADDFLAG", "REMOVEFLAG", "FLAGVALUE",
-                                           "MENUFILE",     "ITEMFILE", "WRITELN",   "WRITE",
+constexpr const char* flag_commands[11] = {"MESSAGEBOARD", "ADDFLAG",      "REMOVEFLAG", "FLAGVALUE",
+                                           "MENUFILE",     "ITEMFILE",     "WRITELN",    "WRITE",
                                            "DISPLAYSTATS", "DISPLAYRANKS", "FINDPLAYERS"};
 
 int nesting = 0;
@@ -74,11 +74,11 @@ std::string justify(const std::string& text, std::size_t width) {
 // One command line taken apart once, when its script is read.
 class script_run;
 struct script_line {
-    std::string text;                // the line as it stands
-    std::string keyword;             // its first word as written
-    std::string command;             // the first word upper-cased
-    std::string rest;                // the text after the keyword, blanks trimmed at both ends
-    std::vector<std::string> words;  // the blank-separated words of the rest
+    std::string text;                         // the line as it stands
+    std::string keyword;                      // its first word as written
+    std::string command;                      // the first word upper-cased
+    std::string rest;                         // the text after the keyword, blanks trimmed at both ends
+    std::vector<std::string> words;           // the blank-separated words of the rest
     void (script_run::*handler)() = nullptr;  // the command it names, if any
 };
 using line_list = std::vector<script_line>;
@@ -91,8 +91,7 @@ struct return_entry {
 // One run of a script.
 class script_run {
 public:
-    script_run(std::string file, std::string_view params, std::string_view name)
-        : file_(std::move(file)), name_(name) {
+    script_run(std::string file, std::string_view params, std::string_view name) : file_(std::move(file)), name_(name) {
         std::string contents;
         read_whole_file(file_, contents);
         for (auto& [section_name, raw] : read_sections(contents)) {
@@ -247,7 +246,6 @@ private:
             stop_ = true;
         }
     }
-
 
     void cmd_menu() {
         if (!menu_allowed_) {
@@ -554,8 +552,7 @@ private:
         hook_register_item(*item);
         std::int32_t number = hook_get_item_script_num(*item);
         if (number >= 1) write_item_script(number, n, *path, sections);
-        if (words() < 2 || upcase_str(word(2)) != "NODISPLAY")
-            disp_line("`!  You now have the " + item->name);
+        if (words() < 2 || upcase_str(word(2)) != "NODISPLAY") disp_line("`!  You now have the " + item->name);
         inventory_list* inv = hook_current_inventory();
         if (cur_char && inv) {
             hook_add_to_inv(*inv, *item);

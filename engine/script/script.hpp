@@ -34,8 +34,8 @@ void execute_script(const std::string& file, std::string_view params, std::strin
 // Reports a script error: two FORCE lines in the debug log ("Script Error : <file> Section :
 // <section>    Line : <n>" and "<keyword> <rest>"), the same on the caller's screen in grey,
 // and a wait for a key. The game-bound commands report theirs through it too.
-void script_error(std::string_view file, std::string_view keyword, std::string_view rest,
-                  std::string_view section, int line_number);
+void script_error(std::string_view file, std::string_view keyword, std::string_view rest, std::string_view section,
+                  int line_number);
 
 // Removes the lines that are empty after their leading blanks and the ";" comment lines.
 void strip_script_comments(text_list& lines);

@@ -193,8 +193,7 @@ std::string script_board_file(std::string_view script_name, std::int32_t number)
 }
 
 bool exec_flag_command(std::string_view keyword, std::string_view rest, const std::string& file,
-                       std::string_view section, std::string_view script_name, int line_number,
-                       script_vars& vars) {
+                       std::string_view section, std::string_view script_name, int line_number, script_vars& vars) {
     command c{keyword, rest, file, section, script_name, line_number, vars};
     std::string k = upcase_str(keyword);
     if (k == "MESSAGEBOARD") return cmd_message_board(c);

@@ -22,8 +22,7 @@
 // Runs one of MESSAGEBOARD, ADDFLAG, REMOVEFLAG, FLAGVALUE, MENUFILE, ITEMFILE, WRITELN,
 // WRITE, DISPLAYSTATS, DISPLAYRANKS, FINDPLAYERS; true when it reported a script error.
 bool exec_flag_command(std::string_view keyword, std::string_view rest, const std::string& file,
-                       std::string_view section, std::string_view script_name, int line_number,
-                       script_vars& vars);
+                       std::string_view section, std::string_view script_name, int line_number, script_vars& vars);
 
 // ADD: the amount (a number, 0 for a non-number) added to "^VRnn" (1-25), "^CSnn" or
 // "^OSnn" (1-31), as written (case counts). Sums are 64-bit and clamped: a variable to the

@@ -5,8 +5,8 @@
 #include "engine/text/hooks.hpp"
 
 namespace {
-bool no_flag_command(std::string_view, std::string_view, const std::string&, std::string_view, std::string_view,
-                     int, script_vars&) {
+bool no_flag_command(std::string_view, std::string_view, const std::string&, std::string_view, std::string_view, int,
+                     script_vars&) {
     return false;
 }
 
@@ -143,4 +143,3 @@ void reset_script_hooks() {
     set_check_node_messages_hook(nullptr);
     set_check_for_random_event_hook(nullptr);
 }
-

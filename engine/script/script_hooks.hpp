@@ -57,14 +57,12 @@ struct creature_row {
 // command line's keyword (as written) and rest, the file being run, the current section,
 // the script's own name and the line number; true when it reported a script error (the run
 // then ends after the command). Default: nothing, no error.
-using exec_flag_command_fn = bool (*)(std::string_view keyword, std::string_view rest,
-                                      const std::string& file, std::string_view section,
-                                      std::string_view script_name, int line_number,
+using exec_flag_command_fn = bool (*)(std::string_view keyword, std::string_view rest, const std::string& file,
+                                      std::string_view section, std::string_view script_name, int line_number,
                                       script_vars& vars);
 void set_exec_flag_command_hook(exec_flag_command_fn f);
 bool hook_exec_flag_command(std::string_view keyword, std::string_view rest, const std::string& file,
-                            std::string_view section, std::string_view script_name, int line_number,
-                            script_vars& vars);
+                            std::string_view section, std::string_view script_name, int line_number, script_vars& vars);
 
 // ADD: adds the amount (text, already expanded) to the target as written (^VRnn, ^CSnn,
 // ^OSnn). Default: ^VR01-^VR25 only, the variable read as a number (0 for a non-number)
@@ -76,14 +74,14 @@ void hook_adjust_script_value(std::string_view target, std::string_view amount, 
 // Creature n of the MONSTER section of a script file (COMBAT INT); null when there is none.
 // The interpreter has made sure the file exists. Default: none.
 using read_internal_monster_fn = std::shared_ptr<monster_record> (*)(const std::string& file, std::int32_t n,
-                                                                    script_vars& vars);
+                                                                     script_vars& vars);
 void set_read_internal_monster_hook(read_internal_monster_fn f);
 std::shared_ptr<monster_record> hook_read_internal_monster(const std::string& file, std::int32_t n, script_vars& vars);
 
 // Item n of the ITEMS section of a file (ITEM); nothing when it cannot be built. The
 // interpreter has made sure the file exists. Default: nothing.
 using read_internal_item_fn = std::optional<item_record> (*)(const std::string& file, std::int32_t n,
-                                                            script_vars& vars);
+                                                             script_vars& vars);
 void set_read_internal_item_hook(read_internal_item_fn f);
 std::optional<item_record> hook_read_internal_item(const std::string& file, std::int32_t n, script_vars& vars);
 

@@ -78,7 +78,6 @@ private:
 // Scripts running inside one another through run_script.
 int run_depth = 0;
 
-
 enum class script_place { found, missing, bad_path };
 
 bool is_directory(const std::string& name) {
@@ -374,8 +373,8 @@ bool decompile_script(const std::string& scc_file, const std::string& temp_file)
         for (std::size_t i = 0; i < bad.size() && i < bad_groups_logged; ++i)
             debug_log("FORCE:Bad group \"" + bad[i] + "\" skipped in " + scc_file);
         if (bad.size() > bad_groups_logged)
-            debug_log("FORCE:" + int_to_str(std::int64_t(bad.size() - bad_groups_logged)) + " more bad groups skipped in " +
-                      scc_file);
+            debug_log("FORCE:" + int_to_str(std::int64_t(bad.size() - bad_groups_logged)) +
+                      " more bad groups skipped in " + scc_file);
         ok = atomic_rewrite(temp_file, text);
         if (!ok) debug_log("FORCE:Could not write " + temp_file);
     }

@@ -22,9 +22,9 @@
 
 // One timed event of today.
 struct event_entry {
-    fstr<4> time;        // HHMM
-    fstr<255> script;    // the script file
-    fstr<255> params;    // its parameter line
+    fstr<4> time;      // HHMM
+    fstr<255> script;  // the script file
+    fstr<255> params;  // its parameter line
     std::uint8_t done = 0;
 };
 
@@ -75,8 +75,7 @@ std::string decoded_script_name(int depth);
 // Builds today's event_list from "events.dat" (missing: no events) and picks next_event.
 void read_event_file();
 // Appends an entry (not done) at the tail.
-void add_event(std::list<event_entry>& list, std::string_view time, std::string_view script,
-               std::string_view params);
+void add_event(std::list<event_entry>& list, std::string_view time, std::string_view script, std::string_view params);
 // next_event := the entry with the earliest time after the current minute (the first in the
 // list of equal times), or null.
 void pick_next_event(std::list<event_entry>& list);

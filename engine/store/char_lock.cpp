@@ -87,9 +87,8 @@ bool character_in_play(std::int16_t number) { return locked_by_other(number, 1);
 bool any_character_in_play() { return locked_by_other(0, 0); }
 
 on_line_now::on_line_now() {
-    known_ = with_lock_file([this](int fd) {
-        return collect_held(fd, 1, off_t(std::numeric_limits<std::int16_t>::max()) + 1, held_);
-    });
+    known_ = with_lock_file(
+        [this](int fd) { return collect_held(fd, 1, off_t(std::numeric_limits<std::int16_t>::max()) + 1, held_); });
     std::sort(held_.begin(), held_.end());
 }
 

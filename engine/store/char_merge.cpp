@@ -13,8 +13,8 @@ bool same_character(const character_record& a, const character_record& b) {
 
 char_merge::char_merge(std::optional<character_record>& own_base) : own_base_(own_base) {
     // The playing character must be a node of the list, or the merge would drop it.
-    if (cur_char && std::none_of(char_list.begin(), char_list.end(),
-                                 [](const character_record& c) { return &c == cur_char; }))
+    if (cur_char &&
+        std::none_of(char_list.begin(), char_list.end(), [](const character_record& c) { return &c == cur_char; }))
         cur_char = push_char(*cur_char);
     // The other records by number, in list order within a number (stable): a sorted table
     // keeps the merge small beside a list of many thousand characters.
@@ -79,7 +79,8 @@ bool char_merge::finish() {
     if (own_found_) {
         character_record merged = own_fresh_;
         bool known = own_base_ && same_character(*own_base_, *cur_char);
-        log_short_amounts(players_file_name, merged.name.view(), merge_fields(merged, known ? *own_base_ : own_fresh_, *cur_char));
+        log_short_amounts(players_file_name, merged.name.view(),
+                          merge_fields(merged, known ? *own_base_ : own_fresh_, *cur_char));
         *cur_char = merged;
         own_base_ = own_fresh_;
     }

@@ -54,7 +54,7 @@ private:
 
     std::optional<character_record>& own_base_;
     std::vector<node> by_number_;
-    std::vector<std::uint32_t> taken_, counts_;  // per number: records taken, records counted
+    std::vector<std::uint32_t> taken_, counts_;    // per number: records taken, records counted
     std::vector<std::pair<bool, node_it>> order_;  // in file order: a list record or a fresh one
     char_list_type fresh_;
     node_it own_{};

@@ -12,7 +12,7 @@
 void put_u8(std::string& b, std::size_t off, std::uint8_t v);
 void put_i16(std::string& b, std::size_t off, std::int16_t v);
 void put_i32(std::string& b, std::size_t off, std::int32_t v);
-void put_f64(std::string& b, std::size_t off, double v);   // IEEE double, little-endian
+void put_f64(std::string& b, std::size_t off, double v);  // IEEE double, little-endian
 // Raw bytes (reserved areas), copied as they stand.
 void put_bytes(std::string& b, std::size_t off, std::string_view bytes);
 

@@ -190,10 +190,13 @@ void read_char_file() {
         bool from_empty = char_list.empty();
         file_stamp stamp;
         seen.open_before_read();
-        st = read_record_file<character_record>(players_file_name, [&added](const character_record& r) {
-            push_char(r);
-            ++added;
-        }, &stamp);
+        st = read_record_file<character_record>(
+            players_file_name,
+            [&added](const character_record& r) {
+                push_char(r);
+                ++added;
+            },
+            &stamp);
         if (st == file_status::ok && from_empty)
             seen.read_done(stamp, nullptr);
         else
@@ -347,8 +350,8 @@ guild_record* add_guild(const guild_record& g) {
 }
 
 void delete_guild(std::int16_t number) {
-    auto it = std::find_if(guild_list.begin(), guild_list.end(),
-                           [&](const guild_record& g) { return g.number == number; });
+    auto it =
+        std::find_if(guild_list.begin(), guild_list.end(), [&](const guild_record& g) { return g.number == number; });
     if (it != guild_list.end()) {
         guild_list.erase(it);
         guild_count = list_count(guild_list.size());

@@ -21,9 +21,9 @@
 
 // ---- Game globals owned here ----
 extern char_list_type char_list;
-extern std::int16_t char_count;      // length of char_list
-extern bool chars_loaded;            // "players.dat" has been read this run
-extern character_record* cur_char;   // the playing character, inside char_list; null before log-on
+extern std::int16_t char_count;     // length of char_list
+extern bool chars_loaded;           // "players.dat" has been read this run
+extern character_record* cur_char;  // the playing character, inside char_list; null before log-on
 extern std::list<guild_record> guild_list;
 extern std::int16_t guild_count;
 extern stat_record game_stats;

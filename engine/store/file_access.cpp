@@ -2,11 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "door/sys.hpp"
 #include "engine/store/debug_log.hpp"
@@ -200,10 +200,13 @@ file_status read_whole_file(const std::string& name, std::string& contents, file
     contents.clear();
     file_stamp own;
     file_stamp& s = stamp ? *stamp : own;
-    return read_file_pieces(name, [&contents, &s](std::string_view piece) {
-        if (contents.empty() && s.size > 0) contents.reserve(static_cast<std::size_t>(s.size));
-        contents.append(piece);
-    }, &s);
+    return read_file_pieces(
+        name,
+        [&contents, &s](std::string_view piece) {
+            if (contents.empty() && s.size > 0) contents.reserve(static_cast<std::size_t>(s.size));
+            contents.append(piece);
+        },
+        &s);
 }
 
 file_status read_file_pieces(const std::string& name, const std::function<void(std::string_view piece)>& take,
@@ -225,11 +228,11 @@ file_status read_file_pieces(const std::string& name, const std::function<void(s
 }
 
 bool atomic_rewrite(const std::string& name, std::string_view contents, int new_mode) {
-    return atomic_rewrite(name, [contents](const piece_writer& put) { return put(contents); }, new_mode);
+    return atomic_rewrite(
+        name, [contents](const piece_writer& put) { return put(contents); }, new_mode);
 }
 
-bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill,
-                    int new_mode) {
+bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill, int new_mode) {
     watch_write(name);
     std::string tmp = temp_name_for(name);
     mode_t mode = 0666;
@@ -335,19 +338,14 @@ bool locked_tail_update(const std::string& name, std::size_t tail,
         // A file that was missing (created by our lock) and stays empty is not left behind.
         if (st.st_size == 0 && contents.empty()) ::unlink(name.c_str());
         return true;
-    case locked_action::rewrite:
-        return atomic_rewrite(name, contents);
-    case locked_action::erase:
-        return ::unlink(name.c_str()) == 0 || errno == ENOENT;
-    case locked_action::append:
-        watch_write(name);
-        return ::lseek(fd, 0, SEEK_END) >= 0 && write_all(fd, contents);
+    case locked_action::rewrite: return atomic_rewrite(name, contents);
+    case locked_action::erase: return ::unlink(name.c_str()) == 0 || errno == ENOENT;
+    case locked_action::append: watch_write(name); return ::lseek(fd, 0, SEEK_END) >= 0 && write_all(fd, contents);
     }
     return true;
 }
 
-bool locked_update(const std::string& name,
-                   const std::function<locked_action(std::string& contents)>& change) {
+bool locked_update(const std::string& name, const std::function<locked_action(std::string& contents)>& change) {
     return locked_tail_update(name, 0, [&change](std::string& contents, bool) { return change(contents); });
 }
 

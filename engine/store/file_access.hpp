@@ -87,8 +87,7 @@ void rewrite_file(const std::string& name, std::string_view contents);
 // memory: fill hands each piece to put (false when the write failed) and returns false to
 // give up; the old file then stays.
 using piece_writer = std::function<bool(std::string_view piece)>;
-bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill,
-                    int mode = -1);
+bool atomic_rewrite(const std::string& name, const std::function<bool(const piece_writer& put)>& fill, int mode = -1);
 void rewrite_file(const std::string& name, const std::function<bool(const piece_writer& put)>& fill);
 
 // Appends bytes to the file (created when missing) under an exclusive lock of the file,
@@ -112,8 +111,7 @@ enum class locked_action { keep, rewrite, erase, append, whole };
 // append can slip in between the read and the rewrite. A file left empty with keep is
 // erased, so a look at a missing file leaves none behind. False when the file cannot be
 // opened or read or the rewrite fails (the old file is then kept).
-bool locked_update(const std::string& name,
-                   const std::function<locked_action(std::string& contents)>& change);
+bool locked_update(const std::string& name, const std::function<locked_action(std::string& contents)>& change);
 // locked_update that reads at first only the file's last tail bytes: change sees them, with
 // whole true when they are all of the file, and answers whole to see all of it (still under
 // the same lock). A look at the end of a large file costs no read of the rest.

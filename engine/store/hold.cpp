@@ -5,11 +5,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <string>
 #include <unistd.h>
 
 #include "door/sys.hpp"

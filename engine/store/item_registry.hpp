@@ -23,10 +23,10 @@ constexpr const char* registry_file_name = "items.dat";
 struct registry_record {
     static constexpr std::size_t record_size = 116;
 
-    fstr<20> name;                  //  0
-    fstr<20> script_id;             // 21
-    std::int32_t number = 0;        // 42 registry number: the script is items/<number>.scr
-    item_record item;               // 46 the item's 70-byte image
+    fstr<20> name;            //  0
+    fstr<20> script_id;       // 21
+    std::int32_t number = 0;  // 42 registry number: the script is items/<number>.scr
+    item_record item;         // 46 the item's 70-byte image
 };
 
 std::string encode_record(const registry_record& r);

@@ -13,8 +13,7 @@ std::string news_header() {
 
 void append_todays_news(std::string_view item) {
     std::string name = news_file_name(0);
-    bool ok = locked_append_when_free(name, [item](std::int64_t size) {
-        return size == 0 ? news_header() + std::string(item) : std::string(item);
-    });
+    bool ok = locked_append_when_free(
+        name, [item](std::int64_t size) { return size == 0 ? news_header() + std::string(item) : std::string(item); });
     if (!ok) file_write_failed(name);
 }

@@ -27,6 +27,7 @@ public:
         s->next = p.free_;
         p.free_ = s;
     }
+
 private:
     union slot {
         slot* next;

@@ -80,7 +80,8 @@ using type_of = typename member<decltype(M)>::type;
 
 template <class T>
 constexpr field_type int_type() {
-    static_assert(std::is_same_v<T, std::uint8_t> || std::is_same_v<T, std::int16_t> || std::is_same_v<T, std::int32_t>);
+    static_assert(std::is_same_v<T, std::uint8_t> || std::is_same_v<T, std::int16_t> ||
+                  std::is_same_v<T, std::int32_t>);
     if constexpr (std::is_same_v<T, std::uint8_t>) return field_type::u8;
     if constexpr (std::is_same_v<T, std::int16_t>) return field_type::i16;
     return field_type::i32;
@@ -269,7 +270,8 @@ void decode_fields(std::string_view b, R& r) {
 template <class R>
 bool field_equal(const record_field<R>& f, const R& a, const R& b) {
     switch (f.type) {
-    case field_type::f64: return std::bit_cast<std::uint64_t>(f.get_real(a)) == std::bit_cast<std::uint64_t>(f.get_real(b));
+    case field_type::f64:
+        return std::bit_cast<std::uint64_t>(f.get_real(a)) == std::bit_cast<std::uint64_t>(f.get_real(b));
     case field_type::text:
     case field_type::raw: return f.get_text(a) == f.get_text(b);
     default: return f.get_int(a) == f.get_int(b);

@@ -79,10 +79,13 @@ file_status read_record_file(const std::string& name, const std::function<void(c
     file_stamp& s = stamp ? *stamp : own;
     record_decoder<R> d(each);
     bool whole = true;
-    file_status st = read_file_pieces(name, [&](std::string_view piece) {
-        if (s.size % static_cast<std::int64_t>(R::record_size) != 0) whole = false;
-        if (whole) d.take(piece);
-    }, &s);
+    file_status st = read_file_pieces(
+        name,
+        [&](std::string_view piece) {
+            if (s.size % static_cast<std::int64_t>(R::record_size) != 0) whole = false;
+            if (whole) d.take(piece);
+        },
+        &s);
     if (st != file_status::ok) return st;
     return whole && d.finish() ? file_status::ok : file_status::corrupt;
 }
@@ -93,10 +96,13 @@ file_status read_record_file(const std::string& name, std::vector<R>& out, file_
     file_stamp own;
     file_stamp& s = stamp ? *stamp : own;
     std::vector<R> recs;
-    file_status st = read_record_file<R>(name, [&recs, &s](const R& r) {
-        if (recs.empty() && s.size > 0) recs.reserve(static_cast<std::size_t>(s.size) / R::record_size);
-        recs.push_back(r);
-    }, &s);
+    file_status st = read_record_file<R>(
+        name,
+        [&recs, &s](const R& r) {
+            if (recs.empty() && s.size > 0) recs.reserve(static_cast<std::size_t>(s.size) / R::record_size);
+            recs.push_back(r);
+        },
+        &s);
     if (st == file_status::ok) out = std::move(recs);
     return st;
 }

@@ -18,9 +18,7 @@
 namespace {
 using se = shop_entry;
 constexpr record_field<se> shop_fields[] = {
-    text_field<&se::name>("name", 0),
-    text_field<&se::script_id>("script_id", 21),
-    number_field<&se::cost>("cost", 42),
+    text_field<&se::name>("name", 0), text_field<&se::script_id>("script_id", 21), number_field<&se::cost>("cost", 42),
     amount(number_field<&se::count>("count", 46), 0, std::numeric_limits<std::int16_t>::max()),
     // 48..51: the list link of old, written as zeros, ignored on reading.
 };

@@ -26,10 +26,10 @@ constexpr const char* shield_stock_file = "shield.shp";
 struct shop_entry {
     static constexpr std::size_t record_size = 52;
 
-    fstr<20> name;             //  0 the registry item's name
-    fstr<20> script_id;        // 21 and its ScriptID
-    std::int32_t cost = 0;     // 42 the price the listing shows
-    std::int16_t count = 0;    // 46 left: 0 sold out, below 0 never runs out
+    fstr<20> name;           //  0 the registry item's name
+    fstr<20> script_id;      // 21 and its ScriptID
+    std::int32_t cost = 0;   // 42 the price the listing shows
+    std::int16_t count = 0;  // 46 left: 0 sold out, below 0 never runs out
     // 48..51: the list link of old, written as zeros, ignored on reading.
 };
 

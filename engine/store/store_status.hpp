@@ -9,31 +9,31 @@
 #include <string>
 
 enum class store_event {
-    file_busy,           // a file stayed busy through the wait (code: the file's)
-    write_failed,        // a write failed (reason: the system's)
-    read_failed,         // a file could not be read (reason: the system's)
-    players_new,         // notice: no "players.dat" yet, a new one is started
-    players_corrupt,     // "players.dat" could not be read
-    players_missing,     // "players.dat" gone after it was read
-    own_character_gone,  // the playing character was deleted meanwhile
-    guilds_corrupt,      // "guilds.dat" could not be read
-    stat_new,            // notice: no "quorstat.dat" yet, the defaults are written
-    stat_corrupt,        // "quorstat.dat" could not be read or is empty
-    registry_unreadable, // the item registry could not be read
-    hold_waiting,        // notice: another node holds the hold (count: checks so far)
-    hold_overdue,        // notice: the hold stayed held through every check
-    hold_too_long,       // ... and so the game ends
-    hold_taken,          // notice: this node took the hold
-    hold_released,       // notice: this node released it
+    file_busy,            // a file stayed busy through the wait (code: the file's)
+    write_failed,         // a write failed (reason: the system's)
+    read_failed,          // a file could not be read (reason: the system's)
+    players_new,          // notice: no "players.dat" yet, a new one is started
+    players_corrupt,      // "players.dat" could not be read
+    players_missing,      // "players.dat" gone after it was read
+    own_character_gone,   // the playing character was deleted meanwhile
+    guilds_corrupt,       // "guilds.dat" could not be read
+    stat_new,             // notice: no "quorstat.dat" yet, the defaults are written
+    stat_corrupt,         // "quorstat.dat" could not be read or is empty
+    registry_unreadable,  // the item registry could not be read
+    hold_waiting,         // notice: another node holds the hold (count: checks so far)
+    hold_overdue,         // notice: the hold stayed held through every check
+    hold_too_long,        // ... and so the game ends
+    hold_taken,           // notice: this node took the hold
+    hold_released,        // notice: this node released it
 };
 
 struct store_status {
     store_event event;
     std::string file;
     std::string reason = {};  // the system's reason, where there is one
-    int code = 0;        // the exit code a failure ends with (exit_codes.hpp)
-    int count = 0;       // the hold's wait: checks so far
-    bool first = false;  // the hold's wait: the first check of this wait that found it held
+    int code = 0;             // the exit code a failure ends with (exit_codes.hpp)
+    int count = 0;            // the hold's wait: checks so far
+    bool first = false;       // the hold's wait: the first check of this wait that found it held
 };
 
 using store_report_fn = void (*)(const store_status& status);

@@ -19,8 +19,7 @@ int clamp_width(int width) { return width < 0 ? 0 : (width > int(short_max) ? in
 char up(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 char low(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-const char* const weekday_names[7] = {"Sunday", "Monday", "Tuesday", "Wednesday",
-                                      "Thursday", "Friday", "Saturday"};
+const char* const weekday_names[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 std::string two(int n) {
     char buf[8];
@@ -91,8 +90,7 @@ std::int32_t str_to_int(std::string_view text) {
         if (v > std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1) return 0;
     }
     if (negative) v = -v;
-    if (v > std::numeric_limits<std::int32_t>::max() || v < std::numeric_limits<std::int32_t>::min())
-        return 0;
+    if (v > std::numeric_limits<std::int32_t>::max() || v < std::numeric_limits<std::int32_t>::min()) return 0;
     return static_cast<std::int32_t>(v);
 }
 
@@ -168,7 +166,8 @@ std::string word_at(std::string_view text, int n) {
     std::size_t start = 0;
     for (int i = 1;; ++i) {
         std::size_t end = s.find(' ', start);
-        if (i == n || end == std::string::npos) return s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (i == n || end == std::string::npos)
+            return s.substr(start, end == std::string::npos ? std::string::npos : end - start);
         start = end + 1;
     }
 }
@@ -238,7 +237,6 @@ std::string date_time_str() { return date_and_time(false); }
 
 std::string date_time_text() { return date_and_time(true); }
 
-
 std::string today_string() {
     local_time t = clock_now();
     return weekday_name(t) + " " + two(t.month) + "/" + two(t.day) + "/" + two(t.year);
@@ -253,8 +251,7 @@ std::string date_stamp() {
 
 std::int32_t unix_time_now() {
     local_time t = clock_now();
-    std::int64_t secs = days_from_civil(t.year, t.month, t.day) * 86400 + t.hour * 3600 +
-                        t.minute * 60 + t.second;
+    std::int64_t secs = days_from_civil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
     if (secs > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
     if (secs < 0) return 0;
     return static_cast<std::int32_t>(secs);

@@ -11,8 +11,15 @@ namespace {
 // The colour number of a colour code, or -1 when the character is no colour.
 int code_colour(char code) {
     switch (code) {
-    case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
-        return code - '0';
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9': return code - '0';
     case '0': return 10;
     case '!': return 11;
     case '@': return 12;
@@ -24,9 +31,8 @@ int code_colour(char code) {
 }
 
 // The ANSI parameters that a file gets for each colour 1-15.
-const char* const file_colour_sequence[16] = {"",      "0;34m", "0;32m", "0;36m", "0;31m", "0;35m",
-                                              "0;33m", "0;37m", "1;30m", "1;34m", "1;32m", "1;36m",
-                                              "1;31m", "1;35m", "1;33m", "0;1m"};
+const char* const file_colour_sequence[16] = {"",      "0;34m", "0;32m", "0;36m", "0;31m", "0;35m", "0;33m", "0;37m",
+                                              "1;30m", "1;34m", "1;32m", "1;36m", "1;31m", "1;35m", "1;33m", "0;1m"};
 
 // The names "`m" and "`n" stand for; empty without a playing character.
 std::string code_name(char code) {

@@ -69,10 +69,10 @@ void save_guilds() {
 
 struct exit_row {
     int code;
-    const char* debug;      // debug line; the name follows for the rows that name the player
+    const char* debug;  // debug line; the name follows for the rows that name the player
     bool with_name;
     const char* text;
-    bool text_is_line;      // written straight to standard output, else shown with disp_line
+    bool text_is_line;  // written straight to standard output, else shown with disp_line
     enum { none, full, guilds_only } save;
 };
 
@@ -93,7 +93,8 @@ const exit_row exit_rows[] = {
     {15, "### Time Limit Exceeded on ", true, "Time Limit Exceeded", true, exit_row::full},
     {16, "### SysOp Booted ", true, "Char Booted", true, exit_row::full},
     {17, "### Quillmarch Error (probably cannot find dropfile) ", false, "Quillmarch Error", false, exit_row::none},
-    {18, "### Bad Parameter in Quillmarch Initialization File", false, "Quillmarch Parameter Error", true, exit_row::none},
+    {18, "### Bad Parameter in Quillmarch Initialization File", false, "Quillmarch Parameter Error", true,
+     exit_row::none},
     {19, "### Guild File corrupted", false, "Guild File Corrupted", false, exit_row::none},
 };
 
@@ -174,7 +175,8 @@ void end_prog(int code) {
         debug_log(date_time_str() + " About to mail characters online");
         if (code != exit_hold_too_long) tell_others_we_left(code);
     }
-    debug_log(std::string(code == 0 ? "" : "FORCE:") + date_time_str() + " Exiting on Error_code : " + int_to_str(code));
+    debug_log(std::string(code == 0 ? "" : "FORCE:") + date_time_str() +
+              " Exiting on Error_code : " + int_to_str(code));
     debug_leave("FORCE:Leaving end_prog");
     flush_output();
     halt(code);

@@ -6,7 +6,6 @@
 
 #include "engine/store/exit_codes.hpp"
 
-
 // The orderly exit: releases this node's hold, saves what the code allows (the playing
 // character offline with a refresh unless 3, 8 or 13; the statistics unless 2, 6 or 13; the
 // rankings unless 13, from memory), tells the other online players LEAVEREALM unless 13,

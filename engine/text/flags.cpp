@@ -137,7 +137,6 @@ std::size_t find_flag(const section_block& s, std::string_view upper_name) {
     return std::string::npos;
 }
 
-
 bool usable_name(std::string_view name) {
     return !name.empty() && name.find(' ') == std::string_view::npos && name.substr(0, 2) != "@#" &&
            name.substr(0, 1) != "~";
@@ -156,8 +155,7 @@ std::string make_flag_line(const std::string& upper_name, const std::string& upp
     std::string cls = int_to_str(reset_class);
     std::string value = upper_value;
     std::size_t fixed = upper_name.size() + cls.size() + 2;
-    if (fixed + value.size() > flag_line_width)
-        value.resize(fixed < flag_line_width ? flag_line_width - fixed : 0);
+    if (fixed + value.size() > flag_line_width) value.resize(fixed < flag_line_width ? flag_line_width - fixed : 0);
     std::string line = upper_name + " " + value + " " + cls;
     if (line.size() > flag_line_width) line.resize(flag_line_width);
     return line;

@@ -70,8 +70,7 @@ void remove_flag(std::string_view name, const std::string& file, std::string_vie
 // Reads and changes one flag under one lock of the file: change gets the current value
 // ("-1" when absent) and returns the new value, or nothing to leave the file as it is. The
 // result is the value the flag has afterwards. For counters shared by several nodes.
-std::string update_flag(std::string_view name, const std::string& file, std::string_view section,
-                        int reset_class,
+std::string update_flag(std::string_view name, const std::string& file, std::string_view section, int reset_class,
                         const std::function<std::optional<std::string>(const std::string& current)>& change);
 // Deletes every flag of the class from the section (and the section's empty lines). An empty
 // or missing section changes nothing.
@@ -92,9 +91,9 @@ int count_random_events(const std::string& file);
 // ---- Flag lines ----
 // A flag line taken apart; words are separated by blanks.
 struct flag_parts {
-    std::string name;       // the first word
-    std::string value;      // the words between the first and the last
-    int reset_class = -1;   // the last word read as a number (0 for a word that is none)
+    std::string name;      // the first word
+    std::string value;     // the words between the first and the last
+    int reset_class = -1;  // the last word read as a number (0 for a word that is none)
 };
 // A line of two words has the second as its value and, read as a number, its class (as the
 // game always read such lines); a line of a name alone reads as removed.

@@ -44,4 +44,3 @@ void set_node_message_hook(node_message_fn f) { node_message.set(f); }
 void hook_send_node_message(const character_record& to_player, const node_line& message) {
     node_message(to_player, message);
 }
-

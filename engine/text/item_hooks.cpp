@@ -34,10 +34,7 @@ item_record* hook_equipped_item(inventory_list& items, equip_slot slot) { return
 void set_charge_hook(charge_fn f) { charge.set(f); }
 void set_max_charge_hook(charge_fn f) { max_charge.set(f); }
 void hook_add_charge(character_record& who, equip_slot slot, std::int32_t amount) { charge(who, slot, amount); }
-void hook_add_max_charge(character_record& who, equip_slot slot, std::int32_t amount) {
-    max_charge(who, slot, amount);
-}
+void hook_add_max_charge(character_record& who, equip_slot slot, std::int32_t amount) { max_charge(who, slot, amount); }
 
 void set_is_mob_hook(is_mob_fn f) { is_mob_test.set(f); }
 bool hook_is_mob(const character_record& who) { return is_mob_test(who); }
-

@@ -6,9 +6,9 @@
 #include "engine/store/strings.hpp"
 
 namespace {
-const char* const master_names[13] = {"Wazucki", "Hogan",     "Matthius", "Heinrick", "Jalunza",
-                                      "Balthazar", "Perculess", "Fiodora", "Martissa", "Romulas",
-                                      "Wizz-Tar", "Miranda",   "Wintarr"};
+const char* const master_names[13] = {"Wazucki",   "Hogan",     "Matthius", "Heinrick", "Jalunza",
+                                      "Balthazar", "Perculess", "Fiodora",  "Martissa", "Romulas",
+                                      "Wizz-Tar",  "Miranda",   "Wintarr"};
 
 std::int16_t class_bit_of(char letter) {
     switch (letter) {
@@ -98,8 +98,7 @@ std::string own_number() { return int_to_str(cur_char->number); }
 
 int alias_index(std::string_view name) {
     long sum = 0;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        sum += long(static_cast<unsigned char>(name[i])) * 17 + long(i + 1);
+    for (std::size_t i = 0; i < name.size(); ++i) sum += long(static_cast<unsigned char>(name[i])) * 17 + long(i + 1);
     return static_cast<int>(sum % 13);
 }
 
@@ -114,8 +113,10 @@ std::string strip_codes(std::string_view text) {
         }
         if (i + 1 >= text.size()) break;
         char code = text[++i];
-        if (code == 'm') out += cur_char ? alias_name(cur_char->name.view()) : "";
-        else if (code == 'n') out += own_proper_name();
+        if (code == 'm')
+            out += cur_char ? alias_name(cur_char->name.view()) : "";
+        else if (code == 'n')
+            out += own_proper_name();
     }
     return out.size() > 255 ? out.substr(0, 255) : out;
 }
@@ -134,6 +135,7 @@ std::vector<std::string> name_refusal(const std::string& name) {
     // A TAB or another control key would move other callers' screens about.
     if (controls_to_dots(name) != name) return {"`9Your name cannot hold `4TABS`9 or other control keys."};
     // They lead the game's macros: shown to other callers, the name would run them.
-    if (name.find_first_of("^&") != std::string::npos) return {"`9Your name cannot hold a `4CARET`9 or an `4AMPERSAND`9."};
+    if (name.find_first_of("^&") != std::string::npos)
+        return {"`9Your name cannot hold a `4CARET`9 or an `4AMPERSAND`9."};
     return {};
 }

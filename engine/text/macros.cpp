@@ -92,8 +92,12 @@ private:
 
 equip_slot power_slot(int nn) {
     switch (nn) {
-    case 12: case 13: case 29: return equip_slot::weapon;
-    case 14: case 15: case 30: return equip_slot::armour;
+    case 12:
+    case 13:
+    case 29: return equip_slot::weapon;
+    case 14:
+    case 15:
+    case 30: return equip_slot::armour;
     default: return equip_slot::shield;
     }
 }
@@ -241,8 +245,12 @@ std::string read_char_field(character_record& c, int nn, int kind) {
     case 9: return guild_name_of(c);
     case 10: return num(c.hit_points);
     case 11: return num(c.max_hit_points);
-    case 12: case 14: case 16: return num(equipped_power(c, nn, false));
-    case 13: case 15: case 17: return equipped_name(c, nn);
+    case 12:
+    case 14:
+    case 16: return num(equipped_power(c, nn, false));
+    case 13:
+    case 15:
+    case 17: return equipped_name(c, nn);
     case 18: return num(c.gold);
     case 19: return num(c.bank_gold);
     case 20: return num(c.gems);
@@ -272,8 +280,12 @@ void set_char_field(character_record& c, int nn, std::string_view value) {
     case 9: c.guild = number_value<i16>(value); break;
     case 10: c.hit_points = number_value<i16>(value); break;
     case 11: c.max_hit_points = number_value<i16>(value); break;
-    case 12: case 14: case 16: bring_power_to(c, nn, value, false); break;
-    case 13: case 15: case 17: rename_equipped(c, nn, value); break;
+    case 12:
+    case 14:
+    case 16: bring_power_to(c, nn, value, false); break;
+    case 13:
+    case 15:
+    case 17: rename_equipped(c, nn, value); break;
     case 18: c.gold = number_value<i32>(value); break;
     case 19: c.bank_gold = number_value<i32>(value); break;
     case 20: c.gems = number_value<i16>(value); break;

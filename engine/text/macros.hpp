@@ -79,12 +79,12 @@ std::string read_char_field(character_record& who, int nn, int kind);
 void set_char_field(character_record& who, int nn, std::string_view value);
 
 // Word tables by sex (1 male, 2 female, 3 unknown; any other sex reads as 3).
-std::string_view sex_word(int sex);        // "male" "female" "unknown"
-std::string_view child_word(int sex);      // "son" "daughter" "child"
-std::string_view possessive_word(int sex); // "his" "her" "its"
-std::string_view subject_word(int sex);    // "he" "she" "its"
-std::string_view object_word(int sex);     // "him" "her" "it"
-std::string_view address_word(int sex);    // "sir" "ma'am" "sir"
+std::string_view sex_word(int sex);         // "male" "female" "unknown"
+std::string_view child_word(int sex);       // "son" "daughter" "child"
+std::string_view possessive_word(int sex);  // "his" "her" "its"
+std::string_view subject_word(int sex);     // "he" "she" "its"
+std::string_view object_word(int sex);      // "him" "her" "it"
+std::string_view address_word(int sex);     // "sir" "ma'am" "sir"
 // Name of class 1-6 (Warrior Mage Thief Healer Ranger Paladin); empty for others.
 std::string_view class_name(int class_number);
 // The sex of an alias (index 0-12 of alias_index): 1 male or 2 female.

@@ -11,24 +11,50 @@
 
 enum class node_verb {
     // Fights in the chat room.
-    chat_combat, cc_received, chat_attack, chat_damage, chat_ddamage, chat_run, chat_flee, chat_victory,
+    chat_combat,
+    cc_received,
+    chat_attack,
+    chat_damage,
+    chat_ddamage,
+    chat_run,
+    chat_flee,
+    chat_victory,
     // The chat room.
-    page, pageanswer, enterchat, leavechat, message,
+    page,
+    pageanswer,
+    enterchat,
+    leavechat,
+    message,
     // Coming into and leaving the realm.
-    enterrealm, leaverealm,
+    enterrealm,
+    leaverealm,
     // Guild halls and raids.
-    ruckus, guarddie, raidflee, raiddie, guildcombat, gnumquery, hallclear,
+    ruckus,
+    guarddie,
+    raidflee,
+    raiddie,
+    guildcombat,
+    gnumquery,
+    hallclear,
     // Online fights: the challenge, and the fight's own lines that its wait takes.
-    combat, creceive, surprise, attack, run, flee, victory, damage, ddamage,
+    combat,
+    creceive,
+    surprise,
+    attack,
+    run,
+    flee,
+    victory,
+    damage,
+    ddamage,
 };
 
 // The verbs as they stand in a queue line, in the order of node_verb.
 inline constexpr std::array<std::string_view, 31> node_verb_names = {
-    "CHAT_COMBAT", "CC_RECEIVED", "CHAT_ATTACK", "CHAT_DAMAGE", "CHAT_DDAMAGE", "CHAT_RUN", "CHAT_FLEE", "CHAT_VICTORY",
-    "PAGE", "PAGEANSWER", "ENTERCHAT", "LEAVECHAT", "MESSAGE",
-    "ENTERREALM", "LEAVEREALM",
-    "RUCKUS", "GUARDDIE", "RAIDFLEE", "RAIDDIE", "GUILDCOMBAT", "GNUMQUERY", "HALLCLEAR",
-    "COMBAT", "CRECEIVE", "SURPRISE", "ATTACK", "RUN", "FLEE", "VICTORY", "DAMAGE", "DDAMAGE",
+    "CHAT_COMBAT",  "CC_RECEIVED", "CHAT_ATTACK", "CHAT_DAMAGE", "CHAT_DDAMAGE", "CHAT_RUN",    "CHAT_FLEE",
+    "CHAT_VICTORY", "PAGE",        "PAGEANSWER",  "ENTERCHAT",   "LEAVECHAT",    "MESSAGE",     "ENTERREALM",
+    "LEAVEREALM",   "RUCKUS",      "GUARDDIE",    "RAIDFLEE",    "RAIDDIE",      "GUILDCOMBAT", "GNUMQUERY",
+    "HALLCLEAR",    "COMBAT",      "CRECEIVE",    "SURPRISE",    "ATTACK",       "RUN",         "FLEE",
+    "VICTORY",      "DAMAGE",      "DDAMAGE",
 };
 static_assert(node_verb_names.size() == static_cast<std::size_t>(node_verb::ddamage) + 1);
 

@@ -45,4 +45,3 @@ char menu_poll_key(std::int32_t& polls, bool random_events) {
     char k = read_key();
     return k == 0 ? '\r' : k;
 }
-

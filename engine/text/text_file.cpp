@@ -90,8 +90,7 @@ void read_image_section(std::string_view image, std::string_view section, text_l
     if (find_section(file, section)) read_desc(file, list);
 }
 
-void read_text_section(const std::string& file_name, std::string_view section, text_list& list,
-                       std::string& keys) {
+void read_text_section(const std::string& file_name, std::string_view section, text_list& list, std::string& keys) {
     text_reader file;
     open_critical(file_name, file);
     text_list local;

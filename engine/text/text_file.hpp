@@ -48,8 +48,7 @@ void read_menu_text(const std::string& file_name, std::string_view section, text
 void read_image_section(std::string_view image, std::string_view section, text_list& list);
 // Reads the section as read_menu_text does and prepares it as a menu (prep_menu_text): its
 // key string is appended to keys, its expanded lines to list.
-void read_text_section(const std::string& file_name, std::string_view section, text_list& list,
-                       std::string& keys);
+void read_text_section(const std::string& file_name, std::string_view section, text_list& list, std::string& keys);
 // Reads lines from the reader's position into list (replaced) up to the next line beginning
 // "@#" or "~" (read, not stored) or the end.
 void read_desc(text_reader& file, text_list& list);

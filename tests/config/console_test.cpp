@@ -14,14 +14,14 @@ TEST(console_keys, what_a_terminal_sends) {
         char key;
         bool extended;
     };
-    input_feed feed("\x1b[A\x1bOB\x1b[D\x1bOC\x1b[H\x1bOF\x1b[1~\x1b[4~\x1b[2~\x1b[3~\x1b[1;5D\x1b[1;5C"
-                    "\x1b[15~x\x7f\n\r");
+    input_feed feed(
+        "\x1b[A\x1bOB\x1b[D\x1bOC\x1b[H\x1bOF\x1b[1~\x1b[4~\x1b[2~\x1b[3~\x1b[1;5D\x1b[1;5C"
+        "\x1b[15~x\x7f\n\r");
     reset_console_keys();
-    const row rows[] = {{key_up, true},         {key_down, true},       {key_left, true}, {key_right, true},
-                        {key_home, true},       {key_end, true},        {key_home, true}, {key_end, true},
-                        {key_insert, true},     {key_delete, true},     {key_ctrl_left, true},
-                        {key_ctrl_right, true}, {'x', false},           {8, false},       {13, false},
-                        {13, false}};
+    const row rows[] = {{key_up, true},     {key_down, true},   {key_left, true},      {key_right, true},
+                        {key_home, true},   {key_end, true},    {key_home, true},      {key_end, true},
+                        {key_insert, true}, {key_delete, true}, {key_ctrl_left, true}, {key_ctrl_right, true},
+                        {'x', false},       {8, false},         {13, false},           {13, false}};
     for (const row& r : rows) {
         bool extended;
         char k = read_key_ext(extended);
@@ -42,8 +42,8 @@ struct k {
     bool extended = false;
 };
 constexpr k left{key_left, true}, right{key_right, true}, home{key_home, true}, end_key{key_end, true},
-    ins{key_insert, true}, del{key_delete, true}, cut_left{key_ctrl_left, true}, cut_right{key_ctrl_right, true},
-    bs{8}, enter{13}, esc{27};
+    ins{key_insert, true}, del{key_delete, true}, cut_left{key_ctrl_left, true}, cut_right{key_ctrl_right, true}, bs{8},
+    enter{13}, esc{27};
 }  // namespace
 
 TEST(field_editor, keys) {
@@ -56,9 +56,9 @@ TEST(field_editor, keys) {
         bool abort;
     };
     const row rows[] = {
-        {"abc", 5, {{'x'}, {'y'}, enter}, "xyc", 3, false},                     // overwrite
-        {"abc", 3, {end_key, {'d'}, enter}, "abc", 4, false},                   // full field at its end
-        {"abc", 3, {home, ins, enter}, "abc", 1, false},                        // Insert in a full field
+        {"abc", 5, {{'x'}, {'y'}, enter}, "xyc", 3, false},    // overwrite
+        {"abc", 3, {end_key, {'d'}, enter}, "abc", 4, false},  // full field at its end
+        {"abc", 3, {home, ins, enter}, "abc", 1, false},       // Insert in a full field
         {"abc", 5, {right, ins, {'X'}, enter}, "aXbc", 3, false},
         {"abcd", 9, {right, right, cut_left, enter}, "cd", 1, false},
         {"abcd", 9, {right, cut_right, enter}, "a", 2, false},
@@ -110,10 +110,14 @@ TEST(number_fields, typed_numbers) {
         bool refused;
     };
     const row rows[] = {
-        {"12a", false, 0, 32767, {}, true},     {"012", true, 0, 32767, {}, true},
-        {"+12", true, 0, 32767, {}, true},      {"+12", false, 0, 32767, 12, false},
-        {"1,234", true, 0, 32767, 1234, false}, {"70000", true, -32768, 32767, {}, true},
-        {"-5", true, -32768, 32767, -5, false}, {"", true, 0, 10, {}, false},
+        {"12a", false, 0, 32767, {}, true},
+        {"012", true, 0, 32767, {}, true},
+        {"+12", true, 0, 32767, {}, true},
+        {"+12", false, 0, 32767, 12, false},
+        {"1,234", true, 0, 32767, 1234, false},
+        {"70000", true, -32768, 32767, {}, true},
+        {"-5", true, -32768, 32767, -5, false},
+        {"", true, 0, 10, {}, false},
         {"99999999999999999999", false, 0, 10, {}, true},
     };
     for (const row& r : rows) {

@@ -9,12 +9,12 @@ TEST(creature_shop_names, refusals) {
         const char* typed;
         bool creature_ok, shop_ok;
     };
-    for (row r : {row{"caves", true, true}, row{"Castle", true, true}, row{"forest", true, true},
-                  row{"", false, false}, row{"a/b", false, false}, row{"..", false, false},
-                  row{"x..y", false, false}, row{"players", false, true}, row{"PLAYERS", false, true},
-                  row{"quortext", false, true}, row{"hold", false, true}, row{"news7", false, true},
-                  row{"news8", true, true}, row{"user0003", false, true}, row{"hall2026", false, true},
-                  row{"invt12", true, true}, row{"flag12345", true, true}}) {
+    for (row r :
+         {row{"caves", true, true}, row{"Castle", true, true}, row{"forest", true, true}, row{"", false, false},
+          row{"a/b", false, false}, row{"..", false, false}, row{"x..y", false, false}, row{"players", false, true},
+          row{"PLAYERS", false, true}, row{"quortext", false, true}, row{"hold", false, true},
+          row{"news7", false, true}, row{"news8", true, true}, row{"user0003", false, true},
+          row{"hall2026", false, true}, row{"invt12", true, true}, row{"flag12345", true, true}}) {
         EXPECT_EQ(cfg::creature_stem_refusal(r.typed).empty(), r.creature_ok) << r.typed;
         EXPECT_EQ(cfg::shop_name_refusal(r.typed).empty(), r.shop_ok) << r.typed;
     }

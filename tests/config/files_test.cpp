@@ -54,7 +54,8 @@ TEST_F(cfg_files, control_file_round_trips_every_setting) {
     rows.push_back({11, false, true, 4, 57600, "COMPORT 4\nLOCKBAUD 57600\n;PORT1"});
     for (const row& r : rows) {
         SCOPED_TRACE(r.type);
-        write_file("quorvath.dat", "DROPFILEPATH /bbs/Drop Files\nMAXTIME 45\n ;comment\nSTATFORE 3\nWHATEVER  x  Y z\n");
+        write_file("quorvath.dat",
+                   "DROPFILEPATH /bbs/Drop Files\nMAXTIME 45\n ;comment\nSTATFORE 3\nWHATEVER  x  Y z\n");
         cfg::load_control_file();
         bbs_type = static_cast<std::uint8_t>(r.type);
         fossil_flag = r.fossil;
@@ -67,8 +68,10 @@ TEST_F(cfg_files, control_file_round_trips_every_setting) {
         std::string first = read_file("quorvath.dat");
         EXPECT_NE(first.find(r.expect), std::string::npos) << first;
         // The sysop's lines stay where they stood; the settings the file lacked follow them.
-        EXPECT_EQ(first.rfind("DROPFILEPATH /bbs/Drop Files\nMAXTIME 45\n ;comment\nSTATFORE 3\nWHATEVER  x  Y z\nSYSOPFIRST ", 0),
-                  0u)
+        EXPECT_EQ(
+            first.rfind(
+                "DROPFILEPATH /bbs/Drop Files\nMAXTIME 45\n ;comment\nSTATFORE 3\nWHATEVER  x  Y z\nSYSOPFIRST ", 0),
+            0u)
             << first;
         EXPECT_TRUE(first.ends_with("\nPORT2 03E0 5\n;PORT3 03E8 4\n;PORT4 02E8 3\n")) << first;
         door_reset_session();
@@ -93,8 +96,9 @@ TEST_F(cfg_files, the_control_file_read_is_written_back_with_the_sysops_lines_in
         const char* file;  // the one file there is
         std::string before, after;
     };
-    const std::string rest = "DROPFILEPATH \nSYSOPFIRST Local\nSYSOPLAST Sysop\nBBSNAME Local BBS\n;FOSSIL\n;XFOSSIL\n"
-                             ";LOCKBAUD 19200\n;PORT1 03F8 4\n;PORT2 02F8 3\n;PORT3 03E8 4\n;PORT4 02E8 3\n";
+    const std::string rest =
+        "DROPFILEPATH \nSYSOPFIRST Local\nSYSOPLAST Sysop\nBBSNAME Local BBS\n;FOSSIL\n;XFOSSIL\n"
+        ";LOCKBAUD 19200\n;PORT1 03F8 4\n;PORT2 02F8 3\n;PORT3 03E8 4\n;PORT4 02E8 3\n";
     const row rows[] = {
         // The game reads "vexlor.ctl" when "quorvath.dat" is missing: so does the utility.
         {"vexlor.ctl", "; header\nBBSTYPE LOCAL\n\n; the port\n;COMPORT 1\nMAXTIME 77\n",
@@ -162,8 +166,7 @@ TEST_F(cfg_files, busy_file_waits_then_code_5) {
     EXPECT_EQ(r.code, 5);
     EXPECT_NE(r.out.find("\"loop.dat\" already open : \x1b[0;31mHOLD"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\x1b[1;27H.......\x1b[1;27HWAITING\x1b[1;27H......."), std::string::npos);
-    EXPECT_NE(r.out.find("\"loop.dat\" file stuck \x1b[0;31mOPEN\x1b[1;34m, Please inform SysOp"),
-              std::string::npos);
+    EXPECT_NE(r.out.find("\"loop.dat\" file stuck \x1b[0;31mOPEN\x1b[1;34m, Please inform SysOp"), std::string::npos);
     EXPECT_EQ(engine.seam.sleeps.size(), 0u);  // the child's pauses, not ours
 }
 

@@ -1,7 +1,7 @@
 // The utility's module list, installer, start script and reset: files byte for byte, the
 // start script's directory through a real shell, and what a reset erases and keeps.
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "config/console.hpp"
@@ -43,7 +43,7 @@ std::string shell_pwd(const std::string& dir) {
 }
 
 int file_mode(const std::string& name) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(name.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
 }
 }  // namespace
@@ -147,7 +147,8 @@ TEST_F(cfg_modules, reset_erases_the_players_and_keeps_the_game) {
     write_record_file<character_record>("players.dat", std::vector<character_record>{make_char(1, "ANNA")});
     cfg::read_stat_record(game_stats);
     cfg::read_player_list();
-    write_record_file<character_record>("players.dat", std::vector<character_record>{make_char(1, "ANNA"), make_char(2, "BOB")});
+    write_record_file<character_record>("players.dat",
+                                        std::vector<character_record>{make_char(1, "ANNA"), make_char(2, "BOB")});
     guild_record g7, g12;
     g7.number = 7;
     g12.number = 12;
@@ -158,11 +159,11 @@ TEST_F(cfg_modules, reset_erases_the_players_and_keeps_the_game) {
     game_stats.floating_gold = 500;
     write_record_file<stat_record>(stat_file_name, std::vector<stat_record>{game_stats});
     cfg::read_stat_record(game_stats);
-    const char* erased[] = {"players.dat", "guilds.dat", "news0.dat", "news7.dat", "hall0007.dat", "hall0007.msg",
-                            "hall0012.dat", "hall0012.msg", "user0001.dat", "flag0002.dat", "invt0001.dat",
-                            "invt0002.dat", "node0002.msg"};
-    const char* kept[] = {"forest.dat", "weapons.dat", "itemreg.dat", "mainflag.dat", "events.dat", "exmods.dat",
-                          "user0003.dat", "quortext.dat"};
+    const char* erased[] = {"players.dat",  "guilds.dat",   "news0.dat",    "news7.dat",    "hall0007.dat",
+                            "hall0007.msg", "hall0012.dat", "hall0012.msg", "user0001.dat", "flag0002.dat",
+                            "invt0001.dat", "invt0002.dat", "node0002.msg"};
+    const char* kept[] = {"forest.dat", "weapons.dat", "itemreg.dat",  "mainflag.dat",
+                          "events.dat", "exmods.dat",  "user0003.dat", "quortext.dat"};
     for (const char* f : erased)
         if (!file_present(f)) write_file(f, "x");
     for (const char* f : kept) write_file(f, "x");

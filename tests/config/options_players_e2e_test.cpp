@@ -48,8 +48,7 @@ TEST(quorcfg_editors_e2e, creature_fights_and_a_players_gold) {
     ASSERT_TRUE(cfg.wait_for("(2 of 2)", wait_ms));
     cfg.send("\x1b[A\r");  // the last line: Menu #2
     ASSERT_TRUE(cfg.wait_for("Go to Menu #1", wait_ms));
-    cfg.send(std::string("\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B") +
-             "\r\x1b[1;5C5000\r");
+    cfg.send(std::string("\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B\x1b[B") + "\r\x1b[1;5C5000\r");
     ASSERT_TRUE(cfg.wait_for("5,000", wait_ms));
     cfg.send("q");
     ASSERT_TRUE(cfg.wait_for("Write Changes?", wait_ms));

@@ -62,7 +62,8 @@ TEST_F(cfg_options, difficulty_written_at_once_and_kept_by_the_maintenance) {
     EXPECT_FALSE(cfg::set_option(cfg::opt_difficulty, "0", why));
     EXPECT_FALSE(file_exists("quorstat.dat"));
     ASSERT_TRUE(cfg::set_option(cfg::opt_difficulty, "1.5", why));
-    EXPECT_EQ(read_file(main_flag_file_name), "@#FLAGS\nMOB_DIFFICULTY_MULT 1.5 2\n@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n");
+    EXPECT_EQ(read_file(main_flag_file_name),
+              "@#FLAGS\nMOB_DIFFICULTY_MULT 1.5 2\n@#MAIN\n  Gosub ^VR01\n  Halt\n@#\n");
     expire_flags(main_flag_file_name, flags_section_name, flag_class_daily);
     set_default_tunables();
     read_standard_flags();

@@ -25,7 +25,8 @@ TEST_F(cfg_players, reset_daily_stats) {
         std::int32_t bank, bank_after;
         std::int16_t hit_points_after;
     };
-    const row rows[] = {{true, 1000, 1060, 50}, {false, 25, 26, 7}, {false, 75, 80, 7}, {false, 199'999'990, 199'999'999, 7}};
+    const row rows[] = {
+        {true, 1000, 1060, 50}, {false, 25, 26, 7}, {false, 75, 80, 7}, {false, 199'999'990, 199'999'999, 7}};
     for (const row& r : rows) {
         SCOPED_TRACE(r.bank);
         character_record c = make_char(1, "ANNA", r.bank);
@@ -53,7 +54,8 @@ TEST_F(cfg_players, reset_daily_stats) {
 
 TEST_F(cfg_players, write_takes_what_the_sysop_typed_and_keeps_what_another_node_saved_meanwhile) {
     std::vector<character_record> start;
-    for (std::int16_t n = 1; n <= 5; ++n) start.push_back(make_char(n, std::string(1, char('A' + n - 1)) + "NNA", 1000));
+    for (std::int16_t n = 1; n <= 5; ++n)
+        start.push_back(make_char(n, std::string(1, char('A' + n - 1)) + "NNA", 1000));
     for (auto& c : start) c.created_time = 100 + c.number;
     put_chars(start);
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include "door/door.hpp"
 #include "config/console_pty.hpp"
+#include "door/door.hpp"
 #include "support/child.hpp"
 #include "support/pty.hpp"
 #include "support/screen.hpp"
@@ -88,7 +88,8 @@ TEST(quorcfg_e2e, piped_input_quits_and_a_refused_control_file_stops_first) {
     for (row r : {row{nullptr, 0}, row{"BBSTYPE BOGUS\n", 18}}) {
         temp_dir dir(false);
         if (r.control) write_file(dir.file("quorvath.dat"), r.control);
-        std::string cmd = "cd '" + dir.path() + "' && printf q | QV_TEST_NOSLEEP=1 '" + qv_binary("quorcfg") + "' > /dev/null";
+        std::string cmd =
+            "cd '" + dir.path() + "' && printf q | QV_TEST_NOSLEEP=1 '" + qv_binary("quorcfg") + "' > /dev/null";
         child_result run = run_shell(cmd);
         ASSERT_TRUE(run.exited);
         EXPECT_EQ(run.code, r.code);

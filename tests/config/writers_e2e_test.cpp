@@ -50,8 +50,8 @@ TEST_F(sysop_e2e, options_set_while_a_node_plays_outlast_the_nodes_end) {
     caller cfg;
     open_utility(cfg);
     cfg.type("g", "Return to Main Menu");
-    cfg.type(downs(2) + "\r" + clear_to_end + "40\r", "Return to Main Menu");      // creature fights
-    cfg.type(downs(7) + "\r" + clear_to_end + "999\r", "Return to Main Menu");     // room cost
+    cfg.type(downs(2) + "\r" + clear_to_end + "40\r", "Return to Main Menu");   // creature fights
+    cfg.type(downs(7) + "\r" + clear_to_end + "999\r", "Return to Main Menu");  // room cost
     cfg.type("q", "uit and Save");
     quit(cfg);
     EXPECT_EQ(stats().creature_fights, 40);

@@ -60,15 +60,15 @@ TEST_F(colours, every_class_transition) {
         const char* bytes;
     };
     const step steps[] = {
-        {1, 0, 17, "\x1b[5;34m"},       // normal to blink
-        {1, 0, 25, "\x1b[1;5;34m"},     // normal to bright blink
-        {9, 0, 25, "\x1b[5;34m"},       // bright to bright blink
-        {20, 0, 28, "\x1b[1;31m"},      // blink to bright blink
-        {17, 0, 9, "\x1b[0;1;34m"},     // blink to bright: reset first
-        {28, 2, 12, "\x1b[0;1;31;42m"}, // bright blink to bright: reset names the background
-        {9, 3, 17, "\x1b[0;5;34;46m"},  // bright to blink
-        {25, 0, 3, "\x1b[0;36m"},       // bright blink to normal
-        {3, 4, 7, "\x1b[37m"},          // grey on a background is no reset
+        {1, 0, 17, "\x1b[5;34m"},        // normal to blink
+        {1, 0, 25, "\x1b[1;5;34m"},      // normal to bright blink
+        {9, 0, 25, "\x1b[5;34m"},        // bright to bright blink
+        {20, 0, 28, "\x1b[1;31m"},       // blink to bright blink
+        {17, 0, 9, "\x1b[0;1;34m"},      // blink to bright: reset first
+        {28, 2, 12, "\x1b[0;1;31;42m"},  // bright blink to bright: reset names the background
+        {9, 3, 17, "\x1b[0;5;34;46m"},   // bright to blink
+        {25, 0, 3, "\x1b[0;36m"},        // bright blink to normal
+        {3, 4, 7, "\x1b[37m"},           // grey on a background is no reset
         {14, 0, 6, "\x1b[0;33m"},
     };
     for (const step& s : steps) {

@@ -86,9 +86,9 @@ TEST_F(config, keys_and_words_are_upper_cased) {
 
 TEST_F(config, every_bbs_type_word) {
     const std::pair<const char*, int> words[] = {
-        {"LOCAL", 1},  {"QUICK", 3},  {"PCB12", 4},    {"WWIV", 5},      {"PCB15", 6},
-        {"RBBS", 7},   {"PHOENIX", 8}, {"DORINFO1", 9}, {"CALLINFO", 9},  {"PCB14", 10},
-        {"DOORSYS", 11}, {"SPITFIRE", 12}, {"2AM", 13}, {"TRIBBS", 14}, {"SRDOOR", 15},
+        {"LOCAL", 1},    {"QUICK", 3},     {"PCB12", 4},    {"WWIV", 5},     {"PCB15", 6},
+        {"RBBS", 7},     {"PHOENIX", 8},   {"DORINFO1", 9}, {"CALLINFO", 9}, {"PCB14", 10},
+        {"DOORSYS", 11}, {"SPITFIRE", 12}, {"2AM", 13},     {"TRIBBS", 14},  {"SRDOOR", 15},
     };
     for (auto [word, type] : words) {
         ASSERT_FALSE(load(std::string("BBSTYPE ") + word + "\n")) << word;
@@ -227,7 +227,11 @@ TEST_F(config, stop_writes_its_text_and_waits) {
             int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(fd, 1);
             static fake_seam* s = &seam;
-            add_exit_proc([] { write_line(""); std::printf("slept %ld\n", s->slept_total); std::fflush(stdout); });
+            add_exit_proc([] {
+                write_line("");
+                std::printf("slept %ld\n", s->slept_total);
+                std::fflush(stdout);
+            });
             config_error_exit("Configuration file, quorvath.dat, is missing!");
         },
         ::testing::ExitedWithCode(18), "");

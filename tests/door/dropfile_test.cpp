@@ -26,50 +26,94 @@ struct dropfile : door_fixture {
 };
 
 const lines dorinfo = {
-    "The Cellar BBS", "ANNA", "BERG",   // 1-3 BBS name, sysop
-    "COM2", "38400 BAUD,N,8,1", " 0",   // 4 port, 5 speed, 6
-    "Carl", "Dorn", "Oslo, Norway",     // 7 first name, 8 last name, 9
-    "1", "110", "45",                   // 10 graphics, 11 security, 12 minutes
+    "The Cellar BBS",
+    "ANNA",
+    "BERG",  // 1-3 BBS name, sysop
+    "COM2",
+    "38400 BAUD,N,8,1",
+    " 0",  // 4 port, 5 speed, 6
+    "Carl",
+    "Dorn",
+    "Oslo, Norway",  // 7 first name, 8 last name, 9
+    "1",
+    "110",
+    "45",  // 10 graphics, 11 security, 12 minutes
 };
 
 const lines chain_txt = {
-    "7", "carl dorn", "Carl Dorn", "", "34",          // 1, 2 name, 3-5
-    "M", "1500", "01/15/26", "80", "25",              // 6-10
-    "110", "0", "0", "1", "1",                        // 11 security, 12-13, 14 ANSI, 15 remote
-    "2259.58", "/bbs/gfiles/", "/bbs/data/", "x.log", // 16 seconds left, 17-19
-    "38400", "2", "The Cellar BBS", "Anna Berg",      // 20 speed, 21 port, 22 BBS, 23 sysop
+    "7",
+    "carl dorn",
+    "Carl Dorn",
+    "",
+    "34",  // 1, 2 name, 3-5
+    "M",
+    "1500",
+    "01/15/26",
+    "80",
+    "25",  // 6-10
+    "110",
+    "0",
+    "0",
+    "1",
+    "1",  // 11 security, 12-13, 14 ANSI, 15 remote
+    "2259.58",
+    "/bbs/gfiles/",
+    "/bbs/data/",
+    "x.log",  // 16 seconds left, 17-19
+    "38400",
+    "2",
+    "The Cellar BBS",
+    "Anna Berg",  // 20 speed, 21 port, 22 BBS, 23 sysop
 };
 
 const lines info_bbs = {
-    "Carl Dorn", "57600", "1", "110",  // 1 name, 2 speed (more than 16 bits), 3 port, 4 security
-    "FALSE", "Oslo", "45", "TRUE",     // 5 local, 6, 7 minutes, 8 ANSI
+    "Carl Dorn", "57600", "1",  "110",   // 1 name, 2 speed (more than 16 bits), 3 port, 4 security
+    "FALSE",     "Oslo",  "45", "TRUE",  // 5 local, 6, 7 minutes, 8 ANSI
 };
 
 const lines door_sys = {
-    "COM1:", "57600", "8", "1", "38400",                         // 1 port, 2-4, 5 speed
-    "Y", "Y", "Y", "Y", "Carl Dorn",                             // 6-9, 10 name
-    "Oslo, Norway", "555-1234", "555-1234", "SECRET", "110",     // 11-14, 15 security
-    "12", "01/15/26", "2700", "45", "GR", "25", "Y",             // 16-18, 19 minutes, 20 graphics
+    "COM1:",
+    "57600",
+    "8",
+    "1",
+    "38400",  // 1 port, 2-4, 5 speed
+    "Y",
+    "Y",
+    "Y",
+    "Y",
+    "Carl Dorn",  // 6-9, 10 name
+    "Oslo, Norway",
+    "555-1234",
+    "555-1234",
+    "SECRET",
+    "110",  // 11-14, 15 security
+    "12",
+    "01/15/26",
+    "2700",
+    "45",
+    "GR",
+    "25",
+    "Y",  // 16-18, 19 minutes, 20 graphics
 };
 
 const lines sfdoors = {
-    "7", "Carl Dorn", "CARL", "", "38400", "2",  // 1, 2 name, 3-4, 5 speed, 6 port
-    "45", "1234", "01/15/26", "TRUE", "110",     // 7 minutes, 8-9, 10 ANSI, 11 security
+    "7",  "Carl Dorn", "CARL",     "",     "38400", "2",  // 1, 2 name, 3-4, 5 speed, 6 port
+    "45", "1234",      "01/15/26", "TRUE", "110",         // 7 minutes, 8-9, 10 ANSI, 11 security
 };
 
 const lines jumper = {
-    "x", "x", "x", "x", "Carl", "Dorn",  // 1-4, 5 first name, 6 last name
-    "", "45", "2", "38400",              // 7, 8 minutes, 9 port, 10 speed
-    "x", "x", "x", "x", "TRUE", "TRUE",  // 11-14, 15 and 16 graphics
+    "x", "x",  "x", "x",     "Carl", "Dorn",  // 1-4, 5 first name, 6 last name
+    "",  "45", "2", "38400",                  // 7, 8 minutes, 9 port, 10 speed
+    "x", "x",  "x", "x",     "TRUE", "TRUE",  // 11-14, 15 and 16 graphics
 };
 
 const lines tribbs = {
-    "7", "Carl Dorn", "CARL", "", "", "Y", "45",  // 1, 2 name, 3-5, 6 ANSI, 7 minutes
-    "", "", "", "3", "2", "38400", "57600",       // 8-10, 11 node, 12 port, 13 speed, 14 locked
+    "7", "Carl Dorn", "CARL", "",  "",  "Y",     "45",     // 1, 2 name, 3-5, 6 ANSI, 7 minutes
+    "",  "",          "",     "3", "2", "38400", "57600",  // 8-10, 11 node, 12 port, 13 speed, 14 locked
 };
 
 const lines doorfile_sr = {
-    "Carl Dorn", "1", "0", "25",            // 1 name, 2 ANSI, 3-4
+    "Carl Dorn", "1",      "0",      "25",  // 1 name, 2 ANSI, 3-4
     "38400 N81", "2 COM2", "45 min",        // 5 speed, 6 port, 7 minutes (first words)
 };
 }  // namespace
@@ -364,9 +408,9 @@ TEST_F(dropfile, short_files_leave_values_as_they_were) {
         std::size_t keep;
     };
     const short_case cases[] = {
-        {9, "dorinfo1.def", &dorinfo, 8},  {5, "chain.txt", &chain_txt, 11}, {8, "info.bbs", &info_bbs, 4},
-        {11, "door.sys", &door_sys, 12},   {12, "sfdoors.dat", &sfdoors, 4}, {13, "jumper.dat", &jumper, 6},
-        {14, "tribbs.sys", &tribbs, 5},    {15, "DOORFILE.SR", &doorfile_sr, 2},
+        {9, "dorinfo1.def", &dorinfo, 8}, {5, "chain.txt", &chain_txt, 11},     {8, "info.bbs", &info_bbs, 4},
+        {11, "door.sys", &door_sys, 12},  {12, "sfdoors.dat", &sfdoors, 4},     {13, "jumper.dat", &jumper, 6},
+        {14, "tribbs.sys", &tribbs, 5},   {15, "DOORFILE.SR", &doorfile_sr, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -385,11 +429,16 @@ TEST_F(dropfile, short_files_leave_values_as_they_were) {
 TEST_F(dropfile, missing_unreadable_or_nameless) {
     drop_path = "";
     const std::pair<int, const char*> messages[] = {
-        {9, "Can't open DORINFO1.DEF"},      {5, "Error in opening \"Chain.txt\""},
-        {8, "Error in opening \"info.bbs\""}, {11, "Cannot load DOOR.SYS"},
-        {12, "Cannot load SFDOORS.DAT"},      {13, "Cannot open JUMPER.DAT"},
-        {14, "Cannot open TRIBBS.SYS"},       {15, "Cannot load DOORFILE.SR"},
-        {6, "... Unable to open pcboard.sys file..."}, {10, "... Unable to open pcboard.sys file..."},
+        {9, "Can't open DORINFO1.DEF"},
+        {5, "Error in opening \"Chain.txt\""},
+        {8, "Error in opening \"info.bbs\""},
+        {11, "Cannot load DOOR.SYS"},
+        {12, "Cannot load SFDOORS.DAT"},
+        {13, "Cannot open JUMPER.DAT"},
+        {14, "Cannot open TRIBBS.SYS"},
+        {15, "Cannot load DOORFILE.SR"},
+        {6, "... Unable to open pcboard.sys file..."},
+        {10, "... Unable to open pcboard.sys file..."},
         {4, "Can't read system file PCBOARD.SYS"},
     };
     for (auto [type, text] : messages) {

@@ -36,8 +36,8 @@ TEST(term_keys, decoder_table) {
         {"\x1b[1;", true, 4, 0, false, true},           // cut off: dropped whole
         {"\x1b[1\r", false, 3, 0, false, true},         // broken off before the CR
         {"\x1b", false, 0, 0, false, false},
-        {"\x1b", true, 1, 27, false, false},            // a lone ESC is a key
-        {"\x1bq", false, 1, 27, false, false},          // ESC, then q as the next key
+        {"\x1b", true, 1, 27, false, false},    // a lone ESC is a key
+        {"\x1bq", false, 1, 27, false, false},  // ESC, then q as the next key
         {"\x1b\x1b", false, 1, 27, false, false},
         {"q[A", false, 1, 'q', false, false},
         {"\x7f", false, 1, 127, false, false},

@@ -27,9 +27,19 @@ TEST_F(line_ends, what_comes_while_a_prompt_waits_starts_below_it) {
         {"Command  : ", [] { write_line("  Bob has PAGED you"); }, "Command  : \r\n  Bob has PAGED you\r\n"},
         {"Command  : ", [] {}, "Command  : "},
         // A message's own blank line stays a blank line.
-        {"Command  : ", [] { write_line(); write_line("  System Message"); }, "Command  : \r\n\r\n  System Message\r\n"},
+        {"Command  : ",
+         [] {
+             write_line();
+             write_line("  System Message");
+         },
+         "Command  : \r\n\r\n  System Message\r\n"},
         // A colour does not move the cursor; the line ends before the text, once.
-        {"Command  : ", [] { set_fore_colour(9); write_str("  hits you"); write_line(" with a sword."); },
+        {"Command  : ",
+         [] {
+             set_fore_colour(9);
+             write_str("  hits you");
+             write_line(" with a sword.");
+         },
          "Command  : \x1b[1;34m\r\n  hits you with a sword.\r\n"},
         {"", [] { write_line("hi"); }, "hi\r\n"},
     };
@@ -53,7 +63,7 @@ TEST_F(line_ends, a_session_ends_its_last_line_and_resets_the_colour) {
         {3, [] { write_str("      [ Hit any key ]"); }, "      [ Hit any key ]\r\n\x1b[0m"},
         {3, [] { write_line("Bye."); }, "Bye.\r\n\x1b[0m"},
         {1, [] { write_str("      [ Hit any key ]"); }, "      [ Hit any key ]\r\n"},  // no sequences to ASCII
-        {3, [] {}, ""},  // nothing sent: nothing added
+        {3, [] {}, ""},                                                                // nothing sent: nothing added
     };
     for (const row& r : rows) {
         child_result c = run_in_child([&] {

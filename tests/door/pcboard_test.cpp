@@ -20,7 +20,7 @@ struct pcboard15 : pcboard {
         at(13, "38400");                      // speed, ASCII digits
         at(18, "     ");                      // not "Local"
         at(25, "Carl           ");            // first name, 15 bytes
-        at(84, "Carl Dorn                "); // full name, 25 bytes
+        at(84, "Carl Dorn                ");  // full name, 25 bytes
         at(109, std::string("\x2d\x00", 2));  // minutes, 16-bit little-endian: 45
         at(125, "2");                         // port digit
         at(127, std::string(1, '\0'));        // flags
@@ -43,9 +43,9 @@ const std::string mbf_36600 = std::string("\x00\xF8\x0E\x90", 4);
 // A PCBoard 12 caller: 9600 bps, ANSI, logged on at 10:00, 3600 s allowed, left at 10:10.
 struct pcboard12 : pcboard {
     pcboard12() {
-        at(10, "9 ");                          // speed code
-        at(14, "CARL DORN                "); // full name, 25 bytes
-        at(57, "1");                           // graphics
+        at(10, "9 ");                         // speed code
+        at(14, "CARL DORN                ");  // full name, 25 bytes
+        at(57, "1");                          // graphics
         times(mbf_36000, mbf_3600, mbf_36600);
     }
     void times(const std::string& logged_on, const std::string& allowed, const std::string& left_at) {
@@ -131,8 +131,8 @@ TEST_F(pcboard12, pcboard12_block) {
 }
 
 TEST_F(pcboard12, speed_codes) {
-    const std::pair<const char*, int> codes[] = {{"12", 1200}, {"2 ", 2400}, {"4 ", 4800}, {"9 ", 9600},
-                                                 {"19", 19200}, {"3 ", 300}, {"1 ", 300}, {"L ", 300}};
+    const std::pair<const char*, int> codes[] = {{"12", 1200},  {"2 ", 2400}, {"4 ", 4800}, {"9 ", 9600},
+                                                 {"19", 19200}, {"3 ", 300},  {"1 ", 300},  {"L ", 300}};
     for (auto [code, speed] : codes) {
         at(10, code);
         ASSERT_FALSE(read(4));

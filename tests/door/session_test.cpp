@@ -89,8 +89,8 @@ TEST_F(session, door_init_local) {
     input_feed keys("carl dorn\r");
     door_init("quorvath.dat");
     std::string sent = out.take();
-    EXPECT_EQ(sent.substr(box.size()), "Please enter your name below (or leave blank for Anna Berg):\r\n>\x1b[32m" +
-                                           report() + "\x1b[0m");
+    EXPECT_EQ(sent.substr(box.size()),
+              "Please enter your name below (or leave blank for Anna Berg):\r\n>\x1b[32m" + report() + "\x1b[0m");
     EXPECT_EQ(bbs_type, 1);
     EXPECT_EQ(node_number, 3);
     EXPECT_EQ(user_first_name, "CARL");
@@ -105,8 +105,8 @@ TEST_F(session, door_init_local) {
 
 TEST_F(session, door_init_rip_answer_on_a_remote_line) {
     control("BBSTYPE DOORSYS\n");
-    write_file(dir.file("door.sys"), "COM1:\r\n\r\n\r\n\r\n38400\r\n\r\n\r\n\r\n\r\nCarl Dorn\r\n" +
-                                         std::string(9, '\n') + "GR\n");
+    write_file(dir.file("door.sys"),
+               "COM1:\r\n\r\n\r\n\r\n38400\r\n\r\n\r\n\r\n\r\nCarl Dorn\r\n" + std::string(9, '\n') + "GR\n");
     input_feed keys("RIPSCRIP015400");
     door_init("quorvath.dat");
     EXPECT_EQ(graphics_mode, 5);
@@ -152,9 +152,9 @@ TEST_F(session, status_screen) {
     door_cfg.drop_file_name = "door.sys";
     start_time = clock_now();
     std::vector<std::string> expected = {
-        "Baud rate: 38400",   "    Local: No",     " Graphics: ANSI",   "Time left: 45",
-        " Com Port: 1",       "     User: CARL DORN", "Access lv: 110", " Node num: 2",
-        "Lock Baud: Not Locked", " Software: DOORSYS", "Drop file: door.sys", "Drop Path: /bbs/node2/",
+        "Baud rate: 38400",      "    Local: No",        " Graphics: ANSI",     "Time left: 45",
+        " Com Port: 1",          "     User: CARL DORN", "Access lv: 110",      " Node num: 2",
+        "Lock Baud: Not Locked", " Software: DOORSYS",   "Drop file: door.sys", "Drop Path: /bbs/node2/",
     };
     EXPECT_EQ(door_status_lines(), expected);
     locked_baud = 19200;

@@ -15,8 +15,8 @@ const std::string carrier_text = "\r\nCarrier Dropped, returning to BBS.\r\n";
 // A DOOR.SYS as a BBS writes it: port on line 1, baud on 5, name on 10, security on 15,
 // minutes on 19, graphics on 20.
 std::string door_sys(const std::string& port, const std::string& graphics) {
-    std::string lines[20] = {port, "", "", "", "38400", "", "", "", "", "Anna Berg",
-                             "", "", "", "", "100", "", "", "", "60", graphics};
+    std::string lines[20] = {port, "", "", "", "38400", "", "", "", "",   "Anna Berg",
+                             "",   "", "", "", "100",   "", "", "", "60", graphics};
     std::string s;
     for (const auto& l : lines) s += l + "\r\n";
     return s;

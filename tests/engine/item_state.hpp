@@ -97,8 +97,8 @@ struct items_fixture : item_state {
         return add_to_inv_NW(cur_inventory, i);
     }
     // Out of line: inlined into a test, the compiler misreads the short string's copy.
-    [[gnu::noinline]] static item_record scripted(const std::string& name, std::int32_t events, std::int16_t charges = 0,
-                                std::int32_t flags = 0) {
+    [[gnu::noinline]] static item_record scripted(const std::string& name, std::int32_t events,
+                                                  std::int16_t charges = 0, std::int32_t flags = 0) {
         item_record i = item(name);
         i.script_id = name.substr(0, 4) + "-01011998-AB-N";
         i.script_events = events;
@@ -113,8 +113,8 @@ struct items_fixture : item_state {
 
 // An item_record image written by hand at its documented offsets.
 inline golden item_image(const std::string& name, int power, int max_power, std::int64_t cost, int charges,
-                         int position, int level, std::int64_t flags, int identified, int equipped,
-                         std::int64_t events, const std::string& script_id) {
+                         int position, int level, std::int64_t flags, int identified, int equipped, std::int64_t events,
+                         const std::string& script_id) {
     golden g(70);
     g.str(0, name).i16(21, power).i16(23, max_power).i32(25, cost).i16(29, charges).i16(31, position);
     g.i16(33, level).i32(35, flags).u8(39, identified).u8(40, equipped).i32(41, events).str(45, script_id);

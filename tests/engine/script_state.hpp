@@ -50,7 +50,7 @@ struct fake_game {
     fake_mob internal_mob;
     bool has_internal_mob = false;
     bool win = true;
-    std::string opponent_seen;            // name of `opponent` while the fight ran
+    std::string opponent_seen;  // name of `opponent` while the fight ran
     // items
     std::optional<item_record> item;
     std::int32_t registry_number = -1;
@@ -59,9 +59,9 @@ struct fake_game {
     bool has_inventory = true;
     // queue and events
     int messages_waiting = 0;
-    int random_event_results = 0;         // this many checks report that a script ran
+    int random_event_results = 0;  // this many checks report that a script ran
     input_feed* keys = nullptr;
-    std::string key_after_poll;           // sent by the first queue or event check
+    std::string key_after_poll;  // sent by the first queue or event check
     int polls = 0;
     // places
     std::string location_during_place = "fSomewhere Else";
@@ -74,8 +74,8 @@ inline fake_game& fake() {
 
 inline void install_fake_script_hooks() {
     fake() = fake_game{};
-    set_exec_flag_command_hook([](std::string_view kw, std::string_view rest, const std::string& file,
-                                  std::string_view, std::string_view name, int, script_vars& vars) {
+    set_exec_flag_command_hook([](std::string_view kw, std::string_view rest, const std::string& file, std::string_view,
+                                  std::string_view name, int, script_vars& vars) {
         std::string k = upcase_str(kw);
         fake().calls.push_back(k + " " + std::string(rest));
         fake().call_files.push_back(file);
@@ -144,9 +144,7 @@ inline void install_fake_script_hooks() {
     });
     set_register_item_hook([](const item_record& item) { fake().registered.push_back(item.name.str()); });
     set_get_item_script_num_hook([](const item_record&) { return fake().registry_number; });
-    set_current_inventory_hook([]() -> inventory_list* {
-        return fake().has_inventory ? &fake().inventory : nullptr;
-    });
+    set_current_inventory_hook([]() -> inventory_list* { return fake().has_inventory ? &fake().inventory : nullptr; });
     set_node_msg_waiting_hook([] {
         ++fake().polls;
         return fake().messages_waiting > 0;
@@ -205,6 +203,6 @@ inline std::string lines(std::initializer_list<std::string> l) {
 // What script_error shows for an ASCII caller.
 inline std::string error_screen(const std::string& file, const std::string& section, int line,
                                 const std::string& what) {
-    return "\r\n  Script Error : " + file + " Section : " + section + "    Line : " + std::to_string(line) +
-           "\r\n  " + what + "\r\n      [ Hit any key ]";
+    return "\r\n  Script Error : " + file + " Section : " + section + "    Line : " + std::to_string(line) + "\r\n  " +
+           what + "\r\n      [ Hit any key ]";
 }

@@ -98,7 +98,8 @@ TEST_F(bank_test, a_transfer_is_checked_in_order_and_moves_only_whole) {
         EXPECT_EQ(stored(2).bank_gold, r.bess_bank + (moved ? 2000 : 0)) << r.keys;
         EXPECT_EQ(stored(1).transfers_today, r.today + moved) << r.keys;
     }
-    EXPECT_EQ(read_file("user0002.dat"), "#0000 `%Bank Notice\n`3  Anna has transfered `42,000`3 to your bank account.\n~\n");
+    EXPECT_EQ(read_file("user0002.dat"),
+              "#0000 `%Bank Notice\n`3  Anna has transfered `42,000`3 to your bank account.\n~\n");
 }
 
 TEST_F(bank_test, another_node_writes_the_accounts_while_the_amount_is_asked) {
@@ -110,8 +111,8 @@ TEST_F(bank_test, another_node_writes_the_accounts_while_the_amount_is_asked) {
         std::int32_t anna_bank, bess_bank;
     } rows[] = {
         {[] { add_bank_gold(*char_num_ptr(1), 1000); }, "You now have 4,000 gold in the bank", 4000, 2100},
-        {[] { char_list.remove_if([](const character_record& c) { return c.number == 2; }); },
-         "you must pick SOMEONE", 5000, 0},
+        {[] { char_list.remove_if([](const character_record& c) { return c.number == 2; }); }, "you must pick SOMEONE",
+         5000, 0},
     };
     check_frequency = 1;
     for (const row& r : rows) {
@@ -140,15 +141,17 @@ TEST_F(bank_test, another_node_writes_the_accounts_while_the_amount_is_asked) {
 }
 
 TEST_F(bank_test, the_hidden_word_opens_the_drawer_once_a_day_and_a_mistyped_one_is_a_command) {
-    EXPECT_EQ(visit("StEaLnsl", 500, 0), "  (bank)\r\n\r\n   Gold on hand : 500     Gold in bank : 0\r\n" + prompt +
-                                             "\r\n  You're not thinking of... no... you'll get caught!\r\n"
-                                             "  Do it? (Y/N) [N] : No.\r\n  Chickening out eh?   Heh, yer just YELLOW. \r\n" +
-                                             prompt + "S\r\n" + prompt + "L\r\n");
+    EXPECT_EQ(visit("StEaLnsl", 500, 0),
+              "  (bank)\r\n\r\n   Gold on hand : 500     Gold in bank : 0\r\n" + prompt +
+                  "\r\n  You're not thinking of... no... you'll get caught!\r\n"
+                  "  Do it? (Y/N) [N] : No.\r\n  Chickening out eh?   Heh, yer just YELLOW. \r\n" +
+                  prompt + "S\r\n" + prompt + "L\r\n");
     EXPECT_EQ(cur_char->location, "sBank of Shamile");
     EXPECT_TRUE(has_status_bit(stored(1), status_secret2));
 
     cur_char->status_bits = 0;
-    EXPECT_NE(visit("sxxxd1\rl", 500, 0).find(prompt + "D\r\n  How much gold do you wish to deposit?"), std::string::npos);
+    EXPECT_NE(visit("sxxxd1\rl", 500, 0).find(prompt + "D\r\n  How much gold do you wish to deposit?"),
+              std::string::npos);
     EXPECT_EQ(stored(1).bank_gold, 500);
     EXPECT_FALSE(has_status_bit(*cur_char, status_secret2));
     // A fifth key that every place answers alike: R, the rankings.

@@ -65,8 +65,8 @@ struct combat_state : item_state {
     }
 
     // A creature as the fight sees it (mob_to_char with luck 0).
-    static monster_record creature(const std::string& name = "Grey Wolf", int attack = 5, int defense = 3, int shield = 1,
-                                   int hp = 10, int gold = 50, int exp = 20, int level = 1) {
+    static monster_record creature(const std::string& name = "Grey Wolf", int attack = 5, int defense = 3,
+                                   int shield = 1, int hp = 10, int gold = 50, int exp = 20, int level = 1) {
         monster_record m;
         m.name = name;
         m.level = static_cast<std::int16_t>(level);

@@ -12,9 +12,9 @@ using combat = combat_state;
 
 // The fight's screen up to and including its command prompt.
 std::string menu(const std::string& foe, int my_hp, int foe_hp, int uses = 0, const std::string& pronoun = "it") {
-    std::string s = "\r\n  Your hit points : " + std::to_string(my_hp) + "\r\n  " + foe + "'s hit points : " +
-                    comma_number(foe_hp) + "\r\n\r\n  (A)ttack " + pronoun + ".\r\n  (R)un from " + pronoun +
-                    ".\r\n  (I)tems\r\n  (V)iew your Stats.\r\n";
+    std::string s = "\r\n  Your hit points : " + std::to_string(my_hp) + "\r\n  " + foe +
+                    "'s hit points : " + comma_number(foe_hp) + "\r\n\r\n  (A)ttack " + pronoun + ".\r\n  (R)un from " +
+                    pronoun + ".\r\n  (I)tems\r\n  (V)iew your Stats.\r\n";
     if (uses > 0) s += "  (U)se a Class Skill. [" + std::to_string(uses) + " uses]\r\n";
     return s + "\r\n   Combat:\r\n  (A,R,V)\r\n\r\n  Command? [A] : ";
 }
@@ -96,11 +96,12 @@ TEST_F(combat, a_win_brings_experience_gold_and_gems) {
     rolls({50, real(0.0), real(1 / 3.0), 2, 0, 1});
     EXPECT_TRUE(do_combat(poor));
     std::string screen = out.take();
-    EXPECT_TRUE(shows(screen, "\r\n\r\n  You manage to strike the Rat twice!\r\n\r\n"
-                          "  You hit the Rat for 24 points of damage.\r\n\r\n"
-                          "  You have defeated the Rat!!\r\n\r\n"
-                          "  You find 40 gold.\r\n"
-                          "  You find 2 gems!\r\n"));
+    EXPECT_TRUE(shows(screen,
+                      "\r\n\r\n  You manage to strike the Rat twice!\r\n\r\n"
+                      "  You hit the Rat for 24 points of damage.\r\n\r\n"
+                      "  You have defeated the Rat!!\r\n\r\n"
+                      "  You find 40 gold.\r\n"
+                      "  You find 2 gems!\r\n"));
     EXPECT_EQ(me.gems, 2);
     EXPECT_EQ(me.experience, 1020);
 }
@@ -136,11 +137,12 @@ TEST_F(combat, a_surprise_and_the_blows_of_a_creature) {
     EXPECT_FALSE(do_combat(foe));
     std::string screen = out.take();
     // 36 x 1.6 = 57.6 -> 58; the drunk's shield of 2 + 10 takes 12 percent: 51.04 -> 51
-    EXPECT_TRUE(screen.starts_with("\r\n  You encounter a Troll.\r\n"
-                                   "  The Troll surprises you!\r\n"
-                                   "\r\n  The Troll hits you with BRUTAL FORCE.\r\n\r\n"
-                                   "  The Troll hits you for 51 points of damage with its Claws.\r\n"
-                                   "  Your opponent manages to BREAK your bow!\r\n"))
+    EXPECT_TRUE(
+        screen.starts_with("\r\n  You encounter a Troll.\r\n"
+                           "  The Troll surprises you!\r\n"
+                           "\r\n  The Troll hits you with BRUTAL FORCE.\r\n\r\n"
+                           "  The Troll hits you for 51 points of damage with its Claws.\r\n"
+                           "  Your opponent manages to BREAK your bow!\r\n"))
         << screen;
     EXPECT_FALSE(has_status_bit(me, status_has_bow));
     EXPECT_EQ(me.hit_points, 49);
@@ -196,11 +198,12 @@ TEST_F(combat, the_church_can_save_its_champion_and_items_speak_at_a_death) {
     rolls({50, real(0.99), real(0.5), real(0.0), 50, 20, 50});
     EXPECT_FALSE(do_combat(foe));
     std::string screen = out.take();
-    EXPECT_TRUE(shows(screen, "  The Cave Bear hits you for 50 points of damage with its Claws.\r\n\r\n"
-                          "  As you start to feel the darkness overcome you, the shadows melt away and you\r\n"
-                          "  feel whole again.  From somewhere out of the corner of your eye, a lone\r\n"
-                          "  figure cloaked in the colors of the Church of the Divine Nature scurries away\r\n"
-                          "  (You are healed completely)\r\n"));
+    EXPECT_TRUE(shows(screen,
+                      "  The Cave Bear hits you for 50 points of damage with its Claws.\r\n\r\n"
+                      "  As you start to feel the darkness overcome you, the shadows melt away and you\r\n"
+                      "  feel whole again.  From somewhere out of the corner of your eye, a lone\r\n"
+                      "  figure cloaked in the colors of the Church of the Divine Nature scurries away\r\n"
+                      "  (You are healed completely)\r\n"));
     EXPECT_EQ(me.hit_points, 30);
 
     // Without the church, an equipped item's death script runs before the death.
@@ -232,12 +235,16 @@ TEST_F(combat, a_masters_test_forbids_running_and_items_and_a_defeat_is_survived
     EXPECT_TRUE(do_combat(foe));
     std::string screen = out.take();
     EXPECT_TRUE(shows(screen, "R\r\n  \"If you wish to prove yourself Hero,\r\n  you cannot run now.\"\r\n"));
-    EXPECT_TRUE(shows(screen, "I\r\n  Your master sees you going for an item and tells you :\r\n"
-                          "  \"I wish to test your strength, not the strength of your equipment\"\r\n"));
-    EXPECT_TRUE(screen.ends_with("  The Shadow Monster hits you for 50 points of damage with its Claws.\r\n"
-                                 "\r\n  The Shadow Monster is ready to kill you when you hear\r\n"
-                                 "  " + alias_name("Hero") + " claps his hands together and the Shadow Monster disappears.\r\n"
-                                 "  \"You have failed Hero.  Seek me when you are truly ready.\"\r\n"))
+    EXPECT_TRUE(shows(screen,
+                      "I\r\n  Your master sees you going for an item and tells you :\r\n"
+                      "  \"I wish to test your strength, not the strength of your equipment\"\r\n"));
+    EXPECT_TRUE(
+        screen.ends_with("  The Shadow Monster hits you for 50 points of damage with its Claws.\r\n"
+                         "\r\n  The Shadow Monster is ready to kill you when you hear\r\n"
+                         "  " +
+                         alias_name("Hero") +
+                         " claps his hands together and the Shadow Monster disappears.\r\n"
+                         "  \"You have failed Hero.  Seek me when you are truly ready.\"\r\n"))
         << screen;
     EXPECT_EQ(me.hit_points, 0);
     EXPECT_EQ(me.status_bits, status_master_avoids);
@@ -292,8 +299,9 @@ TEST_F(combat, a_player_who_is_away_is_found_again_by_number) {
     EXPECT_TRUE(do_combat(foe));
     std::string screen = out.take();
     EXPECT_TRUE(shows(screen, "  You hit Bob for 11 points of damage.\r\n  Bob misses you completely.\r\n"));
-    EXPECT_TRUE(shows(screen, "  You manage to strike Bob twice!\r\n\r\n  You hit Bob for 22 points of damage.\r\n\r\n"
-                          "  You have defeated Bob!!\r\n\r\n  You gain 200 experience, and find 300 gold.\r\n"));
+    EXPECT_TRUE(shows(screen,
+                      "  You manage to strike Bob twice!\r\n\r\n  You hit Bob for 22 points of damage.\r\n\r\n"
+                      "  You have defeated Bob!!\r\n\r\n  You gain 200 experience, and find 300 gold.\r\n"));
     EXPECT_EQ(me.gold, 400);
     // The spoils are on file in the write that took them: a kill from here on loses nothing.
     EXPECT_EQ(saved(1).gold, 400);
@@ -401,7 +409,8 @@ TEST_F(combat, rolls_at_their_limits) {
     rolls({50, real(0.0), real(0.99), 0, 50});
     EXPECT_TRUE(do_combat(giant));
     // (nearest(0.99 x 10666.67) + 32001) x 2 = 85,122, less 1 percent: 84,271
-    EXPECT_TRUE(shows(out.take(), "  You hit the Titan for 84271 points of damage.\r\n\r\n  You have defeated the Titan!!"));
+    EXPECT_TRUE(
+        shows(out.take(), "  You hit the Titan for 84271 points of damage.\r\n\r\n  You have defeated the Titan!!"));
     EXPECT_EQ(giant.hit_points, -32768);
 
     // An opponent with no attack hits for nothing; the hit still shows.
@@ -424,17 +433,20 @@ TEST_F(combat, rolls_at_their_limits) {
 TEST_F(combat, scripts_fight_through_the_creature_file) {
     character_record& me = fighter();
     me.level = 1;
-    write_file("forest.dat", encode_record(creature("Wolf", 5, 3, 1, 10)) + encode_record(creature("Bear", 5, 3, 1, 10, 5, 5, 2)));
-    write_file("test.scr", "@#MAIN\n  CREATUREFILE forest.dat\n  MONSTERAVAILABLE ^VR01\n  COMBAT ^VR02 EXT\n"
-                           "  DISPLAYCREATURES\n  DISPLAYSCRIPTINFO\n  HALT\n@#\n");
+    write_file("forest.dat",
+               encode_record(creature("Wolf", 5, 3, 1, 10)) + encode_record(creature("Bear", 5, 3, 1, 10, 5, 5, 2)));
+    write_file("test.scr",
+               "@#MAIN\n  CREATUREFILE forest.dat\n  MONSTERAVAILABLE ^VR01\n  COMBAT ^VR02 EXT\n"
+               "  DISPLAYCREATURES\n  DISPLAYSCRIPTINFO\n  HALT\n@#\n");
     input_feed keys("R  ");
     // the pick, the creature's luck, then the fight: no surprise, away
     rolls({0, 5, 50, 50});
     execute_script("test.scr", "", "test.scr");
     std::string screen = out.take();
     EXPECT_TRUE(shows(screen, "  You encounter a Wolf.\r\n"));
-    EXPECT_TRUE(shows(screen, "Level :  1 Wolf                  Exp :       20  Verif # :      0\r\n"
-                          "Level :  2 Bear                  Exp :        5  Verif # :      0\r\n"));
+    EXPECT_TRUE(shows(screen,
+                      "Level :  1 Wolf                  Exp :       20  Verif # :      0\r\n"
+                      "Level :  2 Bear                  Exp :        5  Verif # :      0\r\n"));
     EXPECT_TRUE(shows(screen, "  ^VR01     :1\r\n  ^VR02     :0\r\n"));
     EXPECT_EQ(opponent, nullptr);
 }

@@ -116,7 +116,8 @@ TEST_F(entry, the_entry_menu_keys) {
     enter_game();
     std::string screen = out.take();
     EXPECT_TRUE(screen.starts_with("  (entry menu)\r\n\r\nSelection : X\r\n\r\nWhat was that sonny?")) << screen;
-    EXPECT_NE(screen.find("What was that sonny?  Speak more clearly this time!\r\n  (entry menu)\r\n\r\nSelection : R\r\n\r\n"),
+    EXPECT_NE(screen.find(
+                  "What was that sonny?  Speak more clearly this time!\r\n  (entry menu)\r\n\r\nSelection : R\r\n\r\n"),
               std::string::npos);
     EXPECT_NE(screen.find("Player Rankings"), std::string::npos);
     EXPECT_TRUE(screen.ends_with("Selection : L\r\n\r\n"));
@@ -201,7 +202,8 @@ TEST_F(entry, a_known_caller_is_recognised) {
     input_feed keys(std::string("E") + through_square);
     enter_game();
     std::string screen = out.take();
-    EXPECT_NE(screen.find("Selection : E\r\n\r\n  You have already been on today.\r\n\r\n[HIT ANY KEY]"), std::string::npos)
+    EXPECT_NE(screen.find("Selection : E\r\n\r\n  You have already been on today.\r\n\r\n[HIT ANY KEY]"),
+              std::string::npos)
         << screen;
     EXPECT_EQ(places()[0], "clear_in_event");
     EXPECT_EQ(char_list.size(), 1u);

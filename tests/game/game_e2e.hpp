@@ -19,8 +19,8 @@ constexpr int wait_ms = 15000;
 
 // A DOOR.SYS for a caller on a local line: port, baud, name, security, minutes, graphics.
 inline std::string door_sys(const std::string& graphics) {
-    std::string lines[20] = {"COM0:", "", "", "", "38400", "", "", "", "", "Carl Dorn",
-                             "", "", "", "", "100", "", "", "", "60", graphics};
+    std::string lines[20] = {"COM0:", "", "", "", "38400", "", "", "", "",   "Carl Dorn",
+                             "",      "", "", "", "100",   "", "", "", "60", graphics};
     std::string s;
     for (const auto& l : lines) s += l + "\r\n";
     return s;
@@ -28,7 +28,8 @@ inline std::string door_sys(const std::string& graphics) {
 
 // Little-endian figures of a stored record, read at their documented offsets.
 inline int i16_of(const std::string& b, std::size_t off) {
-    return static_cast<std::int16_t>(static_cast<unsigned char>(b[off]) | (static_cast<unsigned char>(b[off + 1]) << 8));
+    return static_cast<std::int16_t>(static_cast<unsigned char>(b[off]) |
+                                     (static_cast<unsigned char>(b[off + 1]) << 8));
 }
 inline std::int32_t i32_of(const std::string& b, std::size_t off) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(i16_of(b, off) & 0xFFFF) |
@@ -99,7 +100,8 @@ struct session {
     // Types a key and waits for the text.
     void key(const std::string& k, const std::string& until) {
         p->send(k);
-        ASSERT_TRUE(wait_text(until)) << "after \"" << k << "\", waiting for \"" << until << "\":\n" << plain(p->output());
+        ASSERT_TRUE(wait_text(until)) << "after \"" << k << "\", waiting for \"" << until << "\":\n"
+                                      << plain(p->output());
     }
     pty_process* operator->() { return p.get(); }
 };
@@ -185,7 +187,6 @@ struct game_e2e : ::testing::Test {
             s.key("\r", "[ Hit any key ]");
     }
 };
-
 
 inline ansi_screen screen_of(const std::string& bytes) {
     ansi_screen s;

@@ -114,8 +114,10 @@ TEST_F(game_e2e, maint_alone_runs_without_a_door_session) {
         const char* word;
         const char* out;
     };
-    for (run r : {run{"MAINT", "Stat File Not Found : HOLD\r\nStarting new Character FILE\r\nRunning Daily maintenance...HOLD\r\n"},
-                  run{"maint", "Maintenance has already been run today\r\n"}}) {
+    for (run r :
+         {run{"MAINT",
+              "Stat File Not Found : HOLD\r\nStarting new Character FILE\r\nRunning Daily maintenance...HOLD\r\n"},
+          run{"maint", "Maintenance has already been run today\r\n"}}) {
         auto p = start({r.word});
         EXPECT_EQ(p->wait_exit(wait_ms), 0);
         EXPECT_EQ(p->output(), r.out);
@@ -138,7 +140,8 @@ TEST_F(game_e2e, an_ascii_caller_gets_no_intro_and_no_sequences) {
     std::string out = p->output();
     EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;
     EXPECT_EQ(out.find("Shamile, and it leaves gems"), std::string::npos);
-    EXPECT_NE(out.find("      [ Hit any key ]\r\n\r\n   The Quorvath\r\n\r\n   Graphics Mode : ASCII\r\n"), std::string::npos)
+    EXPECT_NE(out.find("      [ Hit any key ]\r\n\r\n   The Quorvath\r\n\r\n   Graphics Mode : ASCII\r\n"),
+              std::string::npos)
         << out;
     p->send("L");
     EXPECT_EQ(p->wait_exit(wait_ms), 0);
@@ -178,7 +181,8 @@ TEST_F(game_e2e, a_hunted_player_fights_the_thug_on_the_way_out_of_town) {
               std::string::npos)
         << start;
     EXPECT_NE(start.find("  Your hit points : 32000\r\n  hired thug's hit points : "), std::string::npos) << start;
-    EXPECT_NE(start.find("  (A)ttack it.\r\n  (R)un from it.\r\n  (I)tems\r\n  (V)iew your Stats.\r\n"), std::string::npos);
+    EXPECT_NE(start.find("  (A)ttack it.\r\n  (R)un from it.\r\n  (I)tems\r\n  (V)iew your Stats.\r\n"),
+              std::string::npos);
     // Round after round until the thug falls: each ends at the fight's prompt again, the
     // last at the key wait after the rewards.
     bool won = false;
@@ -241,10 +245,20 @@ TEST_F(game_e2e, a_timed_event_of_the_game_directory_fires_while_the_caller_wait
 namespace {
 // A character of "players.dat" at its documented offsets: name, BBS name, number, class,
 // hit points, bank gold, level, last day played, online.
-std::string player_bytes(int number, const std::string& name, const std::string& bbs_name, int last_day,
-                         int bank, bool online = false) {
-    return golden(299).str(0, name).str(21, bbs_name).i16(62, number).i16(64, 1).i16(86, 20).i16(88, 20)
-        .i32(163, bank).i16(175, 1).i16(255, last_day).u8(294, online).b;
+std::string player_bytes(int number, const std::string& name, const std::string& bbs_name, int last_day, int bank,
+                         bool online = false) {
+    return golden(299)
+        .str(0, name)
+        .str(21, bbs_name)
+        .i16(62, number)
+        .i16(64, 1)
+        .i16(86, 20)
+        .i16(88, 20)
+        .i32(163, bank)
+        .i16(175, 1)
+        .i16(255, last_day)
+        .u8(294, online)
+        .b;
 }
 std::string record_of(const std::string& players, int number) {
     for (std::size_t r = 0; r + 299 <= players.size(); r += 299)
@@ -255,8 +269,17 @@ std::string record_of(const std::string& players, int number) {
 
 TEST_F(game_e2e, the_first_caller_of_a_new_day_rolls_the_game_over) {
     // Yesterday's game: day 30, maintained on the 14th; today is the 15th.
-    write_file(game.file("quorstat.dat"), golden(559).i16(0, 30).str(2, "20260114").i16(299, 15).i16(301, 2)
-                                              .f64(520, 6.0).i16(509, 25).i16(511, 3).i16(555, 5).i16(557, 107).b);
+    write_file(game.file("quorstat.dat"), golden(559)
+                                              .i16(0, 30)
+                                              .str(2, "20260114")
+                                              .i16(299, 15)
+                                              .i16(301, 2)
+                                              .f64(520, 6.0)
+                                              .i16(509, 25)
+                                              .i16(511, 3)
+                                              .i16(555, 5)
+                                              .i16(557, 107)
+                                              .b);
     write_file(game.file("players.dat"), player_bytes(1, "ANNA", "ANNA BERG", 30, 1000) +
                                              player_bytes(2, "IDLE", "IDLE CALLER", 1, 0) +
                                              player_bytes(3, "ELSEWHERE", "OTHER CALLER", 30, 1000, true));
@@ -309,8 +332,8 @@ struct forest_stop {
     const char* answer;
 };
 constexpr forest_stop forest_stops[] = {
-    {"Command? [S] : ", "s"},  {"Command? [A] : ", "a"},  {"[ Hit any key ]", "x"}, {"(Y/N) [Y] : ", "n"},
-    {"(Y/N) [N] : ", "n"},     {"(R/L) : ", "r"},         {"How Many? [0] :", "0\r"},
+    {"Command? [S] : ", "s"}, {"Command? [A] : ", "a"}, {"[ Hit any key ]", "x"},   {"(Y/N) [Y] : ", "n"},
+    {"(Y/N) [N] : ", "n"},    {"(R/L) : ", "r"},        {"How Many? [0] :", "0\r"},
 };
 
 // Waits until the session stops at one of the forest's prompts (or ends); the prompt's entry.
@@ -381,9 +404,9 @@ TEST_F(forest_e2e, a_newcomer_fights_in_the_forest_and_walks_back_to_town) {
     ASSERT_EQ(players.size(), 299u);
     EXPECT_EQ(stored_chars(game.file("players.dat"))[0].location, "tTown Square");
     EXPECT_EQ(stored_chars(game.file("players.dat"))[0].online, 0);
-    EXPECT_LT(i16_of(players, 287), 25);     // creature fights spent
-    EXPECT_GT(i32_of(players, 171), 1);      // experience won
-    EXPECT_GT(i32_of(players, 159), 500);    // and the creature's gold
+    EXPECT_LT(i16_of(players, 287), 25);   // creature fights spent
+    EXPECT_GT(i32_of(players, 171), 1);    // experience won
+    EXPECT_GT(i32_of(players, 159), 500);  // and the creature's gold
 }
 
 TEST_F(forest_e2e, a_player_killed_in_the_forest_stays_dead_until_the_next_day) {

@@ -30,15 +30,15 @@ using strings = std::vector<std::string>;
 
 // What the fakes saw, and what they do when called.
 struct town_fakes {
-    strings calls;                                        // every place and service, in order
-    std::map<std::string, std::function<void()>> acts;    // by call name, run when it is called
-    int mail_waiting = 0;                                 // this many mail checks find mail
-    int messages_waiting = 0;                             // and this many queue checks
-    int event_results = 0;                                // events that report a script ran
+    strings calls;                                      // every place and service, in order
+    std::map<std::string, std::function<void()>> acts;  // by call name, run when it is called
+    int mail_waiting = 0;                               // this many mail checks find mail
+    int messages_waiting = 0;                           // and this many queue checks
+    int event_results = 0;                              // events that report a script ran
     bool thug_won = false;
     input_feed* keys = nullptr;
-    std::string type_on;                                  // the call that types ...
-    std::string keys_typed;                               // ... these keys, once
+    std::string type_on;     // the call that types ...
+    std::string keys_typed;  // ... these keys, once
 };
 inline town_fakes& fakes() {
     static town_fakes f;
@@ -150,8 +150,10 @@ struct game_state : item_state {
         write_file("quortext.dat",
                    "@#entermenu\nLER\n  (entry menu)\n"
                    "@#main\nEITGHFMPBWSANKYXLVCDOR.\n  (square menu)\n"
-                   "@#realm_choice\n" + realm_keys + "\n  (realm menu)\n"
-                   "@#item_menu\nLREUIDV\n  (item menu)\n@#\n");
+                   "@#realm_choice\n" +
+                       realm_keys +
+                       "\n  (realm menu)\n"
+                       "@#item_menu\nLREUIDV\n  (item menu)\n@#\n");
     }
     // The caller's own character, in char_list and "players.dat", as the playing character.
     character_record& caller(std::int16_t number = 1, const std::string& name = "ANNA") {

@@ -24,18 +24,21 @@ const std::string temple = "\r\n   Healers Temple:  (H,P,L,V,F,R,?)\r\n\r\n  Com
 const std::string inn_prompt = prompt("Tall Tallow Inn", "G,T,L,V,F,R", 'G');
 const std::string louis = prompt("Conversing with Louis", "R,B,I,L,V", 'L');
 const std::string louis_class = prompt("Conversing with Louis", "R,B,I,X,L,V", 'L');
-const std::string guards = "  \"Oh no you don't!\"\r\n  \"Guards, Please escort our friend here to the STREET\r\n"
-                           "  You are not getting anywhere you filth you.\"\r\n      [ Hit any key ]";
+const std::string guards =
+    "  \"Oh no you don't!\"\r\n  \"Guards, Please escort our friend here to the STREET\r\n"
+    "  You are not getting anywhere you filth you.\"\r\n      [ Hit any key ]";
 const std::string noone = "\r\n  \"No, there is noone staying here by that name.\"\r\n";
 std::string afford(int k, int hp) {
     return "\r\n  The healer says to you  :\r\n  \"I'm sorry, you can only afford to be healed " + std::to_string(k) +
-           " hit points.\"\r\n  The healers heal " + std::to_string(k) + " hit points, taking you to " + std::to_string(hp);
+           " hit points.\"\r\n  The healers heal " + std::to_string(k) + " hit points, taking you to " +
+           std::to_string(hp);
 }
 
 struct inn_test : combat_state {
     inn_test() {
-        write_file("quortext.dat", "@#healers\nHPLVFR\n  (temple)\n@#tallowinn\nGTLVFR\n  (inn)\n@#innkeeper\nRBILV\n"
-                                   "  (louis)\n@#innk_warr\nRBIXLV\n  (warrior)\n@#innk_mage\nRBIXLV\n  (mage)\n@#\n");
+        write_file("quortext.dat",
+                   "@#healers\nHPLVFR\n  (temple)\n@#tallowinn\nGTLVFR\n  (inn)\n@#innkeeper\nRBILV\n"
+                   "  (louis)\n@#innk_warr\nRBIXLV\n  (warrior)\n@#innk_mage\nRBIXLV\n  (mage)\n@#\n");
         sub_location = 1;
         ::alarm(60);  // a key wait the test forgot to feed fails instead of hanging
     }
@@ -46,7 +49,8 @@ struct inn_test : combat_state {
     }
     // The playing character "Hero" (a Warrior, online); with guests, also Sleepy asleep in
     // room 2, Awake who is not at the inn and Logging, still flagged asleep while logging in.
-    character_record& hero(std::int16_t level, std::int16_t hp, std::int16_t max, std::int32_t gold, bool guests = false) {
+    character_record& hero(std::int16_t level, std::int16_t hp, std::int16_t max, std::int32_t gold,
+                           bool guests = false) {
         del_char_list();
         character_record& me = fighter();
         me.level = level, me.hit_points = hp, me.max_hit_points = max, me.gold = gold, me.online = 1;
@@ -79,11 +83,15 @@ TEST_F(inn_test, the_healers_heal_what_the_gold_pays_for) {
         std::int32_t gold_after;
     };
     const std::string full = "\r\n  The healers heal 10 hit points, taking you to 20\r\n      [ Hit any key ]";
-    const std::string suit = "\r\n  \"Suit yourself, its no skin off my back.\" says a younger healer.\r\n" + temple + "H] : L";
+    const std::string suit =
+        "\r\n  \"Suit yourself, its no skin off my back.\" says a younger healer.\r\n" + temple + "H] : L";
     const std::string fine = "  \"But I see nothing wrong with you Hero\" says the healer.\r\n";
     const row rows[] = {
-        {1, 6, 10, 20, 60, "H ", "H] : H\r\n  One of the healers runs over with a large bucket of Plaster of Paris,\r\n"
-                                 "  sighs, and mumbles something about \"Where do I begin?\"\r\n" + full, 20, 0},
+        {1, 6, 10, 20, 60, "H ",
+         "H] : H\r\n  One of the healers runs over with a large bucket of Plaster of Paris,\r\n"
+         "  sighs, and mumbles something about \"Where do I begin?\"\r\n" +
+             full,
+         20, 0},
         {1, 6, 10, 20, 60, "P10\rL", "healed? : 10\r\n" + afford(10, 20), 20, 0},
         {1, 6, 10, 20, 0, "HL", afford(0, 10), 10, 0},
         {1, 6, 10, 20, 500, "P0\rL", suit, 10, 500},
@@ -106,7 +114,8 @@ TEST_F(inn_test, the_healers_heal_what_the_gold_pays_for) {
         input_feed keys(r.keys);
         do_healers();
         std::string screen = out.take();
-        EXPECT_TRUE(screen.starts_with("  (temple)\r\n\r\n  Your current Hit Points : " + std::to_string(r.hp) + " / "));
+        EXPECT_TRUE(
+            screen.starts_with("  (temple)\r\n\r\n  Your current Hit Points : " + std::to_string(r.hp) + " / "));
         EXPECT_TRUE(shows(screen, r.shows));
         EXPECT_EQ(me.hit_points, r.hp_after);
         EXPECT_EQ(me.gold, r.gold_after);
@@ -133,7 +142,10 @@ TEST_F(inn_test, a_room_ends_the_game_asleep_and_paid_for) {
         std::int32_t gold;
         bool taken;
     };
-    const row rows[] = {{1, 300, 300, true}, {1, 300, 299, false}, {20, 2000, 40000, true}, {20, 2000, 39999, false},
+    const row rows[] = {{1, 300, 300, true},
+                        {1, 300, 299, false},
+                        {20, 2000, 40000, true},
+                        {20, 2000, 39999, false},
                         {3, -300, 0, true}};
     for (const row& r : rows) {
         SCOPED_TRACE(r.gold);
@@ -164,21 +176,28 @@ TEST_F(inn_test, asking_louis_for_a_friend) {
         std::string keys, screen;
     };
     const std::string ask = "I\r\n  \"I am sure you do, and what might this friends name be?\"\r\n  : ";
-    const std::string found = ask + "sleepy\r\n\r\n  \"Why yes, we do have a Sleepy staying here\"\r\n"
-                              "  With that, Louis shows you his list to show you that Sleepy\r\n  is staying in room number 2\r\n";
+    const std::string found =
+        ask +
+        "sleepy\r\n\r\n  \"Why yes, we do have a Sleepy staying here\"\r\n"
+        "  With that, Louis shows you his list to show you that Sleepy\r\n  is staying in room number 2\r\n";
     const row rows[] = {
         {class_warrior, "Isleepy\r?L", found + louis_class + "?\r\n  (warrior)\r\n" + louis_class + "L\r\n"},
         {class_mage | class_warrior, "Isleepy\rIawake\r?L",
-         found + louis_class + ask + "awake\r\n" + noone + louis_class + "?\r\n  (warrior)\r\n" + louis_class + "L\r\n"},
+         found + louis_class + ask + "awake\r\n" + noone + louis_class + "?\r\n  (warrior)\r\n" + louis_class +
+             "L\r\n"},
         {class_warrior, "ILogging\rL", ask + "Logging\r\n" + noone + louis + "L\r\n"},
         {class_warrior, "Inobody\rL", ask + "nobody\r\n" + noone + louis + "L\r\n"},
         {class_warrior, "I\rL", ask + "\r\n\r\n  \"Harumph... That is exactly what I thought.\"\r\n" + louis + "L\r\n"},
-        {class_warrior, "XRBL", "X\r\n" + louis + "R\r\n\r\n  Louis says to you :\r\n"
-                                "  \"The rooms here at the Tall Tallow Inn are the finest in this part\r\n"
-                                "  of the country.  They are kept clean, they are secure, and no-one\r\n"
-                                "  will bother you if you do not want to be bothered.\"\r\n" + louis +
-                                "B\r\n\r\n  \"What kind of establishment do you think I run here anyway?\r\n  You want "
-                                "I should have to call the sentry in here to have you locked up?\"\r\n" + louis + "L\r\n"},
+        {class_warrior, "XRBL",
+         "X\r\n" + louis +
+             "R\r\n\r\n  Louis says to you :\r\n"
+             "  \"The rooms here at the Tall Tallow Inn are the finest in this part\r\n"
+             "  of the country.  They are kept clean, they are secure, and no-one\r\n"
+             "  will bother you if you do not want to be bothered.\"\r\n" +
+             louis +
+             "B\r\n\r\n  \"What kind of establishment do you think I run here anyway?\r\n  You want "
+             "I should have to call the sentry in here to have you locked up?\"\r\n" +
+             louis + "L\r\n"},
         {class_paladin, "Isleepy\rXL", found + louis + "X\r\n" + louis + "L\r\n"},
     };
     for (const row& r : rows) {
@@ -203,10 +222,12 @@ TEST_F(inn_test, the_break_in_roll_its_shame_and_its_fight) {
     // Random(100) + 1 + luck + the level's bonus (halves to even): -14 at 1, 0 at 10, 15 at 20.
     const std::string warrior = "  You manage to knock Louis unconcious when he isn't looking.\r\n";
     const row rows[] = {
-        {10, class_warrior | class_healer, 3, 49, warrior + "  Louis slumps to the floor.  He'll be out for a couple minutes.\r\n", 8},
+        {10, class_warrior | class_healer, 3, 49,
+         warrior + "  Louis slumps to the floor.  He'll be out for a couple minutes.\r\n", 8},
         {1, class_mage | class_ranger, 32766, 63,
          "  Louis starts to wobble as you start your spell, and then he's under.\r\n"
-         "  You instruct your pet on what to do, and in a minute, you have the keys.\r\n", 32767},
+         "  You instruct your pet on what to do, and in a minute, you have the keys.\r\n",
+         32767},
         {20, class_thief, -40, 34, "  You snagged his keys when he wasn't looking.\r\n", -40},
         {10, class_warrior, 0, 48, "", 0},
         {1, class_warrior, 0, 62, "", 0},
@@ -233,8 +254,11 @@ TEST_F(inn_test, the_break_in_roll_its_shame_and_its_fight) {
         EXPECT_EQ(has_status_bit(me, status_thwarted), !in);
         EXPECT_EQ(saved(2).dead, in);
         if (in) {
-            EXPECT_TRUE(shows(screen, "X\r\n\r\n" + r.lines + "  You find room number 2\r\n"
-                                      "  You quickly unlock the door and find Sleepy waiting for you.\r\n  You encounter a Sleepy.\r\n"));
+            EXPECT_TRUE(shows(
+                screen,
+                "X\r\n\r\n" + r.lines +
+                    "  You find room number 2\r\n"
+                    "  You quickly unlock the door and find Sleepy waiting for you.\r\n  You encounter a Sleepy.\r\n"));
             EXPECT_EQ(saved(1).shame, r.shame_after);
             continue;
         }
@@ -260,7 +284,8 @@ TEST_F(inn_test, a_guest_who_wakes_or_goes_on_another_node_leaves_an_empty_room)
         EXPECT_EQ(run_in_child([] {
                       cur_char = nullptr;
                       other_node();
-                  }).code, 0);
+                  }).code,
+                  0);
         after_other = guest_bytes();
         std::exchange(feed, nullptr)->send("X ");
         return false;
@@ -273,9 +298,10 @@ TEST_F(inn_test, a_guest_who_wakes_or_goes_on_another_node_leaves_an_empty_room)
         input_feed keys("Isleepy\r");
         feed = &keys, other_node = change;
         innkeeper();
-        EXPECT_TRUE(out.take().ends_with("X\r\n\r\n  You manage to knock Louis unconcious when he isn't looking.\r\n"
-                                         "  You find room number 2\r\n  You quickly unlock the door, but the room is empty.\r\n"
-                                         "\r\n  You think it would be best if you left now.\r\n      [ Hit any key ]"));
+        EXPECT_TRUE(
+            out.take().ends_with("X\r\n\r\n  You manage to knock Louis unconcious when he isn't looking.\r\n"
+                                 "  You find room number 2\r\n  You quickly unlock the door, but the room is empty.\r\n"
+                                 "\r\n  You think it would be best if you left now.\r\n      [ Hit any key ]"));
         EXPECT_EQ(guest_bytes(), after_other);
         EXPECT_EQ(saved(1).shame, 2);
         EXPECT_EQ(me.shame, 2);

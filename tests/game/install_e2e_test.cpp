@@ -52,8 +52,9 @@ TEST_F(readme_install, its_commands_as_written_give_a_game_a_caller_reaches) {
     o.env = test_env("20260115120000");
     session first{std::make_unique<pty_process>("/bin/sh", o)};
     ASSERT_TRUE(first.wait_text("(or leave blank for Local Sysop):")) << blocks[1] << plain(first->output());
-    EXPECT_NE(plain(first->output()).find("Stat File Not Found : HOLD\r\nStarting new Character FILE\r\n"
-                                          "Running Daily maintenance...HOLD\r\n"),
+    EXPECT_NE(plain(first->output())
+                  .find("Stat File Not Found : HOLD\r\nStarting new Character FILE\r\n"
+                        "Running Daily maintenance...HOLD\r\n"),
               std::string::npos)
         << plain(first->output());
     first.key("\r", "UPDATING ITEMS TO VERSION : 1.10 SUCCESSFUL");

@@ -44,8 +44,11 @@ TEST_F(items, the_item_tables) {
               "  -=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n"
               "   1  Helmet of Stealth       36/36  Head         \r\n"
               "   2  Green Sword             12/40  Weapon      *\r\n"
-              "   3  Rag                 " + std::string(9, ' ') + "  Treasure     \r\n"
-              "   4  Gem                 " + std::string(9, ' ') + "  Other        \r\n");
+              "   3  Rag                 " +
+                  std::string(9, ' ') +
+                  "  Treasure     \r\n"
+                  "   4  Gem                 " +
+                  std::string(9, ' ') + "  Other        \r\n");
     list_unequipped_inv(cur_inventory);
     EXPECT_EQ(out.take(),
               "   #   Item Name              Value  Location  Eqpd\r\n"
@@ -88,8 +91,9 @@ TEST_F(items, the_menu_drops_removes_and_equips) {
     do_inv();
     std::string screen = out.take();
     EXPECT_NE(screen.find("  You must remove the item first.\r\n"), std::string::npos);
-    EXPECT_NE(screen.find("  You are about to drop the Old Boot\r\n  Are you sure? (Y/N) [N] : No\r\n  Nothing Dropped\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        screen.find("  You are about to drop the Old Boot\r\n  Are you sure? (Y/N) [N] : No\r\n  Nothing Dropped\r\n"),
+        std::string::npos);
     EXPECT_NE(screen.find("  Are you sure? (Y/N) [N] : Yes\r\n  You drop the Old Boot\r\n"), std::string::npos);
     EXPECT_NE(screen.find("  You are wearing something at that position already\r\n"), std::string::npos);
     EXPECT_NE(screen.find("  You remove the Axe\r\n"), std::string::npos);

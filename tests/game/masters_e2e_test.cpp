@@ -25,7 +25,8 @@ TEST_F(game_e2e, a_ready_character_beats_its_test_and_rises_a_level) {
     p.key("a", "You have defeated the Shadow Monster!!");
     p.key("", "[ Hit any key ]");
     p.key("x", "Command? [L] : ");
-    EXPECT_NE(plain(p->output()).find("  You are now level 2.\r\n  You gain : 16 HP, 8 Attack, 6 Defense, 3 Damage Reduction"),
+    EXPECT_NE(plain(p->output())
+                  .find("  You are now level 2.\r\n  You gain : 16 HP, 8 Attack, 6 Defense, 3 Damage Reduction"),
               std::string::npos)
         << plain(p->output());
     p.key("l", "Command  : ");

@@ -37,10 +37,11 @@ TEST_F(masters, the_test_asks_for_more_than_100_times_2_to_the_level) {
         {1, 200, "  \"You still need 0 experience before you are ready\r\n   for your next test.\"\r\n"},
         {20, 100'000'000, "  \"You still need 4,857,600 experience before you are ready\r\n"},
         {25, 100'000'000, "  \"You still need 3,255,443,200 experience before you are ready\r\n"},  // no wrap
-        {60, 100'000'000, "  \"You still need 109,951,062,777,600 experience"},                   // 2^40
-        {20, 104'857'601, "  Your master says to you : \r\n  \"You have already attained the highest possible level\r\n"
-                          "  in your current class.\"\r\n  You may wish to turn your attention to the peril that\r\n"
-                          "  Shamile is in.\"\r\n      [ Hit any key ]  The house.\r\n"},
+        {60, 100'000'000, "  \"You still need 109,951,062,777,600 experience"},                     // 2^40
+        {20, 104'857'601,
+         "  Your master says to you : \r\n  \"You have already attained the highest possible level\r\n"
+         "  in your current class.\"\r\n  You may wish to turn your attention to the peril that\r\n"
+         "  Shamile is in.\"\r\n      [ Hit any key ]  The house.\r\n"},
     };
     for (const auto& c : cases) {
         student(c.level, c.experience);
@@ -59,7 +60,8 @@ TEST_F(masters, the_test_asks_for_more_than_100_times_2_to_the_level) {
     masters_house();
     std::string screen = out.take();
     std::string avoided = "Converse with " + alias_name("Hero") +
-                          ":\r\n-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n" + avoidance;
+                          ":\r\n-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n" +
+                          avoidance;
     EXPECT_TRUE(shows(screen, house_prompt + "P\r\n\r\n                             " + avoided));
     EXPECT_TRUE(shows(screen, house_prompt + "C\r\n                             " + avoided));
     EXPECT_EQ(me.level, 3);
@@ -71,7 +73,10 @@ TEST_F(masters, the_test_monster_grows_with_the_level) {
         std::int16_t level;
         int attack, defense, shield, hit_points, strength;
     } cases[] = {
-        {1, 14, 9, 6, 28, 53}, {5, 124, 99, 16, 198, 426}, {14, 1015, 828, 87, 1575, 3447}, {19, 1895, 1548, 87, 2935, 6407},
+        {1, 14, 9, 6, 28, 53},
+        {5, 124, 99, 16, 198, 426},
+        {14, 1015, 828, 87, 1575, 3447},
+        {19, 1895, 1548, 87, 2935, 6407},
     };
     for (const auto& c : cases) {
         monster_record m = master_test_monster(c.level);
@@ -104,15 +109,18 @@ TEST_F(masters, a_won_test_raises_the_level) {
         std::string screen = out.take();
         int l = c.level;
         std::string next = std::to_string(l + 1);
-        EXPECT_TRUE(screen.starts_with("  \"You ARE ready for your next test my son\"\r\n  With that, " + alias_name("Hero") +
+        EXPECT_TRUE(screen.starts_with("  \"You ARE ready for your next test my son\"\r\n  With that, " +
+                                       alias_name("Hero") +
                                        " claps his hands together.\r\n\r\n  You encounter a Shadow Monster.\r\n"))
             << screen;
-        std::string tail = "\r\n\r\n  \"Congratulations Hero.  You have beaten your test.\r\n"
-                           "  You may wish to consider a different class, as any skills you gain in\r\n"
-                           "  your current class will be wasted.\r\n      [ Hit any key ]"
-                           "  You are now level " + next + ".\r\n  You gain : " + std::to_string(16 * l) + " HP, " +
-                           std::to_string(8 * l) + " Attack, " + std::to_string(6 * l) +
-                           " Defense, 3 Damage Reduction\r\n  You gain 5 skill percent in your current class.\r\n";
+        std::string tail =
+            "\r\n\r\n  \"Congratulations Hero.  You have beaten your test.\r\n"
+            "  You may wish to consider a different class, as any skills you gain in\r\n"
+            "  your current class will be wasted.\r\n      [ Hit any key ]"
+            "  You are now level " +
+            next + ".\r\n  You gain : " + std::to_string(16 * l) + " HP, " + std::to_string(8 * l) + " Attack, " +
+            std::to_string(6 * l) +
+            " Defense, 3 Damage Reduction\r\n  You gain 5 skill percent in your current class.\r\n";
         if (c.uses_gained) tail += "  You gain 1 skill usage per day.\r\n";
         EXPECT_TRUE(screen.ends_with(tail)) << screen;
         // The shield passes 87 at a rise: the fight takes it as 13 percent.
@@ -147,7 +155,8 @@ TEST_F(masters, shaming_the_master_is_punished) {
     me.shame = 4;
     input_feed keys(" ");
     converse_master();
-    EXPECT_TRUE(out.take().ends_with("  " + alias_name("Hero") + " says to you : \r\n"
+    EXPECT_TRUE(out.take().ends_with("  " + alias_name("Hero") +
+                                     " says to you : \r\n"
                                      "  \"Hero, You have brought shame to our house.\r\n"
                                      "   For that, you must be taught a lesson.\"\r\n\r\n"
                                      "  With that, your master stands up before you...\r\n"
@@ -194,8 +203,9 @@ TEST_F(masters, a_change_of_study) {
     me.status_bits = status_expert;
     input_feed keys("CL");
     converse_master();
-    EXPECT_TRUE(shows(out.take(), "  You are not ready yet my son, grow a little, become a\r\n"
-                                  "  stronger person and we will speak of this again.\r\n"));
+    EXPECT_TRUE(shows(out.take(),
+                      "  You are not ready yet my son, grow a little, become a\r\n"
+                      "  stronger person and we will speak of this again.\r\n"));
 
     const struct {
         std::int16_t classes;
@@ -221,12 +231,13 @@ TEST_F(masters, a_change_of_study) {
     me.skill_percent = {96, 3, 0, 0, 0, 0};
     input_feed mage("m");
     change_study();
-    EXPECT_TRUE(out.take().ends_with("    (M)age\r\n    (T)hief\r\n    (H)ealer\r\n    (R)anger\r\n    (P)aladin\r\n"
-                                     "    (X)Don't change area of study.\r\n\r\n   Changing area of study :\r\n\r\n"
-                                     "  Command? [X] : M\r\n"
-                                     "  \"I must congratulate you on mastering the skills of the Warrior.\"\r\n"
-                                     "    You are now a MASTER in the Warrior class.\r\n"
-                                     "  \"You will now continue life studying the arts of the Mage\"\r\n"));
+    EXPECT_TRUE(
+        out.take().ends_with("    (M)age\r\n    (T)hief\r\n    (H)ealer\r\n    (R)anger\r\n    (P)aladin\r\n"
+                             "    (X)Don't change area of study.\r\n\r\n   Changing area of study :\r\n\r\n"
+                             "  Command? [X] : M\r\n"
+                             "  \"I must congratulate you on mastering the skills of the Warrior.\"\r\n"
+                             "    You are now a MASTER in the Warrior class.\r\n"
+                             "  \"You will now continue life studying the arts of the Mage\"\r\n"));
     EXPECT_EQ(me.class_bits, 64 | class_mage);
     EXPECT_EQ((std::vector<int>{me.level, me.experience, me.skill_percent[1], me.attack, me.defense, me.shield_value,
                                 me.hit_points, me.max_hit_points}),
@@ -242,7 +253,8 @@ TEST_F(masters, a_change_of_study) {
     me.skill_percent = {0, 80, 0, 150, 0, 0};
     input_feed healer("H");
     change_study();
-    EXPECT_TRUE(shows(out.take(), "    (W)arrior\r\n    (T)hief\r\n    (H)ealer\r\n    (R)anger\r\n    (P)aladin\r\n    (X)"));
+    EXPECT_TRUE(
+        shows(out.take(), "    (W)arrior\r\n    (T)hief\r\n    (H)ealer\r\n    (R)anger\r\n    (P)aladin\r\n    (X)"));
     EXPECT_EQ(me.class_bits, class_healer);
     EXPECT_EQ((std::vector<int>{me.level, me.experience, me.skill_percent[3], me.attack, me.defense, me.shield_value,
                                 me.hit_points, me.max_hit_points}),

@@ -55,7 +55,8 @@ TEST_F(menu, without_a_default_key_enter_is_passed_on) {
     m.default_key = nullptr;
     m.echo = false;
     std::string screen = run(m, "\rl");
-    EXPECT_EQ(screen, "\r\n   Test Place:  (A,B,L,?)\r\n\r\n  Command  : \r\n   Test Place:  (A,B,L,?)\r\n\r\n  Command  : ");
+    EXPECT_EQ(screen,
+              "\r\n   Test Place:  (A,B,L,?)\r\n\r\n  Command  : \r\n   Test Place:  (A,B,L,?)\r\n\r\n  Command  : ");
     EXPECT_EQ(keys_seen, (strings{"\r", "L"}));
 }
 
@@ -194,6 +195,7 @@ TEST_F(menu, the_engines_menus_poll_alike_but_never_for_mail) {
 TEST_F(menu, a_question_answered_by_one_key) {
     input_feed feed("x\rQy");
     EXPECT_EQ(ask_key({"", "(question)"}, "`9 Sure? [`%Q`9] :`%", 'Q', "YN"), 'Y');
-    EXPECT_EQ(out.take(), "\r\n(question)\r\n Sure? [Q] :X\r\n\r\n(question)\r\n Sure? [Q] :Q\r\n"
-                          "\r\n(question)\r\n Sure? [Q] :Q\r\n\r\n(question)\r\n Sure? [Q] :Y\r\n");
+    EXPECT_EQ(out.take(),
+              "\r\n(question)\r\n Sure? [Q] :X\r\n\r\n(question)\r\n Sure? [Q] :Q\r\n"
+              "\r\n(question)\r\n Sure? [Q] :Q\r\n\r\n(question)\r\n Sure? [Q] :Y\r\n");
 }

@@ -67,7 +67,8 @@ TEST_F(new_char, control_keys_in_a_name_or_in_the_bbs_name_are_refused) {
     user_last_name = "BE\tRG";
     input_feed feed("Y");
     EXPECT_EQ(new_character(), nullptr);
-    EXPECT_EQ(out.take(), "  Your BBS name holds a control key, so no character can be made for it.  Please inform SysOp.\r\n");
+    EXPECT_EQ(out.take(),
+              "  Your BBS name holds a control key, so no character can be made for it.  Please inform SysOp.\r\n");
     EXPECT_FALSE(file_present("players.dat"));
 }
 
@@ -83,8 +84,9 @@ TEST_F(new_char, macro_leaders_in_a_name_and_creature_marks_as_the_bbs_name_are_
         user_last_name = r.last;
         input_feed feed("Y");
         EXPECT_EQ(new_character(), nullptr) << r.first << r.last;
-        EXPECT_EQ(out.take(), "  Your BBS name is one the game keeps for its creatures, so no character can be made for "
-                              "it.  Please inform SysOp.\r\n");
+        EXPECT_EQ(out.take(),
+                  "  Your BBS name is one the game keeps for its creatures, so no character can be made for "
+                  "it.  Please inform SysOp.\r\n");
         EXPECT_FALSE(file_present("players.dat"));
     }
 }
@@ -108,27 +110,29 @@ TEST_F(new_char, the_dialogue_its_screens_and_the_name_loop) {
               "\r\n>john\r\nGo by the name : JOHN? (Y/N) [Y] :N\r\n"
               "Put down the name you REALLY want to go by then.\r\n"
               "\r\n> Bob\r\nYou seem to recall THAT name being used by\r\nsomebody else (you must choose another).\r\n"
-              "\r\n>" + std::string(21, 'x') + "\r\nYour name needs to be less than TWENTY characters long.\r\n"
-              "\r\n>`4ab\r\nYour name must be at least THREE characters long.\r\n"
-              "\r\n>\r\nSurely You Jest... How is that pronounced anyways?\r\n"
-              "\r\n>  eve \r\nGo by the name : EVE? (Y/N) [Y] :Y\r\n"
-              "Going by the name : EVE\r\n"
-              "\r\n"
-              "  How would you characterize yourself? \r\n"
-              "  (K)ill, kill, and KILL.\r\n"
-              "  (B)ooks, beakers and BOOMS.\r\n"
-              "  (L)ie, cheat, and STEAL.\r\n"
-              "  (H)elp, help, and HELP.\r\n"
-              "  (C)onfuse Enemies by HELPING them when they're down.\r\n"
-              "  (T)alk & listen to the ANIMALS.\r\n"
-              "Make your choice... (K/B/L/H/C/T) :\r\n"
-              "Make your choice... (K/B/L/H/C/T) :Q\r\n"
-              "Make your choice... (K/B/L/H/C/T) :K\r\n"
-              "With that mentality, you'll fit right in with the DREAD LORD WARRIORS.\r\n"
-              " They live to destroy those who would get in the way of their goal,\r\n"
-              " or those who would question their goals.  (Since they don't know\r\n"
-              " what a goal is...)\r\n"
-              "\r\nChoose your gender : (M/F) [M] :F\r\n");
+              "\r\n>" +
+                  std::string(21, 'x') +
+                  "\r\nYour name needs to be less than TWENTY characters long.\r\n"
+                  "\r\n>`4ab\r\nYour name must be at least THREE characters long.\r\n"
+                  "\r\n>\r\nSurely You Jest... How is that pronounced anyways?\r\n"
+                  "\r\n>  eve \r\nGo by the name : EVE? (Y/N) [Y] :Y\r\n"
+                  "Going by the name : EVE\r\n"
+                  "\r\n"
+                  "  How would you characterize yourself? \r\n"
+                  "  (K)ill, kill, and KILL.\r\n"
+                  "  (B)ooks, beakers and BOOMS.\r\n"
+                  "  (L)ie, cheat, and STEAL.\r\n"
+                  "  (H)elp, help, and HELP.\r\n"
+                  "  (C)onfuse Enemies by HELPING them when they're down.\r\n"
+                  "  (T)alk & listen to the ANIMALS.\r\n"
+                  "Make your choice... (K/B/L/H/C/T) :\r\n"
+                  "Make your choice... (K/B/L/H/C/T) :Q\r\n"
+                  "Make your choice... (K/B/L/H/C/T) :K\r\n"
+                  "With that mentality, you'll fit right in with the DREAD LORD WARRIORS.\r\n"
+                  " They live to destroy those who would get in the way of their goal,\r\n"
+                  " or those who would question their goals.  (Since they don't know\r\n"
+                  " what a goal is...)\r\n"
+                  "\r\nChoose your gender : (M/F) [M] :F\r\n");
     EXPECT_EQ(cur_char->name, "EVE");
     EXPECT_EQ(cur_char->sex, 2);
     // The generator is reseeded before the lawyer's roll.
@@ -190,7 +194,8 @@ TEST_F(new_char, the_lowest_free_number_starts_clean) {
     write_file("flag0005.dat", "@#FLAGS\n@#\n");
     create("Ythree\rYLM");
     EXPECT_EQ(cur_char->number, 3);
-    for (const char* f : {"flag0003.dat", "user0003.dat", "user0003.tmp", "node0003.msg"}) EXPECT_FALSE(file_present(f)) << f;
+    for (const char* f : {"flag0003.dat", "user0003.dat", "user0003.tmp", "node0003.msg"})
+        EXPECT_FALSE(file_present(f)) << f;
     EXPECT_TRUE(file_present("flag0005.dat"));
     EXPECT_EQ(file_chars().size(), 4u);
     // The next one gets 5: numbers up to the count are taken.

@@ -27,8 +27,8 @@ TEST_F(realms_out, node_number_and_script_test) {
     struct row {
         const char* command;
         bool script;
-    } rows[] = {{"quest.scr", true}, {"QUEST.SC x y", true}, {"a.Scc", true}, {"door.sh quest.scr", false},
-                {"quest.scrx", false}, {".scr", false}, {"", false}, {"  quest.scr", true}};
+    } rows[] = {{"quest.scr", true},   {"QUEST.SC x y", true}, {"a.Scc", true}, {"door.sh quest.scr", false},
+                {"quest.scrx", false}, {".scr", false},        {"", false},     {"  quest.scr", true}};
     for (const row& r : rows) EXPECT_EQ(is_script_module(r.command), r.script) << r.command;
 }
 
@@ -72,8 +72,8 @@ TEST_F(realms_out, program_words) {
     struct row {
         const char* command;
         const char* line;  // nullptr: refused
-    } rows[] = {{"door.sh 3 `*", "./Door.sh 3 `*"}, {"Door.sh", "./Door.sh"}, {"../x", nullptr},
-                {"sub/../Door.sh", nullptr}, {"missing 1", nullptr}, {"sub", nullptr},
+    } rows[] = {{"door.sh 3 `*", "./Door.sh 3 `*"},   {"Door.sh", "./Door.sh"},       {"../x", nullptr},
+                {"sub/../Door.sh", nullptr},          {"missing 1", nullptr},         {"sub", nullptr},
                 {"/bin/sh -c 'x'", "/bin/sh -c 'x'"}, {"/nonexistent/prog", nullptr}, {"", nullptr}};
     for (const row& r : rows) {
         std::optional<std::string> line = module_shell_line(r.command);
@@ -123,7 +123,7 @@ TEST_F(realms_out, a_program_module_saves_and_halts_with_254) {
     });
     EXPECT_EQ(r.code, 254);
     EXPECT_EQ(read_file("ext12.sh"), "./door 12 x\n");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat("ext12.sh", &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0755);
     EXPECT_EQ(read_file("qvh00012.dat").substr(0, 10), "NAME ANNA\n");

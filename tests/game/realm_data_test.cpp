@@ -19,8 +19,8 @@ std::string env(const char* name) {
 }  // namespace
 
 TEST_F(realm_data, the_committed_files_are_what_the_table_builds) {
-    std::string cmd = qv_binary("mkcreatures") + " " + env("QV_SOURCE_DIR") + "/apps/tools/creatures.txt " + dir.path() +
-                      " >/dev/null";
+    std::string cmd = qv_binary("mkcreatures") + " " + env("QV_SOURCE_DIR") + "/apps/tools/creatures.txt " +
+                      dir.path() + " >/dev/null";
     ASSERT_EQ(run_shell(cmd).code, 0);
     for (const char* realm : {"forest.dat", "valley.dat", "mountain.dat"})
         EXPECT_EQ(read_file(realm), read_file(env("QV_DATA_DIR") + "/" + realm)) << realm << ": run mkcreatures";
@@ -54,7 +54,8 @@ TEST_F(realm_data, the_creature_editors_figures) {
     write_file("forest.dat", read_file(env("QV_DATA_DIR") + "/forest.dat"));
     creature_list list;
     read_creature_file("forest.dat", list, true);
-    const monster_record& pup = *std::find_if(list.begin(), list.end(), [](const auto& m) { return m.name == "Grey Wolf Pup"; });
+    const monster_record& pup =
+        *std::find_if(list.begin(), list.end(), [](const auto& m) { return m.name == "Grey Wolf Pup"; });
     EXPECT_EQ(pup.hit_points, 13);
     EXPECT_EQ(pup.attack, 5);
     EXPECT_EQ(pup.defense, 3);

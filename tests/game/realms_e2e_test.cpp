@@ -11,9 +11,14 @@ struct stop {
     const char* prompt;
     const char* answer;
 };
-constexpr stop stops[] = {{"Command? [S] : ", nullptr}, {"Command? [L] : ", nullptr}, {"Command? [A] : ", "a"},
-                          {"[ Hit any key ]", "x"},     {"[Y] : ", "n"},             {"[N] : ", "n"},
-                          {"(R/L) : ", "r"},            {"[B] : ", "\r"}};
+constexpr stop stops[] = {{"Command? [S] : ", nullptr},
+                          {"Command? [L] : ", nullptr},
+                          {"Command? [A] : ", "a"},
+                          {"[ Hit any key ]", "x"},
+                          {"[Y] : ", "n"},
+                          {"[N] : ", "n"},
+                          {"(R/L) : ", "r"},
+                          {"[B] : ", "\r"}};
 
 // Searches once and answers until the realm's prompt is back; false when it never came.
 bool search(session& s) {

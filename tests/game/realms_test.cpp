@@ -15,8 +15,9 @@
 #include "game/valley.hpp"
 
 namespace {
-const std::string heading = "                             Special Event:\r\n"
-                            "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n";
+const std::string heading =
+    "                             Special Event:\r\n"
+    "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n";
 
 struct realms_test : combat_state {
     creature_list creatures{creature("Fog Wight")};
@@ -76,7 +77,8 @@ TEST_F(realms_test, each_realm_draws_its_own_events_and_each_does_what_it_says) 
         std::vector<event_row> rows;
     };
     const realm_table realms[] = {
-        {valley_search, 9,
+        {valley_search,
+         9,
          {{1, "n", {}, "  You are walking through the valley when you think you spot an", {}},
           {1, "\r", {}, "  You are walking through the valley when you think you spot an", {0, 0, 0, 0, 0, 0, -1}},
           {2, "n", {}, "  From out of nowhere, a small wagon appears right in your path.", {}},
@@ -87,7 +89,8 @@ TEST_F(realms_test, each_realm_draws_its_own_events_and_each_does_what_it_says) 
           {7, "", {}, "  Huddling in a small cave, you find a small, frightened puppy.", {0, 0, 2}},
           {8, "", {}, "  Stumbing along, you find a silvery scroll partially hidden under a", {0, 0, 0, 0, 0, 2}},
           {9, "", {}, "  You find the corpse of a recently fallen hero.", {0, 0, 0, 0, -1}}}},
-        {mountain_search, 8,
+        {mountain_search,
+         8,
          {{1, "x", {99}, "  You find a small chest containing 100 gold pieces in it.", {100}},
           {2, "n", {}, "  From out of nowhere, a small wagon appears right in your path.", {}},
           {3, "", {}, "  Glistening off to your right, a golden gem catches your eye.", {0, 1}},
@@ -109,8 +112,8 @@ TEST_F(realms_test, each_realm_draws_its_own_events_and_each_does_what_it_says) 
             seam.random_ranges.clear();
             r.search(creatures, menu);
             std::string screen = out.take();
-            EXPECT_TRUE(screen.starts_with(heading + row.first + "\r\n"))
-                << r.events << " event " << row.e << ":\n" << screen;
+            EXPECT_TRUE(screen.starts_with(heading + row.first + "\r\n")) << r.events << " event " << row.e << ":\n"
+                                                                          << screen;
             ASSERT_GE(seam.random_ranges.size(), 3u);
             EXPECT_EQ(seam.random_ranges[2], r.events);
             EXPECT_EQ(minus(of(me), before), row.change) << r.events << " event " << row.e;
@@ -125,8 +128,9 @@ TEST_F(realms_test, each_realm_draws_its_own_events_and_each_does_what_it_says) 
         seam.rolls.assign({0});
         r.search(creatures, menu);
         std::string realm = r.events == 9 ? "valley" : "mountain";
-        EXPECT_EQ(out.take(), "\r\n  The " + realm + " is empty.  Perhaps you should return tomorrow.\r\n"
-                              "\r\n  Nothing here seems to be at your level.\r\n");
+        EXPECT_EQ(out.take(), "\r\n  The " + realm +
+                                  " is empty.  Perhaps you should return tomorrow.\r\n"
+                                  "\r\n  Nothing here seems to be at your level.\r\n");
     }
     // The ambush's fight was against the brigands, and took one creature fight.
     EXPECT_EQ(fights(), (std::vector<std::string>{"Brigand Troup"}));
@@ -146,8 +150,9 @@ TEST_F(realms_test, the_scroll_charges_the_weapon_and_the_tablet_strains_before_
     input_feed keys("x");
     rolls({combat_state::real(0.5), 2});  // h = round(9.5) = 10, n = 3
     mountain_special_event(4, menu);
-    EXPECT_TRUE(out.take().ends_with("growing tougher.\r\n  You lose 10 hit points due to the strenuous nature of the ritual\r\n"
-                                     "  You gain 3 defense points.\r\n      [ Hit any key ]"));
+    EXPECT_TRUE(out.take().ends_with(
+        "growing tougher.\r\n  You lose 10 hit points due to the strenuous nature of the ritual\r\n"
+        "  You gain 3 defense points.\r\n      [ Hit any key ]"));
     EXPECT_EQ(std::vector<int>({me.hit_points, me.defense}), std::vector<int>({10, 9}));
 }
 
@@ -157,17 +162,21 @@ TEST_F(realms_test, the_lake_nap_by_its_draw) {
         std::string outcome;
         int gold, gems_after, fights, attack, defense;
     };
-    const std::string broke = "  When you wake up, you discover that someone has taken all of\r\n  your gold.  You are BROKE.\r\n";
+    const std::string broke =
+        "  When you wake up, you discover that someone has taken all of\r\n  your gold.  You are BROKE.\r\n";
     const std::string fight = "  (You gain 1 forest fight.)\r\n", maxed = "  (Your Hit Points are MAXED.)\r\n";
-    const std::string fit = "  You wake up, feeling refreshed, relaxed and fit as a fiddle,\r\n"
-                            "  and ready to take on any challenges the world can throw at you.\r\n" + fight +
-                            "  (You gain 5 attack points.)\r\n";
+    const std::string fit =
+        "  You wake up, feeling refreshed, relaxed and fit as a fiddle,\r\n"
+        "  and ready to take on any challenges the world can throw at you.\r\n" +
+        fight + "  (You gain 5 attack points.)\r\n";
     const nap naps[] = {
         {19, 0, 5, broke, 0, 5, 10, 10, 6},
-        {20, 0, 5, "  When you wake up, you discover that someone has taken a few of\r\n  your gems.\r\n  (You lose 2 gems.)\r\n",
+        {20, 0, 5,
+         "  When you wake up, you discover that someone has taken a few of\r\n  your gems.\r\n  (You lose 2 gems.)\r\n",
          100, 3, 10, 10, 6},
         {39, 0, 0, broke, 0, 0, 10, 10, 6},
-        {40, 0, 5, "  You wake up, feeling refreshed, with a little extra spring in your\r\n  step.\r\n" + fight, 100, 5, 11, 10, 6},
+        {40, 0, 5, "  You wake up, feeling refreshed, with a little extra spring in your\r\n  step.\r\n" + fight, 100,
+         5, 11, 10, 6},
         {98, 0, 5, fit + maxed, 100, 5, 11, 15, 6},
         {99, 30, 5, fit + "  (You gain 5 defense points.)\r\n" + maxed, 100, 5, 11, 15, 11},  // n held at 100
     };
@@ -180,9 +189,10 @@ TEST_F(realms_test, the_lake_nap_by_its_draw) {
         rolls({n.roll, combat_state::real(0.5)});
         valley_special_event(3, menu);
         std::string screen = out.take();
-        EXPECT_TRUE(screen.ends_with("Take a Nap? (Y/N) [Y] : Yes.\r\n  You lay down under a large tree for a refreshing nap.\r\n" +
-                                     n.outcome))
-            << n.roll << " " << n.luck << "\n" << screen;
+        EXPECT_TRUE(screen.ends_with(
+            "Take a Nap? (Y/N) [Y] : Yes.\r\n  You lay down under a large tree for a refreshing nap.\r\n" + n.outcome))
+            << n.roll << " " << n.luck << "\n"
+            << screen;
         EXPECT_EQ(std::vector<int>({me.gold, me.gems, me.creature_fights_left, me.attack, me.defense}),
                   std::vector<int>({n.gold, n.gems_after, n.fights, n.attack, n.defense}))
             << n.roll << " " << n.luck;
@@ -200,9 +210,13 @@ TEST_F(realms_test, the_lake_nap_by_its_draw) {
 TEST_F(realms_test, the_bird_counts_its_visits_and_the_sixth_brings_the_dryad_every_time) {
     character_record& me = walker();
     input_feed keys("\r\r");  // the dryad is given nothing, twice
-    const char* firsts[] = {"  You notice a strangly colored bird", "  You notice a strangly colored bird",
-                            "  You notice a strangly colored bird", "  You see before you an apparition",
-                            "  You see before you an apparition", "  The dryad.", "  The dryad."};
+    const char* firsts[] = {"  You notice a strangly colored bird",
+                            "  You notice a strangly colored bird",
+                            "  You notice a strangly colored bird",
+                            "  You see before you an apparition",
+                            "  You see before you an apparition",
+                            "  The dryad.",
+                            "  The dryad."};
     for (int visit = 1; visit <= 7; ++visit) {
         mountain_special_event(8, menu);
         EXPECT_TRUE(out.take().starts_with(firsts[visit - 1])) << visit;
@@ -250,10 +264,13 @@ TEST_F(realms_test, the_dryad_judges_the_gift) {
         dryad();
         std::string screen = out.take();
         screens += screen;
-        EXPECT_NE(flags().find("MOUNTAIN_DRYAD_TEST " + std::to_string(g.code) + " 2\n"), std::string::npos) << g.keys << "\n" << flags();
+        EXPECT_NE(flags().find("MOUNTAIN_DRYAD_TEST " + std::to_string(g.code) + " 2\n"), std::string::npos)
+            << g.keys << "\n"
+            << flags();
         EXPECT_EQ(std::vector<int>({me.gold, me.gems, me.shame, me.charm, me.luck}),
                   std::vector<int>({g.gold_after, g.gems_after, g.shame, g.charm, g.luck}))
-            << g.keys << "\n" << screen;
+            << g.keys << "\n"
+            << screen;
         EXPECT_TRUE(cur_inventory.empty() && file_items().empty()) << g.keys;
     }
     EXPECT_NE(screens.find("  Which Item : 7\r\n  Nothing Given!\r\n"), std::string::npos) << screens;
@@ -264,10 +281,11 @@ TEST_F(realms_test, the_dryad_judges_the_gift) {
     character_record& me = walker();
     input_feed refused("Mx\rM99999\rM11\rG0\rG9999999999\rG101\rI\r");
     dryad();
-    EXPECT_TRUE(out.take().starts_with(
-        "  The dryad.\r\n" + again + "M\r\n  How Many : x\r\n" + try_again + "M\r\n  How Many : 99999\r\n" + try_again +
-        "M\r\n  How Many : 11\r\n  You don't have that many to give!\r\n" + again + "G\r\n  How Much : 0\r\n" + try_again +
-        "G\r\n  How Much : 9999999999\r\n" + try_again + "G\r\n  How Much : 101\r\n  You don't have that much to give!\r\n" +
-        again + "I\r\n  You have nothing to give her.\r\n" + again + "N\r\n"));
+    EXPECT_TRUE(out.take().starts_with("  The dryad.\r\n" + again + "M\r\n  How Many : x\r\n" + try_again +
+                                       "M\r\n  How Many : 99999\r\n" + try_again +
+                                       "M\r\n  How Many : 11\r\n  You don't have that many to give!\r\n" + again +
+                                       "G\r\n  How Much : 0\r\n" + try_again + "G\r\n  How Much : 9999999999\r\n" +
+                                       try_again + "G\r\n  How Much : 101\r\n  You don't have that much to give!\r\n" +
+                                       again + "I\r\n  You have nothing to give her.\r\n" + again + "N\r\n"));
     EXPECT_EQ(std::vector<int>({me.gold, me.gems}), std::vector<int>({100, 10}));
 }

@@ -8,9 +8,7 @@
 
 namespace {
 struct sage : combat_state {
-    sage() {
-        write_file("quortext.dat", "@#traveller\nLHMSCVFR\n  The wagon.\n@#\n");
-    }
+    sage() { write_file("quortext.dat", "@#traveller\nLHMSCVFR\n  The wagon.\n@#\n"); }
     character_record& visitor(std::int16_t gems = 10) {
         character_record& me = fighter();
         me.class_bits = class_mage;
@@ -21,13 +19,16 @@ struct sage : combat_state {
 };
 
 const std::string wagon_prompt = "\r\n   The Wagon of the Ancient Sage:  (L,H,M,S,C,V,F,R,?)\r\n\r\n  Command? [L] : ";
-const std::string farewell = "  You leave the wagon of the ancient sage, and turn back to look upon\r\n"
-                             "  it one last time, and the wagon has disappeared.\r\n";
-const std::string teaching = "\r\n  \"If you wish to become more proficient in any class, I must ask you\r\n"
-                             "  for four gems in advance.\"\r\n"
-                             "  Is this still what you wish to know about? (Y/N) [Y] : ";
-const std::string classes = "\r\n  (W)arrior\r\n  (M)age\r\n  (T)hief\r\n  (H)ealer\r\n  (R)anger\r\n  (P)aladin\r\n"
-                            "  Which class do you wish to learn more about? : ";
+const std::string farewell =
+    "  You leave the wagon of the ancient sage, and turn back to look upon\r\n"
+    "  it one last time, and the wagon has disappeared.\r\n";
+const std::string teaching =
+    "\r\n  \"If you wish to become more proficient in any class, I must ask you\r\n"
+    "  for four gems in advance.\"\r\n"
+    "  Is this still what you wish to know about? (Y/N) [Y] : ";
+const std::string classes =
+    "\r\n  (W)arrior\r\n  (M)age\r\n  (T)hief\r\n  (H)ealer\r\n  (R)anger\r\n  (P)aladin\r\n"
+    "  Which class do you wish to learn more about? : ";
 }  // namespace
 
 TEST_F(sage, four_gems_buy_four_points_in_an_own_class_and_two_in_another) {
@@ -59,7 +60,8 @@ TEST_F(sage, no_gems_no_lesson_and_no_means_no) {
     input_feed keys("CnCY\r");
     ancient_sage();
     EXPECT_EQ(out.take(), "  The wagon.\r\n" + wagon_prompt + "C\r\n" + teaching + "No.\r\n" + wagon_prompt + "C\r\n" +
-                              teaching + "Yes.\r\n"
+                              teaching +
+                              "Yes.\r\n"
                               "  \"I am sorry, but I need to harness the energies of these gems\r\n"
                               "  to instruct you in the skills.\"\r\n" +
                               wagon_prompt + "L\r\n" + farewell);
@@ -89,13 +91,15 @@ TEST_F(sage, lore_ends_the_visit_and_other_keys_do_nothing) {
     input_feed keys("zh?M");
     ancient_sage();
     std::string screen = out.take();
-    EXPECT_TRUE(screen.starts_with(wagon_prompt + "Z\r\n" + wagon_prompt + "H\r\n\r\n  The Sage begins to speak to you :\r\n"
+    EXPECT_TRUE(screen.starts_with(wagon_prompt + "Z\r\n" + wagon_prompt +
+                                   "H\r\n\r\n  The Sage begins to speak to you :\r\n"
                                    "  \"I can sense that you are from the town of Shamile.  These days, that is\r\n"))
         << screen;
     EXPECT_TRUE(screen.ends_with("  Alas, I must be on my way now.  We will see each other again.\"\r\n" + farewell));
     ancient_sage();
     screen = out.take();
-    EXPECT_TRUE(screen.starts_with(wagon_prompt + "?\r\n  The wagon.\r\n" + wagon_prompt + "M\r\n\r\n"
+    EXPECT_TRUE(screen.starts_with(wagon_prompt + "?\r\n  The wagon.\r\n" + wagon_prompt +
+                                   "M\r\n\r\n"
                                    "  The Sage begins to speak to you :\r\n"
                                    "  \"The Quorvath seems to appear randomly from time to time, noone can really\r\n"))
         << screen;
@@ -136,25 +140,28 @@ TEST_F(sage, looking_up_another_player) {
     input_feed keys("Snobody\rSbob\r\r  ");
     ancient_sage();
     std::string screen = out.take();
-    const std::string ask = "\r\n  The Sage looks at you with a disappointed look.\r\n"
-                            "  \"If that is what you wish to know about, so be it.\r\n"
-                            "  Who is it you wish to know about?\"\r\n  : ";
-    EXPECT_TRUE(shows(screen, "S\r\n" + ask + "nobody\r\n  \"My friend, you must be mistaken, for there is no person who goes\r\n"
-                          "  by that name in this land.\"\r\n"));
-    EXPECT_TRUE(shows(screen, "  The Sage conjures up an image of Bob The Brave and\r\n"
-                          "  allows you to examine it.  You learn everything you need to know.\r\n"
-                          "      [ Hit any key ]"
-                          "  Character Statistics for Bob The Brave:\r\n"
-                          "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n"
-                          "  Name            : Bob The Brave         Level         : 7\r\n"
-                          "  Experience      : 1,234,567             Gold          : 2,500\r\n"
-                          "  Creature Fights : 12                    Bank Gold     : 1,000,000\r\n"
-                          "  Player Fights   : 3                     Charm         : 4\r\n"
-                          "  Weapon Name     : Quick Blade           Attack Value  : 120\r\n"
-                          "  Armor Name      : Nothing               Defense Value : 95\r\n"
-                          "  Shield Name     : Nothing               Shield Value  : 21\r\n"
-                          "  Hit Points      : 150 / 300             Gems          : 9\r\n"
-                          "  Skill Use Points:  2 / 10               Master        : " +
+    const std::string ask =
+        "\r\n  The Sage looks at you with a disappointed look.\r\n"
+        "  \"If that is what you wish to know about, so be it.\r\n"
+        "  Who is it you wish to know about?\"\r\n  : ";
+    EXPECT_TRUE(shows(screen, "S\r\n" + ask +
+                                  "nobody\r\n  \"My friend, you must be mistaken, for there is no person who goes\r\n"
+                                  "  by that name in this land.\"\r\n"));
+    EXPECT_TRUE(shows(screen,
+                      "  The Sage conjures up an image of Bob The Brave and\r\n"
+                      "  allows you to examine it.  You learn everything you need to know.\r\n"
+                      "      [ Hit any key ]"
+                      "  Character Statistics for Bob The Brave:\r\n"
+                      "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n"
+                      "  Name            : Bob The Brave         Level         : 7\r\n"
+                      "  Experience      : 1,234,567             Gold          : 2,500\r\n"
+                      "  Creature Fights : 12                    Bank Gold     : 1,000,000\r\n"
+                      "  Player Fights   : 3                     Charm         : 4\r\n"
+                      "  Weapon Name     : Quick Blade           Attack Value  : 120\r\n"
+                      "  Armor Name      : Nothing               Defense Value : 95\r\n"
+                      "  Shield Name     : Nothing               Shield Value  : 21\r\n"
+                      "  Hit Points      : 150 / 300             Gems          : 9\r\n"
+                      "  Skill Use Points:  2 / 10               Master        : " +
                           alias_name("bob the brave") +
                           "\r\n"
                           "  Guild           : Night Owls\r\n"

@@ -8,8 +8,9 @@ TEST_F(game_e2e, a_newcomer_buys_a_dagger_sells_it_back_and_looks_at_the_other_s
     session p = newcomer();
     p.key("w", "Alfonse's Weapon Emporeum:  (E,B,S,Y,V,F,R,L,?)");
     p.key("", "Command? [L] : ");
-    p.key("e", "            01       Dagger                          300\r\n"
-               "            02       Short Sword                   2,100\r\n");
+    p.key("e",
+          "            01       Dagger                          300\r\n"
+          "            02       Short Sword                   2,100\r\n");
     p.key("b", "  You have 500 gold on hand.\r\n  \"So, which one ya want?\"\r\n\r\n  Choice : ");
     p.key("1\r", "  \"Alright, a Dagger is always a fine choice.\"\r\n  Buy this weapon, are you sure? (Y/N) [Y] :");
     p.key("\r", "Yes!\r\n  Alfonse takes your 300 and gives you your new Dagger\r\n");
@@ -20,7 +21,8 @@ TEST_F(game_e2e, a_newcomer_buys_a_dagger_sells_it_back_and_looks_at_the_other_s
     p.key("", "Dagger");
     p.key("", "Sell which Item #? : ");
     p.key("1\r", "  \"I will offer you 108 gold for your Dagger.\"\r\n\r\n  Accept his offer? (Y/N) [N] : ");
-    p.key("y", "Y\r\n\r\n  \"Great, thanks for the Dagger\"\r\n\r\n  Alfonse takes your Dagger and gives you 108 gold.\r\n");
+    p.key("y",
+          "Y\r\n\r\n  \"Great, thanks for the Dagger\"\r\n\r\n  Alfonse takes your Dagger and gives you 108 gold.\r\n");
     p.key("l", "Command  : ");
     p.key("a", "Tonio's Hall of Armor:");
     p.key("e", "            01       Padded Vest                     250\r\n");

@@ -45,9 +45,10 @@ struct shops : game_state {
 };
 
 const std::string prompt = "\r\n   Alfonse's Weapon Emporeum:  (E,B,S,Y,V,F,R,L,?)\r\n\r\n  Command? [L] : ";
-const std::string listing = "                             Weapon Listing:\r\n"
-                            "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n"
-                            "            #         Name                         Cost\r\n";
+const std::string listing =
+    "                             Weapon Listing:\r\n"
+    "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n"
+    "            #         Name                         Cost\r\n";
 }  // namespace
 
 TEST_F(shops, a_purchase_reads_as_the_caller_sees_it) {
@@ -82,8 +83,8 @@ TEST_F(shops, buying) {
         {"the registry's price", -1, 1, 500, "b1\r\rl", "Alfonse takes your 300", 200, 1, 99},
         {"0", -1, 300, 500, "b0\rl", "\"That aint a choice ya nit-wit\"", 500, 0, 99},
         {"count + 1", -1, 300, 500, "b2\rl", "\"That aint a choice ya nit-wit\"", 500, 0, 99},
-        {"declined", 1, 300, 500, "b1\rnl", "[Y] :No.\r\n  \"Well, I'm sure you'll find just the right weapon in time.\"",
-         500, 0, 99},
+        {"declined", 1, 300, 500, "b1\rnl",
+         "[Y] :No.\r\n  \"Well, I'm sure you'll find just the right weapon in time.\"", 500, 0, 99},
         {"too dear", 1, 300, 299, "b1\rl", "\r\n\r\n  \"You can't afford a weapon that good!\"", 299, 0, 99},
     };
     for (const row& r : rows) {
@@ -153,12 +154,15 @@ TEST_F(shops, selling) {
         int gold_after, items_after;
     } rows[] = {
         {weapon_shop, 40, "s1\ryl", "  \"I will offer you 225 gold for your Dagger.\"",
-         "Y\r\n\r\n  \"Great, thanks for the Dagger\"\r\n\r\n  Alfonse takes your Dagger and gives you 225 gold.\r\n", 1225, 0},
+         "Y\r\n\r\n  \"Great, thanks for the Dagger\"\r\n\r\n  Alfonse takes your Dagger and gives you 225 gold.\r\n",
+         1225, 0},
         {shield_shop, 0, "s1\ryl", "  \"I'll give ya 105 gold for your Dagger\"",
-         "Y\r\n\r\n  \"Another effin' Dagger  These people..\"\r\n\r\n  Bartrich takes your Dagger and gives you 105 gold.\r\n",
+         "Y\r\n\r\n  \"Another effin' Dagger  These people..\"\r\n\r\n  Bartrich takes your Dagger and gives you 105 "
+         "gold.\r\n",
          1105, 0},
         {weapon_shop, -40, "s1\ryl", "  \"I will offer you -15 gold for your Dagger.\"",
-         "Y\r\n\r\n  \"Great, thanks for the Dagger\"\r\n\r\n  Alfonse takes your Dagger and gives you -15 gold.\r\n", 985, 0},
+         "Y\r\n\r\n  \"Great, thanks for the Dagger\"\r\n\r\n  Alfonse takes your Dagger and gives you -15 gold.\r\n",
+         985, 0},
         {weapon_shop, 40, "s1\r\rl", "  \"I will offer you 225 gold for your Dagger.\"",
          "N\r\n\r\n  \"Suit yourself friend.\"\r\n", 1000, 1},
         {weapon_shop, 40, "s2\rl", "\r\n  You don't have that item.\r\n", "", 1000, 1},
@@ -172,8 +176,9 @@ TEST_F(shops, selling) {
         cur_inventory.push_back(item_record());
         decode_record(dagger().b, cur_inventory.back());
         std::string seen = visit(r.shop, r.keys);
-        EXPECT_NE(seen.find(r.offer_line + (r.after.empty() ? "" : "\r\n\r\n  Accept his offer? (Y/N) [N] : " + r.after)),
-                  std::string::npos)
+        EXPECT_NE(
+            seen.find(r.offer_line + (r.after.empty() ? "" : "\r\n\r\n  Accept his offer? (Y/N) [N] : " + r.after)),
+            std::string::npos)
             << seen;
         EXPECT_EQ(cur_char->gold, r.gold_after) << r.charm;
         EXPECT_EQ(cur_inventory.size(), std::size_t(1 + r.items_after)) << r.charm;
@@ -206,6 +211,7 @@ TEST_F(shops, the_default_stock_files_are_what_mkshops_builds) {
         EXPECT_EQ(read_file(f), read_file(data + "/" + f)) << f << ": run mkshops";
         // A newcomer's 500 gold buys the cheapest of every shop.
         shop_list stock = read_shop_file(f, [](const shop_entry&) { return true; });
-        EXPECT_LE(std::min_element(stock.begin(), stock.end(), [](auto& a, auto& b) { return a.cost < b.cost; })->cost, 500);
+        EXPECT_LE(std::min_element(stock.begin(), stock.end(), [](auto& a, auto& b) { return a.cost < b.cost; })->cost,
+                  500);
     }
 }

@@ -21,8 +21,9 @@ std::string menu_tail(int uses) {
            " uses]\r\n\r\n   Combat:\r\n  (A,R,V)\r\n\r\n  Command? [A] : ";
 }
 
-const std::string mage_menu = "  (L)ightning Strike\r\n  (I)nvisibility\r\n  (S)low Opponent\r\n  (R)everse Body\r\n\r\n"
-                              "  Your Choice? : ";
+const std::string mage_menu =
+    "  (L)ightning Strike\r\n  (I)nvisibility\r\n  (S)low Opponent\r\n  (R)everse Body\r\n\r\n"
+    "  Your Choice? : ";
 }  // namespace
 
 TEST_F(skills, the_roll_counts_luck_as_extra_chances) {
@@ -102,9 +103,10 @@ TEST_F(skills, the_thiefs_three_skills) {
     EXPECT_EQ(class_skill_menu(me, 3).effect, skill_effect::escape);
     EXPECT_EQ(class_skill_menu(me, 3).effect, skill_effect::grab_gold);
     std::string screen = out.take();
-    EXPECT_TRUE(screen.starts_with("  (N)erve Strike\r\n  (S)link off into the shadows\r\n  (P)ick its pockets\r\n\r\n"
-                                   "  Your Choice? : N\r\n\r\n"
-                                   "  You disorient your opponent and sneak around behind him and place\r\n"));
+    EXPECT_TRUE(
+        screen.starts_with("  (N)erve Strike\r\n  (S)link off into the shadows\r\n  (P)ick its pockets\r\n\r\n"
+                           "  Your Choice? : N\r\n\r\n"
+                           "  You disorient your opponent and sneak around behind him and place\r\n"));
     EXPECT_TRUE(screen.ends_with("  purse.  Dumbfounded, he doesn't stop you, but does take a swing at you.\r\n"));
 }
 
@@ -119,12 +121,13 @@ TEST_F(skills, the_healer_heals_drains_and_turns_the_undead_only_where_they_lie)
     EXPECT_EQ(me.hit_points, 27);  // no cap at the maximum
     // Outside a place that begins with G there is no Turn Undead, and the refused key is
     // not echoed.
-    EXPECT_EQ(out.take(), "  (D)rain Life\r\n  (H)eal Yourself\r\n\r\n  Your Choice? : "
-                          "  (D)rain Life\r\n  (H)eal Yourself\r\n\r\n  Your Choice? : D\r\n\r\n"
-                          "  You chant a few magical words to your god and ask that your foe find\r\n"
-                          "  himself weak of life and that his energy be used for the good of the world\r\n"
-                          "  Your opponent finds himself surrounded in a radiant blue glow and collapses.\r\n"
-                          "  You find yourself gaining 7 hit points.\r\n");
+    EXPECT_EQ(out.take(),
+              "  (D)rain Life\r\n  (H)eal Yourself\r\n\r\n  Your Choice? : "
+              "  (D)rain Life\r\n  (H)eal Yourself\r\n\r\n  Your Choice? : D\r\n\r\n"
+              "  You chant a few magical words to your god and ask that your foe find\r\n"
+              "  himself weak of life and that his energy be used for the good of the world\r\n"
+              "  Your opponent finds himself surrounded in a radiant blue glow and collapses.\r\n"
+              "  You find yourself gaining 7 hit points.\r\n");
     me.hit_points = 3;
     input_feed more("HT");
     EXPECT_EQ(class_skill_menu(me, 4).effect, skill_effect::nothing);
@@ -132,10 +135,11 @@ TEST_F(skills, the_healer_heals_drains_and_turns_the_undead_only_where_they_lie)
     me.location = "gGraveyard";
     out.take();
     EXPECT_EQ(class_skill_menu(me, 4).effect, skill_effect::kill);
-    EXPECT_TRUE(out.take().ends_with("  (T)urn Undead\r\n\r\n  Your Choice? : T\r\n\r\n"
-                                     "  You hold forth the symbol of your god and chant holy verses and quote\r\n"
-                                     "  the scriptures of yore to banish this unholy creature from this plane.\r\n"
-                                     "  As you finish, the undead creature crumples and turns to dust.\r\n"));
+    EXPECT_TRUE(
+        out.take().ends_with("  (T)urn Undead\r\n\r\n  Your Choice? : T\r\n\r\n"
+                             "  You hold forth the symbol of your god and chant holy verses and quote\r\n"
+                             "  the scriptures of yore to banish this unholy creature from this plane.\r\n"
+                             "  As you finish, the undead creature crumples and turns to dust.\r\n"));
 }
 
 TEST_F(skills, the_ranger_strikes_levitates_and_calls_the_woods) {
@@ -149,16 +153,18 @@ TEST_F(skills, the_ranger_strikes_levitates_and_calls_the_woods) {
     EXPECT_EQ(seam.random_ranges.back(), 9);
     out.take();
     EXPECT_EQ(class_skill_menu(me, 5).effect, skill_effect::escape);
-    EXPECT_TRUE(out.take().ends_with("  You begin to rub your thumb and fingers together rapidly, and start to lift\r\n"
-                                     "  off the ground.  Realizing he can not hit you and you can not hit him, your\r\n"
-                                     "  opponent decides to call this one a draw and wander away.  You realize\r\n"
-                                     "  that this trick would work much better if you had a weapon that could\r\n"
-                                     "  hit someone from long distances.\r\n"));
+    EXPECT_TRUE(
+        out.take().ends_with("  You begin to rub your thumb and fingers together rapidly, and start to lift\r\n"
+                             "  off the ground.  Realizing he can not hit you and you can not hit him, your\r\n"
+                             "  opponent decides to call this one a draw and wander away.  You realize\r\n"
+                             "  that this trick would work much better if you had a weapon that could\r\n"
+                             "  hit someone from long distances.\r\n"));
     me.status_bits = status_has_bow;
     EXPECT_EQ(class_skill_menu(me, 5).effect, skill_effect::weaken);
-    EXPECT_TRUE(out.take().ends_with("  off the ground.  From this height, you can easily shoot your opponent and he\r\n"
-                                     "  will have a difficult time hitting you.  Good thing you remembered\r\n"
-                                     "  to bring your bow along with you.\r\n"));
+    EXPECT_TRUE(
+        out.take().ends_with("  off the ground.  From this height, you can easily shoot your opponent and he\r\n"
+                             "  will have a difficult time hitting you.  Good thing you remembered\r\n"
+                             "  to bring your bow along with you.\r\n"));
     // Summon Woodland Creatures only in the forest; elsewhere S is refused.
     me.location = "vValley of Fear";
     input_feed more("SP");
@@ -178,9 +184,10 @@ TEST_F(skills, the_paladin_strikes_lays_on_hands_and_turns_the_undead) {
     EXPECT_EQ(class_skill_menu(me, 6).damage, 14 + 1);
     EXPECT_EQ(class_skill_menu(me, 6).damage, 13 + 1);
     EXPECT_EQ(class_skill_menu(me, 6).damage, 14 + 1);  // 14.5 goes to 14
-    EXPECT_TRUE(out.take().ends_with("  Calling upon the strength of the memory of your parents being slaughtered\r\n"
-                                     "  when you were young, you feel yourself imbibed with incredible strength;  All\r\n"
-                                     "  of which you release into your opponent.\r\n"));
+    EXPECT_TRUE(
+        out.take().ends_with("  Calling upon the strength of the memory of your parents being slaughtered\r\n"
+                             "  when you were young, you feel yourself imbibed with incredible strength;  All\r\n"
+                             "  of which you release into your opponent.\r\n"));
     // Three missing: half is 2, and the heal 2 + nearest(r + 1), so 3 or 4.
     input_feed more("LLLL");
     me.hit_points = 17;
@@ -251,12 +258,14 @@ TEST_F(skills, each_result_acts_on_the_fight_and_spends_a_use) {
             EXPECT_EQ(me.hit_points, 20);
         }
         if (r.bits == class_thief) {
-            EXPECT_TRUE(shows(screen, "  You manage to grab 26 gold before you decide to bail.\r\n"
-                                  "  The Ghoul misses you completely.\r\n      [ Hit any key ]"));
+            EXPECT_TRUE(shows(screen,
+                              "  You manage to grab 26 gold before you decide to bail.\r\n"
+                              "  The Ghoul misses you completely.\r\n      [ Hit any key ]"));
             EXPECT_EQ(me.gold, 126);
         }
         if (r.hp == 0) {
-            EXPECT_TRUE(shows(screen, "  You hit the Ghoul for 100 points of damage.\r\n\r\n  You have defeated the Ghoul!!\r\n"));
+            EXPECT_TRUE(shows(
+                screen, "  You hit the Ghoul for 100 points of damage.\r\n\r\n  You have defeated the Ghoul!!\r\n"));
             EXPECT_EQ(me.experience, 1020);
         }
     }
@@ -275,14 +284,17 @@ TEST_F(skills, the_skill_choice_of_the_fight_a_bungle_and_no_uses_left) {
     rolls({50, 1, real(0.99), real(0.99), 0, 0, real(0.0), real(0.99), 50});
     EXPECT_FALSE(do_combat(foe));
     std::string screen = out.take();
-    EXPECT_TRUE(shows(screen, menu_tail(1) + "U\r\n\r\n  (W)arrior    : 50%\r\n  (R)anger     : 12%\r\n\r\n"
-                          "  Use the Skill of which Class? : M\r\n"
-                          "\r\n  You bungled the move, but manage a normal attack.\r\n\r\n"
-                          "  You miss the Ghoul completely.\r\n  The Ghoul misses you completely.\r\n"));
-    EXPECT_TRUE(shows(screen, "  Use the Skill of which Class? : W\r\n"
-                          "  Doing your best spinning, half-twisting sommersault kick,\r\n"));
-    EXPECT_TRUE(shows(screen, "  You hit the Ghoul for 13 points of damage.\r\n  The Ghoul misses you completely.\r\n"
-                          "\r\n  Your hit points : 100\r\n  Ghoul's hit points : 87\r\n"));
+    EXPECT_TRUE(shows(screen, menu_tail(1) +
+                                  "U\r\n\r\n  (W)arrior    : 50%\r\n  (R)anger     : 12%\r\n\r\n"
+                                  "  Use the Skill of which Class? : M\r\n"
+                                  "\r\n  You bungled the move, but manage a normal attack.\r\n\r\n"
+                                  "  You miss the Ghoul completely.\r\n  The Ghoul misses you completely.\r\n"));
+    EXPECT_TRUE(shows(screen,
+                      "  Use the Skill of which Class? : W\r\n"
+                      "  Doing your best spinning, half-twisting sommersault kick,\r\n"));
+    EXPECT_TRUE(shows(screen,
+                      "  You hit the Ghoul for 13 points of damage.\r\n  The Ghoul misses you completely.\r\n"
+                      "\r\n  Your hit points : 100\r\n  Ghoul's hit points : 87\r\n"));
     EXPECT_TRUE(shows(screen, "  (V)iew your Stats.\r\n\r\n   Combat:\r\n  (A,R,V)\r\n\r\n  Command? [A] : U\r\n"));
     EXPECT_EQ(me.skill_uses_left, 0);
     EXPECT_EQ(foe.hit_points, 87);

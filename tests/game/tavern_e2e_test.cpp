@@ -10,7 +10,9 @@ TEST_F(game_e2e, a_ranger_buys_a_bow_behind_the_stout_mug) {
     p.key("t", tavern);
     p.key("s", "   The Shady Character:  (S,P,A,K,L,?)\r\n\r\n  Command? [L] : ");
     p.key("a", "  it for you.  It will cost you 375\r\n  You still interested? (Y/N) [Y] :");
-    p.key("\r", "Yeah, I still want it.\r\n  \"Alright, meet me around back when you leave.  Now leave.\"\r\n      [ Hit any key ]");
+    p.key("\r",
+          "Yeah, I still want it.\r\n  \"Alright, meet me around back when you leave.  Now leave.\"\r\n      [ Hit any "
+          "key ]");
     p.key("x", "   Behind The Stout Mug:  (Y,N,W,V,F,R,?)\r\n\r\n  Command? [Y] : ");
     p.key("\r", "  Shady disappears as quickly as he had appeared.\r\n");
     p.key("", "Command  : ");

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "combat_state.hpp"
-#include "engine/store/file_access.hpp"
 #include "engine/script/script_commands.hpp"
+#include "engine/store/file_access.hpp"
 #include "engine/text/lookups.hpp"
 #include "game/bar.hpp"
 #include "game/hooks.hpp"
@@ -22,9 +22,10 @@ const std::string who = "  \"Who?  Never heard of 'im.\"";
 
 struct tavern_test : combat_state {
     tavern_test() {
-        write_file("quortext.dat", "@#tavern\nTGSJPLVFR\n  (tavern)\n@#shade\nSPL\n  (shade)\n@#shade_1\nA\n  (bow)\n"
-                                   "@#shade_2\nK\n  (room)\n@#shade_3\nVFRL\n  (end)\n@#bowmenu\nYNWVFR\n  (yard)\n"
-                                   "@#bartender\nGYLVFR\n  (paully)\n@#drinks\nASFHWL\n  (daisy)\n@#\n");
+        write_file("quortext.dat",
+                   "@#tavern\nTGSJPLVFR\n  (tavern)\n@#shade\nSPL\n  (shade)\n@#shade_1\nA\n  (bow)\n"
+                   "@#shade_2\nK\n  (room)\n@#shade_3\nVFRL\n  (end)\n@#bowmenu\nYNWVFR\n  (yard)\n"
+                   "@#bartender\nGYLVFR\n  (paully)\n@#drinks\nASFHWL\n  (daisy)\n@#\n");
         opened.clear();
         game_hooks.conversation_board = [](std::string_view f, std::string_view t) {
             opened.push_back("cnv " + std::string(f) + " " + std::string(t));
@@ -82,22 +83,31 @@ TEST_F(tavern_test, shady_once_a_day_and_what_he_offers) {
         std::string keys, shows;
     };
     const row rows[] = {
-        {5, 0, "S\rSL", "  (shade)\r\n  (bow)\r\n  (room)\r\n  (end)\r\n" + shady_prompt_ranger +
-                            "L\r\n  (tavern)\r\n\r\n   The Stout Mug:  (T,G,S,J,P,L,V,F,R,?)\r\n\r\n  Command? [L] : S\r\n"
-                            "\r\n  You realize you've been seen enough with Shady already.\r\n"},
-        {1, 0, "SA\r", "  (shade)\r\n  (room)\r\n  (end)\r\n\r\n   The Shady Character:  (S,P,K,L,?)\r\n\r\n"
-                       "  Command? [L] : A\r\n\r\n   The Shady Character"},
-        {2, status_has_bow, "SA\r", "A\r\n  \"I can usually get something like that, but I'm fresh out of those\r\n"
-                                    "  at the moment.  You'll just have to ask me again some other time.\"\r\n" + shady_prompt_ranger},
-        {2, 0, "SAN \r", "  it for you.  It will cost you 375\r\n  You still interested? (Y/N) [Y] :No Thanks\r\n"
-                         "  \"Hey, suit yourself, You're kinda strange anyway\"\r\n      [ Hit any key ]"},
-        {5, 0, "SPsleepy\rN \r", "P\r\n  \"Lower your voice when you talk about that.\"\r\n  \"So, who is it you want taken down?\"\r\n"
-                                 "  :sleepy\r\n  \"Alright, I can get that done for ya...  But, it will cost ya big.\"\r\n"
-                                 "  \"Way I see it, it will cost you 4000 to be exact.\"\r\n"},
-        {5, 0, "SS\rSnobody\r\r", "  :\r\n\r\n  \"What, having second thoughts?\"\r\n" + shady_prompt_ranger + "S\r\n  \"Lower"},
+        {5, 0, "S\rSL",
+         "  (shade)\r\n  (bow)\r\n  (room)\r\n  (end)\r\n" + shady_prompt_ranger +
+             "L\r\n  (tavern)\r\n\r\n   The Stout Mug:  (T,G,S,J,P,L,V,F,R,?)\r\n\r\n  Command? [L] : S\r\n"
+             "\r\n  You realize you've been seen enough with Shady already.\r\n"},
+        {1, 0, "SA\r",
+         "  (shade)\r\n  (room)\r\n  (end)\r\n\r\n   The Shady Character:  (S,P,K,L,?)\r\n\r\n"
+         "  Command? [L] : A\r\n\r\n   The Shady Character"},
+        {2, status_has_bow, "SA\r",
+         "A\r\n  \"I can usually get something like that, but I'm fresh out of those\r\n"
+         "  at the moment.  You'll just have to ask me again some other time.\"\r\n" +
+             shady_prompt_ranger},
+        {2, 0, "SAN \r",
+         "  it for you.  It will cost you 375\r\n  You still interested? (Y/N) [Y] :No Thanks\r\n"
+         "  \"Hey, suit yourself, You're kinda strange anyway\"\r\n      [ Hit any key ]"},
+        {5, 0, "SPsleepy\rN \r",
+         "P\r\n  \"Lower your voice when you talk about that.\"\r\n  \"So, who is it you want taken down?\"\r\n"
+         "  :sleepy\r\n  \"Alright, I can get that done for ya...  But, it will cost ya big.\"\r\n"
+         "  \"Way I see it, it will cost you 4000 to be exact.\"\r\n"},
+        {5, 0, "SS\rSnobody\r\r",
+         "  :\r\n\r\n  \"What, having second thoughts?\"\r\n" + shady_prompt_ranger + "S\r\n  \"Lower"},
         {5, 0, "SSnobody\r\r", "  :nobody\r\n" + who + "\r\n" + shady_prompt_ranger + "L\r\n"},
-        {5, 0, "SKawake\r\r", "  :awake\r\n  \"I'll tell ya this, Awake is not staying in the Inn.\"\r\n" + shady_prompt_ranger},
-        {5, 0, "SPsleepy\rY\r", "Yeah, Do it.\r\n  \"Ya know, I said 4,000.  You don't have that much.\"\r\n" + shady_prompt_ranger},
+        {5, 0, "SKawake\r\r",
+         "  :awake\r\n  \"I'll tell ya this, Awake is not staying in the Inn.\"\r\n" + shady_prompt_ranger},
+        {5, 0, "SPsleepy\rY\r",
+         "Yeah, Do it.\r\n  \"Ya know, I said 4,000.  You don't have that much.\"\r\n" + shady_prompt_ranger},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.keys);
@@ -113,12 +123,14 @@ TEST_F(tavern_test, shady_once_a_day_and_what_he_offers) {
 }
 
 TEST_F(tavern_test, a_beating_and_a_theft_against_a_victim_or_nobody) {
-    const std::string empty = "#0000 `%System Message\n  `3You go into your purse because you noticed it feeling a little\n"
-                              "  light, and notice that it is empty save for some lint.  What could\n  have happened you wonder?\n"
-                              "~\nSET GLD 0\n";
-    const std::string caught = "#0000 `%System Message\n  `3You're just strolling along when you notice a quick man come up and\n"
-                               "  try to remove your purse from you, but you just managed to catch him out\n"
-                               "  of the corner of your eye.  He disappears almost as fast as he appeared.\n~\n";
+    const std::string empty =
+        "#0000 `%System Message\n  `3You go into your purse because you noticed it feeling a little\n"
+        "  light, and notice that it is empty save for some lint.  What could\n  have happened you wonder?\n"
+        "~\nSET GLD 0\n";
+    const std::string caught =
+        "#0000 `%System Message\n  `3You're just strolling along when you notice a quick man come up and\n"
+        "  try to remove your purse from you, but you just managed to catch him out\n"
+        "  of the corner of your eye.  He disappears almost as fast as he appeared.\n~\n";
     const std::string paid = "  You give the 4,000 to Shady.\r\n";
     struct row {
         char key;
@@ -128,8 +140,11 @@ TEST_F(tavern_test, a_beating_and_a_theft_against_a_victim_or_nobody) {
         std::string shows, mail;
     };
     const row rows[] = {
-        {'P', 300, 0, false, paid + "  \"Alright, the next time Sleepy shows her\r\n  face outside of town, I'll take her out.\"\r\n", ""},
-        {'S', 300, 48, false, paid + "  \"Alright, I'll take what I can get and try to leave her\r\n  in the poor house.  Got it?\"\r\n", empty},
+        {'P', 300, 0, false,
+         paid + "  \"Alright, the next time Sleepy shows her\r\n  face outside of town, I'll take her out.\"\r\n", ""},
+        {'S', 300, 48, false,
+         paid + "  \"Alright, I'll take what I can get and try to leave her\r\n  in the poor house.  Got it?\"\r\n",
+         empty},
         {'S', 0, 48, false, "in the poor house.  Got it?\"\r\n      [ Hit any key ]", ""},
         {'S', 300, 49, false, "in the poor house.  Got it?\"\r\n      [ Hit any key ]", caught},
         {'P', 300, 0, true, paid + who + "\r\n      [ Hit any key ]", ""},
@@ -158,10 +173,12 @@ TEST_F(tavern_test, a_beating_and_a_theft_against_a_victim_or_nobody) {
 }
 
 TEST_F(tavern_test, a_room_broken_into_only_while_the_guest_sleeps) {
-    const std::string lines = "  \"Alright, by the time you can get over to the Inn, the room will be\r\n"
-                              "  unlocked.  Oh, yeah, Sleepy is in room 2.\r\n  Go, get outta here now.\"\r\n";
-    const std::string run_over = "  You quickly leave the bar in an effort to get there before Shady\r\n"
-                                 "  can get the lock picked.  You practically run over to the inn and go\r\n";
+    const std::string lines =
+        "  \"Alright, by the time you can get over to the Inn, the room will be\r\n"
+        "  unlocked.  Oh, yeah, Sleepy is in room 2.\r\n  Go, get outta here now.\"\r\n";
+    const std::string run_over =
+        "  You quickly leave the bar in an effort to get there before Shady\r\n"
+        "  can get the lock picked.  You practically run over to the inn and go\r\n";
     for (bool wakes : {false, true}) {
         SCOPED_TRACE(wakes);
         character_record& me = hero(2000);
@@ -182,7 +199,8 @@ TEST_F(tavern_test, a_room_broken_into_only_while_the_guest_sleeps) {
         std::string screen = out.take();
         EXPECT_TRUE(shows(screen, "  You give the 1,600 to Shady.\r\n" + lines + "      [ Hit any key ]" + run_over));
         if (wakes) {
-            EXPECT_TRUE(screen.ends_with(run_over + "  to room 2, but it is empty.  Later, Shady hands you back your gold.\r\n"));
+            EXPECT_TRUE(screen.ends_with(run_over +
+                                         "  to room 2, but it is empty.  Later, Shady hands you back your gold.\r\n"));
             EXPECT_EQ(saved(1).gold, 2000);
             EXPECT_FALSE(saved(2).dead);
         } else {
@@ -212,10 +230,11 @@ TEST_F(tavern_test, the_bow_behind_the_tavern) {
         input_feed keys(r.keys);
         bow_menu();
         std::string screen = out.take();
-        EXPECT_TRUE(screen.starts_with("  (yard)\r\n\r\n   Behind The Stout Mug:  (Y,N,W,V,F,R,?)\r\n\r\n  Command? [Y] : "));
-        EXPECT_TRUE(shows(screen, r.bow ? "  Shady disappears as quickly as he had appeared.\r\n"
-                                        : r.hp == 1 ? "  (They relieve you of all your gold as well)\r\n"
-                                                    : "  you were honest with me, I'll let you live... This time.\r\n"));
+        EXPECT_TRUE(
+            screen.starts_with("  (yard)\r\n\r\n   Behind The Stout Mug:  (Y,N,W,V,F,R,?)\r\n\r\n  Command? [Y] : "));
+        EXPECT_TRUE(shows(screen, r.bow       ? "  Shady disappears as quickly as he had appeared.\r\n"
+                                  : r.hp == 1 ? "  (They relieve you of all your gold as well)\r\n"
+                                              : "  you were honest with me, I'll let you live... This time.\r\n"));
         character_record s = saved(1);
         EXPECT_EQ(s.hit_points, r.hp);
         EXPECT_EQ(s.gold, r.gold_after);
@@ -258,10 +277,23 @@ TEST_F(tavern_test, daisys_drinks) {
         bool drunk;
         std::int32_t gold;
     };
-    const std::string attack = "  You gain 1 Attack Points.\r\n", sorry = "  \"Ah'm sorry Hero but you don't quite have enough\r\n";
+    const std::string attack = "  You gain 1 Attack Points.\r\n",
+                      sorry = "  \"Ah'm sorry Hero but you don't quite have enough\r\n";
     const row rows[] = {
-        {" ", {}, status_drunk, "      [ Hit any key ]  \"Ah'm afraid you've already had enough ta drink today.", {10, 6, 2, 20, 10}, true, 1000},
-        {"A", {35, 13}, 0, "A\r\n  You pay Daisy for the drink and drink it down.\r\n" + attack, {11, 6, 2, 20, 10}, true, 950},
+        {" ",
+         {},
+         status_drunk,
+         "      [ Hit any key ]  \"Ah'm afraid you've already had enough ta drink today.",
+         {10, 6, 2, 20, 10},
+         true,
+         1000},
+        {"A",
+         {35, 13},
+         0,
+         "A\r\n  You pay Daisy for the drink and drink it down.\r\n" + attack,
+         {11, 6, 2, 20, 10},
+         true,
+         950},
         {"A", {34, 14}, 0, "drink it down.\r\n", {10, 6, 2, 20, 10}, false, 950},
         {"S", {80, 28}, 0, attack, {11, 6, 2, 20, 10}, true, 910},
         {"S", {79, 29}, 0, "drink it down.\r\n", {10, 6, 2, 20, 10}, false, 910},
@@ -271,8 +303,14 @@ TEST_F(tavern_test, daisys_drinks) {
         {"H", {49}, 0, "  Hit points go DOWN.\r\n", {10, 6, 2, 20, 5}, false, 900},
         {"W", {60, 23, 24}, 0, "  You gain 2 Defense Points.\r\n", {10, 8, 2, 20, 10}, true, 925},
         {"W", {59, 24, 23}, 0, "drink it down.\r\n  You gain 1 Max Hit Point.\r\n", {10, 6, 2, 21, 10}, false, 925},
-        {"AL", {}, 0, "  You have 40 gold on hand.\r\n\r\n   Daisy The Waitress:  (A,S,F,H,W,L,?)\r\n\r\n  Command? [L] : A\r\n" + sorry +
-                          "  to pay for that drink.\r\n  You have 40 gold on hand.\r\n", {10, 6, 2, 20, 10}, false, 40},
+        {"AL",
+         {},
+         0,
+         "  You have 40 gold on hand.\r\n\r\n   Daisy The Waitress:  (A,S,F,H,W,L,?)\r\n\r\n  Command? [L] : A\r\n" +
+             sorry + "  to pay for that drink.\r\n  You have 40 gold on hand.\r\n",
+         {10, 6, 2, 20, 10},
+         false,
+         40},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.keys + std::to_string(r.gold));
@@ -282,7 +320,8 @@ TEST_F(tavern_test, daisys_drinks) {
         input_feed keys(r.keys);
         waitress_drinks();
         EXPECT_TRUE(shows(out.take(), r.shows));
-        EXPECT_EQ((std::array<int, 5>{me.attack, me.defense, me.shield_value, me.max_hit_points, me.hit_points}), r.after);
+        EXPECT_EQ((std::array<int, 5>{me.attack, me.defense, me.shield_value, me.max_hit_points, me.hit_points}),
+                  r.after);
         EXPECT_EQ(has_status_bit(me, status_drunk), r.drunk);
         EXPECT_EQ(saved(1).gold, r.gold);
         EXPECT_TRUE(seam.rolls.empty());
@@ -293,10 +332,11 @@ TEST_F(tavern_test, the_bar_and_the_boards_open_from_the_tavern) {
     hero(0);
     input_feed keys("TLJPL");
     tavern();
-    EXPECT_TRUE(shows(out.take(), "T\r\n  (paully)\r\n\r\n   Paully The Bartender:  (G,Y,L,V,F,R,?)\r\n\r\n  Command? [L] : L\r\n"
-                                  "  (tavern)\r\n"));
+    EXPECT_TRUE(shows(out.take(),
+                      "T\r\n  (paully)\r\n\r\n   Paully The Bartender:  (G,Y,L,V,F,R,?)\r\n\r\n  Command? [L] : L\r\n"
+                      "  (tavern)\r\n"));
     EXPECT_EQ(opened, (std::vector<std::string>{"cnv tavern.cnv Conversation at The Stout Mug",
-                                                 "msg tavern.msg The Stout Mug patrons 0"}));
+                                                "msg tavern.msg The Stout Mug patrons 0"}));
 }
 
 TEST_F(tavern_test, a_purse_lowered_on_file_pays_for_nothing) {
@@ -307,9 +347,12 @@ TEST_F(tavern_test, a_purse_lowered_on_file_pays_for_nothing) {
         std::int32_t gold_after;  // on file, from 100 there; the node still sees 20,000
     };
     const row rows[] = {
-        {"beating", [] { shady_character(); }, "Psleepy\rYL", "  \"Ya know, I said 9,000.  You don't have that much.\"", 100},
-        {"theft", [] { shady_character(); }, "Ssleepy\rYL", "  \"Ya know, I said 9,000.  You don't have that much.\"", 100},
-        {"room", [] { shady_character(); }, "Ksleepy\rYL", "  \"Ya know, I said 3,600.  You don't have that much.\"", 100},
+        {"beating", [] { shady_character(); }, "Psleepy\rYL", "  \"Ya know, I said 9,000.  You don't have that much.\"",
+         100},
+        {"theft", [] { shady_character(); }, "Ssleepy\rYL", "  \"Ya know, I said 9,000.  You don't have that much.\"",
+         100},
+        {"room", [] { shady_character(); }, "Ksleepy\rYL", "  \"Ya know, I said 3,600.  You don't have that much.\"",
+         100},
         {"bow", bow_menu, "Y", "  (They relieve you of all your gold as well)", 0},
         {"luck machine", bartender, "YYL", "  and Paully doesn't seem to mind.", 100},
         {"drink", waitress_drinks, "FL", "  to pay for that drink.", 100},
@@ -324,7 +367,8 @@ TEST_F(tavern_test, a_purse_lowered_on_file_pays_for_nothing) {
         EXPECT_EQ(run_in_child([] {
                       cur_char = nullptr;
                       update_under_hold([] { char_num_ptr(1)->gold = 100, char_num_ptr(1)->gems = 1; });
-                  }).code, 0);
+                  }).code,
+                  0);
         input_feed keys(r.keys);
         r.place();
         EXPECT_TRUE(shows(out.take(), r.answer + "\r\n"));

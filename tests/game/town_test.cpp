@@ -10,7 +10,8 @@
 #include "game_state.hpp"
 
 namespace {
-const std::string header = "\r\n   Central Square :  (E,I,T,G,H,F,M,P,B,W,S,A,N,K,Y,X,L,V,C,D,O,R,.,?)\r\n\r\n  Command  : ";
+const std::string header =
+    "\r\n   Central Square :  (E,I,T,G,H,F,M,P,B,W,S,A,N,K,Y,X,L,V,C,D,O,R,.,?)\r\n\r\n  Command  : ";
 
 struct town : game_state {
     town() {
@@ -106,14 +107,22 @@ TEST_F(town, every_place_key_and_its_tail) {
         enum { full, guarded, menu } tail;
     };
     const row rows[] = {
-        {'I', "inn", row::full},           {'T', "tavern", row::full},
-        {'G', "guild_area", row::guarded}, {'H', "healers", row::menu},
-        {'M', "masters_house", row::guarded}, {'P', "player_fight_menu", row::guarded},
-        {'B', "bank", row::guarded},       {'W', "weapon_shop", row::guarded},
-        {'S', "shield_shop", row::guarded}, {'A', "armour_shop", row::guarded},
-        {'N', "news[]", row::menu},        {'K', "post_announcement", row::guarded},
-        {'C', "read_mail", row::guarded},  {'D', "send_mail[]", row::guarded},
-        {'O', "other_realms", row::guarded}, {'.', "chat_room", row::guarded},
+        {'I', "inn", row::full},
+        {'T', "tavern", row::full},
+        {'G', "guild_area", row::guarded},
+        {'H', "healers", row::menu},
+        {'M', "masters_house", row::guarded},
+        {'P', "player_fight_menu", row::guarded},
+        {'B', "bank", row::guarded},
+        {'W', "weapon_shop", row::guarded},
+        {'S', "shield_shop", row::guarded},
+        {'A', "armour_shop", row::guarded},
+        {'N', "news[]", row::menu},
+        {'K', "post_announcement", row::guarded},
+        {'C', "read_mail", row::guarded},
+        {'D', "send_mail[]", row::guarded},
+        {'O', "other_realms", row::guarded},
+        {'.', "chat_room", row::guarded},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.call);
@@ -263,7 +272,8 @@ TEST_F(town, the_poll_check) {
     fakes().event_results = 1;
     polls = 3;
     EXPECT_TRUE(poll_check(polls, false, true));
-    EXPECT_EQ(calls(), (strings{"mail?", "read_mail", "queue?", "check_node_messages 0", "queue?", "queue?", "events"}));
+    EXPECT_EQ(calls(),
+              (strings{"mail?", "read_mail", "queue?", "check_node_messages 0", "queue?", "queue?", "events"}));
 }
 
 TEST_F(town, the_realm_choice) {
@@ -273,8 +283,8 @@ TEST_F(town, the_realm_choice) {
     const std::string realm_header = "\r\n   Enter Realm :  (F,V,M,U,C,L,?)\r\n\r\n  Command? [F] : ";
     EXPECT_NE(screen.find("E\r\n  (realm menu)\r\n" + realm_header + "F\r\n" + realm_header + "V\r\n" + realm_header +
                           "M\r\n" + realm_header + "U\r\nSorry, that realm is under CONSTRUCTION.\r\n" + realm_header +
-                          "C\r\nSorry, that realm is under CONSTRUCTION.\r\n" + realm_header + "?\r\n  (realm menu)\r\n" +
-                          realm_header + "L\r\n  (square menu)\r\n"),
+                          "C\r\nSorry, that realm is under CONSTRUCTION.\r\n" + realm_header +
+                          "?\r\n  (realm menu)\r\n" + realm_header + "L\r\n  (square menu)\r\n"),
               std::string::npos)
         << screen;
     EXPECT_EQ(cur_char->location, "tTown Square");
@@ -391,7 +401,10 @@ TEST_F(town, the_thugs_ambush) {
     EXPECT_TRUE(has_status_bit(*cur_char, status_hunted));
     install_town_fakes();
     fakes().thug_won = true;
-    square("ELEL" "LY", true);
+    square(
+        "ELEL"
+        "LY",
+        true);
     EXPECT_EQ(places(), (strings{"clear_in_event", "thug_fight hired thug"}));
     EXPECT_FALSE(has_status_bit(*cur_char, status_hunted));
     EXPECT_TRUE(has_status_bit(*cur_char, status_expert));

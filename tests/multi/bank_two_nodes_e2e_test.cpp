@@ -21,10 +21,18 @@ struct bank_two_nodes : e2e::game_e2e {
     e2e::session second_caller() {
         e2e::session s{start({"/L", "/N2"})};
         EXPECT_TRUE(s.wait_text("(or leave blank for Local Sysop):"));
-        talk(s, {{"", ">"}, {"Carl Dorn\r", "[ Hit any key ]"}, {"x", "Selection : "},
-                 {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
-                 {"Dora\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
-                 {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"} /* today's news */,
+        talk(s, {{"", ">"},
+                 {"Carl Dorn\r", "[ Hit any key ]"},
+                 {"x", "Selection : "},
+                 {"E", "Enter this Realm? [Y] :"},
+                 {"Y", "called in this realm?"},
+                 {"", ">"},
+                 {"Dora\r", "Go by the name : "},
+                 {"\r", "(K/B/L/H/C/T) :"},
+                 {"k", "Choose your gender : "},
+                 {"f", "[HIT ANY KEY]"},
+                 {"x", "[ Hit any key ]"},
+                 {"x", "[ Hit any key ]"} /* today's news */,
                  {"x", "Command  : "}});
         return s;
     }

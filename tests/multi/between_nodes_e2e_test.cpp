@@ -13,9 +13,9 @@
 namespace {
 using namespace two_node;
 
-constexpr std::size_t number_at = 62, attack_at = 68, guild_at = 80, hit_points_at = 86,
-                      max_hit_points_at = 88, gold_at = 159, level_at = 175, dead_at = 291, online_at = 294,
-                      has_hall_at = 25, treasury_gold_at = 134;
+constexpr std::size_t number_at = 62, attack_at = 68, guild_at = 80, hit_points_at = 86, max_hit_points_at = 88,
+                      gold_at = 159, level_at = 175, dead_at = 291, online_at = 294, has_hall_at = 25,
+                      treasury_gold_at = 134;
 constexpr const char* turn_prompt = "Command? [A] : ";
 
 std::size_t count_of(const std::string& text, const std::string& what) {
@@ -189,8 +189,8 @@ TEST_F(between_nodes, the_member_of_a_disbanded_guild_is_no_member_of_the_guild_
     for (const auto& [keys, wanted] : disband) n1.type(keys, wanted);
     EXPECT_EQ(e2e::i16_of(stored("JAKE"), guild_at), 0);
     const std::pair<std::string, std::string> founding[] = {
-        {"g", "Guild Menu"}, {"c", "Name of Guild?"}, {"Newts\r", "[Y] :"}, {"y", "Enter a Password"},
-        {"Secret1\r", "[Y] :"}, {"y", "Enter a Credo"}, {"We crawl as one\r", "[Y] :"}, {"y", "Guild ADDED."},
+        {"g", "Guild Menu"},    {"c", "Name of Guild?"}, {"Newts\r", "[Y] :"},           {"y", "Enter a Password"},
+        {"Secret1\r", "[Y] :"}, {"y", "Enter a Credo"},  {"We crawl as one\r", "[Y] :"}, {"y", "Guild ADDED."},
         {"x", "Guild Menu"}};
     for (const auto& [keys, wanted] : founding) n3.type(keys, wanted);
     // The Newts take number 1, and get a hall (as if built).

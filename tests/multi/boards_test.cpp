@@ -45,7 +45,9 @@ struct boards : multi_state {
         fn();
         return plain(out.take());
     }
-    std::string post_keys(const std::string& keys) { return keys_run(keys, [] { enter_post(board_name); }); }
+    std::string post_keys(const std::string& keys) {
+        return keys_run(keys, [] { enter_post(board_name); });
+    }
     std::string read_keys(const std::string& keys) {
         return keys_run(keys, [] { read_board_msg(board_name, "the Tavern"); });
     }
@@ -210,7 +212,9 @@ TEST_F(boards, the_list_and_the_reading_screen) {
     write_file(board_name, post(1, "Bob", "`4Red `%alert", "  first\n") + post(2, "Carl", "Second", "  b\n"));
     std::string list = keys_run("", [] { list_board(board_name); });
     EXPECT_NE(list.find("   #    Subject                                       Author\n"), std::string::npos) << list;
-    EXPECT_NE(list.find("\n   1    Red alert                                     Bob\n   2    Second"), std::string::npos) << list;
+    EXPECT_NE(list.find("\n   1    Red alert                                     Bob\n   2    Second"),
+              std::string::npos)
+        << list;
     std::string screen = read_keys("1\r");
     EXPECT_NE(screen.find("  Message # : 1 of 2                                    Messages for the Tavern\n"
                           "       From : Bob\n       Time : Monday 01/12/26  10:00:00:00\n"
@@ -221,7 +225,8 @@ TEST_F(boards, the_list_and_the_reading_screen) {
         EXPECT_NE(read_keys(keys).find("That message exists only in your IMAGINATION."), std::string::npos) << keys;
     ::unlink(board_name.c_str());
     EXPECT_NE(read_keys("1\r").find("IMAGINATION"), std::string::npos);
-    EXPECT_NE(keys_run("", [] { list_board(board_name); }).find("There are no messages on the board"), std::string::npos);
+    EXPECT_NE(keys_run("", [] { list_board(board_name); }).find("There are no messages on the board"),
+              std::string::npos);
 }
 
 TEST_F(boards, a_long_post_waits_for_a_key_after_a_screen) {
@@ -229,7 +234,8 @@ TEST_F(boards, a_long_post_waits_for_a_key_after_a_screen) {
     for (int i = 1; i <= 30; ++i) body += "  line " + std::to_string(i) + "\n";
     write_file(board_name, post(1, "Bob", "Long", body));
     std::string screen = read_keys("1\rx");
-    EXPECT_NE(screen.find("  line 18\n      [ Hit any key ]" + std::string(21, '\b') + "  line 19\n"), std::string::npos)
+    EXPECT_NE(screen.find("  line 18\n      [ Hit any key ]" + std::string(21, '\b') + "  line 19\n"),
+              std::string::npos)
         << screen;
     EXPECT_EQ(screen.find("Hit any key", screen.find("line 19")), std::string::npos);
 }

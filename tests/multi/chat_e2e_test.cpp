@@ -21,7 +21,9 @@ struct chat_room_e2e : two_nodes {
                 }
             }
         }
-        ADD_FAILURE() << "no turn came:\n" << a.text().substr(a.read_up_to) << "\n----\n" << c.text().substr(c.read_up_to);
+        ADD_FAILURE() << "no turn came:\n"
+                      << a.text().substr(a.read_up_to) << "\n----\n"
+                      << c.text().substr(c.read_up_to);
         return nullptr;
     }
 };
@@ -50,7 +52,8 @@ TEST_F(chat_room_e2e, members_talk_page_fight_and_a_hang_up_leaves_the_room) {
     a.type("PAGE gwen\r", "Gwen has been paged.\r\n>");
     // The page comes below the square's waiting prompt, which is drawn again under it.
     ASSERT_TRUE(c.shows("Bess has PAGED you to the chat room.\r\n"));
-    EXPECT_TRUE(c.text().substr(0, c.read_up_to).ends_with("  Command  : \r\n  Bess has PAGED you to the chat room.\r\n"))
+    EXPECT_TRUE(
+        c.text().substr(0, c.read_up_to).ends_with("  Command  : \r\n  Bess has PAGED you to the chat room.\r\n"))
         << c.text();
     ASSERT_TRUE(c.shows("\r\n\r\n  Command  : "));
     ASSERT_TRUE(a.shows("Gwen has received your page.\r\n>"));

@@ -60,7 +60,8 @@ TEST_F(chat, lines_commands_refusals_and_preferences_reach_exactly_the_right_fil
         {true, "hi there", "|" + hi + "|" + hi + "||" + hi + "|"},
         {false, "   ", "||MESSAGE `%Anna: `3   \n||MESSAGE `%Anna: `3   \n|"},
         {false, "", "|||||"},
-        {true, "MSG bob  two  blanks", "|MESSAGE `%Anna`4(to Bob)`%: `3 two  blanks\n|MESSAGE `%Anna`4(private)`%: `3 two  blanks\n|||"},
+        {true, "MSG bob  two  blanks",
+         "|MESSAGE `%Anna`4(to Bob)`%: `3 two  blanks\n|MESSAGE `%Anna`4(private)`%: `3 two  blanks\n|||"},
         {false, "msg bob hi", "||MESSAGE `%Anna`4(private)`%: `3hi\n|||"},
         {true, "MSG carl hi", "That person is not in the chat room.\n|||||"},
         {true, "MSG anna hi", "Now why would you want to send a message to yourself?\n|||||"},
@@ -109,11 +110,19 @@ TEST_F(chat, each_dispatched_fight_step_tells_the_room_and_keeps_the_fight_state
     } rows[] = {
         {"CC_RECEIVED 2", {}, {2}, "\n[Combat Initiated]\n", "MESSAGE `4[Anna has attacked Bob]\n", "-1"},
         {"CHAT_DAMAGE 0 2", {2}, {2}, "\n  Bob misses you completely.\n", "MESSAGE `2[Bob misses Anna]\n", "-1"},
-        {"CHAT_DDAMAGE 5 2", {2}, {2}, "\n\n  Bob hits you with BRUTAL FORCE.\n\n  Bob hits you for 5 points of damage.\n",
-         "MESSAGE `4[Bob slashes Anna]\n", "-1"},
+        {"CHAT_DDAMAGE 5 2",
+         {2},
+         {2},
+         "\n\n  Bob hits you with BRUTAL FORCE.\n\n  Bob hits you for 5 points of damage.\n",
+         "MESSAGE `4[Bob slashes Anna]\n",
+         "-1"},
         {"CHAT_VICTORY 0 2", {2, 4}, {4}, "", "MESSAGE `4[Anna has defeated Bob]\n", "-1"},
         {"CHAT_VICTORY 0 2", {2}, {}, "", "MESSAGE `4[Anna has defeated Bob]\n", "FALSE"},
-        {"CHAT_FLEE 0 2", {2}, {}, "\n  You run for your LIFE.  What a coward.\n", "MESSAGE `4[Anna has fled from Bob]\n",
+        {"CHAT_FLEE 0 2",
+         {2},
+         {},
+         "\n  You run for your LIFE.  What a coward.\n",
+         "MESSAGE `4[Anna has fled from Bob]\n",
          "FALSE"},
         {"CHAT_RUN 0 2", {2}, {}, "\n  Bob has FLED!  What a coward.\n", "", "FALSE"},
         {"MESSAGE `%Bob: `3CHAT_VICTORY 0 2", {2}, {2}, "\nBob: CHAT_VICTORY 0 2\n", "", "-1"},
@@ -162,7 +171,8 @@ TEST_F(chat, entering_typing_and_leaving_tell_the_room_and_save_the_place_first)
     input_feed keys("hx\x7fi\x02\rL\r");
     chat_room();
     EXPECT_EQ(plain(out.take()),
-              "  Chat Room :  (?)Help  (L)eave\n-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\n"
+              "  Chat Room :  (?)Help  "
+              "(L)eave\n-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\n"
               "Characters In the Chat Room:\nAnna\nBob\nDora\nEcho ON\n>hx\b \bi.\n>L\n");
     const std::string said = "MESSAGE `%Anna: `3hi.\n";
     EXPECT_EQ(queue(2), "ENTERCHAT 1\n" + said + "LEAVECHAT 1\n");

@@ -5,10 +5,10 @@
 #include "engine/store/strings.hpp"
 #include "engine/text/flags.hpp"
 #include "engine/text/node_verbs.hpp"
-#include <set>
-#include <type_traits>
 #include "multi/node_queue.hpp"
 #include "multi_state.hpp"
+#include <set>
+#include <type_traits>
 
 namespace {
 character_record anna_in_file() {
@@ -146,8 +146,9 @@ TEST_F(dispatch, chat_hits_are_shown_taken_and_answered_with_an_attack) {
     EXPECT_EQ(read_file("node0001.msg"), "CHAT_ATTACK 2\n");
     std::remove("node0001.msg");
 
-    EXPECT_EQ(run("CHAT_DDAMAGE 7 2"), "\n  Bob hits you with BRUTAL FORCE.\n\n"
-                                       "  Bob hits you for 7 points of damage with his Long Sword.\n");
+    EXPECT_EQ(run("CHAT_DDAMAGE 7 2"),
+              "\n  Bob hits you with BRUTAL FORCE.\n\n"
+              "  Bob hits you for 7 points of damage with his Long Sword.\n");
     EXPECT_EQ(cur_char->hit_points, 33);
     std::remove("node0001.msg");
     EXPECT_EQ(run("CHAT_DAMAGE 5 3"), "  Carl hits you for 5 points of damage.\n");
@@ -172,8 +173,9 @@ TEST_F(dispatch, a_chat_fight_marks_both_fighters_and_the_surprise_decides_who_s
     EXPECT_EQ(return_flag("CHAT_FIGHTING", flag_file_name(1), "FLAGS"), "TRUE");
     EXPECT_EQ(return_flag("CHAT_FIGHTING", flag_file_name(2), "FLAGS"), "TRUE");
     EXPECT_NE(read_file(flag_file_name(2)).find("CHAT_FIGHTING TRUE 0"), std::string::npos);
-    EXPECT_EQ(read_file("node0001.msg"), "MESSAGE Chat-Combat has been initiated by Bob\n"
-                                         "MESSAGE Bob`9 surprises you!\n");
+    EXPECT_EQ(read_file("node0001.msg"),
+              "MESSAGE Chat-Combat has been initiated by Bob\n"
+              "MESSAGE Bob`9 surprises you!\n");
     EXPECT_EQ(queue(2), "CC_RECEIVED 1\nMESSAGE `9  You manage to surprise Anna Smith!\nCHAT_ATTACK 1\n");
 
     std::remove("node0001.msg");
@@ -211,8 +213,7 @@ TEST_F(dispatch, an_attack_is_defended_in_the_fight_and_the_place_restored) {
 
     fight_calls.clear();
     set_online_fight_wait_hook([](std::string_view name) {
-        fight_calls.push_back(std::string(name) + " " + cur_char->location.str() + " " +
-                              anna_in_file().location.str());
+        fight_calls.push_back(std::string(name) + " " + cur_char->location.str() + " " + anna_in_file().location.str());
         return fight_result;
     });
     fight_result = true;
@@ -221,8 +222,8 @@ TEST_F(dispatch, an_attack_is_defended_in_the_fight_and_the_place_restored) {
     fight_result = false;
     run("GUILDCOMBAT 2");
     EXPECT_EQ(result, "FLEEGUILD");
-    EXPECT_EQ(fight_calls, (std::vector<std::string>{"Bob tOnline Combat tOnline Combat",
-                                                     "Bob tOnline Combat tOnline Combat"}));
+    EXPECT_EQ(fight_calls,
+              (std::vector<std::string>{"Bob tOnline Combat tOnline Combat", "Bob tOnline Combat tOnline Combat"}));
     EXPECT_EQ(queue(2), "CRECEIVE 1\nCRECEIVE 1\n");
     EXPECT_EQ(cur_char->location, "tTown Square");
     EXPECT_EQ(anna_in_file().location, "tTown Square");
@@ -264,8 +265,9 @@ TEST_F(dispatch, sounds_of_a_raid_name_the_own_guardian) {
     EXPECT_EQ(run("RUCKUS"), "\n\n  You hear the sounds of combat coming from outside your guild hall!\n");
     EXPECT_EQ(run("GUARDDIE"), "\n\n  You hear the blood curdling scream of Grog's death!\n");
     EXPECT_EQ(run("RAIDFLEE"), "\n\n  Grog steps through the door and gives you the high sign!\n");
-    EXPECT_EQ(run("RAIDDIE"), "\n\n  You hear a blood curdling scream come from outside your guild hall!\n"
-                              "  Grog steps through the door and gives you the high sign\n");
+    EXPECT_EQ(run("RAIDDIE"),
+              "\n\n  You hear a blood curdling scream come from outside your guild hall!\n"
+              "  Grog steps through the door and gives you the high sign\n");
     EXPECT_EQ(result, "");
 }
 

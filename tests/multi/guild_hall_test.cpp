@@ -244,17 +244,20 @@ TEST_F(halls, guardian_points_stop_at_the_cap_and_levels_at_twenty) {
         int level_after, gems_after;
     };
     const row rows[] = {
-        {1, 10, 250'000, 0, "A20\r",
-         "  The point total cannot exceed 17.\n  Stat set to 17.\n  Points ADDED.\n", "", 17, 180'000, 1, 0},
+        {1, 10, 250'000, 0, "A20\r", "  The point total cannot exceed 17.\n  Stat set to 17.\n  Points ADDED.\n", "",
+         17, 180'000, 1, 0},
         {1, 17, 100'000, 0, "A1\r", "  Stat set to 17.\n", "ADDED", 17, 100'000, 1, 0},
-        {1, 10, 199'999'999, 0, "H0\r", "How many points do you wish to buy? [66,666] : ", "ADDED", 10, 199'999'999, 1, 0},
+        {1, 10, 199'999'999, 0, "H0\r", "How many points do you wish to buy? [66,666] : ", "ADDED", 10, 199'999'999, 1,
+         0},
         {1, 10, 9'999, 0, "A", "  You can't afford ANY points!\n", "How many", 10, 9'999, 1, 0},
         {1, 10, 40'000, 0, "A5\r", "  You can't afford that MANY points.\n", "ADDED", 10, 40'000, 1, 0},
         {1, 10, 40'000, 0, "A-2\r", "", "ADDED", 10, 40'000, 1, 0},
         {20, 10, 0, 40, "E", "  Your guard is at the MAXIMUM level.\n", "THAT", 10, 0, 20, 40},
         {20, 10, 0, 39, "E", "  You can't afford THAT.\n", "MAXIMUM", 10, 0, 20, 39},
-        {3, 10, 0, 7, "E\r", "  It will cost 6 gems to upgrade Grim\n  Is this what you want? (Y/N) [Y] : Yes.\n"
-                             "  Level ADDED.\n", "", 10, 0, 4, 1},
+        {3, 10, 0, 7, "E\r",
+         "  It will cost 6 gems to upgrade Grim\n  Is this what you want? (Y/N) [Y] : Yes.\n"
+         "  Level ADDED.\n",
+         "", 10, 0, 4, 1},
         {3, 10, 0, 7, "En", "  Nothing DONE.\n", "ADDED", 10, 0, 3, 7},
     };
     for (const row& r : rows) {
@@ -352,8 +355,10 @@ TEST_F(raids, the_choice_refuses_no_guild_the_own_guild_and_a_guild_without_a_ha
     none.has_hall = 0;
     write_file("guilds.dat", read_file("guilds.dat") + hall_image(6, "Owls", 9, none));
     const std::pair<std::string, std::string> rows[] = {
-        {"99\r", "  There is no guild with THAT number\n"}, {"x\r", "  There is no guild with THAT number\n"},
-        {"5\r", "  You cannot raid your OWN guild!\n"},    {"6\r", "  That guild does not have a hall.\n"},
+        {"99\r", "  There is no guild with THAT number\n"},
+        {"x\r", "  There is no guild with THAT number\n"},
+        {"5\r", "  You cannot raid your OWN guild!\n"},
+        {"6\r", "  That guild does not have a hall.\n"},
         {"7\rn", "Raid the hall of Bears (Y/N) [Y] : No\n\n  You decide you better not raid their hall\n"}};
     for (const auto& [keys, shown] : rows) {
         std::string screen = run(keys, raid_guild_hall);
@@ -378,10 +383,8 @@ TEST_F(raids, the_guardian_is_the_guilds_and_sleepers_are_checked_before_a_fight
         std::function<void(character_record&)> change;
     };
     const row rows[] = {
-        {[](character_record& c) { c.guild = 5; }},
-        {[](character_record& c) { c.sleeping_inn = 1; }},
-        {[](character_record& c) { c.online = 1; }},
-        {[](character_record& c) { c.dead = 1; }},
+        {[](character_record& c) { c.guild = 5; }},          {[](character_record& c) { c.sleeping_inn = 1; }},
+        {[](character_record& c) { c.online = 1; }},         {[](character_record& c) { c.dead = 1; }},
         {[](character_record& c) { c.sleeping_guild = 0; }},
     };
     for (const row& r : rows) {

@@ -20,24 +20,36 @@ TEST_F(guilds_e2e, a_guild_founded_on_one_node_is_joined_on_another_and_a_board_
 
     first = back_to_square();
     e2e::session second{start({"/L", "/N2"})};
-    const std::pair<std::string, std::string> arrival[] = {
-        {"", ">"}, {"Carl Dorn\r", "[ Hit any key ]"}, {"x", "Selection : "},
-        {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
-        {"Dora\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
-        {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
+    const std::pair<std::string, std::string> arrival[] = {{"", ">"},
+                                                           {"Carl Dorn\r", "[ Hit any key ]"},
+                                                           {"x", "Selection : "},
+                                                           {"E", "Enter this Realm? [Y] :"},
+                                                           {"Y", "called in this realm?"},
+                                                           {"", ">"},
+                                                           {"Dora\r", "Go by the name : "},
+                                                           {"\r", "(K/B/L/H/C/T) :"},
+                                                           {"k", "Choose your gender : "},
+                                                           {"f", "[HIT ANY KEY]"},
+                                                           {"x", "[ Hit any key ]"},
+                                                           {"x", "[ Hit any key ]"},
+                                                           {"x", "Command  : "}};
     ASSERT_TRUE(second.wait_text("(or leave blank for"));
     for (const auto& [keys, wanted] : arrival) second.key(keys, wanted);
     ASSERT_TRUE(first.wait_text("Dora has entered the realm."));
 
     const std::pair<std::string, std::string> founding[] = {
-        {"g", "Guild Menu"}, {"c", "Name of Guild?"}, {"Wolves\r", "[Y] :"}, {"y", "Enter a Password"},
-        {"Secret1\r", "[Y] :"}, {"y", "Enter a Credo"}, {"We fight as one\r", "[Y] :"}, {"y", "Guild ADDED."},
+        {"g", "Guild Menu"},    {"c", "Name of Guild?"}, {"Wolves\r", "[Y] :"},          {"y", "Enter a Password"},
+        {"Secret1\r", "[Y] :"}, {"y", "Enter a Credo"},  {"We fight as one\r", "[Y] :"}, {"y", "Guild ADDED."},
         {"x", "Guild Menu"}};
     for (const auto& [keys, wanted] : founding) first.key(keys, wanted);
 
-    const std::pair<std::string, std::string> joining[] = {
-        {"g", "Guild Menu"}, {"j", "(1) Wolves"}, {"1\r", "Password : "}, {"Secret1\r", "XXXXXXX"},
-        {"", "The Wolves welcome you to their guild."}, {"x", "Guild Menu"}, {"l", "Command  : "}};
+    const std::pair<std::string, std::string> joining[] = {{"g", "Guild Menu"},
+                                                           {"j", "(1) Wolves"},
+                                                           {"1\r", "Password : "},
+                                                           {"Secret1\r", "XXXXXXX"},
+                                                           {"", "The Wolves welcome you to their guild."},
+                                                           {"x", "Guild Menu"},
+                                                           {"l", "Command  : "}};
     for (const auto& [keys, wanted] : joining) second.key(keys, wanted);
 
     first.key("m", "Members of Wolves");
@@ -49,13 +61,13 @@ TEST_F(guilds_e2e, a_guild_founded_on_one_node_is_joined_on_another_and_a_board_
     first.key("l", "Command  : ");
 
     const std::pair<std::string, std::string> posting[] = {
-        {"*", "Messages for Testers"}, {"p", "Subject? : "}, {"Hi all\r", ": "},
-        {"Hello from Dora\r", ": "}, {"\r", "Message Posted"}, {"x", "Messages for Testers"}, {"l", "Command  : "}};
+        {"*", "Messages for Testers"}, {"p", "Subject? : "},          {"Hi all\r", ": "},  {"Hello from Dora\r", ": "},
+        {"\r", "Message Posted"},      {"x", "Messages for Testers"}, {"l", "Command  : "}};
     for (const auto& [keys, wanted] : posting) second.key(keys, wanted);
 
     const std::pair<std::string, std::string> reading[] = {
-        {"*", "Messages for Testers"}, {"s", "Hi all"}, {"r", "Read what number? : "},
-        {"1\r", "From : Dora"}, {"", "Subject : Hi all"}, {"", "Hello from Dora"}, {"l", "Command  : "}};
+        {"*", "Messages for Testers"}, {"s", "Hi all"},         {"r", "Read what number? : "}, {"1\r", "From : Dora"},
+        {"", "Subject : Hi all"},      {"", "Hello from Dora"}, {"l", "Command  : "}};
     for (const auto& [keys, wanted] : reading) first.key(keys, wanted);
     EXPECT_TRUE(file_present(game.file("config.B01")));
 

@@ -13,8 +13,8 @@
 
 namespace {
 // A guild record written by hand at its documented offsets.
-std::string guild_image(int number, const std::string& name, int leader, const std::string& password,
-                        int hall = 0, const std::string& credo = "") {
+std::string guild_image(int number, const std::string& name, int leader, const std::string& password, int hall = 0,
+                        const std::string& credo = "") {
     golden g(217);
     g.i16(0, number).str(2, name).i16(23, leader).u8(25, hall).str(26, password).str(47, credo);
     return g.b;
@@ -75,11 +75,22 @@ TEST_F(guilds, the_next_number_is_the_lowest_free_one) {
 TEST_F(guilds, a_new_guild_is_stored_at_its_offsets_and_clears_what_an_old_one_left) {
     write_file("hall0001.dat", "old hall\n");
     write_file("hall0001.msg", "@#1\nold\n");
-    std::string screen = run("Wolves\rY" "Secret1\rY" + credo15 + "\rY", create_guild);
+    std::string screen =
+        run("Wolves\rY"
+            "Secret1\rY" +
+                credo15 + "\rY",
+            create_guild);
     EXPECT_NE(screen.find("  Guild ADDED."), std::string::npos) << screen;
     golden g(217);
     g.i16(0, 1).str(2, "Wolves").i16(23, 1).str(26, "Secret1").str(47, credo15);
-    g.i16(140, 1).str(142, "Wyvern").i16(163, 10).i16(165, 6).i16(167, 1).i16(169, 20).str(171, "Claw").str(192, "Hide");
+    g.i16(140, 1)
+        .str(142, "Wyvern")
+        .i16(163, 10)
+        .i16(165, 6)
+        .i16(167, 1)
+        .i16(169, 20)
+        .str(171, "Claw")
+        .str(192, "Hide");
     EXPECT_EQ(read_file("guilds.dat"), g.b);
     EXPECT_EQ(stored(1).guild, 1);
     EXPECT_FALSE(file_present("hall0001.dat"));
@@ -221,8 +232,9 @@ TEST_F(guilds, the_last_disband_mails_the_members_and_clears_every_member_at_onc
     EXPECT_EQ(stored(2).sleeping_guild, 0);
     EXPECT_EQ(stored(2).location.str(), "tTown Square");
     EXPECT_EQ(stored(3).guild, 0);  // on line too: its node takes it in at its next refresh
-    const std::string mail = "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n"
-                             "`9  All members will have to leave the guild hall as it is being demolished.\n~\nSET GUI 0 1\n";
+    const std::string mail =
+        "#0000 `%System Message\n`4  Knights`9 has been disbanded by `!Anna Smith.\n"
+        "`9  All members will have to leave the guild hall as it is being demolished.\n~\nSET GUI 0 1\n";
     EXPECT_EQ(read_file("user0002.dat"), mail);
     EXPECT_EQ(read_file("user0003.dat"), mail);
     EXPECT_FALSE(file_present("user0004.dat"));
@@ -265,8 +277,9 @@ TEST_F(guilds, a_member_line_of_the_list) {
     cur_char->experience = 1234567;
     cur_char->level = 12;
     std::string screen = run("", [] { display_guild_members(4); });
-    EXPECT_NE(screen.find("\n W   M   T   H   P   R   Anna Smith                12      1,234,567     Alive     4   On!\n"),
-              std::string::npos)
+    EXPECT_NE(
+        screen.find("\n W   M   T   H   P   R   Anna Smith                12      1,234,567     Alive     4   On!\n"),
+        std::string::npos)
         << screen;
 }
 
@@ -283,7 +296,10 @@ TEST_F(guilds, two_nodes_founding_at_once_get_distinct_numbers) {
             scaled_seam seam;
             set_sys(&seam);
             cur_char = char_num_ptr(me);
-            input_feed feed(name + "\rY" "Secret1\rY" + credo15 + "\rY");
+            input_feed feed(name +
+                            "\rY"
+                            "Secret1\rY" +
+                            credo15 + "\rY");
             create_guild();
         });
     };

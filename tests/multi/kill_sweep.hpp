@@ -100,7 +100,8 @@ inline realm_tally tally_of(const std::string& dir) {
                 ++t.items;
             });
         if (is("", ".shp"))
-            each_record(dir + "/" + name, 52, [&](const std::string& e) { t.items += std::max<std::int64_t>(le_at(e, 46, 2), 0); });
+            each_record(dir + "/" + name, 52,
+                        [&](const std::string& e) { t.items += std::max<std::int64_t>(le_at(e, 46, 2), 0); });
         if (is("user", ".dat") || is("user", ".tmp")) tally_letters(dir + "/" + name, t);
     }
     return t;
@@ -128,9 +129,9 @@ struct trial {
     std::string stop_file(int node) const { return stops.file("node" + std::to_string(node)); }
     // The game on the node, its moments counted in the node's stop file.
     caller& start(int node) {
-        nodes.emplace_back(node, std::make_unique<caller>(two_node::start_game(
-                                     game.path(), {"/L", "/N" + std::to_string(node)}, node,
-                                     {"QV_TEST_STOP_AT=" + stop_file(node)})));
+        nodes.emplace_back(
+            node, std::make_unique<caller>(two_node::start_game(game.path(), {"/L", "/N" + std::to_string(node)}, node,
+                                                                {"QV_TEST_STOP_AT=" + stop_file(node)})));
         return *nodes.back().second;
     }
     int node_of(const caller& c) const {

@@ -45,8 +45,11 @@ void lay_out(const std::string& dir) {
     ASSERT_EQ(two_node::start_game(dir, {"MAINT"}).term->wait_exit(two_node::wait_ms), 0);
     caller bess = two_node::start_game(dir, {"/L", "/N1"}, 1);
     two_node::enter(bess, "Anna Berg", "Bess");
-    for (auto [keys, wanted] : {std::pair{"w", "Command? [L] : "}, {"b", "Choice : "}, {"1\r", "[Y] :"},
-                                {"y", "Command? [L] : "}, {"l", "Command  : "}})
+    for (auto [keys, wanted] : {std::pair{"w", "Command? [L] : "},
+                                {"b", "Choice : "},
+                                {"1\r", "[Y] :"},
+                                {"y", "Command? [L] : "},
+                                {"l", "Command  : "}})
         bess.type(keys, wanted);
     ASSERT_EQ(two_node::leave(bess), 0);
     caller dora = two_node::start_game(dir, {"/L", "/N2"}, 2);
@@ -119,7 +122,8 @@ void settled_at_log_on(trial& t, int sig, bool at_the_end, std::int64_t gold, in
     ASSERT_EQ(two_node::leave(b), 0);
     std::int64_t now = gold_of(t, "BESS");
     int held = daggers(t);
-    EXPECT_TRUE((now == 5000 && held == 1) || (now == gold && held == carried)) << now << " gold, " << held << " daggers";
+    EXPECT_TRUE((now == 5000 && held == 1) || (now == gold && held == carried))
+        << now << " gold, " << held << " daggers";
     EXPECT_FALSE(file_present(t.game.file("step0001.dat")));
 }
 
@@ -128,7 +132,8 @@ void settled_at_log_on(trial& t, int sig, bool at_the_end, std::int64_t gold, in
 std::function<void(trial&)> online_fight_to_last_blow(int killed) {
     return [=](trial& t) {
         t.change_players([](const std::string& name, std::string& r) {
-            for (std::size_t at : {attack_at, hit_points_at, max_hit_points_at}) set16(r, at, name == "BESS" ? 30000 : 1);
+            for (std::size_t at : {attack_at, hit_points_at, max_hit_points_at})
+                set16(r, at, name == "BESS" ? 30000 : 1);
         });
         caller &d = t.start(2), &b = t.start(1);
         two_node::come_back(d, "Carl Dorn");
@@ -186,8 +191,11 @@ const operation operations[] = {
              for (std::size_t at : {attack_at, hit_points_at, max_hit_points_at}) set16(r, at, 30000);
              set16(r, level_at, 20);
          },
-         {{"p", "Command? [L] : "}, {"a", "Who do you wish to attack : "}, {"dora\r", "[Y] :"},
-          {"y", "Attack Dora? (Y/N) [Y] :"}, {"y", "Command? [A] : "}},
+         {{"p", "Command? [L] : "},
+          {"a", "Who do you wish to attack : "},
+          {"dora\r", "[Y] :"},
+          {"y", "Attack Dora? (Y/N) [Y] :"},
+          {"y", "Command? [A] : "}},
          "a", "[ Hit any key ]"),
      [](trial& t, int sig, bool at_the_end) {
          bess_saved_dead(t, sig, at_the_end);
@@ -197,10 +205,15 @@ const operation operations[] = {
      },
      {}},
     {"a fatal blow from a creature",
-     bess_at([](const std::string& name, std::string& r) { if (name == "BESS") bess_at_death_door(r, 3); },
-             {{"e", "Command? ["}, {"f", "Command? [S] : "}, {"s", "Command? [A] : "}}, "a", "[ Hit any key ]"),
-     bess_saved_dead, {}},
-    {"a purchase", bess_at({}, {{"w", "Command? [L] : "}, {"b", "Choice : "}, {"1\r", "[Y] :"}}, "y", "Command? [L] : "),
+     bess_at(
+         [](const std::string& name, std::string& r) {
+             if (name == "BESS") bess_at_death_door(r, 3);
+         },
+         {{"e", "Command? ["}, {"f", "Command? [S] : "}, {"s", "Command? [A] : "}}, "a", "[ Hit any key ]"),
+     bess_saved_dead,
+     {}},
+    {"a purchase",
+     bess_at({}, {{"w", "Command? [L] : "}, {"b", "Choice : "}, {"1\r", "[Y] :"}}, "y", "Command? [L] : "),
      [](trial& t, int sig, bool at_the_end) {
          settled_at_log_on(t, sig, at_the_end, 4700, 2);
          if (!at_the_end) return;
@@ -235,20 +248,27 @@ const operation operations[] = {
              set16(r, name == "BESS" ? attack_at : hit_points_at, name == "BESS" ? 3000 : 1);
              if (name == "BESS") set16(r, luck_at, -30);
          },
-         {{"p", "Command? [L] : "}, {"a", "Who do you wish to attack : "}, {"dora\r", "[Y] :"},
-          {"y", "Attack Dora? (Y/N) [Y] :"}, {"y", "Command? [A] : "}},
+         {{"p", "Command? [L] : "},
+          {"a", "Who do you wish to attack : "},
+          {"dora\r", "[Y] :"},
+          {"y", "Attack Dora? (Y/N) [Y] :"},
+          {"y", "Command? [A] : "}},
          "a", "[ Hit any key ]"),
      [](trial& t, int, bool at_the_end) {
          bool won = t.stored("DORA")[dead_at] == 1;
          EXPECT_TRUE(won || !at_the_end);
          EXPECT_EQ(gold_of(t, "BESS"), won ? 7000 : 5000);
      },
-     {}, true},
+     {},
+     true},
     {"a letter carrying gold",
      [](trial& t) {
          // Dora's gold, sent to Bess in a letter that Bess reads in the town square.
-         bess_at([](const std::string& name, std::string& r) { if (name == "DORA") set32(r, gold_at, 2000 - 777); },
-                 {}, "c", "[ Hit any key ]")(t);
+         bess_at(
+             [](const std::string& name, std::string& r) {
+                 if (name == "DORA") set32(r, gold_at, 2000 - 777);
+             },
+             {}, "c", "[ Hit any key ]")(t);
          // A longer letter after it: the gift is marked read in place.
          write_file(t.game.file(mailbox_file_name(static_cast<std::int16_t>(le_at(t.stored("BESS"), 62, 2)))),
                     "#0000 `%System Message\n  A gift.\n~\nADD GLD 777\n#0000 `%System Message\n  " +
@@ -259,9 +279,10 @@ const operation operations[] = {
          if (sig == SIGKILL && !at_the_end) {
              caller& b = t.start(1);
              two_node::log_on(b, "Anna Berg");
-             for (auto [keys, wanted] :
-                  {std::pair{"x", "Selection : "}, {"E", "You have already been on today."}, {"", "[HIT ANY KEY]"},
-                   {"x", "[ Hit any key ]"}})
+             for (auto [keys, wanted] : {std::pair{"x", "Selection : "},
+                                         {"E", "You have already been on today."},
+                                         {"", "[HIT ANY KEY]"},
+                                         {"x", "[ Hit any key ]"}})
                  b.type(keys, wanted);
              ASSERT_TRUE(two_node::drive({&b}, {}, [&] { return b.text().ends_with("Command  : "); }))
                  << b.text().substr(b.read_up_to);
@@ -269,10 +290,14 @@ const operation operations[] = {
          }
          EXPECT_TRUE((sig != SIGKILL && !at_the_end) || gold_of(t, "BESS") == 5777) << gold_of(t, "BESS");
      },
-     {}, true},
+     {},
+     true},
     {"a take from the guild treasury",
      bess_at({},
-             {{"g", "Command? [L] : "}, {"e", "Command? [L] : "}, {"g", "Command? [L] : "}, {"4", "take? : "},
+             {{"g", "Command? [L] : "},
+              {"e", "Command? [L] : "},
+              {"g", "Command? [L] : "},
+              {"4", "take? : "},
               {"1000", "1000"}},
              "\r", "Command? [L] : "),
      [](trial& t, int, bool at_the_end) {

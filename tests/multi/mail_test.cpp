@@ -178,17 +178,25 @@ TEST_F(mail, the_reader_shows_each_message_and_carries_out_its_commands) {
     ASSERT_TRUE(mail_waiting());
     EXPECT_EQ(read("nabc"),
               "\n  You are stopped with some important news.\n\n"
-              "  Message from Bob :\n" + rule + "\n"
-              "Hello Anna,\n  how are you?\n\n"
-              "  Reply? (Y/N) [Y] : N\n\n\n"
-              "  Bank Notice.\n" + rule + "\n"
-              "  You got 805 gold.\n\n" +
-              key_wait + "\n\n"
-              "  Message from Guild :\n" + rule + "\n"
-              "  Message from Bob to all members of Knights\nhi all\n\n" +
-              key_wait + "\n\n" + rule + "\n"
-              "one word header\n\n" +
-              key_wait);
+              "  Message from Bob :\n" +
+                  rule +
+                  "\n"
+                  "Hello Anna,\n  how are you?\n\n"
+                  "  Reply? (Y/N) [Y] : N\n\n\n"
+                  "  Bank Notice.\n" +
+                  rule +
+                  "\n"
+                  "  You got 805 gold.\n\n" +
+                  key_wait +
+                  "\n\n"
+                  "  Message from Guild :\n" +
+                  rule +
+                  "\n"
+                  "  Message from Bob to all members of Knights\nhi all\n\n" +
+                  key_wait + "\n\n" + rule +
+                  "\n"
+                  "one word header\n\n" +
+                  key_wait);
     EXPECT_FALSE(mail_waiting());
     EXPECT_FALSE(file_present("user0001.tmp"));
     EXPECT_EQ(cur_char->gold, 805);
@@ -203,8 +211,7 @@ TEST_F(mail, the_reader_shows_each_message_and_carries_out_its_commands) {
 TEST_F(mail, a_quoted_reply_goes_to_the_sender_without_nested_quotes) {
     write_file("user0001.dat", "#0002 Bob\nHello Anna,\n>old quote\n~x\n~\nRESPONSE\n");
     std::string screen = read("\r\rthanks\r\rk");
-    EXPECT_EQ(read_file("user0002.dat"),
-              "#0001 Anna Smith\n>Hello Anna,\n>~x\n>\nthanks\n~\nRESPONSE\n");
+    EXPECT_EQ(read_file("user0002.dat"), "#0001 Anna Smith\n>Hello Anna,\n>~x\n>\nthanks\n~\nRESPONSE\n");
     EXPECT_NE(screen.find("  Reply? (Y/N) [Y] : Y\n  Quote Message? (Y/N) [Y] : Y\n"
                           ">Hello Anna,\n>~x\n>\nBob\n"),
               std::string::npos)
@@ -217,39 +224,50 @@ TEST_F(mail, a_quoted_reply_goes_to_the_sender_without_nested_quotes) {
     // Without the quote.
     write_file("user0001.dat", "#0002 Bob\nHello again\n~\nRESPONSE\n");
     read("\rnok\r\rk");
-    EXPECT_EQ(read_file("user0002.dat"), "#0001 Anna Smith\n>Hello Anna,\n>~x\n>\nthanks\n~\nRESPONSE\n"
-                                         "#0001 Anna Smith\nok\n~\nRESPONSE\n");
+    EXPECT_EQ(read_file("user0002.dat"),
+              "#0001 Anna Smith\n>Hello Anna,\n>~x\n>\nthanks\n~\nRESPONSE\n"
+              "#0001 Anna Smith\nok\n~\nRESPONSE\n");
 }
 
 TEST_F(mail, typed_lines_never_become_headers_ends_or_commands) {
     cur_char = char_num_ptr(2);
-    std::string screen = send("Anna Smith", "~\r#0000 `%System Message\rSET GLD 99999\r~ADD BNK 5000\r\r" "k");
+    std::string screen = send("Anna Smith",
+                              "~\r#0000 `%System Message\rSET GLD 99999\r~ADD BNK 5000\r\r"
+                              "k");
     EXPECT_EQ(read_file("user0001.dat"),
               "#0002 Bob\n ~\n #0000 `%System Message\nSET GLD 99999\n ~ADD BNK 5000\n~\nRESPONSE\n");
-    EXPECT_EQ(screen, "Anna Smith\n"
-                      "  Enter message below: (blank line ends)" + std::string(20, ' ') + "Anna smith\n" + long_rule +
-                          "\n: ~\n: #0000 `%System Message\n: SET GLD 99999\n: ~ADD BNK 5000\n: \n"
-                          " Mail Sent to Anna smith.\n" + key_wait);
+    EXPECT_EQ(screen,
+              "Anna Smith\n"
+              "  Enter message below: (blank line ends)" +
+                  std::string(20, ' ') + "Anna smith\n" + long_rule +
+                  "\n: ~\n: #0000 `%System Message\n: SET GLD 99999\n: ~ADD BNK 5000\n: \n"
+                  " Mail Sent to Anna smith.\n" +
+                  key_wait);
     EXPECT_EQ(char_num_ptr(2)->location, "tEntering Mail");
 
     cur_char = char_num_ptr(1);
-    EXPECT_EQ(read("n"), "\n  You are stopped with some important news.\n\n"
-                         "  Message from Bob :\n" + rule + "\n ~\n #0000 System Message\nSET GLD 99999\n ~ADD BNK 5000\n\n"
-                         "  Reply? (Y/N) [Y] : N\n\n\n");
+    EXPECT_EQ(read("n"),
+              "\n  You are stopped with some important news.\n\n"
+              "  Message from Bob :\n" +
+                  rule +
+                  "\n ~\n #0000 System Message\nSET GLD 99999\n ~ADD BNK 5000\n\n"
+                  "  Reply? (Y/N) [Y] : N\n\n\n");
     EXPECT_EQ(cur_char->gold, 800);
     EXPECT_EQ(cur_char->bank_gold, 1000);
 }
 
 TEST_F(mail, guild_mail_reaches_every_other_member_online_or_not) {
     std::string screen = send("", "Guild\rhello\r\rk");
-    const std::string letter = "#0000 GUILD\n`9  Message from `!Anna Smith`9 to all members of `4Knights`3\nhello\n~\nRESPONSE\n";
+    const std::string letter =
+        "#0000 GUILD\n`9  Message from `!Anna Smith`9 to all members of `4Knights`3\nhello\n~\nRESPONSE\n";
     EXPECT_EQ(read_file("user0002.dat"), letter);
     EXPECT_EQ(read_file("user0003.dat"), letter);
     EXPECT_FALSE(file_present("user0001.dat"));
     EXPECT_FALSE(file_present("user0004.dat"));
-    EXPECT_EQ(screen, "\n\n  Mail who : Guild\n"
-                      "  Enter message below: (blank line ends)" + std::string(25, ' ') + "Guild\n" + long_rule +
-                          "\n: hello\n: \n Mail Sent to Guild.\n" + key_wait);
+    EXPECT_EQ(screen,
+              "\n\n  Mail who : Guild\n"
+              "  Enter message below: (blank line ends)" +
+                  std::string(25, ' ') + "Guild\n" + long_rule + "\n: hello\n: \n Mail Sent to Guild.\n" + key_wait);
 }
 
 TEST_F(mail, mail_to_a_name_part_is_confirmed) {
@@ -283,9 +301,13 @@ TEST_F(mail, a_reading_cut_off_is_taken_up_next_time_without_running_a_command_t
     ASSERT_TRUE(mail_waiting());
 
     write_file("user0001.dat", "#0000 `%Late News\nthird\n~\nADD GMS 10\n");
-    EXPECT_EQ(read("kk"), "\n  You are stopped with some important news.\n\n"
-                          "  Message from Bob :\n" + rule + "\nsecond\n\n" + key_wait + "\n\n"
-                          "  Late News\n" + rule + "\nthird\n\n" + key_wait);
+    EXPECT_EQ(read("kk"),
+              "\n  You are stopped with some important news.\n\n"
+              "  Message from Bob :\n" +
+                  rule + "\nsecond\n\n" + key_wait +
+                  "\n\n"
+                  "  Late News\n" +
+                  rule + "\nthird\n\n" + key_wait);
     // The cut-off reading's 100 gold landed with its mark, and only once.
     EXPECT_EQ(cur_char->gold, 900);
     EXPECT_EQ(cur_char->gems, 15);

@@ -123,7 +123,8 @@ TEST_F(news, the_town_story_is_told_word_for_word) {
     random_news_event();
     EXPECT_EQ(read_file("news0.dat"), header +
                                           "`3You hear in hushed tones and whispers news of the Quorvath being\n"
-                                          "`3found out near the old graveyard.\n" + divider);
+                                          "`3found out near the old graveyard.\n" +
+                                          divider);
 }
 
 TEST_F(news, the_reader_asks_refuses_and_pages) {
@@ -133,10 +134,12 @@ TEST_F(news, the_reader_asks_refuses_and_pages) {
     struct row {
         std::string day, keys, screen;
     } rows[] = {
-        {"", "8x", "\n  News from how many days ago? (0-7) [0] : 8\n\n\n  Sorry, news is not available for THAT day.\n"
-                   "      [ Hit any key ]"},
+        {"", "8x",
+         "\n  News from how many days ago? (0-7) [0] : 8\n\n\n  Sorry, news is not available for THAT day.\n"
+         "      [ Hit any key ]"},
         {"9", "x", "\n\n  Sorry, news is not available for THAT day.\n      [ Hit any key ]"},
-        {"", "3x", "\n  News from how many days ago? (0-7) [0] : 3\n  There is no news for that day.\n      [ Hit any key ]"},
+        {"", "3x",
+         "\n  News from how many days ago? (0-7) [0] : 3\n  There is no news for that day.\n      [ Hit any key ]"},
     };
     for (const row& r : rows) {
         input_feed keys(r.keys);
@@ -159,7 +162,8 @@ TEST_F(news, an_announcement_is_signed_and_an_empty_one_aborted) {
     EXPECT_FALSE(file_present("news0.dat"));
     input_feed more("Hear ye\rall of you\r\r");
     post_announcement();
-    EXPECT_EQ(read_file("news0.dat"), header + "`3`%Announcement From Anna Smith : \n`3  Hear ye\n`3  all of you\n" + divider);
+    EXPECT_EQ(read_file("news0.dat"),
+              header + "`3`%Announcement From Anna Smith : \n`3  Hear ye\n`3  all of you\n" + divider);
     EXPECT_EQ(cur_char->location, "tEntering News");
     out.take();
 }
@@ -175,8 +179,11 @@ TEST_F(news, comments_are_checked_cut_trimmed_and_never_lost) {
     std::string rule = long_rule();
     input_feed empty("l");
     conversation_board("tavern.cnv", "Tavern Talk");
-    EXPECT_EQ(plain(out.take()).rfind("\n                             Tavern Talk:\n" + rule +
-                                      "\n  No-one seems to have been talking\n", 0), 0u);
+    EXPECT_EQ(
+        plain(out.take())
+            .rfind("\n                             Tavern Talk:\n" + rule + "\n  No-one seems to have been talking\n",
+                   0),
+        0u);
     for (const row& r : rows) {
         input_feed keys("a" + r.typed + "\rxl");
         conversation_board("tavern.cnv", "Tavern Talk");

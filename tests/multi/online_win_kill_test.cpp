@@ -6,8 +6,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <map>
 #include <fcntl.h>
+#include <map>
 #include <thread>
 #include <unistd.h>
 

@@ -97,9 +97,10 @@ TEST_F(pfight, a_blow_is_rolled_shielded_and_sent_naming_the_striker) {
     seam.rolls = {99};
     input_feed keys("\r");
     online_fight_round("Bob", false);
-    EXPECT_EQ(plain(out.take()), "\n  Your hit points : 40\n  Bob's hit points : 1000\n\n  (A)ttack.\n  (R)un.\n"
-                                 "  (V)iew your Stats.\n\n   Player Combat:\n  (A,R,V)\n\n  Command? [A] : A\n"
-                                 "  You miss Bob completely.\n");
+    EXPECT_EQ(plain(out.take()),
+              "\n  Your hit points : 40\n  Bob's hit points : 1000\n\n  (A)ttack.\n  (R)un.\n"
+              "  (V)iew your Stats.\n\n   Player Combat:\n  (A,R,V)\n\n  Command? [A] : A\n"
+              "  You miss Bob completely.\n");
 }
 
 TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
@@ -109,7 +110,8 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
     input_feed keys("ax");
     online_fight_round("Bob", false);
     std::string screen = plain(out.take());
-    EXPECT_NE(screen.find("  You have defeated Bob!!\n\n  You gain 50 experience, and find 200 gold.\n"), std::string::npos)
+    EXPECT_NE(screen.find("  You have defeated Bob!!\n\n  You gain 50 experience, and find 200 gold.\n"),
+              std::string::npos)
         << screen;
     character_record saved = *char_num_ptr(1);
     for (const character_record& c : file_chars())
@@ -135,7 +137,7 @@ TEST_F(pfight, the_killing_blow_pays_saves_at_once_and_makes_the_news) {
 
 TEST_F(pfight, a_death_the_winner_wrote_is_died_here_once_never_fled) {
     struct row {
-        const char* queued;  // the winner's node ended before its blow, left the realm, or struck
+        const char* queued;           // the winner's node ended before its blow, left the realm, or struck
         bool bob_on_line, refreshed;  // refreshed: this copy took the death in before the blow
         const char* loss;
     } rows[] = {{"", false, false, "You lose 50 experience."},
@@ -216,8 +218,9 @@ TEST_F(pfight, the_wait_takes_only_its_own_fight_and_leaves_the_rest_in_order) {
     write_file("node0001.msg", "PAGE 3\nATTACK 0 7\nCRECEIVE 2\nMESSAGE hi\nCRECEIVE 2\nRUN 0 2\n");
     seam.rolls = {99};
     EXPECT_TRUE(online_fight_wait("Bob"));
-    EXPECT_EQ(plain(out.take()), "  Waiting for response from other node.  Hit X to bail.\n  Combat BEGINS!\n"
-                                 "  Bob has FLED!  What a coward.\n");
+    EXPECT_EQ(plain(out.take()),
+              "  Waiting for response from other node.  Hit X to bail.\n  Combat BEGINS!\n"
+              "  Bob has FLED!  What a coward.\n");
     EXPECT_EQ(queue(2), "ATTACK 0 1\n");
     EXPECT_EQ(queue(1), "PAGE 3\nATTACK 0 7\nMESSAGE hi\n");
 
@@ -318,7 +321,8 @@ TEST_F(pfight, away_players_are_scouted_and_fought_and_the_same_master_shames_tw
     std::string screen = plain(out.take());
     EXPECT_NE(screen.find("  You scout around until you find him.\n  He is not wielding anything\n"
                           "  He is not wearing anything\n  He is not using a shield\n"
-                          "  Warning : " + proper_case(pupil) + " is a student of your master also.\n"),
+                          "  Warning : " +
+                          proper_case(pupil) + " is a student of your master also.\n"),
               std::string::npos)
         << screen;
     EXPECT_NE(screen.find("  You encounter a " + proper_case(pupil) + "."), std::string::npos);

@@ -26,12 +26,12 @@ struct queues : multi_state {
 TEST_F(queues, a_send_is_one_queue_line_and_one_five_line_log_entry) {
     send_node_msg("bob", {node_verb::message, "`%Anna: `3hello"});
     EXPECT_EQ(read_file("node0002.msg"), "MESSAGE `%Anna: `3hello\n");
-    EXPECT_EQ(read_file("olmess.txt"),
-              esc + "1;34mFrom    : " + esc + "0;1mAnna Smith          " + esc + "0m\n" +
-              esc + "1;34m  To    : " + esc + "0;1mBob                 " + esc + "0m\n" +
-              esc + "1;34mTime    : " + esc + "0;1mThursday 01/15/26  12:00:" + esc + "0m\n" +
-              esc + "1;34mMessage : " + esc + "0;31mMESSAGE " + esc + "0;1mAnna: " + esc + "0;36mhello" + esc + "0m\n" +
-              esc + "1;31m-------------------------------------" + esc + "0m\n");
+    EXPECT_EQ(read_file("olmess.txt"), esc + "1;34mFrom    : " + esc + "0;1mAnna Smith          " + esc + "0m\n" + esc +
+                                           "1;34m  To    : " + esc + "0;1mBob                 " + esc + "0m\n" + esc +
+                                           "1;34mTime    : " + esc + "0;1mThursday 01/15/26  12:00:" + esc + "0m\n" +
+                                           esc + "1;34mMessage : " + esc + "0;31mMESSAGE " + esc + "0;1mAnna: " + esc +
+                                           "0;36mhello" + esc + "0m\n" + esc +
+                                           "1;31m-------------------------------------" + esc + "0m\n");
 
     send_node_msg_to(2, {node_verb::page, "1"});
     EXPECT_EQ(read_file("node0002.msg"), "MESSAGE `%Anna: `3hello\nPAGE 1\n");

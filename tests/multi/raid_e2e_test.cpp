@@ -40,7 +40,14 @@ struct raid_e2e : two_nodes {
         });
         golden g(217);
         g.i16(0, 1).str(2, "Wolves").i16(23, mara_number).u8(25, 1).str(26, "pw").i32(treasury_gold_at, 5000);
-        g.i16(140, 1).str(142, "Grim").i16(163, 1).i16(165, 1).i16(167, 0).i16(169, 1).str(171, "Claw").str(192, "Hide");
+        g.i16(140, 1)
+            .str(142, "Grim")
+            .i16(163, 1)
+            .i16(165, 1)
+            .i16(167, 0)
+            .i16(169, 1)
+            .str(171, "Claw")
+            .str(192, "Hide");
         write_file(game.file("guilds.dat"), g.b);
     }
     // A member on the node goes from the square into the hall.
@@ -86,9 +93,9 @@ TEST_F(raid_e2e, a_raider_beats_the_guardian_and_the_members_and_takes_the_treas
     come_back(tess, "Dana Kell");
     tess.type("g", "Guild Menu");
     tess.type("e", "Waiting for response from other node.  Hit X to bail.");
-    ASSERT_TRUE(fight_until({&rhea, &tess},
-                            [&] { return !tess.term->running() && rhea.text().ends_with("Command? [L] : "); }))
-        << tess.text();
+    ASSERT_TRUE(fight_until({&rhea, &tess}, [&] {
+        return !tess.term->running() && rhea.text().ends_with("Command? [L] : ");
+    })) << tess.text();
     ASSERT_TRUE(rhea.shows("Tess has entered the hall and looks quite angry!"));
     ASSERT_TRUE(rhea.shows("You have defeated Tess!!"));
     ASSERT_TRUE(tess.shows("Rhea has RAIDED your hall! (Online Combat)"));
@@ -131,9 +138,10 @@ TEST_F(raid_e2e, a_sleeper_wakes_in_the_hall_and_a_raider_whose_game_is_gone_hol
     mara = start(2);
     log_on(mara, "Carl Dorn");
     const std::pair<std::string, std::string> waking[] = {
-        {"x", "Selection : "}, {"E", "You have already been on today."}, {"", "[HIT ANY KEY]"},
-        {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}, {"x", "Guild Hall of Wolves"},
-        {"", "Command? [L] : "}, {"l", "Command  : "}};
+        {"x", "Selection : "},    {"E", "You have already been on today."},
+        {"", "[HIT ANY KEY]"},    {"x", "[ Hit any key ]"},
+        {"x", "[ Hit any key ]"}, {"x", "Guild Hall of Wolves"},
+        {"", "Command? [L] : "},  {"l", "Command  : "}};
     for (const auto& [keys, wanted] : waking) mara.type(keys, wanted);
     EXPECT_EQ(stored("MARA")[sleeping_guild_at], 0);
     EXPECT_EQ(mara.text().find("Waiting for response from other node."), std::string::npos) << mara.text();

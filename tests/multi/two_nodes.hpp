@@ -84,8 +84,9 @@ inline void log_on(caller& c, const std::string& bbs_name) {
 inline void come_back(caller& c, const std::string& bbs_name) {
     log_on(c, bbs_name);
     const std::pair<std::string, std::string> dialogue[] = {
-        {"x", "Selection : "}, {"E", "You have already been on today."}, {"", "[HIT ANY KEY]"},
-        {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
+        {"x", "Selection : "},    {"E", "You have already been on today."},
+        {"", "[HIT ANY KEY]"},    {"x", "[ Hit any key ]"},
+        {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
     for (const auto& [keys, wanted] : dialogue) c.type(keys, wanted);
 }
 // Leaves the game from the square; the exit status, none if the game did not end.
@@ -98,11 +99,17 @@ inline std::optional<int> leave(caller& c) {
 inline void enter(caller& c, const std::string& bbs_name, const std::string& name) {
     log_on(c, bbs_name);
     // The keys typed, each with the text it brings up.
-    const std::pair<std::string, std::string> dialogue[] = {
-        {"x", "Selection : "},
-        {"E", "Enter this Realm? [Y] :"}, {"Y", "called in this realm?"}, {"", ">"},
-        {name + "\r", "Go by the name : "}, {"\r", "(K/B/L/H/C/T) :"}, {"k", "Choose your gender : "},
-        {"f", "[HIT ANY KEY]"}, {"x", "[ Hit any key ]"}, {"x", "[ Hit any key ]"}, {"x", "Command  : "}};
+    const std::pair<std::string, std::string> dialogue[] = {{"x", "Selection : "},
+                                                            {"E", "Enter this Realm? [Y] :"},
+                                                            {"Y", "called in this realm?"},
+                                                            {"", ">"},
+                                                            {name + "\r", "Go by the name : "},
+                                                            {"\r", "(K/B/L/H/C/T) :"},
+                                                            {"k", "Choose your gender : "},
+                                                            {"f", "[HIT ANY KEY]"},
+                                                            {"x", "[ Hit any key ]"},
+                                                            {"x", "[ Hit any key ]"},
+                                                            {"x", "Command  : "}};
     for (const auto& [keys, wanted] : dialogue) c.type(keys, wanted);
 }
 // The 299-byte record of the named character (upper case) in a players file image.
@@ -151,9 +158,7 @@ struct two_nodes : ::testing::Test {
     void log_on(caller& c, const std::string& bbs_name) { two_node::log_on(c, bbs_name); }
     void come_back(caller& c, const std::string& bbs_name) { two_node::come_back(c, bbs_name); }
     std::optional<int> leave(caller& c) { return two_node::leave(c); }
-    void enter(caller& c, const std::string& bbs_name, const std::string& name) {
-        two_node::enter(c, bbs_name, name);
-    }
+    void enter(caller& c, const std::string& bbs_name, const std::string& name) { two_node::enter(c, bbs_name, name); }
 };
 
 }  // namespace two_node

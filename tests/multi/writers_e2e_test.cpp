@@ -46,8 +46,9 @@ TEST_F(writers_e2e, a_kicked_member_gets_no_hall_and_his_node_keeps_him_out) {
     hugo.type("g", "Guild Menu");
     hugo.type("", "Command? [L] : ");
     const std::pair<std::string, std::string> kick[] = {
-        {"g", "Guild Menu"}, {"k", "Who do you wish to kick out? : "}, {"hugo\r", "[Y] : "},
-        {"y", "Are you Sure?"}, {"y", "has been kicked out!"}, {"x", "Command? [L] : "}};
+        {"g", "Guild Menu"},           {"k", "Who do you wish to kick out? : "},
+        {"hugo\r", "[Y] : "},          {"y", "Are you Sure?"},
+        {"y", "has been kicked out!"}, {"x", "Command? [L] : "}};
     for (const auto& [keys, wanted] : kick) mara.type(keys, wanted);
     EXPECT_EQ(e2e::i16_of(stored("HUGO"), guild_at), 0);
 
@@ -71,10 +72,13 @@ TEST_F(writers_e2e, shadys_mark_outlasts_the_victims_own_saves) {
     make([](const std::string& name, std::string& rec) {
         if (name == "MARA") set32(rec, gold_at, 20'000);
     });
-    const std::pair<std::string, std::string> order[] = {
-        {"t", "Command? [L] : "}, {"s", "Command? [L] : "}, {"p", "So, who is it you want taken down?"},
-        {"Hugo\r", "You still interested? (Y/N) [Y] :"}, {"y", "You give the 1,000 to Shady."},
-        {"", "face outside of town, I'll take her out."}, {"x", "Command? [L] : "}};
+    const std::pair<std::string, std::string> order[] = {{"t", "Command? [L] : "},
+                                                         {"s", "Command? [L] : "},
+                                                         {"p", "So, who is it you want taken down?"},
+                                                         {"Hugo\r", "You still interested? (Y/N) [Y] :"},
+                                                         {"y", "You give the 1,000 to Shady."},
+                                                         {"", "face outside of town, I'll take her out."},
+                                                         {"x", "Command? [L] : "}};
     for (const auto& [keys, wanted] : order) mara.type(keys, wanted);
     EXPECT_EQ(e2e::i32_of(stored("HUGO"), status_at) & 128, 128);
 

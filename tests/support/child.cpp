@@ -4,13 +4,13 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <stdexcept>
 #include <fstream>
+#include <stdexcept>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "door/door.hpp"

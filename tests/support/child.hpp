@@ -6,9 +6,9 @@
 #include <sys/types.h>
 
 struct child_result {
-    bool exited = false;     // ended through exit (else killed by a signal)
-    int code = -1;           // exit status, or the signal number when killed
-    std::string out;         // everything the child wrote to standard output
+    bool exited = false;  // ended through exit (else killed by a signal)
+    int code = -1;        // exit status, or the signal number when killed
+    std::string out;      // everything the child wrote to standard output
 };
 
 // How often a long race between processes repeats. The sanitizer build runs every step many

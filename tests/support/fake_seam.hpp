@@ -8,8 +8,8 @@
 
 class fake_seam : public system_seam {
 public:
-    fake_seam();                       // installs itself
-    ~fake_seam() override;             // restores the previous seam
+    fake_seam();            // installs itself
+    ~fake_seam() override;  // restores the previous seam
 
     local_time now() override { return time; }
     void sleep_ms(int ms) override;
@@ -21,14 +21,14 @@ public:
     void advance_ms(long ms);
 
     local_time time;
-    std::vector<int> sleeps;           // every pause asked for, in order
+    std::vector<int> sleeps;  // every pause asked for, in order
     long slept_total = 0;
     bool advance_on_sleep = true;
-    std::deque<int> rolls;             // next results of random(); each is taken mod n
-    std::vector<int> random_ranges;    // every n asked for
+    std::deque<int> rolls;           // next results of random(); each is taken mod n
+    std::vector<int> random_ranges;  // every n asked for
     int randomize_calls = 0;
 
 private:
     system_seam* previous_ = nullptr;
-    long spare_ms_ = 0;                // what is left below a hundredth after a move
+    long spare_ms_ = 0;  // what is left below a hundredth after a move
 };

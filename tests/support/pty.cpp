@@ -53,8 +53,7 @@ std::string qv_binary(const std::string& name) {
 
 pty_process::pty_process(const std::string& program, const options& opts) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-        throw std::runtime_error("no pseudo-terminal");
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) throw std::runtime_error("no pseudo-terminal");
     std::string slave_name = ptsname(master_);
     struct winsize ws = {};
     ws.ws_row = static_cast<unsigned short>(opts.rows);

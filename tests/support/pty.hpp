@@ -33,11 +33,11 @@ std::string qv_binary(const std::string& name);
 class pty_process {
 public:
     struct options {
-        std::string dir = ".";              // working directory of the program
-        std::vector<std::string> args;      // arguments after the program's name
-        std::vector<std::string> env;       // "NAME=value" entries added to (or replacing) ours
-        bool stdin_from_null = false;       // standard input from /dev/null instead of the
-                                            // terminal (a caller whose input has ended)
+        std::string dir = ".";          // working directory of the program
+        std::vector<std::string> args;  // arguments after the program's name
+        std::vector<std::string> env;   // "NAME=value" entries added to (or replacing) ours
+        bool stdin_from_null = false;   // standard input from /dev/null instead of the
+                                        // terminal (a caller whose input has ended)
         int rows = 25, cols = 80;
     };
 

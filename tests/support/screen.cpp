@@ -23,9 +23,7 @@ std::vector<int> numbers(std::string_view params) {
     return r;
 }
 
-int arg(const std::vector<int>& v, std::size_t i, int def) {
-    return i < v.size() && v[i] >= 0 ? v[i] : def;
-}
+int arg(const std::vector<int>& v, std::size_t i, int def) { return i < v.size() && v[i] >= 0 ? v[i] : def; }
 }  // namespace
 
 void ansi_screen::clear() {
@@ -69,9 +67,7 @@ void ansi_screen::feed(std::string_view bytes) {
             if (cx_ > 0) --cx_;
             wrap_pending_ = false;
             break;
-        case '\t':
-            cx_ = std::min(width - 1, (cx_ / 8 + 1) * 8);
-            break;
+        case '\t': cx_ = std::min(width - 1, (cx_ / 8 + 1) * 8); break;
         default:
             if (static_cast<unsigned char>(c) >= 32 && c != 127) put(c);
             break;

@@ -36,18 +36,18 @@ public:
     // True when any row holds s.
     bool contains(std::string_view s) const;
     char at(int x, int y) const;
-    int colour_at(int x, int y) const;       // foreground 0-15, +16 when blinking
-    int back_at(int x, int y) const;         // background 0-7
+    int colour_at(int x, int y) const;  // foreground 0-15, +16 when blinking
+    int back_at(int x, int y) const;    // background 0-7
     int cursor_x() const { return cx_ + 1; }
     int cursor_y() const { return cy_ + 1; }
-    int colour() const;                      // the colour the next character gets
-    int scrolls() const { return scrolls_; } // line feeds on the last row so far
+    int colour() const;                       // the colour the next character gets
+    int scrolls() const { return scrolls_; }  // line feeds on the last row so far
 
 private:
     struct cell {
         char ch = ' ';
-        unsigned char fore = 7;   // 0-15
-        unsigned char back = 0;   // 0-7
+        unsigned char fore = 7;  // 0-15
+        unsigned char back = 0;  // 0-7
         bool blink = false;
     };
     void put(char c);

@@ -87,7 +87,8 @@ struct maint_kill : maint_state {
         EXPECT_EQ(read_file("news1.dat"), "old news\n") << at;
         EXPECT_FALSE(file_present("news2.dat")) << at;
         for (const std::string& name : file_names_in(""))
-            EXPECT_TRUE(name == "." || name == ".." || (name[0] != '.' && !name.ends_with(".day") && name != "hold.dat"))
+            EXPECT_TRUE(name == "." || name == ".." ||
+                        (name[0] != '.' && !name.ends_with(".day") && name != "hold.dat"))
                 << at << " left " << name;
     }
 };
@@ -216,7 +217,8 @@ void shown_to_file(std::string_view text) {
 
 TEST_F(maint_kill, a_caller_whose_character_was_deleted_and_its_number_given_out_again_writes_nothing) {
     lay_out();
-    write_file("players.dat", players_image(player_bytes(2, "OLD").last_day(5).gold(10), player_bytes(1, "A").last_day(30)));
+    write_file("players.dat",
+               players_image(player_bytes(2, "OLD").last_day(5).gold(10), player_bytes(1, "A").last_day(30)));
     pid_t caller = start_child([] {
         install_exit_handler();
         set_disp_line_hook(shown_to_file);
@@ -244,7 +246,8 @@ TEST_F(maint_kill, a_caller_whose_character_was_deleted_and_its_number_given_out
     write_file("go", "");
     EXPECT_EQ(wait_child(caller).code, 0);
     EXPECT_FALSE(file_present("returned"));
-    EXPECT_EQ(read_file("shown.txt"), "`9  Your character is no longer in the realm: it was removed while you were away.\n");
+    EXPECT_EQ(read_file("shown.txt"),
+              "`9  Your character is no longer in the realm: it was removed while you were away.\n");
     std::string newcomer = player_record(2);
     EXPECT_EQ(str_at(newcomer, 0), "NEWCOMER");
     EXPECT_EQ(i32_at(newcomer, 159), 5);

@@ -14,9 +14,9 @@ TEST(creature_figures, calculate) {
     constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
     for (row r : {
              row{1, 5, 3, 0, 8, 6, 1.2, 0.85, 16, 160, 20},
-             row{3, 0, 0, 0, 0, 1, 1, 1, 0, 3 * 68, 0},            // t at level 3 is 68
-             row{1, 1, 1, 3, 1, 0, 1, 0.5, 4, 2, 2},               // 5 x 0.5 = 2.5 rounds to 2
-             row{1, 3, 1, 3, 1, 0, 1, 0.5, 6, 2, 4},               // round(3 / 3) = 1; 7 x 0.5 = 3.5 to 4
+             row{3, 0, 0, 0, 0, 1, 1, 1, 0, 3 * 68, 0},  // t at level 3 is 68
+             row{1, 1, 1, 3, 1, 0, 1, 0.5, 4, 2, 2},     // 5 x 0.5 = 2.5 rounds to 2
+             row{1, 3, 1, 3, 1, 0, 1, 0.5, 6, 2, 4},     // round(3 / 3) = 1; 7 x 0.5 = 3.5 to 4
              row{20, 32000, 32000, 87, 32000, 32767, 1e6, 1e6, 96029, most, most},
              row{2, 1, 1, 1, 1, 6, -1e12, 1, 3, std::numeric_limits<std::int32_t>::min(), 4},
          }) {

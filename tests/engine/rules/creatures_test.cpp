@@ -44,8 +44,19 @@ std::string older_image(const mob_fields& m) {
 }
 
 mob_fields sample(int n, int level = 1) {
-    return {"Creature " + std::to_string(n), level, 10 + n, 20 + n, n % 87, 300 + n, "Claw " + std::to_string(n),
-            "Hide", "It dies, number " + std::to_string(n), 1 + n % 8, 1000 + n, 70000 + n, 123456 + n};
+    return {"Creature " + std::to_string(n),
+            level,
+            10 + n,
+            20 + n,
+            n % 87,
+            300 + n,
+            "Claw " + std::to_string(n),
+            "Hide",
+            "It dies, number " + std::to_string(n),
+            1 + n % 8,
+            1000 + n,
+            70000 + n,
+            123456 + n};
 }
 
 void expect_fields(const monster_record& r, const mob_fields& m, int race) {
@@ -78,8 +89,19 @@ std::string file_of(const std::vector<mob_fields>& mobs, bool older = false) {
 }  // namespace
 
 TEST_F(creatures, both_record_forms_round_trip_byte_for_byte) {
-    mob_fields m{std::string(40, 'N'), 20, -5, 32767, 87, -32768, std::string(20, 'W'), std::string(20, 'A'),
-                 std::string(86, 'D'), 7, -1, 2147483647, -2147483647 - 1};
+    mob_fields m{std::string(40, 'N'),
+                 20,
+                 -5,
+                 32767,
+                 87,
+                 -32768,
+                 std::string(20, 'W'),
+                 std::string(20, 'A'),
+                 std::string(86, 'D'),
+                 7,
+                 -1,
+                 2147483647,
+                 -2147483647 - 1};
     monster_record r;
     decode_record(current_image(m), r);
     expect_fields(r, m, 7);
@@ -135,7 +157,8 @@ TEST_F(creatures, a_size_that_fits_both_forms_is_read_by_what_its_records_decode
 TEST_F(creatures, the_level_filter_and_the_sort) {
     std::vector<mob_fields> mobs;
     const int levels[13] = {3, 10, 9, 3, 1, 20, 3, 2, 10, 3, 9, 1, 3};
-    const char* ns[13] = {"Wolf", "Bear", "Adder", "Boar", "Rat", "Dragon", "Wolf", "Imp", "Ape", "Bat", "Bat", "Ant", "Ant"};
+    const char* ns[13] = {"Wolf", "Bear", "Adder", "Boar", "Rat", "Dragon", "Wolf",
+                          "Imp",  "Ape",  "Bat",   "Bat",  "Ant", "Ant"};
     for (int i = 0; i < 13; ++i) {
         mob_fields m = sample(i, levels[i]);
         m.name = ns[i];
@@ -234,9 +257,11 @@ TEST_F(creatures, tilde_phrases_and_the_phrase_tables) {
     EXPECT_EQ(expand_tilde_phrases("No codes here."), "No codes here.");
     // Neutral adjectives reseed and take Random(20); good and bad ones take a real.
     seam.rolls = {0, 14, real(0.0), real(0.99)};
-    EXPECT_EQ(expand_tilde_phrases("~Tr fight; ~tb one and ~AG one"), "The eye-popping fight; the weak one and An exemplary one");
+    EXPECT_EQ(expand_tilde_phrases("~Tr fight; ~tb one and ~AG one"),
+              "The eye-popping fight; the weak one and An exemplary one");
     seam.rolls = {0, 14, real(0.575)};
-    EXPECT_EQ(expand_tilde_phrases("~ar duel, ~Ax duel and ~TB foe"), "an eye-popping duel, An eye-popping duel and The senseless foe");
+    EXPECT_EQ(expand_tilde_phrases("~ar duel, ~Ax duel and ~TB foe"),
+              "an eye-popping duel, An eye-popping duel and The senseless foe");
     // A code cut short by the end of the text takes what is there.
     seam.rolls = {0, 0};
     EXPECT_EQ(expand_tilde_phrases("end ~ar~T"), "end a superbThe superb");

@@ -16,7 +16,8 @@ using items = items_fixture;
 }  // namespace
 
 TEST_F(items, inventory_files_read_in_reverse_and_write_from_the_head) {
-    std::string image = item_image("A", 1, 1, 10, 0, 7, 1, 0, 1, 1, 0, "").b + item_image("B", 0, 0, 0, 0, 10, 1, 0, 0, 0, 0, "").b +
+    std::string image = item_image("A", 1, 1, 10, 0, 7, 1, 0, 1, 1, 0, "").b +
+                        item_image("B", 0, 0, 0, 0, 10, 1, 0, 0, 0, 0, "").b +
                         item_image("C", 0, 0, 0, 3, 10, 1, 0, 0, 0, 2, "C-1").b;
     write_file("invt0007.dat", image);
     inventory_list l;
@@ -55,7 +56,7 @@ TEST_F(items, list_look_ups_by_number_and_position) {
     for (int bad : {0, -1, 4}) EXPECT_EQ(inv_item_num_ptr(l, bad), nullptr) << bad;
     EXPECT_EQ(inv_unequipped_num_ptr(l, 1)->name.view(), "Ring");
     EXPECT_EQ(inv_unequipped_num_ptr(l, 2), nullptr);
-    EXPECT_EQ(weapon_equipped_ptr(l)->name.view(), "Axe");           // the first
+    EXPECT_EQ(weapon_equipped_ptr(l)->name.view(), "Axe");                     // the first
     EXPECT_EQ(list_equipped_at_pos_ptr(l, pos_weapon)->name.view(), "Sword");  // the last
     EXPECT_EQ(armor_equipped_ptr(l), nullptr);
     EXPECT_EQ(list_equipped_at_pos_ptr(l, pos_ring), nullptr);

@@ -39,8 +39,8 @@ TEST(maint_e2e, a_game_left_over_a_day_change_is_rolled_over_by_maint_once) {
     temp_dir game(false);
     copy_tree(std::getenv("QV_DATA_DIR"), game.path());
     write_file(game.file("quorstat.dat"), stat_bytes().day(30).last_maint("20260114").b);
-    write_file(game.file("players.dat"), players_image(player_bytes(1, "ANNA").last_day(30).bank(1000),
-                                                       player_bytes(2, "IDLE").last_day(1)));
+    write_file(game.file("players.dat"),
+               players_image(player_bytes(1, "ANNA").last_day(30).bank(1000), player_bytes(2, "IDLE").last_day(1)));
     write_file(game.file("news0.dat"), "yesterday's news\n");
 
     maint_run first = run_maint(game, "MAINT", "20260115031500");
@@ -73,7 +73,8 @@ TEST(maint_e2e, a_new_game_directory_gets_its_statistics_from_the_first_maint) {
     copy_tree(std::getenv("QV_DATA_DIR"), game.path());
     maint_run r = run_maint(game, "MAINT", "20260115031500");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Stat File Not Found : HOLD\r\nStarting new Character FILE\r\nRunning Daily maintenance...HOLD\r\n");
+    EXPECT_EQ(r.out,
+              "Stat File Not Found : HOLD\r\nStarting new Character FILE\r\nRunning Daily maintenance...HOLD\r\n");
     EXPECT_EQ(i16_at(game_file(game, "quorstat.dat"), 0), 1);
     // The day's flags of the sysop's mainflag.dat are expired, the rest kept.
     EXPECT_NE(game_file(game, "mainflag.dat").find("CHECK_FREQUENCY 45 2\n"), std::string::npos);

@@ -111,7 +111,8 @@ TEST_F(maintenance, the_game_day_and_the_maintenance_date_never_move_backwards) 
 
 TEST_F(maintenance, idle_characters_go_after_the_grace_days_with_their_mail_and_flags) {
     write_file("quorstat.dat", stat_bytes().day(19).grace(15).b);
-    write_file("players.dat", players_image(player_bytes(7, "OLDIE").last_day(5), player_bytes(2, "FRESH").last_day(19)));
+    write_file("players.dat",
+               players_image(player_bytes(7, "OLDIE").last_day(5), player_bytes(2, "FRESH").last_day(19)));
     for (const char* f : {"user0007.dat", "flag0007.dat", "user0002.dat", "flag0002.dat", "invt0007.dat"})
         write_file(f, "x\n");
 
@@ -155,7 +156,8 @@ TEST_F(maintenance, the_in_play_form_never_deletes_the_callers_own_character) {
 
 TEST_F(maintenance, the_dead_rise_on_the_day_after_the_resurrection_days) {
     write_file("quorstat.dat", stat_bytes().day(10).resurrect(2).b);
-    write_file("players.dat", players_image(player_bytes(1, "FALLEN").last_day(10).death_day(10).dead(true).hit_points(0, 50)));
+    write_file("players.dat",
+               players_image(player_bytes(1, "FALLEN").last_day(10).death_day(10).dead(true).hit_points(0, 50)));
     for (int new_day : {11, 12}) {
         run_console();
         std::string me = player_record(1);
@@ -172,14 +174,15 @@ TEST_F(maintenance, the_dead_rise_on_the_day_after_the_resurrection_days) {
 
 TEST_F(maintenance, interest_is_paid_to_the_bank_halves_to_even_and_up_to_the_banks_limit) {
     write_file("quorstat.dat", stat_bytes().interest(6.0).b);
-    write_file("players.dat", players_image(player_bytes(1, "A").last_day(20).bank(1000), player_bytes(2, "B").last_day(20).bank(25),
-                                            player_bytes(3, "C").last_day(20).bank(75),
-                                            player_bytes(4, "D").last_day(20).bank(199'999'990),
-                                            player_bytes(5, "E").last_day(20).bank(0)));
+    write_file(
+        "players.dat",
+        players_image(player_bytes(1, "A").last_day(20).bank(1000), player_bytes(2, "B").last_day(20).bank(25),
+                      player_bytes(3, "C").last_day(20).bank(75), player_bytes(4, "D").last_day(20).bank(199'999'990),
+                      player_bytes(5, "E").last_day(20).bank(0)));
     run_console();
     EXPECT_EQ(i32_at(player_record(1), 163), 1060);
-    EXPECT_EQ(i32_at(player_record(2), 163), 26);   // 26.5
-    EXPECT_EQ(i32_at(player_record(3), 163), 80);   // 79.5
+    EXPECT_EQ(i32_at(player_record(2), 163), 26);  // 26.5
+    EXPECT_EQ(i32_at(player_record(3), 163), 80);  // 79.5
     EXPECT_EQ(i32_at(player_record(4), 163), 199'999'999);
     EXPECT_EQ(i32_at(player_record(5), 163), 0);
     for (const char* f : {"user0001.dat", "user0002.dat", "user0003.dat", "user0004.dat", "user0005.dat"})
@@ -200,9 +203,9 @@ TEST_F(maintenance, characters_online_elsewhere_get_their_interest_by_mail) {
                " has been added to your account.\n~\nADD BNK " + amount + "\nREFRESH\n";
     };
     EXPECT_EQ(read_file("user0001.dat"), "#0002 Bob\nhello\n~\nRESPONSE\n" + notice("60"));
-    EXPECT_EQ(read_file("user0002.dat"), notice("2"));   // 1.5
-    EXPECT_EQ(read_file("user0003.dat"), notice("4"));   // 4.5
-    EXPECT_EQ(read_file("user0004.dat"), notice("9"));   // the bank's limit
+    EXPECT_EQ(read_file("user0002.dat"), notice("2"));  // 1.5
+    EXPECT_EQ(read_file("user0003.dat"), notice("4"));  // 4.5
+    EXPECT_EQ(read_file("user0004.dat"), notice("9"));  // the bank's limit
     for (int n : {1, 2, 3, 4}) {
         std::string c = player_record(n);
         EXPECT_EQ(c.at(294), 0) << n;
@@ -283,9 +286,10 @@ TEST_F(maintenance, the_days_flags_expire_in_every_section_of_mainflag_but_main)
 
 TEST_F(maintenance, a_guild_without_its_leader_gets_its_first_member_or_is_deleted) {
     write_file("quorstat.dat", stat_bytes().day(22).grace(15).b);
-    write_file("players.dat", players_image(player_bytes(1, "BOSS").last_day(1).guild(1), player_bytes(2, "MEMBER").last_day(20).guild(1),
-                                            player_bytes(4, "SECOND").last_day(20).guild(1),
-                                            player_bytes(3, "LONER").last_day(1).guild(2)));
+    write_file(
+        "players.dat",
+        players_image(player_bytes(1, "BOSS").last_day(1).guild(1), player_bytes(2, "MEMBER").last_day(20).guild(1),
+                      player_bytes(4, "SECOND").last_day(20).guild(1), player_bytes(3, "LONER").last_day(1).guild(2)));
     write_file("guilds.dat", guild_bytes(1, "Axes", 1) + guild_bytes(2, "Lone", 3) + guild_bytes(3, "Fine", 2));
     debug_mode = true;
     run_console();
@@ -326,12 +330,13 @@ TEST_F(maintenance, the_lottery_draws_by_luck_and_mails_the_pot) {
         "#0000 `%System Message\n`9  You are this weeks `4LOTTERY`9 winner!\n"
         "`9  The sum of 1,234,567 has been deposited into your account.\n~\nADD BNK 1234567\n";
     struct draw {
-        int roll;       // of random(2^30): r = roll / 2^30
+        int roll;  // of random(2^30): r = roll / 2^30
         const char* winner;
     };
     // k = round(7r): 0 and 1 give the first entry, 7 the last.
-    for (draw d : {draw{0, "user0003.dat"}, draw{(1 << 30) / 7, "user0003.dat"}, draw{static_cast<int>((2LL << 30) / 7), "user0002.dat"},
-                   draw{1 << 29, "user0001.dat"}, draw{(1 << 30) - 1, "user0001.dat"}}) {
+    for (draw d : {draw{0, "user0003.dat"}, draw{(1 << 30) / 7, "user0003.dat"},
+                   draw{static_cast<int>((2LL << 30) / 7), "user0002.dat"}, draw{1 << 29, "user0001.dat"},
+                   draw{(1 << 30) - 1, "user0001.dat"}}) {
         setup();
         seam.rolls = {d.roll};
         seam.randomize_calls = 0;
@@ -382,16 +387,18 @@ TEST_F(maintenance, the_lottery_runs_on_every_seventh_day) {
 
 TEST_F(maintenance, in_play_the_lists_are_merged_with_what_other_nodes_saved_before_it_writes) {
     write_file("quorstat.dat", stat_bytes().interest(0).b);
-    write_file("players.dat", players_image(player_bytes(1, "ME").last_day(20), player_bytes(2, "OTHER").last_day(20).gold(10)));
+    write_file("players.dat",
+               players_image(player_bytes(1, "ME").last_day(20), player_bytes(2, "OTHER").last_day(20).gold(10)));
     fresh_process();
     read_stat_file(game_stats);
     read_char_file();
     read_guild_file();
     cur_char = char_full_name_ptr("ME");
-    cur_char->gold = 777;   // the caller's own change, in memory
+    cur_char->gold = 777;  // the caller's own change, in memory
     // Another node saves after this node loaded the lists.
-    write_file("players.dat", players_image(player_bytes(1, "ME").last_day(20), player_bytes(2, "OTHER").last_day(20).gold(99),
-                                            player_bytes(3, "NEWBIE").last_day(20)));
+    write_file("players.dat",
+               players_image(player_bytes(1, "ME").last_day(20), player_bytes(2, "OTHER").last_day(20).gold(99),
+                             player_bytes(3, "NEWBIE").last_day(20)));
     write_file("guilds.dat", guild_bytes(1, "Axes", 2));
     input_feed keys("\r");
     daily_maintenance();
@@ -435,12 +442,12 @@ TEST_F(maintenance, the_console_forms_wait_for_another_nodes_hold_and_give_up_wi
     expected += "\n  File Activity has been held too long, Please inform SysOp.\n";
     EXPECT_EQ(r.out.substr(0, expected.size()), expected);
     EXPECT_EQ(i16_at(read_file("quorstat.dat"), 0), 30);
-    EXPECT_TRUE(file_present("hold.dat"));   // another node's, never ours to erase
+    EXPECT_TRUE(file_present("hold.dat"));  // another node's, never ours to erase
 }
 
 TEST_F(maintenance, a_file_that_stays_busy_ends_the_console_form_with_its_code) {
     write_file("quorstat.dat", stat_bytes().b);
-    ::mkdir("players.old", 0777);   // opens, but reads as no file: busy
+    ::mkdir("players.old", 0777);  // opens, but reads as no file: busy
     child_result r = run_in_child([] {
         install_exit_handler();
         maintenance::fresh_process();
@@ -462,9 +469,10 @@ TEST_F(maintenance, corrupt_files_end_the_console_form_with_their_messages_and_c
         const char* text;
         int code;
     };
-    for (const corrupt& c : {corrupt{"quorstat.dat", "short", "Stat file CORRUPTED Please inform SysOp\n", 2},
-                             corrupt{"players.dat", std::string(300, 'x'), "Player file CORRUPTED Please inform SysOp\n", 3},
-                             corrupt{"guilds.dat", std::string(200, 'x'), "Guild file CORRUPTED Please inform SysOp\n", 19}}) {
+    for (const corrupt& c :
+         {corrupt{"quorstat.dat", "short", "Stat file CORRUPTED Please inform SysOp\n", 2},
+          corrupt{"players.dat", std::string(300, 'x'), "Player file CORRUPTED Please inform SysOp\n", 3},
+          corrupt{"guilds.dat", std::string(200, 'x'), "Guild file CORRUPTED Please inform SysOp\n", 19}}) {
         for (const char* f : {"quorstat.dat", "players.dat", "guilds.dat"}) unlink(f);
         if (std::string(c.file) != "quorstat.dat") write_file("quorstat.dat", stat_bytes().b);
         write_file(c.file, c.bytes);
@@ -553,7 +561,8 @@ void count_story() {
 
 TEST_F(maintenance, two_nodes_running_the_maintenance_at_once_do_the_day_once) {
     write_file("quorstat.dat", stat_bytes().day(22).last_maint("19800101").interest(6.0).b);
-    write_file("players.dat", players_image(player_bytes(1, "A").last_day(20).bank(1000), player_bytes(2, "B").last_day(20).bank(1000)));
+    write_file("players.dat", players_image(player_bytes(1, "A").last_day(20).bank(1000),
+                                            player_bytes(2, "B").last_day(20).bank(1000)));
     write_file("news0.dat", "old news\n");
     for (int round = 0; round < 3; ++round) {
         std::vector<pid_t> nodes;
@@ -583,7 +592,8 @@ TEST_F(maintenance, two_nodes_running_the_maintenance_at_once_do_the_day_once) {
         EXPECT_FALSE(file_present("hold.dat"));
         // Again from the day before.
         write_file("quorstat.dat", stat_bytes().day(22).last_maint("19800101").interest(6.0).b);
-        write_file("players.dat", players_image(player_bytes(1, "A").last_day(20).bank(1000), player_bytes(2, "B").last_day(20).bank(1000)));
+        write_file("players.dat", players_image(player_bytes(1, "A").last_day(20).bank(1000),
+                                                player_bytes(2, "B").last_day(20).bank(1000)));
         write_file("news0.dat", "old news\n");
         unlink("news1.dat");
         unlink("stories.txt");

@@ -20,10 +20,10 @@ const std::string rule77 = "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=
 
 // The ANSI file form of a colour-coded line, from the documented table.
 std::string ansi(const std::string& coded) {
-    static const std::map<char, std::string> seq = {
-        {'1', "0;34m"}, {'2', "0;32m"}, {'3', "0;36m"}, {'4', "0;31m"}, {'5', "0;35m"},
-        {'6', "0;33m"}, {'7', "0;37m"}, {'8', "1;30m"}, {'9', "1;34m"}, {'0', "1;32m"},
-        {'!', "1;36m"}, {'@', "1;31m"}, {'#', "1;35m"}, {'$', "1;33m"}, {'%', "0;1m"}};
+    static const std::map<char, std::string> seq = {{'1', "0;34m"}, {'2', "0;32m"}, {'3', "0;36m"}, {'4', "0;31m"},
+                                                    {'5', "0;35m"}, {'6', "0;33m"}, {'7', "0;37m"}, {'8', "1;30m"},
+                                                    {'9', "1;34m"}, {'0', "1;32m"}, {'!', "1;36m"}, {'@', "1;31m"},
+                                                    {'#', "1;35m"}, {'$', "1;33m"}, {'%', "0;1m"}};
     std::string out;
     for (std::size_t i = 0; i < coded.size(); ++i) {
         if (coded[i] != '`') {
@@ -31,8 +31,10 @@ std::string ansi(const std::string& coded) {
             continue;
         }
         char c = coded[++i];
-        if (c == 'c') out += "\x1b[2J";
-        else if (seq.count(c)) out += "\x1b[" + seq.at(c);
+        if (c == 'c')
+            out += "\x1b[2J";
+        else if (seq.count(c))
+            out += "\x1b[" + seq.at(c);
     }
     return out + "\x1b[0m";
 }
@@ -45,8 +47,10 @@ std::string file_of(const strings& lines, bool ansi_form) {
         } else {
             std::string plain;
             for (std::size_t i = 0; i < l.size(); ++i)
-                if (l[i] == '`') ++i;
-                else plain += l[i];
+                if (l[i] == '`')
+                    ++i;
+                else
+                    plain += l[i];
             s += plain + "\n";
         }
     }
@@ -156,7 +160,8 @@ TEST_F(screens, rankings_by_mode) {
     display_ranks(ranks_show);
     std::string shown = out.take();
     EXPECT_EQ(shown.substr(0, 54), "            Player Rankings for The Quorvath v1.10\r\n\r\n");
-    EXPECT_NE(shown.find(" WMTHPR  M  Gawain                  5        40,000    Alive     3   \r\n"), std::string::npos);
+    EXPECT_NE(shown.find(" WMTHPR  M  Gawain                  5        40,000    Alive     3   \r\n"),
+              std::string::npos);
     EXPECT_FALSE(file_present("prank.ans"));
     display_ranks(ranks_plain_file);
     EXPECT_EQ(read_file("prank.asc"), file_of(player_lines, false));
@@ -222,23 +227,23 @@ TEST_F(screens, the_statistics_screen) {
     add_to_inv_NW(cur_inventory, bow);
     add_to_inv_NW(cur_inventory, mail);
     display_stats();
-    EXPECT_EQ(out.take(),
-              "  Character Statistics :\r\n" + rule77 + "\r\n"
-              "  Name            : Sir Lancelot          Level         : 12\r\n"
-              "  Experience      : 1,234,567             Gold          : 5,000\r\n"
-              "  Creature Fights : 15                    Bank Gold     : 1,000,000\r\n"
-              "  Player Fights   : 3                     Charm         : 7\r\n"
-              "  Weapon Name     : Bow of the Damned     Attack Value  : 122\r\n"
-              "  Armor Name      : Chain Mail            Defense Value : 36\r\n"
-              "  Shield Name     : Nothing               Shield Value  : 9\r\n"
-              "  Hit Points      : 80 / 120              Gems          : 4\r\n"
-              "  Skill Use Points: 2  / 5                Master        : Matthius\r\n"
-              "  Guild           : Knights               Current Class : Warrior\r\n"
-              "  Your Skill Percentages :\r\n"
-              "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n"
-              "  Warrior         : 45%\r\n"
-              "  Mage            : 20%\r\n"
-              "  Ranger          :  5%\r\n");
+    EXPECT_EQ(out.take(), "  Character Statistics :\r\n" + rule77 +
+                              "\r\n"
+                              "  Name            : Sir Lancelot          Level         : 12\r\n"
+                              "  Experience      : 1,234,567             Gold          : 5,000\r\n"
+                              "  Creature Fights : 15                    Bank Gold     : 1,000,000\r\n"
+                              "  Player Fights   : 3                     Charm         : 7\r\n"
+                              "  Weapon Name     : Bow of the Damned     Attack Value  : 122\r\n"
+                              "  Armor Name      : Chain Mail            Defense Value : 36\r\n"
+                              "  Shield Name     : Nothing               Shield Value  : 9\r\n"
+                              "  Hit Points      : 80 / 120              Gems          : 4\r\n"
+                              "  Skill Use Points: 2  / 5                Master        : Matthius\r\n"
+                              "  Guild           : Knights               Current Class : Warrior\r\n"
+                              "  Your Skill Percentages :\r\n"
+                              "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-\r\n"
+                              "  Warrior         : 45%\r\n"
+                              "  Mage            : 20%\r\n"
+                              "  Ranger          :  5%\r\n");
     // Written with refresh first.
     EXPECT_EQ(file_chars().size(), 3u);
 
@@ -276,8 +281,7 @@ TEST_F(screens, players_in_the_realm_and_out_of_town) {
     EXPECT_EQ(out.take(),
               "            Player Rankings for The Quorvath v1.10\r\n\r\n"
               " Class    Name                    Level    Experience     Master  Guild\r\n" +
-                  rule77 +
-                  "\r\n WMTHPR   Gawain                     5         40,000    Wizz-Tar    3   \r\n\r\n");
+                  rule77 + "\r\n WMTHPR   Gawain                     5         40,000    Wizz-Tar    3   \r\n\r\n");
     // Sleepers alone decide whether anyone is around.
     for (auto& ch : char_list) ch.sleeping_guild = 1;
     write_char_file(false);
@@ -374,7 +378,9 @@ TEST_F(screens, the_guild_table_agrees_with_a_walk_per_guild_on_random_realms) {
         for (int k = 1; k <= members; ++k) {
             character_record c = make_char(static_cast<std::int16_t>(k), "P" + std::to_string(k));
             int kind = pick(0, 9);
-            c.guild = kind == 0 ? 0 : kind == 1 ? static_cast<std::int16_t>(pick(61, 70)) : numbers[pick(0, int(numbers.size()) - 1)];
+            c.guild = kind == 0   ? 0
+                      : kind == 1 ? static_cast<std::int16_t>(pick(61, 70))
+                                  : numbers[pick(0, int(numbers.size()) - 1)];
             if (round % 5 == 0 && k % 2) c.guild = numbers.front();
             c.experience = pick(1, 100'000'000);
             c.level = static_cast<std::int16_t>(pick(-2, 25));
@@ -395,8 +401,9 @@ TEST_F(screens, the_guild_table_agrees_with_a_walk_per_guild_on_random_realms) {
         // The order: by the walked sums, highest first, equal sums in the list's order.
         std::vector<std::int16_t> order;
         for (const guild_record& g : guild_list) order.push_back(g.number);
-        std::stable_sort(order.begin(), order.end(),
-                         [](std::int16_t a, std::int16_t b) { return walk_for(a).experience > walk_for(b).experience; });
+        std::stable_sort(order.begin(), order.end(), [](std::int16_t a, std::int16_t b) {
+            return walk_for(a).experience > walk_for(b).experience;
+        });
         guild_rankings(ranks_plain_file);
         std::vector<std::int16_t> sorted;
         for (const guild_record& g : guild_list) sorted.push_back(g.number);
@@ -405,9 +412,11 @@ TEST_F(screens, the_guild_table_agrees_with_a_walk_per_guild_on_random_realms) {
         std::string file = read_file("grank.asc");
         for (std::int16_t n : numbers) {
             walked w = walk_for(n);
-            std::string figures = pad_left(std::to_string(to_column(w.levels)), 4) + pad_left(comma_number(w.experience), 18) +
-                                  pad_left(std::to_string(n), 7) + pad_left(std::to_string(to_column(w.members)), 8);
-            EXPECT_NE(file.find(pad_right("Guild" + std::to_string(n), 25) + figures), std::string::npos) << round << " " << n;
+            std::string figures = pad_left(std::to_string(to_column(w.levels)), 4) +
+                                  pad_left(comma_number(w.experience), 18) + pad_left(std::to_string(n), 7) +
+                                  pad_left(std::to_string(to_column(w.members)), 8);
+            EXPECT_NE(file.find(pad_right("Guild" + std::to_string(n), 25) + figures), std::string::npos)
+                << round << " " << n;
         }
     }
 }
@@ -434,7 +443,8 @@ TEST_F(screens, ranking_files_of_thousands_are_what_the_listed_lines_give) {
     EXPECT_EQ(read_file("prank.ans"), file_of(as_strings(player_ranking_lines()), true));
     EXPECT_EQ(read_file("prank.asc"), file_of(as_strings(player_ranking_lines()), false));
     strings guilds = as_strings(guild_ranking_lines());
-    auto cut = std::find_if(guilds.begin(), guilds.end(), [](const std::string& l) { return l.find("`1`2") != l.npos; });
+    auto cut =
+        std::find_if(guilds.begin(), guilds.end(), [](const std::string& l) { return l.find("`1`2") != l.npos; });
     ASSERT_NE(cut, guilds.end());
     EXPECT_EQ(cut->size(), 100u);
     EXPECT_EQ(read_file("grank.ans"), file_of(guilds, true));

@@ -47,12 +47,12 @@ TEST_F(stats, sixteen_bit_fields_clamp_at_both_ends_and_never_wrap) {
         {adjust_capped_stat, &C::luck, 25, 10, 30},
         {adjust_capped_stat, &C::luck, -25, -10, -30},
         {adjust_capped_stat, &C::luck, 0, 70000, 30},
-        {add_crm, &C::charm, 32000, 1000, 32767},      // would wrap to -32536
+        {add_crm, &C::charm, 32000, 1000, 32767},  // would wrap to -32536
         {add_crm, &C::charm, -32000, -1000, -32768},
-        {add_crm, &C::charm, 5, -10, -5},              // no floor of its own
+        {add_crm, &C::charm, 5, -10, -5},  // no floor of its own
         {add_shm, &C::shame, 3, -10, 0},
         {add_shm, &C::shame, 32767, 1, 32767},
-        {add_gems, &C::gems, 32000, 1000, 32767},      // would wrap to a negative count, then 0
+        {add_gems, &C::gems, 32000, 1000, 32767},  // would wrap to a negative count, then 0
         {add_gems, &C::gems, 10, -11, 0},
         {add_creature_fights, &C::creature_fights_left, 1, -5, 0},
         {add_player_fights, &C::player_fights_left, 1, -5, 0},

@@ -41,7 +41,16 @@ const std::string items_loaded = "@#FLAGS\nITEMS_LOADED_TO_VER 1.10 2\n@#MAIN\n 
 
 // A 70-byte inventory item at its documented offsets.
 std::string item_bytes(const std::string& name, int power, int cost, int position) {
-    return golden(70).str(0, name).i16(21, power).i16(23, power).i32(25, cost).i16(31, position).i16(33, 1).u8(39, 1).u8(40, 1).b;
+    return golden(70)
+        .str(0, name)
+        .i16(21, power)
+        .i16(23, power)
+        .i32(25, cost)
+        .i16(31, position)
+        .i16(33, 1)
+        .u8(39, 1)
+        .u8(40, 1)
+        .b;
 }
 
 struct upgrade : maint_state {
@@ -150,7 +159,7 @@ TEST_F(upgrade, converting_the_slots_makes_equipped_items_priced_by_tier) {
     EXPECT_EQ(equipment_tier(t, 20), 3);
     EXPECT_EQ(equipment_tier(t, 19), 2);
     EXPECT_EQ(equipment_tier(t, 900), 14);
-    EXPECT_EQ(equipment_tier(t, 3), 1);   // below the first tier
+    EXPECT_EQ(equipment_tier(t, 3), 1);  // below the first tier
     character_record& me = play_as("Hero");
     me.weapon_power = 25;
     me.weapon_name = "Long Sword";
@@ -230,16 +239,13 @@ TEST_F(upgrade, data_of_version_104_passes_through_both_patches) {
     EXPECT_FALSE(file_present("hold.dat"));
 
     const std::string log = read_file("debug.txt");
-    for (const char* line : {"+------------------------------------------------------\n", "|Patching to Version 1.05\n",
-                             "|  Changing ANNA                : -16 and +32\n",
-                             "|  Changing ANNA                : -1024 and +2048\n",
-                             "|  ANNA               Class now : 2080\n",
-                             "|  Changing BORIS               : -32 and +16\n",
-                             "|  Changing BORIS               : -2048 and +1024\n",
-                             "|  Changing CARL                : -32 and +16\n",
-                             "|  DORA               Class now : 1\n",
-                             "|Patching to Version 1.07\n",
-                             "|  Writing Inventory :ANNA                \n"})
+    for (const char* line :
+         {"+------------------------------------------------------\n", "|Patching to Version 1.05\n",
+          "|  Changing ANNA                : -16 and +32\n", "|  Changing ANNA                : -1024 and +2048\n",
+          "|  ANNA               Class now : 2080\n", "|  Changing BORIS               : -32 and +16\n",
+          "|  Changing BORIS               : -2048 and +1024\n", "|  Changing CARL                : -32 and +16\n",
+          "|  DORA               Class now : 1\n", "|Patching to Version 1.07\n",
+          "|  Writing Inventory :ANNA                \n"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
@@ -269,7 +275,8 @@ TEST_F(upgrade, two_nodes_starting_at_once_patch_the_data_once) {
     write_equipment();
     write_file("mainflag.dat", items_loaded);
     write_file("quorstat.dat", stat_bytes().version(104).b);
-    write_file("players.dat", players_image(player_bytes(1, "ANNA").class_bits(16 + 1024), player_bytes(2, "BORIS").class_bits(32)));
+    write_file("players.dat",
+               players_image(player_bytes(1, "ANNA").class_bits(16 + 1024), player_bytes(2, "BORIS").class_bits(32)));
     std::vector<pid_t> nodes;
     for (int node = 0; node < 2; ++node)
         nodes.push_back(start_child([] {
@@ -339,10 +346,10 @@ TEST_F(upgrade, only_a_registry_of_the_older_form_is_deleted) {
         std::string bytes;
         bool deleted;
     };
-    for (const registry_case& c : {registry_case{image(older, 100), true},     // 4,600 bytes
-                                   registry_case{image(current, 40), false},   // 4,640 bytes
-                                   registry_case{image(older, 58), true},      // 2,668 = 23 x 116 too
-                                   registry_case{image(current, 23), false},   // 2,668 of today's records
+    for (const registry_case& c : {registry_case{image(older, 100), true},    // 4,600 bytes
+                                   registry_case{image(current, 40), false},  // 4,640 bytes
+                                   registry_case{image(older, 58), true},     // 2,668 = 23 x 116 too
+                                   registry_case{image(current, 23), false},  // 2,668 of today's records
                                    registry_case{"", false}}) {
         EXPECT_EQ(registry_is_older_form(c.bytes), c.deleted) << c.bytes.size();
         write_stock();
@@ -353,7 +360,8 @@ TEST_F(upgrade, only_a_registry_of_the_older_form_is_deleted) {
         input_feed keys("\r");
         update_item_data();
         std::string shown = out.take();
-        EXPECT_EQ(shown.find("  Deleting Incompatible Item Registry.\r\n") != std::string::npos, c.deleted) << c.bytes.size();
+        EXPECT_EQ(shown.find("  Deleting Incompatible Item Registry.\r\n") != std::string::npos, c.deleted)
+            << c.bytes.size();
         std::string after = read_file("items.dat");
         if (c.deleted) {
             EXPECT_EQ(after.size(), 2u * 116);
@@ -375,16 +383,16 @@ TEST_F(upgrade, stock_items_are_read_field_by_field_and_their_scripts_written) {
     EXPECT_EQ(i32_at(wand, 42), 1);
     const std::size_t item = 46;
     EXPECT_EQ(str_at(wand, item + 0), "Wand");
-    EXPECT_EQ(i16_at(wand, item + 21), 5);       // power
-    EXPECT_EQ(i16_at(wand, item + 23), 6);       // max power
-    EXPECT_EQ(i32_at(wand, item + 25), 1000);    // cost
-    EXPECT_EQ(i16_at(wand, item + 29), 3);       // charges
-    EXPECT_EQ(i16_at(wand, item + 31), 10);      // position
-    EXPECT_EQ(i16_at(wand, item + 33), 2);       // level
-    EXPECT_EQ(i32_at(wand, item + 35), 1);       // flags
-    EXPECT_EQ(wand.at(item + 39), 1);            // identified
-    EXPECT_EQ(wand.at(item + 40), 0);            // not equipped
-    EXPECT_EQ(i32_at(wand, item + 41), 2);       // SCUSE: USE
+    EXPECT_EQ(i16_at(wand, item + 21), 5);     // power
+    EXPECT_EQ(i16_at(wand, item + 23), 6);     // max power
+    EXPECT_EQ(i32_at(wand, item + 25), 1000);  // cost
+    EXPECT_EQ(i16_at(wand, item + 29), 3);     // charges
+    EXPECT_EQ(i16_at(wand, item + 31), 10);    // position
+    EXPECT_EQ(i16_at(wand, item + 33), 2);     // level
+    EXPECT_EQ(i32_at(wand, item + 35), 1);     // flags
+    EXPECT_EQ(wand.at(item + 39), 1);          // identified
+    EXPECT_EQ(wand.at(item + 40), 0);          // not equipped
+    EXPECT_EQ(i32_at(wand, item + 41), 2);     // SCUSE: USE
     EXPECT_EQ(str_at(wand, item + 45), "WAND-01012026-QZ-N");
     EXPECT_EQ(str_at(stone, 0), "`2Stone");
     EXPECT_EQ(i32_at(stone, 42), 2);
@@ -430,7 +438,8 @@ TEST_F(upgrade, the_games_own_stock_file_loads_its_items) {
     EXPECT_EQ(str_at(reg.rec(6), 0), "Stick");
     EXPECT_EQ(i32_at(reg.rec(6), 46 + 41), 0);
     // The built-in items are the same items.
-    EXPECT_EQ(item_by_scriptid("`2Potion of Healing", "PotH-03091997-QZ-N")->script_events, potion_of_healing().script_events);
+    EXPECT_EQ(item_by_scriptid("`2Potion of Healing", "PotH-03091997-QZ-N")->script_events,
+              potion_of_healing().script_events);
     EXPECT_NE(read_file("items/1.scr").find("@#WEAR\n"), std::string::npos);
 }
 
@@ -479,7 +488,8 @@ TEST_F(upgrade, external_modules_are_read_block_by_block_in_file_order) {
 
 TEST_F(upgrade, races_are_read_section_by_section_and_a_nameless_one_is_skipped) {
     write_file("races.dat",
-               "; races\n@#1\nRACENAME HUMAN 2\nRACESIZE 2 2\n@#7\nRACESIZE 3 2\n@#x\nRACENAME A_VERY_LONG_RACE_NAME_INDEED 2\n"
+               "; races\n@#1\nRACENAME HUMAN 2\nRACESIZE 2 2\n@#7\nRACESIZE 3 2\n@#x\nRACENAME "
+               "A_VERY_LONG_RACE_NAME_INDEED 2\n"
                "@#40000\nRACENAME GIANT 2\nRACESIZE 5 2\n@#\n");
     debug_mode = false;
     std::list<race_node> races;

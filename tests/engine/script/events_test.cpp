@@ -79,7 +79,8 @@ TEST_F(events, events_dat_is_read_line_by_line_into_todays_events) {
                        "  * * * * 12 05\n"),
               std::string::npos);
     EXPECT_NE(log.find("  * * * * 7 59 \"\"\n"), std::string::npos);
-    EXPECT_NE(log.find("does not hold its six date and time words.\n  * * * * 12 \"five_words.scr\"\n"), std::string::npos);
+    EXPECT_NE(log.find("does not hold its six date and time words.\n  * * * * 12 \"five_words.scr\"\n"),
+              std::string::npos);
     for (const char* bad_time : {"24 00 \"midnight", "9 60 \"sixty", "nine 5 \"nine"})
         EXPECT_NE(log.find("does not hold a time of day.\n  * * * * " + std::string(bad_time)), std::string::npos);
     // The sysop's listing.
@@ -189,10 +190,10 @@ constexpr int last = (1 << 30) - 1;
 
 struct random_events : events {
     random_events() {
-        write_file("random.scr", lines({"@#MAIN", "  Gosub ^VR01", "  Halt", "@#RANDOMEVENT_ONE", "  WRITELN \"one\"",
-                                        "  Return", "@#OTHER", "  Return", "@#randomevent_two", "  WRITELN \"two\"",
-                                        "  Return", "@#RandomEvent_Three", "  WRITELN \"three ^VR01\"", "  Return",
-                                        "@#"}));
+        write_file("random.scr",
+                   lines({"@#MAIN", "  Gosub ^VR01", "  Halt", "@#RANDOMEVENT_ONE", "  WRITELN \"one\"", "  Return",
+                          "@#OTHER", "  Return", "@#randomevent_two", "  WRITELN \"two\"", "  Return",
+                          "@#RandomEvent_Three", "  WRITELN \"three ^VR01\"", "  Return", "@#"}));
         random_event_percentage = 0.5;
         max_random_events = 2;
     }

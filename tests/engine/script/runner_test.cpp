@@ -27,11 +27,12 @@ TEST(encoded_scripts, the_encoder_writes_the_offset_first_and_last_and_each_code
     EXPECT_EQ(encode_script("", 7), "007007\n");
     // 26 groups an output line.
     std::string image = encode_script(std::string(30, ' '), 0);
-    EXPECT_EQ(image.substr(0, 79), "000" + [] {
-        std::string s;
-        for (int i = 0; i < 25; ++i) s += "032";
-        return s;
-    }() + "\n");
+    EXPECT_EQ(
+        image.substr(0, 79), "000" + [] {
+            std::string s;
+            for (int i = 0; i < 25; ++i) s += "032";
+            return s;
+        }() + "\n");
     EXPECT_EQ(image.size(), 33u * 3 + 2);
     // The highest code fits three digits only up to the highest offset.
     EXPECT_EQ(encode_script("\xff", scc_max_offset), "744999757744\n");
@@ -77,7 +78,8 @@ TEST_F(runner, the_delivered_events_scc_starts_and_ends_with_113_and_decodes_to_
 
 TEST_F(runner, a_plain_script_runs_with_its_parameters_expanded_under_its_own_name) {
     play_as("Hero");
-    write_file("town.scr", lines({"@#MAIN", "  WRITELN \"^VR01 and ^VR02\"", "  ADDFLAG SEEN YES 2 S", "  HALT", "@#"}));
+    write_file("town.scr",
+               lines({"@#MAIN", "  WRITELN \"^VR01 and ^VR02\"", "  ADDFLAG SEEN YES 2 S", "  HALT", "@#"}));
     EXPECT_EQ(run_file("town.scr", "^CA friends"), "Hero and friends\r\n");
     EXPECT_EQ(return_flag("SEEN", "mainflag.dat", "TOWN.SCR"), "YES");
     // Names are found case-blind inside the game directory.

@@ -119,8 +119,8 @@ TEST_F(commands, menufile_and_itemfile_store_upper_case_names_found_case_blind) 
               "MENUS.SCR|SUB/ITEMS  DEF\r\n  The town menu\r\n");
 
     ::mkdir("Defs", 0777);
-    write_file("Defs/Gear.Scr", lines({"@#ITEMS", "NAME 1 \"Lantern\"", "SCRID 1 \"LANT-01\"", "STAT1 1 0 0 50 3 10",
-                                       "STAT2 1 1 0 1"}));
+    write_file("Defs/Gear.Scr",
+               lines({"@#ITEMS", "NAME 1 \"Lantern\"", "SCRID 1 \"LANT-01\"", "STAT1 1 0 0 50 3 10", "STAT2 1 1 0 1"}));
     EXPECT_EQ(run(script({"ITEMFILE defs/gear.scr", "ITEM 1"})), "  You now have the Lantern\r\n");
     ASSERT_EQ(fake().inventory.size(), 1u);
     EXPECT_EQ(fake().inventory.front().script_id, "LANT-01");
@@ -128,9 +128,9 @@ TEST_F(commands, menufile_and_itemfile_store_upper_case_names_found_case_blind) 
 
 TEST_F(commands, writeln_and_write_show_their_quoted_text) {
     play_as("Hero");
-    EXPECT_EQ(run(script({"WRITE \"`2Hi ^VR01, \"", "WRITELN \"^CA\" and more", "WRITE \"\"", "WRITELN \"\""}), "",
-                  "there"),
-              "Hi there, Hero\r\n\r\n");
+    EXPECT_EQ(
+        run(script({"WRITE \"`2Hi ^VR01, \"", "WRITELN \"^CA\" and more", "WRITE \"\"", "WRITELN \"\""}), "", "there"),
+        "Hi there, Hero\r\n\r\n");
     // Without a quoted text: the error, then the whole rest shown, and the run ends.
     EXPECT_EQ(run(script({"WRITELN Hello ^VR01", "WRITELN \"never\""}), "x", "you"),
               error_screen("test.scr", "MAIN", 1, "WRITELN Hello ^VR01") + "Hello you\r\n");
@@ -168,10 +168,10 @@ TEST_F(commands, add_on_the_playing_character_goes_through_the_stat_adders) {
     me.hit_points = 20;
     me.max_hit_points = 30;
     me.skill_uses_per_day = 2;
-    run(script({"ADD ^CS18 -500", "ADD ^CS19 250", "ADD ^CS01 5", "ADD ^CS22 5", "ADD ^CS06 40000", "ADD ^CS07 -3",
-                "ADD ^CS08 100", "ADD ^CS03 -99999", "ADD ^CS04 12", "ADD ^CS05 200", "ADD ^CS10 5", "ADD ^CS11 -100",
-                "ADD ^CS20 3", "ADD ^CS21 1000", "ADD ^CS23 4", "ADD ^CS24 -9", "ADD ^CS26 -1", "ADD ^CS27 2",
-                "ADD ^CS32 1", "ADD ^cs18 1"}));
+    run(script({"ADD ^CS18 -500", "ADD ^CS19 250",  "ADD ^CS01 5",      "ADD ^CS22 5",    "ADD ^CS06 40000",
+                "ADD ^CS07 -3",   "ADD ^CS08 100",  "ADD ^CS03 -99999", "ADD ^CS04 12",   "ADD ^CS05 200",
+                "ADD ^CS10 5",    "ADD ^CS11 -100", "ADD ^CS20 3",      "ADD ^CS21 1000", "ADD ^CS23 4",
+                "ADD ^CS24 -9",   "ADD ^CS26 -1",   "ADD ^CS27 2",      "ADD ^CS32 1",    "ADD ^cs18 1"}));
     EXPECT_EQ(me.gold, 0);  // the adder's floor
     EXPECT_EQ(me.bank_gold, 250);
     EXPECT_EQ(me.name, "Hero");
@@ -227,7 +227,7 @@ TEST_F(commands, add_on_a_player_opponent_rereads_and_rewrites_players_dat) {
     for (const character_record& r : file_chars()) {
         if (r.number != 2) continue;
         EXPECT_EQ(r.gold, 350);
-        EXPECT_EQ(r.level, 6);  // the level stays as the other node left it
+        EXPECT_EQ(r.level, 6);          // the level stays as the other node left it
         EXPECT_EQ(r.hit_points, -990);  // stored; the fight decides what a fall means
     }
     ASSERT_NE(opponent, nullptr);
@@ -379,9 +379,9 @@ TEST_F(commands, a_creature_definition_is_built_from_its_lines) {
     write_file("one.scr", lines({"@#MONSTER", "STATS 4 10 12 5 300 40 55 3"}));
     m = read_internal_monster("one.scr", 4, vars);
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(std::vector<int>({m->attack, m->defense, m->shield_value, m->experience, m->gold, m->hit_points,
-                                m->level}),
-              std::vector<int>({10, 12, 5, 300, 40, 55, 3}));
+    EXPECT_EQ(
+        std::vector<int>({m->attack, m->defense, m->shield_value, m->experience, m->gold, m->hit_points, m->level}),
+        std::vector<int>({10, 12, 5, 300, 40, 55, 3}));
     // A section ends at "~"; only the first MONSTER section counts; no line for n is none.
     EXPECT_EQ(read_internal_monster("mobs.scr", 6, vars)->name, "Six");
     EXPECT_EQ(read_internal_monster("mobs.scr", 6, vars)->attack, 0);
@@ -414,11 +414,11 @@ TEST_F(commands, a_definition_line_of_the_wrong_form_is_reported_and_skipped) {
 
 TEST_F(commands, an_item_definition_needs_its_four_lines_and_takes_its_events_from_scuse) {
     debug_mode = true;
-    write_file("items.scr", lines({"@#ITEMS", "NAME 1 \"Bow of the ^VR01 Winds\"", "SCRID 1 \"BOW-01\"",
-                                   "STAT1 1 12 15 3000000000 2 7", "STAT2 1 5 1 1",
-                                   "SCUSE 1 1 0 1 0 0 0 0 1 0 0 0", "NAME 2 \"Half\"", "SCRID 2 \"HALF\"",
-                                   "STAT1 2 1 1 1 1 1", "STAT2 3 0 0 2", "NAME 3 \"Three\"", "SCRID 3 \"T\"",
-                                   "STAT1 3 1 1 1 1 10", "@#ITEMS", "NAME 2 \"Later\""}));
+    write_file("items.scr",
+               lines({"@#ITEMS", "NAME 1 \"Bow of the ^VR01 Winds\"", "SCRID 1 \"BOW-01\"",
+                      "STAT1 1 12 15 3000000000 2 7", "STAT2 1 5 1 1", "SCUSE 1 1 0 1 0 0 0 0 1 0 0 0",
+                      "NAME 2 \"Half\"", "SCRID 2 \"HALF\"", "STAT1 2 1 1 1 1 1", "STAT2 3 0 0 2", "NAME 3 \"Three\"",
+                      "SCRID 3 \"T\"", "STAT1 3 1 1 1 1 10", "@#ITEMS", "NAME 2 \"Later\""}));
     script_vars vars;
     vars.set(1, "East");
     std::optional<item_record> bow = read_internal_item("items.scr", 1, vars);

@@ -59,8 +59,8 @@ TEST_F(script_guards, a_loop_without_a_key_read_runs_out_of_steps) {
     EXPECT_EQ(run_quickly(lines({"@#MAIN", "  GOSUB A", "@#A", "  IF 1 == 1", "  ENDIF", "  RETURN"})),
               error_screen("test.scr", "A", 3, "Runaway Script"));
     // A key read between the steps keeps an endless menu loop going.
-    std::string menu = lines({"@#M", "AB", "  menu", "@#MAIN", "  MENU M", "  READCHAR ^VR01", "  IF ^VR01 == B",
-                              "  HALT", "  ENDIF"});
+    std::string menu = lines(
+        {"@#M", "AB", "  menu", "@#MAIN", "  MENU M", "  READCHAR ^VR01", "  IF ^VR01 == B", "  HALT", "  ENDIF"});
     std::string keys(script_step_budget / 4 + 10, 'a');
     EXPECT_EQ(run(menu, keys + "b"), "  menu\r\n");
 }

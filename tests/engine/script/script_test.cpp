@@ -39,64 +39,113 @@ TEST_F(scripts, small_scripts_show_their_screens_and_leave_their_variables) {
     const script_case cases[] = {
         {"parameters fill the variables; DEFINE runs once, then MAIN",
          lines({"@#DEFINE", "  ; set up", "", "  SET ^VR05 7", "@#MAIN", "  DISPLAYSTATS", "  HALT", "@#"}),
-         "", "one two  three", "",
-         {{1, "one"}, {2, "two"}, {3, "three"}, {4, ""}, {5, "7"}, {21, ""}, {22, ""},
-          {23, "00000000000000000000000000000"}, {24, "test.scr"}, {25, "test.scr"}}},
+         "",
+         "one two  three",
+         "",
+         {{1, "one"},
+          {2, "two"},
+          {3, "three"},
+          {4, ""},
+          {5, "7"},
+          {21, ""},
+          {22, ""},
+          {23, "00000000000000000000000000000"},
+          {24, "test.scr"},
+          {25, "test.scr"}}},
         {"a script without DEFINE starts in MAIN; keywords in any case; comments skipped",
          lines({"@#Main", "; comment", "   ;indented comment", "  write \"a\"", "  WriteLn \"b ^VR01\"", "  halt",
                 "  WRITE \"never\""}),
-         "", "x", "ab x\r\n", {}},
+         "",
+         "x",
+         "ab x\r\n",
+         {}},
         {"IF in every form: numbers as numbers, other texts exactly; failing blocks skip nested ones",
-         lines({"@#MAIN", "  SET ^VR01 10", "  SET ^VR02 010",
-                "  IF ^VR01 == 10", "  WRITE \"a\"", "  ENDIF",
-                "  IF ^VR02 == 10", "  WRITE \"X\"", "  ENDIF",
-                "  IF ^VR01 <= 10", "  WRITE \"b\"", "  ENDIF",
-                "  IF ^VR01 >= 11", "  WRITE \"X\"", "  ENDIF",
-                "  IF ^VR01 <> 9", "  WRITE \"c\"", "  ENDIF",
-                "  IF ^VR01 != 10", "  WRITE \"X\"", "  ENDIF",
-                "  IF 9 < ^VR01", "  WRITE \"d\"", "  ENDIF",
-                "  IF 9 > ^VR01", "  WRITE \"X\"", "  if 1 == 1", "  WRITE \"X\"", "  endif", "  WRITE \"X\"", "  ENDIF",
-                "  IF abc < abd", "  WRITE \"e\"", "  ENDIF",
-                "  IF 9a > 10", "  WRITE \"f\"", "  ENDIF",
-                "  IF -5 < 3", "  WRITE \"g\"", "  ENDIF",
-                "  IF +5 == 5", "  WRITE \"X\"", "  ENDIF",
-                "  IF Abc == abc", "  WRITE \"X\"", "  ENDIF",
-                "  HALT"}),
-         "", "", "abcdefg", {}},
+         lines({"@#MAIN",           "  SET ^VR01 10",  "  SET ^VR02 010",
+                "  IF ^VR01 == 10", "  WRITE \"a\"",   "  ENDIF",
+                "  IF ^VR02 == 10", "  WRITE \"X\"",   "  ENDIF",
+                "  IF ^VR01 <= 10", "  WRITE \"b\"",   "  ENDIF",
+                "  IF ^VR01 >= 11", "  WRITE \"X\"",   "  ENDIF",
+                "  IF ^VR01 <> 9",  "  WRITE \"c\"",   "  ENDIF",
+                "  IF ^VR01 != 10", "  WRITE \"X\"",   "  ENDIF",
+                "  IF 9 < ^VR01",   "  WRITE \"d\"",   "  ENDIF",
+                "  IF 9 > ^VR01",   "  WRITE \"X\"",   "  if 1 == 1",
+                "  WRITE \"X\"",    "  endif",         "  WRITE \"X\"",
+                "  ENDIF",          "  IF abc < abd",  "  WRITE \"e\"",
+                "  ENDIF",          "  IF 9a > 10",    "  WRITE \"f\"",
+                "  ENDIF",          "  IF -5 < 3",     "  WRITE \"g\"",
+                "  ENDIF",          "  IF +5 == 5",    "  WRITE \"X\"",
+                "  ENDIF",          "  IF Abc == abc", "  WRITE \"X\"",
+                "  ENDIF",          "  HALT"}),
+         "",
+         "",
+         "abcdefg",
+         {}},
         {"nested GOSUB and RETURN come back to the line after each call",
-         lines({"@#MAIN", "  WRITE \"m1 \"", "  GOSUB A", "  WRITE \"m2 \"", "  HALT",
-                "@#A", "  WRITE \"a1 \"", "  GOSUB b", "  WRITE \"a2 \"", "  RETURN",
-                "@#B", "  WRITE \"b \"", "  RETURN"}),
-         "", "", "m1 a1 b a2 m2 ", {}},
+         lines({"@#MAIN", "  WRITE \"m1 \"", "  GOSUB A", "  WRITE \"m2 \"", "  HALT", "@#A", "  WRITE \"a1 \"",
+                "  GOSUB b", "  WRITE \"a2 \"", "  RETURN", "@#B", "  WRITE \"b \"", "  RETURN"}),
+         "",
+         "",
+         "m1 a1 b a2 m2 ",
+         {}},
         {"a RETURN past the end of MAIN starts MAIN again",
-         lines({"@#MAIN", "  ADD ^VR01 1", "  IF ^VR01 == 3", "  DISPLAYSTATS", "  HALT", "  ENDIF", "  GOSUB S",
-                "@#S", "  WRITE \"s\"", "  RETURN"}),
-         "", "", "ss", {{1, "3"}}},
-        {"a GOSUB name is expanded", lines({"@#MAIN", "  GOSUB ^VR01", "  HALT", "@#PART2", "  WRITE \"two\"", "  RETURN"}),
-         "", "part2", "two", {}},
+         lines({"@#MAIN", "  ADD ^VR01 1", "  IF ^VR01 == 3", "  DISPLAYSTATS", "  HALT", "  ENDIF", "  GOSUB S", "@#S",
+                "  WRITE \"s\"", "  RETURN"}),
+         "",
+         "",
+         "ss",
+         {{1, "3"}}},
+        {"a GOSUB name is expanded",
+         lines({"@#MAIN", "  GOSUB ^VR01", "  HALT", "@#PART2", "  WRITE \"two\"", "  RETURN"}),
+         "",
+         "part2",
+         "two",
+         {}},
         {"READCHAR and READLINE: Enter and an empty line take the default command",
          lines({"@#MAIN", "  DEFAULTCOMMAND n^VR01", "  READCHAR ^VR02", "  READCHAR ^VR03", "  READLINE ^VR04",
                 "  READLINE ^VR05", "  DISPLAYSTATS", "  HALT"}),
-         "\rkhello\r\r", "x", "hello\r\n\r\n",
+         "\rkhello\r\r",
+         "x",
+         "hello\r\n\r\n",
          {{21, "nx"}, {2, "N"}, {3, "K"}, {4, "HELLO"}, {5, "NX"}}},
         {"WRITEBLOCK shows its lines expanded up to ENDBLOCK",
-         lines({"@#MAIN", "  WRITEBLOCK", "Hello ^VR01", "  `2Second line", "  endblock", "  WRITE \"done\"", "  HALT"}),
-         "", "one", "Hello one\r\n  Second line\r\ndone", {}},
+         lines(
+             {"@#MAIN", "  WRITEBLOCK", "Hello ^VR01", "  `2Second line", "  endblock", "  WRITE \"done\"", "  HALT"}),
+         "",
+         "one",
+         "Hello one\r\n  Second line\r\ndone",
+         {}},
         {"SET, MULT (halves to even), ADD and SETSTR; ^VR99 and a lower-case target are ignored",
          lines({"@#MAIN", "  SET ^VR01 5", "  MULT ^VR01 1.5", "  SET ^VR02 5", "  MULT ^VR02 0.5", "  SET ^VR03 abc",
                 "  ADD ^VR03 5", "  ADD ^VR04 ^VR01", "  SETSTR ^VR05 \"Hello,  World\"", "  SET ^VR99 1",
                 "  ADD ^vr06 1", "  MULT ^VR07 x", "  DISPLAYSTATS", "  HALT"}),
-         "", "", "",
+         "",
+         "",
+         "",
          {{1, "8"}, {2, "2"}, {3, "5"}, {4, "8"}, {5, "Hello,  World"}, {6, ""}, {7, "0"}}},
-        {"DEFAULTCOMMAND expands its text", lines({"@#MAIN", "  DEFAULTCOMMAND ^VR01^VR02", "  DISPLAYSTATS", "  HALT"}),
-         "", "a b", "", {{21, "ab"}}},
-        {"PAUSE waits for a key", lines({"@#MAIN", "  PAUSE", "  WRITE \"on\"", "  HALT"}), "x", "",
-         "      [ Hit any key ]on", {}},
+        {"DEFAULTCOMMAND expands its text",
+         lines({"@#MAIN", "  DEFAULTCOMMAND ^VR01^VR02", "  DISPLAYSTATS", "  HALT"}),
+         "",
+         "a b",
+         "",
+         {{21, "ab"}}},
+        {"PAUSE waits for a key",
+         lines({"@#MAIN", "  PAUSE", "  WRITE \"on\"", "  HALT"}),
+         "x",
+         "",
+         "      [ Hit any key ]on",
+         {}},
         {"DISPLAYSCRIPTTEXT writes the section's lines as they stand",
-         lines({"@#MAIN", "  ; not shown", "  `4Not a command ^VR01", "  DISPLAYSCRIPTTEXT", "  HALT"}), "x", "",
-         "  `4Not a command ^VR01\r\n  DISPLAYSCRIPTTEXT\r\n  HALT\r\n      [ Hit any key ]", {}},
+         lines({"@#MAIN", "  ; not shown", "  `4Not a command ^VR01", "  DISPLAYSCRIPTTEXT", "  HALT"}),
+         "x",
+         "",
+         "  `4Not a command ^VR01\r\n  DISPLAYSCRIPTTEXT\r\n  HALT\r\n      [ Hit any key ]",
+         {}},
         {"the lines of a section stop at a line beginning \"~\"",
-         lines({"@#MAIN", "  WRITE \"a\"", "  HALT", "~", "  WRITE \"never\""}), "", "", "a", {}},
+         lines({"@#MAIN", "  WRITE \"a\"", "  HALT", "~", "  WRITE \"never\""}),
+         "",
+         "",
+         "a",
+         {}},
     };
     for (const script_case& c : cases) check(c);
 }
@@ -116,9 +165,9 @@ TEST_F(scripts, menus_show_on_the_first_pass_and_after_a_return_or_redispmenu) {
 
     // REDISPMENU FALSE: the menu is prepared after the RETURN but not shown; the pass after
     // the next RETURN shows it.
-    s = menu_section + lines({"@#MAIN", "  MENU MAINMENU", "  READMENUCOMMANDS ^VR02", "  IF ^VR02 == Q", "  HALT",
-                              "  ENDIF", "  IF ^VR02 == B", "  REDISPMENU FALSE", "  ENDIF", "  GOSUB SUB", "@#SUB",
-                              "  RETURN"});
+    s = menu_section +
+        lines({"@#MAIN", "  MENU MAINMENU", "  READMENUCOMMANDS ^VR02", "  IF ^VR02 == Q", "  HALT", "  ENDIF",
+               "  IF ^VR02 == B", "  REDISPMENU FALSE", "  ENDIF", "  GOSUB SUB", "@#SUB", "  RETURN"});
     EXPECT_EQ(run(s, "baq", "wolves"), menu_screen + prompt_a + prompt_a + menu_screen + prompt_a);
 
     // DISPLAYMENU shows the current menu again; expert mode hides the MENU display.
@@ -138,8 +187,8 @@ TEST_F(scripts, a_missing_menu_is_reported_and_ends_the_run) {
 
 TEST_F(scripts, the_key_wait_checks_the_queue_and_the_events_every_check_frequency_polls) {
     check_frequency = 1;
-    std::string s = menu_section + lines({"@#MAIN", "  MENU MAINMENU", "  READMENUCOMMANDS ^VR02", "  DISPLAYSTATS",
-                                          "  HALT"});
+    std::string s =
+        menu_section + lines({"@#MAIN", "  MENU MAINMENU", "  READMENUCOMMANDS ^VR02", "  DISPLAYSTATS", "  HALT"});
     // A message waits: it is handled (raided guild 0) and the prompt is due again.
     fake().messages_waiting = 1;
     fake().key_after_poll = "x";
@@ -255,8 +304,7 @@ TEST_F(scripts, location_and_the_places_a_script_visits) {
     run(lines({"@#MAIN", "  LOCATION \"b^VR01 `2^CA\"", "  SHAREDEVENT 2", "  HEALER", "  INVENTORY",
                "  DISPLAYGAMESTATS", "  HALT"}),
         "", "Old");
-    EXPECT_EQ(fake().calls,
-              (std::vector<std::string>{"ENCOUNTER 2", "HEALERS", "INVENTORY", "SETTINGS"}));
+    EXPECT_EQ(fake().calls, (std::vector<std::string>{"ENCOUNTER 2", "HEALERS", "INVENTORY", "SETTINGS"}));
     // The location is put back after every place, and written to "players.dat".
     EXPECT_EQ(cur_char->location.str(), "bOld `2Hero");
     EXPECT_EQ(file_chars().at(0).location.str(), "bOld `2Hero");
@@ -278,20 +326,21 @@ TEST_F(scripts, gotoxy_moves_the_cursor_of_an_ansi_caller) {
 }
 
 TEST_F(scripts, displayscriptinfo_shows_the_run_state) {
-    std::string screen = run(lines({"@#MAIN", "  DEFAULTCOMMAND Q", "  GOSUB INFO", "  HALT", "@#INFO",
-                                    "  DISPLAYSCRIPTINFO", "  RETURN"}),
-                             "x", "a b");
+    std::string screen = run(
+        lines({"@#MAIN", "  DEFAULTCOMMAND Q", "  GOSUB INFO", "  HALT", "@#INFO", "  DISPLAYSCRIPTINFO", "  RETURN"}),
+        "x", "a b");
     std::string vars;
     for (int n = 1; n <= 20; ++n)
         vars += "  ^VR" + zero_pad(n, 2) + "     :" + (n == 1 ? "a" : n == 2 ? "b" : "") + "\r\n";
-    std::regex expected("  File        : test\\.scr      Free Memory : [0-9]+\r\n"
-                        "  Section     : INFO\r\n"
-                        "  Loops Deep  : 1\r\n"
-                        "  Current Default Command : Q\r\n"
-                        "  Current Creature File   : \r\n"
-                        "  Current Flags           : 0{29}\r\n"
-                        "      \\[ Hit any key \\]\r\n" +
-                        std::regex_replace(vars, std::regex("\\^"), "\\^"));
+    std::regex expected(
+        "  File        : test\\.scr      Free Memory : [0-9]+\r\n"
+        "  Section     : INFO\r\n"
+        "  Loops Deep  : 1\r\n"
+        "  Current Default Command : Q\r\n"
+        "  Current Creature File   : \r\n"
+        "  Current Flags           : 0{29}\r\n"
+        "      \\[ Hit any key \\]\r\n" +
+        std::regex_replace(vars, std::regex("\\^"), "\\^"));
     EXPECT_TRUE(std::regex_match(screen, expected)) << screen;
 }
 
@@ -301,17 +350,18 @@ TEST_F(scripts, creature_files_creatures_and_fights) {
     fake().creature_file_mobs = {{"Wolf", 1, 1234, 56}, {"Big Bear", 2, 1234567, 123456}};
     std::string screen = run(lines({"@#MAIN", "  CREATUREFILE forest.dat", "  DISPLAYCREATURES",
                                     "  MONSTERAVAILABLE ^VR01", "  COMBAT ^VR02 EXT", "  DISPLAYSTATS", "  HALT"}));
-    EXPECT_TRUE(screen.starts_with("Monsters Present :\r\n"
-                                   "Level :  1 Wolf                  Exp :    1,234  Verif # :     56\r\n"
-                                   "Level :  2 Big Bear              Exp : 1,234,567  Verif # : 123,456\r\n"
-                                   "Free Memory : "))
+    EXPECT_TRUE(
+        screen.starts_with("Monsters Present :\r\n"
+                           "Level :  1 Wolf                  Exp :    1,234  Verif # :     56\r\n"
+                           "Level :  2 Big Bear              Exp : 1,234,567  Verif # : 123,456\r\n"
+                           "Free Memory : "))
         << screen;
     EXPECT_TRUE(screen.ends_with(" bytes\r\n"));
     EXPECT_EQ(var(1), "1");
     EXPECT_EQ(var(2), "1");
     EXPECT_EQ(var(22), "forest.dat");
     EXPECT_EQ(fake().opponent_seen, "Wolf");  // `opponent` while the fight ran
-    EXPECT_EQ(opponent, nullptr);              // and nothing afterwards
+    EXPECT_EQ(opponent, nullptr);             // and nothing afterwards
 
     // No creature of the player's level: none available, and COMBAT gives 2.
     cur_char->level = 3;
@@ -414,7 +464,7 @@ TEST_F(scripts, item_without_a_registry_number_or_a_definition_goes_on) {
     fake().item = plain;
     EXPECT_EQ(run(item_script("19980101")), "  You now have the Magic Ring\r\non");
     EXPECT_EQ(fake().inventory.front().script_events, event_use);  // events given are kept
-    EXPECT_FALSE(std::filesystem::exists("items"));                 // not registered: no script
+    EXPECT_FALSE(std::filesystem::exists("items"));                // not registered: no script
 
     // No such item: a FORCE line, and the run goes on.
     install_fake_script_hooks();
@@ -433,7 +483,8 @@ TEST_F(scripts, mail_goes_to_the_player_with_its_command_lines_and_no_forged_mes
     read_char_file();
     std::string s = lines({
         "@#MAIN",
-        "  SETSTR ^VR05 \"a\x01" "b\"",
+        "  SETSTR ^VR05 \"a\x01"
+        "b\"",
         "  MAIL bob Alice",
         "  Hello ^VR01,",
         "^VR02",

@@ -94,7 +94,7 @@ TEST_F(data_files, merge_adds_bank_gold_as_a_difference_and_takes_others_from_th
     cur_char->bank_gold = 100;  // 150 taken out here, while another node pays 50 in
     cur_char->gold = 7;
     character_record* other = char_num_ptr(2);
-    other->gold = 999999;   // a stale change of another player's record in memory
+    other->gold = 999999;  // a stale change of another player's record in memory
 
     character_record newer = make_char(2, "Other");
     newer.gold = 42;
@@ -258,9 +258,9 @@ TEST_F(data_files, stat_writes_never_move_the_day_back_and_add_up_pot_changes) {
     stat_record s;
     create_stat_file(s);
     read_stat_file(game_stats);
-    game_stats.floating_gold += 300;    // this node's change: +300
+    game_stats.floating_gold += 300;  // this node's change: +300
 
-    stat_record other = s;               // another node ran the maintenance and took 100
+    stat_record other = s;  // another node ran the maintenance and took 100
     other.day = 5;
     other.last_maint_date = "20260115";
     other.floating_gold = 1000;
@@ -274,7 +274,7 @@ TEST_F(data_files, stat_writes_never_move_the_day_back_and_add_up_pot_changes) {
     EXPECT_EQ(back.floating_gold, 1300);
     EXPECT_EQ(game_stats.floating_gold, 1300);
 
-    game_stats.day = 9;                  // moving forward is kept
+    game_stats.day = 9;  // moving forward is kept
     write_stat_file();
     decode_record(read_file("quorstat.dat"), back);
     EXPECT_EQ(back.day, 9);

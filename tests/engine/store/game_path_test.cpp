@@ -35,8 +35,9 @@ TEST_F(game_paths, exact_names_first_then_any_case) {
 }
 
 TEST_F(game_paths, names_that_would_leave_the_game_directory_are_refused) {
-    for (const std::string& bad : std::vector<std::string>{"", "/etc/passwd", "..", "../quorvath.dat", "items/../../x", "items/../forest.dat",
-                            "a/..", std::string("forest.dat\0/../x", 16), ".", "./", "//"})
+    for (const std::string& bad :
+         std::vector<std::string>{"", "/etc/passwd", "..", "../quorvath.dat", "items/../../x", "items/../forest.dat",
+                                  "a/..", std::string("forest.dat\0/../x", 16), ".", "./", "//"})
         EXPECT_EQ(game_path(bad), std::nullopt) << bad;
     // Dots inside a name are no parent directory.
     EXPECT_EQ(game_path("..hidden"), "..hidden");

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "engine/engine_state.hpp"
@@ -17,7 +17,6 @@
 #include "support/live_hold.hpp"
 
 namespace {
-
 
 std::string expected_wait_display(int checks) {
     std::string s = "\x1b[2J\x1b[H`9  Temporary hold placed on file activity :        `4";
@@ -50,7 +49,7 @@ TEST_F(hold, taking_a_free_hold_creates_the_file_and_releasing_erases_it) {
     EXPECT_EQ(read_file("hold.dat"), std::string(1, '\0'));
     EXPECT_EQ(st.seam.sleeps, std::vector<int>{}) << "a free hold is taken without a pause";
     EXPECT_FALSE(wait_for_hold()) << "a node never waits for its own hold";
-    place_hold();   // nested: one level more
+    place_hold();  // nested: one level more
     remove_hold();
     EXPECT_TRUE(file_present("hold.dat"));
     remove_hold();
@@ -82,7 +81,7 @@ TEST_F(hold, waiting_for_a_hold_that_clears_shows_the_display_until_it_goes) {
     live_hold other;
     place_hold();
     EXPECT_TRUE(hold_owned());
-    EXPECT_EQ(seam.sleeps.size(), 3u);   // three checks found it, the fourth took it at once
+    EXPECT_EQ(seam.sleeps.size(), 3u);  // three checks found it, the fourth took it at once
     EXPECT_EQ(out.take(), expected_wait_display(3));
     remove_hold();
 }
@@ -117,9 +116,9 @@ TEST_F(hold, a_hold_that_stays_ends_with_code_13_after_41_checks_and_writes_noth
 
 TEST_F(hold, a_hold_whose_holder_is_gone_is_removed_by_the_next_waiter) {
     struct stale_case {
-        std::string file;      // "hold.dat" as the dead node left it
-        bool taking;           // place_hold, else wait_for_hold
-        std::size_t checks;    // an empty file (dead between create and lock) gets one of grace
+        std::string file;    // "hold.dat" as the dead node left it
+        bool taking;         // place_hold, else wait_for_hold
+        std::size_t checks;  // an empty file (dead between create and lock) gets one of grace
     };
     const stale_case cases[] = {
         {std::string(1, '\0'), false, 1}, {std::string(1, '\0'), true, 1}, {"", false, 2}, {"", true, 2}};

@@ -79,8 +79,8 @@ TEST_F(registry, numbers_are_given_in_order_and_found_by_scriptid) {
     item_record b = scripted("Boots", "Boot-01011998-AB-N");
     register_item(a);
     register_item(b);
-    register_item(a);  // already there: nothing added
-    register_item(scripted("Plain", ""));           // no ScriptID: not registered
+    register_item(a);                                           // already there: nothing added
+    register_item(scripted("Plain", ""));                       // no ScriptID: not registered
     register_item(scripted("Quiet", "Quie-01011998-AB-N", 0));  // no events: not registered
     std::vector<registry_record> recs = records();
     ASSERT_EQ(recs.size(), 2u);
@@ -158,7 +158,8 @@ TEST_F(registry, the_six_built_in_items) {
     };
     for (const row& r : rows) {
         std::string expect = item_image(r.name, r.power, r.power, r.cost, r.charges, r.position, r.level, r.flags,
-                                        r.identified, 0, r.events, r.id).b;
+                                        r.identified, 0, r.events, r.id)
+                                 .b;
         EXPECT_EQ(encode_record(r.make()), expect) << r.name;
     }
     // Each registered itself once, numbered in the order built.

@@ -19,9 +19,8 @@ TEST_F(large_files, a_record_file_read_in_pieces_is_byte_exact_and_a_cut_record_
         file_status status;
     };
     // 219 records fit in one read of 64 KB; 220 and 700 cut records between reads.
-    const row rows[] = {{0, 0, file_status::ok},         {1, 0, file_status::ok},
-                        {219, 0, file_status::ok},       {220, 0, file_status::ok},
-                        {700, 0, file_status::ok},       {220, 1, file_status::corrupt},
+    const row rows[] = {{0, 0, file_status::ok},         {1, 0, file_status::ok},   {219, 0, file_status::ok},
+                        {220, 0, file_status::ok},       {700, 0, file_status::ok}, {220, 1, file_status::corrupt},
                         {700, 298, file_status::corrupt}};
     for (const row& r : rows) {
         SCOPED_TRACE(std::to_string(r.records) + " records + " + std::to_string(r.extra_bytes));

@@ -36,7 +36,8 @@ void setup_players() {
         recs.push_back(make_char(static_cast<std::int16_t>(i), "Writer" + std::to_string(i)));
         recs.back().gold = 0;
     }
-    for (int i = 0; i < others; ++i) recs.push_back(make_char(static_cast<std::int16_t>(100 + i), "Other" + std::to_string(i)));
+    for (int i = 0; i < others; ++i)
+        recs.push_back(make_char(static_cast<std::int16_t>(100 + i), "Other" + std::to_string(i)));
     recs.push_back(make_char(bank_number, "Bank"));
     put_chars(recs);
 }
@@ -134,9 +135,8 @@ TEST(multi_node, new_player_numbers_are_never_handed_out_twice) {
         pids.push_back(start_child([i] {
             scaled_seam seam(5);
             read_char_file();
-            update_under_hold([i] {
-                cur_char = add_char(make_char(lowest_free_char_number(), "New" + std::to_string(i)));
-            });
+            update_under_hold(
+                [i] { cur_char = add_char(make_char(lowest_free_char_number(), "New" + std::to_string(i))); });
         }));
     for (pid_t p : pids) EXPECT_EQ(wait_child(p).code, 0);
     std::set<int> numbers;
@@ -161,7 +161,7 @@ void holding_node(bool hangup_handler) {
     place_hold();
     while (!hung_up) ::usleep(1000);
     cur_char->gold = 5555;
-    remove_hold();   // the write is done: the lost carrier now ends the program
+    remove_hold();  // the write is done: the lost carrier now ends the program
 }
 
 void saving_node() {

@@ -38,12 +38,12 @@ TEST_F(on_line, a_live_lock_decides_and_the_byte_alone_proves_nothing) {
         int byte;
         bool on;
     } rows[] = {
-        {7, 1, true},     // byte set, lock held
-        {300, 0, true},   // byte clear, lock held: a live node holds it (at log-on, or after
-                          // another node's write cleared the byte)
-        {8, 1, false},    // byte set, lock free: a node that is gone
+        {7, 1, true},    // byte set, lock held
+        {300, 0, true},  // byte clear, lock held: a live node holds it (at log-on, or after
+                         // another node's write cleared the byte)
+        {8, 1, false},   // byte set, lock free: a node that is gone
         {8, 0, false},
-        {0, 1, false},    // no character
+        {0, 1, false},  // no character
     };
     for (const row& r : rows) EXPECT_EQ(on(r.number, r.byte), r.on) << r.number << " byte " << r.byte;
     // Dora's node is killed: her byte stays set, and she is off line; Eve's node plays on.

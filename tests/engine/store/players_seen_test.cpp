@@ -5,10 +5,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "engine/engine_state.hpp"
 #include "engine/rules/screens.hpp"
 #include "engine/store/file_access.hpp"
 #include "engine/text/lookups.hpp"
-#include "engine/engine_state.hpp"
 
 namespace {
 int players_writes = 0;
@@ -51,8 +51,8 @@ struct players_seen : ::testing::Test {
 TEST_F(players_seen, saves_write_only_what_changed_and_refreshes_see_every_other_write) {
     struct row {
         const char* what;
-        bool other_writes;   // another node replaces the file first
-        bool own_change;     // this node changed its character
+        bool other_writes;  // another node replaces the file first
+        bool own_change;    // this node changed its character
         int writes;
     };
     const row rows[] = {

@@ -39,9 +39,9 @@ void check(const std::vector<merge_row>& rows) {
 
 TEST(record_merge, character) {
     check<character_record>({
-        {"guild", 1, 1, 0, 0},   // kicked by the leader's node
-        {"guild", 1, 2, 1, 2},   // joined another here
-        {"guild", 1, 2, 0, 2},   // both: the writer now
+        {"guild", 1, 1, 0, 0},  // kicked by the leader's node
+        {"guild", 1, 2, 1, 2},  // joined another here
+        {"guild", 1, 2, 0, 2},  // both: the writer now
         {"level", 1, 3, 2, 3},
         {"gold", 500, 500, 88'888, 88'888},  // set by the sysop
         {"gold", 500, 600, 88'888, 88'988},  // both: the differences add up
@@ -49,7 +49,7 @@ TEST(record_merge, character) {
         {"gold", 500, 100, 300, 0, -400},
         {"bank_gold", 1000, 850, 1300, 1150},
         {"bank_gold", max_gold - 10, max_gold, max_gold - 5, max_gold},
-        {"bank_gold", -5, 10, 3, 10},        // out of its range: the writer's
+        {"bank_gold", -5, 10, 3, 10},  // out of its range: the writer's
         {"gems", 5, 3, 10, 8},
         {"gems", 5, 1, 2, 0, -4},
         {"status_bits", 0, status_saw_shady, status_hunted, status_hunted | status_saw_shady},
@@ -148,12 +148,12 @@ TEST_F(stock_merge, the_sysops_list_written_beside_a_nodes_sales) {
     };
     const row rows[] = {
         {"A:5 B:2", "A:5 B:2", "A:4 B:2", "A:4 B:2"},  // nothing changed, one sold meanwhile
-        {"A:5", "A:8", "A:4", "A:8"},                   // the count typed here stands
-        {"A:5 B:2", "B:2", "A:4 B:2", "B:2"},           // removed here
-        {"A:5", "A:5 C:1", "A:5 D:3", "A:5 D:3 C:1"},   // added here and there
-        {"A:1 B:2", "A:1 B:2", "B:2", "B:2"},           // sold out and dropped there
-        {"A:1 B:2", "A:6 B:2", "B:2", "B:2 A:6"},       // sold out there, restocked here
-        {"A:1 A:2", "A:1 A:3", "A:1 A:2", "A:1 A:3"},   // the same item twice, by its place
+        {"A:5", "A:8", "A:4", "A:8"},                  // the count typed here stands
+        {"A:5 B:2", "B:2", "A:4 B:2", "B:2"},          // removed here
+        {"A:5", "A:5 C:1", "A:5 D:3", "A:5 D:3 C:1"},  // added here and there
+        {"A:1 B:2", "A:1 B:2", "B:2", "B:2"},          // sold out and dropped there
+        {"A:1 B:2", "A:6 B:2", "B:2", "B:2 A:6"},      // sold out there, restocked here
+        {"A:1 A:2", "A:1 A:3", "A:1 A:2", "A:1 A:3"},  // the same item twice, by its place
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.mine);

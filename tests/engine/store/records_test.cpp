@@ -230,8 +230,8 @@ TEST(records, link_bytes_of_characters_and_guilds_are_ignored_and_written_as_zer
 
 TEST(records, length_byte_above_capacity_is_clamped_and_garbage_past_length_dropped) {
     std::string img = sample_char_image();
-    img[0] = static_cast<char>(200);   // name: capacity 20
-    img[115] = static_cast<char>(3);   // armour name "Chain" cut to "Cha", rest is garbage now
+    img[0] = static_cast<char>(200);  // name: capacity 20
+    img[115] = static_cast<char>(3);  // armour name "Chain" cut to "Cha", rest is garbage now
     character_record r;
     decode_record(img, r);
     EXPECT_EQ(r.name.str(), text_of(20, 0));
@@ -242,7 +242,7 @@ TEST(records, length_byte_above_capacity_is_clamped_and_garbage_past_length_drop
 }
 
 TEST(records, short_image_reads_as_zero_filled) {
-    std::string img = sample_char_image().substr(0, 64);   // name, real name, number
+    std::string img = sample_char_image().substr(0, 64);  // name, real name, number
     character_record r;
     r.gold = 55;
     decode_record(img, r);
@@ -261,5 +261,7 @@ TEST(codec, puts_past_the_end_are_dropped_and_gets_read_zero) {
     EXPECT_EQ(get_i32(b, 1), 0x0201);
     EXPECT_EQ(get_i16(b, 100), 0);
     put_str(b, 0, 5, "abcdefgh");
-    EXPECT_EQ(b, "\x05" "ab");
+    EXPECT_EQ(b,
+              "\x05"
+              "ab");
 }

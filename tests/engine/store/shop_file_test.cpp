@@ -58,7 +58,8 @@ TEST_F(shop_file, a_torn_tail_reads_zero_filled_and_a_missing_file_is_an_empty_s
 TEST_F(shop_file, the_last_entry_of_the_name_and_scriptid_is_taken) {
     // The rewrite drops what the rule does not keep; a negative count is never rewritten.
     std::string three = entry_image("Dagger", "WS01-12092026-QZ-N", 300, 3);
-    write_file("weapon.shp", three + entry_image("Dirk", "X", 1, 0) + entry_image("Dagger", "WS01-12092026-QZ-N", 300, 2));
+    write_file("weapon.shp",
+               three + entry_image("Dirk", "X", 1, 0) + entry_image("Dagger", "WS01-12092026-QZ-N", 300, 2));
     EXPECT_EQ(take_one_from_stock("weapon.shp", "Dagger", "WS01-12092026-QZ-N", not_sold_out), stock_take::sold);
     EXPECT_EQ(read_file("weapon.shp"), three + entry_image("Dagger", "WS01-12092026-QZ-N", 300, 1));
     EXPECT_EQ(take_one_from_stock("weapon.shp", "Dagger", "WS01-12092026-QZ-X", not_sold_out), stock_take::gone);

@@ -114,13 +114,13 @@ TEST(strings, unix_time_counts_leap_days_exactly) {
     fake_seam seam;
     seam.set_time(1970, 1, 1, 0, 0, 0);
     EXPECT_EQ(unix_time_now(), 0);
-    seam.set_time(2000, 3, 1, 0, 0, 0);   // after the 29th of February of 2000
+    seam.set_time(2000, 3, 1, 0, 0, 0);  // after the 29th of February of 2000
     EXPECT_EQ(unix_time_now(), 951868800);
     seam.set_time(2024, 2, 29, 12, 0, 0);
     EXPECT_EQ(unix_time_now(), 1709208000);
     seam.set_time(2026, 1, 15, 12, 30, 15);
     EXPECT_EQ(unix_time_now(), 1768480215);
-    seam.set_time(2100, 3, 1, 0, 0, 0);    // past 32 bits: clamped, not wrapped
+    seam.set_time(2100, 3, 1, 0, 0, 0);  // past 32 bits: clamped, not wrapped
     EXPECT_EQ(unix_time_now(), 2147483647);
 }
 

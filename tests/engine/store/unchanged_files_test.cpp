@@ -56,12 +56,10 @@ TEST_F(unchanged, a_flag_look_up_sees_every_change_made_since_the_last) {
 
 TEST_F(unchanged, a_refresh_merges_what_another_writer_put_in_players_dat) {
     const other_node_change cases[] = {
-        {"another node's update under the hold", [] {
-             ASSERT_TRUE(run_in_child([] {
-                             update_under_hold([] { char_num_ptr(2)->gold = 777; });
-                         }).exited);
-         }},
-        {"an edit in place in the same second", [] {
+        {"another node's update under the hold",
+         [] { ASSERT_TRUE(run_in_child([] { update_under_hold([] { char_num_ptr(2)->gold = 777; }); }).exited); }},
+        {"an edit in place in the same second",
+         [] {
              std::vector<character_record> recs = file_chars();
              for (auto& r : recs)
                  if (r.number == 2) r.gold = 777;

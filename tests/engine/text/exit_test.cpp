@@ -40,7 +40,7 @@ struct exits : ::testing::Test {
 
     // A playing node: files loaded, hooks set, its character changed in memory.
     static void start_playing() {
-        static fake_seam seam;   // lives until the child ends
+        static fake_seam seam;  // lives until the child ends
         install_exit_handler();
         set_rankings_hook(rankings_marker);
         set_node_message_hook(record_message);
@@ -198,7 +198,7 @@ TEST_F(exits, carrier_loss_while_holding_the_hold_finishes_the_write_first) {
         update_under_hold([] {
             cur_char->bank_gold = 4242;
             carrier_present = 0;
-            write_str("lost in the middle");   // must not end the program under the hold
+            write_str("lost in the middle");  // must not end the program under the hold
             cur_char->gems = 9;
         });
         write_file("after.txt", "not reached");
@@ -218,17 +218,21 @@ TEST_F(exits, a_fatal_blow_not_yet_settled_is_settled_before_every_save) {
         int code;
     };
     const way ways[] = {
-        {"a hang-up", [] {
+        {"a hang-up",
+         [] {
              carrier_present = 0;
              write_str("the death scripts' text");
-         }, 0},
+         },
+         0},
         {"the orderly exit", [] { end_prog(exit_critical_missing); }, exit_critical_missing},
-        {"a hang-up while the death is shown", [] {
+        {"a hang-up while the death is shown",
+         [] {
              disarm_death();
              fall_in_memory();
              carrier_present = 0;
              player_killed();
-         }, 0},
+         },
+         0},
     };
     for (const way& w : ways) {
         clear_marks();
@@ -236,9 +240,8 @@ TEST_F(exits, a_fatal_blow_not_yet_settled_is_settled_before_every_save) {
             start_playing();
             cur_char->hit_points = -3;
             // The winner's share, in the same write as the fall.
-            arm_death([] {
-                save_fall([](const death_loss& lost) { add_gold(*char_full_name_ptr("Other"), lost.gold); });
-            });
+            arm_death(
+                [] { save_fall([](const death_loss& lost) { add_gold(*char_full_name_ptr("Other"), lost.gold); }); });
             w.end();
         });
         EXPECT_EQ(res.code, w.code) << w.name;
@@ -250,7 +253,8 @@ TEST_F(exits, a_fatal_blow_not_yet_settled_is_settled_before_every_save) {
         std::int32_t other_gold = 0;
         for (const auto& c : file_chars())
             if (c.number == 2) other_gold = c.gold;
-        EXPECT_EQ(other_gold, make_char(2, "Other").gold + (std::string(w.name).ends_with("shown") ? 0 : 777)) << w.name;
+        EXPECT_EQ(other_gold, make_char(2, "Other").gold + (std::string(w.name).ends_with("shown") ? 0 : 777))
+            << w.name;
     }
 }
 
@@ -280,7 +284,7 @@ TEST_F(exits, an_uncaught_error_reports_and_saves_the_character) {
     child_result res = run_in_child([] {
         start_playing();
         // An error nothing catches (the test framework would catch a plain throw).
-        [] () noexcept {
+        []() noexcept {
             std::vector<int> none;
             (void)none.at(5);
         }();

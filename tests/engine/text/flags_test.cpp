@@ -4,8 +4,8 @@
 
 #include <filesystem>
 #include <set>
-#include <tuple>
 #include <sys/wait.h>
+#include <tuple>
 
 #include "engine/store/strings.hpp"
 #include "engine/text/flags.hpp"
@@ -70,8 +70,7 @@ TEST_F(flags, add_replace_and_remove_a_flag) {
     add_flag("x", "1", 2, "flag0001.dat", "tavern.scr");
     EXPECT_EQ(read_file("flag0001.dat"), "@#TAVERN.SCR\nX 1 2\n@#FLAGS\nQUEST -1 -1\nOTHER 7 1\n" + main_part);
     add_flag("y", "2", 2, "flag0001.dat", "FLAGS");
-    EXPECT_EQ(read_file("flag0001.dat"),
-              "@#FLAGS\nQUEST -1 -1\nOTHER 7 1\nY 2 2\n@#TAVERN.SCR\nX 1 2\n" + main_part);
+    EXPECT_EQ(read_file("flag0001.dat"), "@#FLAGS\nQUEST -1 -1\nOTHER 7 1\nY 2 2\n@#TAVERN.SCR\nX 1 2\n" + main_part);
     add_section("flag0001.dat", "empty one");
     EXPECT_EQ(read_file("flag0001.dat"),
               "@#EMPTY ONE\n@#FLAGS\nQUEST -1 -1\nOTHER 7 1\nY 2 2\n@#TAVERN.SCR\nX 1 2\n" + main_part);
@@ -84,17 +83,21 @@ TEST_F(flags, the_other_sections_are_copied_exactly_as_they_stand) {
     std::string long_line(300, 'L');
     write_file("mainflag.dat",
                "notes before any section\r\n"
-               "@#Board\r\nline one\r\n~\r\nafter the tilde\r\n" + long_line + "\r\n"
-               "@#FLAGS\r\nA 1 2\r\n~\r\nB kept 1\r\n"
-               "@#Board\r\nsecond board of the same name\r\n"
-               "@#\r\n");
+               "@#Board\r\nline one\r\n~\r\nafter the tilde\r\n" +
+                   long_line +
+                   "\r\n"
+                   "@#FLAGS\r\nA 1 2\r\n~\r\nB kept 1\r\n"
+                   "@#Board\r\nsecond board of the same name\r\n"
+                   "@#\r\n");
     add_flag("c", "3", 1, "mainflag.dat", "FLAGS");
     EXPECT_EQ(read_file("mainflag.dat"),
               "notes before any section\n"
               "@#FLAGS\nA 1 2\nC 3 1\n~\nB kept 1\n"
-              "@#Board\nline one\n~\nafter the tilde\n" + long_line + "\n"
-              "@#Board\nsecond board of the same name\n"
-              "@#\n");
+              "@#Board\nline one\n~\nafter the tilde\n" +
+                  long_line +
+                  "\n"
+                  "@#Board\nsecond board of the same name\n"
+                  "@#\n");
     // The flag after the "~" is not one of the section's flags.
     EXPECT_EQ(return_flag("b", "mainflag.dat", "FLAGS"), "-1");
     // A file whose end marker has lines after it keeps them.
@@ -290,7 +293,6 @@ TEST_F(flags, expiring_two_files_at_once_never_mixes_them) {
         std::string image = read_file(file);
         EXPECT_EQ(image.find(other), std::string::npos) << file;
         EXPECT_EQ(image.find("_GONE"), std::string::npos) << file;
-        for (int i = 0; i < 50; ++i)
-            EXPECT_EQ(return_flag(tag + std::to_string(i), file, "FLAGS"), "V") << file << i;
+        for (int i = 0; i < 50; ++i) EXPECT_EQ(return_flag(tag + std::to_string(i), file, "FLAGS"), "V") << file << i;
     }
 }

@@ -163,10 +163,10 @@ TEST_F(macros, every_field_of_the_playing_character) {
     g.name = "`2Wolves";
     add_guild(g);
     c.guild = 5;
-    const char* expected[32] = {"",      "Anna O'neil", "ANNA ONEIL", "31",     "32",    "33",    "6",  "7",
-                                "8",     "`2Wolves",    "10",         "11",     "0",     "Nothing", "0", "Nothing",
-                                "0",     "Nothing",     "18,000",     "19,000", "20",    "21,000", "22", "23",
-                                "24",    "Forest",      "26",         "27",     "Thief", "0",     "0",  "0"};
+    const char* expected[32] = {"",   "Anna O'neil", "ANNA ONEIL", "31",     "32",    "33",      "6",  "7",
+                                "8",  "`2Wolves",    "10",         "11",     "0",     "Nothing", "0",  "Nothing",
+                                "0",  "Nothing",     "18,000",     "19,000", "20",    "21,000",  "22", "23",
+                                "24", "Forest",      "26",         "27",     "Thief", "0",       "0",  "0"};
     for (int nn = 1; nn <= 31; ++nn) {
         std::string num = (nn < 10 ? "0" : "") + std::to_string(nn);
         EXPECT_EQ(x("&CS" + num), expected[nn]) << nn;

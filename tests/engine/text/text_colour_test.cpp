@@ -92,7 +92,8 @@ TEST_F(colour_codes, screen_texts_are_cut_at_255_after_their_macros) {
 
 TEST_F(colour_codes, codes_to_ansi_for_every_code) {
     for (const auto& c : colour_table)
-        EXPECT_EQ(codes_to_ansi(std::string("a`") + c.code + "b"), std::string("a\x1b[") + c.file + "b\x1b[0m") << c.code;
+        EXPECT_EQ(codes_to_ansi(std::string("a`") + c.code + "b"), std::string("a\x1b[") + c.file + "b\x1b[0m")
+            << c.code;
     EXPECT_EQ(codes_to_ansi("`%"), "\x1b[0;1m\x1b[0m");
     EXPECT_EQ(codes_to_ansi("`8dim"), "\x1b[1;30mdim\x1b[0m");
     EXPECT_EQ(codes_to_ansi("`cnew"), "\x1b[2Jnew\x1b[0m");
@@ -149,10 +150,11 @@ TEST_F(colour_codes, char_name_ptr_offers_each_match_in_list_order) {
         input_feed keys("ny");
         EXPECT_EQ(char_name_ptr("`%an"), anna);
         // The name is shown as stored, its own colour codes carried out.
-        EXPECT_EQ(out.take(), "\x1b[1;34m  You mean Hannah (\x1b[0;36mY\x1b[1;34m/\x1b[0;36mN\x1b[1;34m) [\x1b[37mY"
-                              "\x1b[34m] : \x1b[37mN\r\n"
-                              "\x1b[34m  You mean \x1b[0;31mAnna (\x1b[36mY\x1b[1;34m/\x1b[0;36mN\x1b[1;34m) [\x1b[37mY"
-                              "\x1b[34m] : \x1b[37mY\r\n");
+        EXPECT_EQ(out.take(),
+                  "\x1b[1;34m  You mean Hannah (\x1b[0;36mY\x1b[1;34m/\x1b[0;36mN\x1b[1;34m) [\x1b[37mY"
+                  "\x1b[34m] : \x1b[37mN\r\n"
+                  "\x1b[34m  You mean \x1b[0;31mAnna (\x1b[36mY\x1b[1;34m/\x1b[0;36mN\x1b[1;34m) [\x1b[37mY"
+                  "\x1b[34m] : \x1b[37mY\r\n");
     }
     {
         input_feed keys("\r");
@@ -191,17 +193,18 @@ TEST_F(colour_codes, add_skill_percent_caps_and_floors) {
 }
 
 TEST_F(colour_codes, enter_description_takes_lines_until_an_empty_one) {
-    const std::string head = "  \x1b[36mEnter text below: \x1b[1;37m(blank line ends)\x1b[34m" +
-                             std::string(16, ' ') + "Description : \r\n\x1b[35m" +
-                             std::string("-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-") +
-                             "\r\n";
+    const std::string head =
+        "  \x1b[36mEnter text below: \x1b[1;37m(blank line ends)\x1b[34m" + std::string(16, ' ') +
+        "Description : \r\n\x1b[35m" +
+        std::string("-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-") + "\r\n";
     {
         input_feed keys("A dark hall\r" + std::string(120, 'w') + "\r\r");
         text_list l = enter_description();
         EXPECT_EQ(lines_of(l), (strings{"  A dark hall", "  " + std::string(98, 'w')}));
         std::string shown = out.take();
         EXPECT_EQ(shown.substr(0, head.size()), head);
-        const std::string tail = "\x1b[0;36m" + std::string(120, 'w') + "\r\n\x1b[1;37m: \x1b[0;36m\r\n"
+        const std::string tail = "\x1b[0;36m" + std::string(120, 'w') +
+                                 "\r\n\x1b[1;37m: \x1b[0;36m\r\n"
                                  "\x1b[1;34m  Description written.\r\n";
         EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
     }

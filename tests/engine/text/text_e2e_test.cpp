@@ -18,8 +18,8 @@ const std::string quortext =
 
 // A DOOR.SYS with the graphics field (line 20) given.
 std::string door_sys(const std::string& graphics) {
-    std::string lines[20] = {"COM0:", "", "", "", "38400", "", "", "", "", "Anna Berg",
-                             "", "", "", "", "100", "", "", "", "60", graphics};
+    std::string lines[20] = {"COM0:", "", "", "", "38400", "", "", "", "",   "Anna Berg",
+                             "",      "", "", "", "100",   "", "", "", "60", graphics};
     std::string s;
     for (const auto& l : lines) s += l + "\r\n";
     return s;
