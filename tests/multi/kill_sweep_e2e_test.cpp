@@ -89,6 +89,13 @@ std::function<void(trial&)> bess_at(record_change change, dialogue keys, std::st
 }
 
 // Bess at one hit point, her shield and defense gone: the next blow kills her.
+// Bess attacks Dora, who is away, from the town square, up to the fight's prompt.
+const dialogue attack_dora_away = {{"p", "Command? [L] : "},
+                                   {"a", "Who do you wish to attack : "},
+                                   {"dora\r", "[Y] :"},
+                                   {"y", "Attack Dora? (Y/N) [Y] :"},
+                                   {"y", "Command? [A] : "}};
+
 void bess_at_death_door(std::string& r, int level) {
     set16(r, hit_points_at, 1);
     set16(r, shield_at, 0);
@@ -191,12 +198,7 @@ const operation operations[] = {
              for (std::size_t at : {attack_at, hit_points_at, max_hit_points_at}) set16(r, at, 30000);
              set16(r, level_at, 20);
          },
-         {{"p", "Command? [L] : "},
-          {"a", "Who do you wish to attack : "},
-          {"dora\r", "[Y] :"},
-          {"y", "Attack Dora? (Y/N) [Y] :"},
-          {"y", "Command? [A] : "}},
-         "a", "[ Hit any key ]"),
+         attack_dora_away, "a", "[ Hit any key ]"),
      [](trial& t, int sig, bool at_the_end) {
          bess_saved_dead(t, sig, at_the_end);
          if (at_the_end) {
@@ -248,12 +250,7 @@ const operation operations[] = {
              set16(r, name == "BESS" ? attack_at : hit_points_at, name == "BESS" ? 3000 : 1);
              if (name == "BESS") set16(r, luck_at, -30);
          },
-         {{"p", "Command? [L] : "},
-          {"a", "Who do you wish to attack : "},
-          {"dora\r", "[Y] :"},
-          {"y", "Attack Dora? (Y/N) [Y] :"},
-          {"y", "Command? [A] : "}},
-         "a", "[ Hit any key ]"),
+         attack_dora_away, "a", "[ Hit any key ]"),
      [](trial& t, int, bool at_the_end) {
          bool won = t.stored("DORA")[dead_at] == 1;
          EXPECT_TRUE(won || !at_the_end);
