@@ -1,6 +1,8 @@
 // The work that moves gold, gems or items between records and files, killed at each of its
 // moments by each signal (kill_sweep.hpp): a fatal blow in a fight against a player who is
 // away and in a creature fight, a purchase and a sale, a take from the guild treasury.
+#include <tuple>
+
 #include "kill_sweep.hpp"
 
 #include "engine/text/text_file.hpp"
@@ -305,8 +307,8 @@ const operation operations[] = {
      {}},
 };
 
-// One test for each row, by each signal in turn, on one layout.
-struct kill_sweep_e2e : ::testing::TestWithParam<int> {
+// One test for each row and signal, on one layout: the sweeps run side by side.
+struct kill_sweep_e2e : ::testing::TestWithParam<std::tuple<int, int>> {
     static inline std::unique_ptr<temp_dir> layout;
     static void SetUpTestSuite() {
         layout = std::make_unique<temp_dir>(false);
@@ -316,15 +318,20 @@ struct kill_sweep_e2e : ::testing::TestWithParam<int> {
 };
 
 TEST_P(kill_sweep_e2e, never_more_gold_gems_or_items_after) {
-    for (int sig : ending_signals()) sweep(operations[GetParam()], sig, layout->path());
+    auto [row, sig] = GetParam();
+    sweep(operations[row], ending_signals()[sig], layout->path());
 }
 
-std::string row_name(const ::testing::TestParamInfo<int>& p) {
-    std::string name = operations[p.param].name;
+std::string row_name(const ::testing::TestParamInfo<std::tuple<int, int>>& p) {
+    auto [row, sig] = p.param;
+    std::string name = std::string(operations[row].name) + " " + signal_name(ending_signals()[sig]);
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(work, kill_sweep_e2e, ::testing::Range(0, int(std::size(operations))), row_name);
+INSTANTIATE_TEST_SUITE_P(work, kill_sweep_e2e,
+                         ::testing::Combine(::testing::Range(0, int(std::size(operations))),
+                                            ::testing::Range(0, int(ending_signals().size()))),
+                         row_name);
 }  // namespace
