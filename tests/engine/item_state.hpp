@@ -9,9 +9,12 @@
 #include "engine/rules/items.hpp"
 #include "engine/rules/stats.hpp"
 #include "engine/script/items_init.hpp"
+#include "engine/store/data_files.hpp"
 #include "engine/store/item_registry.hpp"
+#include "engine/text/lookups.hpp"
 #include "engine/text/play_hooks.hpp"
 #include "golden.hpp"
+#include "support/child.hpp"
 #include "text_state.hpp"
 
 struct script_recorder {
@@ -62,6 +65,15 @@ struct item_state : text_state {
         c.shield_value = 2;
         write_char_file(false);
         return c;
+    }
+    // Another node (the sysop's editor) changes the playing character on file under the hold;
+    // this node's copy stays as it was.
+    static void edit_on_file(void (*change)(character_record&)) {
+        child_result r = run_in_child([change] {
+            cur_char = nullptr;
+            update_under_hold([change] { change(*char_num_ptr(1)); });
+        });
+        EXPECT_EQ(r.code, 0);
     }
     static item_record item(const std::string& name, std::int16_t position = pos_other, std::int16_t power = 0) {
         item_record i;

@@ -631,11 +631,7 @@ TEST_F(forest_test, the_tree_bank_keeps_a_transfer_that_arrived_meanwhile) {
     feed = &keys;
     set_check_for_random_event_hook([] {
         if (!feed) return false;
-        child_result other = run_in_child([] {
-            cur_char = nullptr;
-            update_under_hold([] { add_bank_gold(*char_num_ptr(1), 1000); });
-        });
-        EXPECT_EQ(other.code, 0);
+        edit_on_file([](character_record& c) { add_bank_gold(c, 1000); });
         feed->send("dL");
         feed = nullptr;
         return false;
@@ -725,4 +721,31 @@ TEST_F(forest_test, the_bank_drawer_theft) {
     steal_from_bank(0);
     steal_from_bank(3);
     EXPECT_EQ(out.take(), "");
+}
+
+TEST_F(forest_test, gems_lowered_on_file_buy_nothing) {
+    struct row {
+        int event;
+        const char* keys;
+        std::string answer;
+    };
+    const row rows[] = {
+        {7, "Y", "  You don't have a GEM to throw in!"},
+        {13, "2\r", "  \"Too bad deerie, I can tell you can't afford my goodies.\""},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.event);
+        character_record& me = walker();
+        me.gems = 10;
+        write_char_file(false);
+        // The gems on file taken; this node still sees 10.
+        edit_on_file([](character_record& c) { c.gems = 0; });
+        input_feed keys(r.keys);
+        forest_special_event(r.event, menu);
+        EXPECT_TRUE(out.take().ends_with(r.answer + "\r\n"));
+        EXPECT_EQ(saved(1).gems, 0);
+        EXPECT_EQ(me.gems, 0);
+        EXPECT_EQ(mailbox(), "");
+        EXPECT_TRUE(cur_inventory.empty() && file_items().empty());
+    }
 }

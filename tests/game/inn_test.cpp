@@ -308,3 +308,33 @@ TEST_F(inn_test, a_guest_who_wakes_or_goes_on_another_node_leaves_an_empty_room)
         EXPECT_FALSE(file_present("hold.dat"));
     }
 }
+
+TEST_F(inn_test, a_purse_lowered_on_file_pays_for_nothing) {
+    struct row {
+        const char* what;
+        void (*place)();
+        std::string keys, answer;
+    };
+    const row rows[] = {
+        {"room", inn, "gyl", "  \"And how exactly are you going to PAY for that?  Ahem...\""},
+        {"heal all", do_healers, "HL", afford(0, 10)},
+        {"heal part", do_healers, "P10\rL", afford(0, 10)},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        hero(1, 10, 20, 300);  // the node's copy pays for a room and every point
+        game_stats.room_cost = 300, game_stats.heal_cost = 6;
+        // The purse on file lowered below one point's price.
+        edit_on_file([](character_record& c) { c.gold = 5; });
+        child_result c = run_in_child([&] {
+            input_feed keys(r.keys);
+            r.place();
+        });
+        EXPECT_EQ(c.code, 0);
+        EXPECT_TRUE(shows(c.out, r.answer + "\r\n"));
+        character_record s = saved(1);
+        EXPECT_EQ(s.gold, 5);
+        EXPECT_EQ(s.hit_points, 10);
+        EXPECT_EQ(s.sleeping_inn, 0);
+    }
+}

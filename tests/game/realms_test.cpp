@@ -289,3 +289,20 @@ TEST_F(realms_test, the_dryad_judges_the_gift) {
                                        again + "I\r\n  You have nothing to give her.\r\n" + again + "N\r\n"));
     EXPECT_EQ(std::vector<int>({me.gold, me.gems}), std::vector<int>({100, 10}));
 }
+
+TEST_F(realms_test, a_purse_lowered_on_file_gives_the_dryad_nothing) {
+    for (const char* keys : {"M2\rN", "G999\rN"}) {
+        SCOPED_TRACE(keys);
+        walker().gold = 1500;
+        write_char_file(false);
+        // 500 gold and 1 gem left on file; this node still sees 1,500 and 10.
+        edit_on_file([](character_record& c) { c.gold = 500, c.gems = 1; });
+        input_feed in(keys);
+        dryad();
+        std::string screen = out.take();
+        EXPECT_TRUE(screen.find(keys[0] == 'M' ? "  You don't have that many to give!\r\n"
+                                               : "  You don't have that much to give!\r\n") != std::string::npos)
+            << screen;
+        EXPECT_EQ(std::vector<int>({saved(1).gold, saved(1).gems}), std::vector<int>({500, 1}));
+    }
+}

@@ -174,3 +174,20 @@ TEST_F(sage, looking_up_another_player) {
                           "  \"I am needed elsewhere, good luck to you.\"\r\n" +
                           farewell));
 }
+
+TEST_F(sage, gems_lowered_on_file_teach_nothing) {
+    character_record& me = visitor();
+    write_char_file(false);
+    // 3 gems left on file; this node still sees 10.
+    edit_on_file([](character_record& c) { c.gems = 3; });
+    input_feed keys("CYm\r");
+    ancient_sage();
+    EXPECT_TRUE(out.take().ends_with(classes +
+                                     "Mage\r\n"
+                                     "  \"I am sorry, but I need to harness the energies of these gems\r\n"
+                                     "  to instruct you in the skills.\"\r\n" +
+                                     wagon_prompt + "L\r\n" + farewell));
+    EXPECT_EQ(saved(1).gems, 3);
+    EXPECT_EQ(saved(1).skill_percent[1], 20);
+    EXPECT_EQ(me.skill_percent[1], 20);
+}

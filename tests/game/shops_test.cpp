@@ -128,12 +128,7 @@ TEST_F(shops, a_purse_lowered_on_file_buys_nothing) {
     write_file("weapon.shp", stock);
     // The sysop's editor lowers the purse on file while the caller looks at the list.
     check_frequency = 1;
-    fakes().acts["events"] = [] {
-        run_in_child([] {
-            cur_char = nullptr;
-            update_under_hold([] { char_num_ptr(1)->gold = 100; });
-        });
-    };
+    fakes().acts["events"] = [] { edit_on_file([](character_record& c) { c.gold = 100; }); };
     fakes().type_on = "events";
     fakes().keys_typed = "b1\r\rl";
     input_feed feed;

@@ -364,11 +364,7 @@ TEST_F(tavern_test, a_purse_lowered_on_file_pays_for_nothing) {
         me.level = 3, me.gems = 2;
         write_char_file(false);
         // Another node (the sysop's editor) lowers the purse on file.
-        EXPECT_EQ(run_in_child([] {
-                      cur_char = nullptr;
-                      update_under_hold([] { char_num_ptr(1)->gold = 100, char_num_ptr(1)->gems = 1; });
-                  }).code,
-                  0);
+        edit_on_file([](character_record& c) { c.gold = 100, c.gems = 1; });
         input_feed keys(r.keys);
         r.place();
         EXPECT_TRUE(shows(out.take(), r.answer + "\r\n"));

@@ -212,6 +212,23 @@ TEST_F(items, identifying_costs_500_gold_in_hand) {
     read_inventory(1, saved);
     EXPECT_EQ(saved.front().identified, 1);
     EXPECT_EQ(file_chars().at(0).gold, 150);
+
+    // The gold on file lowered below the price; this node still sees 650.
+    item_record* axe = give(item("Axe"));
+    write_inventory(1, cur_inventory);
+    me.gold = 650;
+    write_char_file(false);
+    edit_on_file([](character_record& c) { c.gold = 499; });
+    {
+        input_feed keys("Y");
+        identify_item(axe);
+    }
+    EXPECT_TRUE(out.take().ends_with("  You cannot afford to identify this item.\r\n"));
+    EXPECT_EQ(axe->identified, 0);
+    EXPECT_EQ(file_chars().at(0).gold, 499);
+    read_inventory(1, saved);
+    EXPECT_EQ(saved.back().name.view(), "Axe");
+    EXPECT_EQ(saved.back().identified, 0);
 }
 
 TEST_F(items, the_use_prompt_answers_every_number) {
