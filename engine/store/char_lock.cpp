@@ -82,6 +82,12 @@ bool collect_held(int fd, off_t from, off_t to, std::vector<std::int16_t>& held)
 
 void leave_play() { left_play = true; }
 
+void release_character() {
+    if (lock_fd >= 0) ::close(lock_fd);
+    lock_fd = -1;
+    left_play = false;
+}
+
 bool character_in_play(std::int16_t number) { return locked_by_other(number, 1); }
 
 bool any_character_in_play() { return locked_by_other(0, 0); }

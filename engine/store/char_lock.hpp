@@ -17,6 +17,9 @@ bool lock_character(std::int16_t number);
 // to this node as well (the rankings written at the exit). Its lock stays until the process
 // ends, so no other node takes the character up before its last save.
 void leave_play();
+// Gives up this node's character lock and its place in play: a later session in the same
+// process (a test) starts as a fresh node would.
+void release_character();
 // True while a live process (another node) holds the lock of the character of the number: the
 // character is in play. This node's own lock does not count.
 bool character_in_play(std::int16_t number);

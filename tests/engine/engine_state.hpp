@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "door/door.hpp"
+#include "engine/store/char_lock.hpp"
 #include "engine/store/data_files.hpp"
 #include "engine/store/debug_log.hpp"
 #include "engine/store/hold.hpp"
@@ -14,6 +15,7 @@
 
 inline void reset_engine_globals() {
     release_own_hold();
+    release_character();
     del_char_list();
     del_guild_list();
     chars_loaded = false;
