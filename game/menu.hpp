@@ -79,18 +79,18 @@ struct menu_loop {
     std::function<void(const std::string& result)> on_result;
 };
 
-// A menu's key and the function that handles it: a menu with many keys keeps them in a table
-// and its on_key only dispatches.
-template <class Handler>
+// A menu's key (or a kind of line read) and the function that handles it: a menu with many
+// keys keeps them in a table and its on_key only dispatches.
+template <class Handler, class Key = char>
 struct menu_key {
-    char key;
+    Key key;
     Handler handler;
 };
 
 // The handler of key k in the table, or null.
-template <class Handler, std::size_t N>
-Handler key_handler(const menu_key<Handler> (&table)[N], char k) {
-    for (const menu_key<Handler>& e : table)
+template <class Handler, class Key, std::size_t N>
+Handler key_handler(const menu_key<Handler, Key> (&table)[N], Key k) {
+    for (const menu_key<Handler, Key>& e : table)
         if (e.key == k) return e.handler;
     return nullptr;
 }

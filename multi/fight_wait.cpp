@@ -116,21 +116,11 @@ void on_damage(fight_wait& w, const character_record& foe, const fight_line& f) 
 }
 
 using line_handler = void (*)(fight_wait& w, const character_record& foe, const fight_line& f);
-struct line_entry {
-    node_verb verb;
-    line_handler handler;
-};
-constexpr line_entry line_table[] = {
+constexpr menu_key<line_handler, node_verb> line_table[] = {
     {creceive, on_creceive}, {surprise, on_surprise},     {attack, on_attack},
     {run, on_run},           {leaverealm, on_leaverealm}, {flee, on_flee},
     {victory, on_victory},   {damage, on_damage},         {ddamage, on_damage},
 };
-
-line_handler handler_of_line(node_verb verb) {
-    for (const line_entry& e : line_table)
-        if (e.verb == verb) return e.handler;
-    return nullptr;
-}
 
 // Nothing of the fight came: a node that is gone answers nothing, and the fight is over and
 // pays nothing; a long silence is bailed out of.
@@ -150,7 +140,7 @@ void poll_queue(fight_wait& w) {
     w.heard = unix_time_now();
     fight_line f = parse_fight_line(line);
     if (!f.verb) return;
-    if (line_handler h = handler_of_line(*f.verb)) h(w, *foe, f);
+    if (line_handler h = key_handler(line_table, *f.verb)) h(w, *foe, f);
 }
 }  // namespace
 

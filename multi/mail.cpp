@@ -18,6 +18,7 @@
 #include "engine/text/exit.hpp"
 #include "engine/text/lookups.hpp"
 #include "game/me.hpp"
+#include "game/menu.hpp"
 #include "multi/node_queue.hpp"
 
 namespace {
@@ -269,12 +270,7 @@ void run_command_lines(mail_reading& r) {
 
 using line_handler = void (*)(mail_reading& r);
 
-struct line_entry {
-    line_kind kind;
-    line_handler handler;
-};
-
-constexpr line_entry line_table[] = {
+constexpr menu_key<line_handler, line_kind> line_table[] = {
     {line_kind::read_mark, skip_read_message},
     {line_kind::header, show_message_header},
     {line_kind::text_end, end_message_text},
@@ -282,12 +278,6 @@ constexpr line_entry line_table[] = {
     {line_kind::blank, skip_blank},
     {line_kind::commands, run_command_lines},
 };
-
-line_handler handler_of(line_kind kind) {
-    for (const line_entry& e : line_table)
-        if (e.kind == kind) return e.handler;
-    return nullptr;
-}
 }  // namespace
 
 bool mail_waiting() {
@@ -331,7 +321,7 @@ void read_mail() {
     write_line();
     disp_line("`9  You are stopped with some important news.");
     write_line();
-    while (r.i < r.lines.size()) handler_of(kind_of(r))(r);
+    while (r.i < r.lines.size()) key_handler(line_table, kind_of(r))(r);
     if (!r.first) hit_any_key();
     erase_file(aside);
     if (r.ran_commands) write_char_file(true);
